@@ -1,0 +1,85 @@
+#include "cli/options.h"
+
+#include <cstring>
+
+const char kUsage[] =
+    "usage: korvi-cli [-m METHOD] [-s SIDE] [-f jpeg|gif|bmp] [-q QUALITY] [-o FILE] PICTURE\n"
+    "Converts a picture file into one line of HTML, <img src=\"data:...;base64,...\">.\n"
+    "  -m METHOD   0 keep the size, 1 limit the width (default), 2 fix the width,\n"
+    "              3 fit into a square of SIDE pixels\n"
+    "  -s SIDE     side length in pixels, 64 to 5000 (default 430)\n"
+    "  -f FORMAT   jpeg (default), gif or bmp\n"
+    "  -q QUALITY  JPEG quality, 10 to 100 (default 80)\n"
+    "  -o FILE     write the line to FILE instead of standard output\n"
+    "  --help      show this text\n"
+    "  --version   show the version\n";
+
+const char kVersion[] = "korvi-cli 1.02\n";
+
+namespace {
+
+std::optional<OutputFormat> FormatNamed(const char* name) {
+    if (std::strcmp(name, "jpeg") == 0 || std::strcmp(name, "jpg") == 0) return OutputFormat::kJpeg;
+    if (std::strcmp(name, "gif") == 0) return OutputFormat::kGif;
+    if (std::strcmp(name, "bmp") == 0) return OutputFormat::kBmp;
+    return std::nullopt;
+}
+
+ParsedCommandLine Error(std::string text) { return ParsedCommandLine{std::nullopt, std::move(text)}; }
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
+    CliOptions options;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (argument == "--version") {
+            options.version = true;
+            continue;
+        }
+        const bool isOption = !optionsEnded && argument.size() == 2 && argument[0] == '-' &&
+                              std::strchr("msfqo", argument[1]) != nullptr;
+        if (isOption) {
+            if (i + 1 >= argc) return Error("option " + argument + " needs a value");
+            const char* value = argv[++i];
+            switch (argument[1]) {
+                case 'm': {
+                    std::optional<unsigned> method = ParseControlNumber(value);
+                    if (!method || *method > kFitSquare) return Error("-m takes 0, 1, 2 or 3");
+                    options.resizeMethod = static_cast<int>(*method);
+                    break;
+                }
+                case 'f': {
+                    std::optional<OutputFormat> format = FormatNamed(value);
+                    if (!format) return Error("-f takes jpeg, gif or bmp");
+                    options.format = *format;
+                    break;
+                }
+                case 's':
+                    options.sideText = value;
+                    break;
+                case 'q':
+                    options.qualityText = value;
+                    break;
+                default:
+                    options.outputPath = value;
+                    break;
+            }
+            continue;
+        }
+        if (argument == "--" && !optionsEnded) {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && argument.size() > 1 && argument[0] == '-') return Error("unknown option " + argument);
+        if (!options.picturePath.empty()) return Error("only one picture can be converted at a time");
+        options.picturePath = argument;
+    }
+    if (options.picturePath.empty() && !options.help && !options.version) return Error("no picture given");
+    return ParsedCommandLine{options, {}};
+}

@@ -1,0 +1,29 @@
+// The command line of korvi-cli.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/output_settings.h"
+
+struct CliOptions {
+    int resizeMethod = kLimitWidth;
+    OutputFormat format = OutputFormat::kJpeg;
+    std::string qualityText = "80";
+    std::string sideText = "430";
+    std::string outputPath;  // empty: standard output
+    std::string picturePath;
+    bool help = false;
+    bool version = false;
+};
+
+// The options, or the reason they are not usable.
+struct ParsedCommandLine {
+    std::optional<CliOptions> options;
+    std::string error;
+};
+
+ParsedCommandLine ParseCommandLine(int argc, const char* const* argv);
+
+extern const char kUsage[];
+extern const char kVersion[];

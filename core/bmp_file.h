@@ -1,0 +1,14 @@
+// BMP files: reading into a packed bitmap and writing one out.
+#pragma once
+
+#include "core/packed_bitmap.h"
+#include "core/reader_status.h"
+
+// Reads a .bmp file, or a packed DIB without file header, into a new bottom-up bitmap of
+// 1, 4, 8 or 24 bits. Top-down files are turned bottom-up. 16 and 32-bit files become 24-bit;
+// a zero channel mask reads as a channel of zeros. Pictures outside the accepted size give -3.
+ReaderStatus ReadBmpFile(PackedBitmap* result, const char* path);
+
+// Writes the bitmap as a .bmp file; false when the block is unusable or a write fails.
+bool WriteBmpFile(PackedBitmap bitmap, const char* path);
+

@@ -1,0 +1,140 @@
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "core/bit_fields.h"
+#include "core/bmp_file.h"
+#include "core/classic_file.h"
+
+namespace {
+
+constexpr WORD kBmpSignature = 0x4D42;  // "BM"
+constexpr std::uint32_t kSpareBytes = 64;
+
+std::uint32_t ColoursForDepth(int depth) { return depth == 1 ? 2 : depth == 4 ? 16 : depth == 8 ? 256 : 0; }
+
+struct FileLayout {
+    std::uint32_t headerStart = 0;  // 14 behind a file header, 0 for a packed DIB
+    std::uint32_t headerSize = 0;   // 12 or 40
+    std::uint32_t rowsOffset = 0;   // bfOffBits, or 0 when rows follow the colour table
+};
+
+// The information header, widened to 40 bytes from a 12-byte core header.
+ReaderStatus ReadInfoHeader(ClassicFile& file, FileLayout* layout, BITMAPINFOHEADER* header) {
+    BITMAPFILEHEADER fileHeader;
+    if (!file.ReadExactly(&fileHeader, sizeof fileHeader)) return kReaderCannotRead;
+    if (fileHeader.bfType == kBmpSignature) {
+        layout->headerStart = sizeof fileHeader;
+        layout->rowsOffset = fileHeader.bfOffBits;
+    } else if (!file.Seek(0)) {
+        return kReaderCannotRead;
+    }
+    if (!file.ReadExactly(&layout->headerSize, 4)) return kReaderCannotRead;
+    *header = BITMAPINFOHEADER{};
+    if (layout->headerSize == sizeof(BITMAPCOREHEADER)) {
+        BITMAPCOREHEADER core;
+        if (!file.ReadExactly(&core.bcWidth, sizeof core - 4)) return kReaderCannotRead;
+        header->biWidth = core.bcWidth;
+        header->biHeight = core.bcHeight;
+        header->biPlanes = core.bcPlanes;
+        header->biBitCount = core.bcBitCount;
+        header->biClrUsed = header->biClrImportant = ColoursForDepth(core.bcBitCount);
+    } else if (layout->headerSize == sizeof(BITMAPINFOHEADER)) {
+        if (!file.ReadExactly(&header->biWidth, sizeof *header - 4)) return kReaderCannotRead;
+        if (header->biClrUsed == 0) header->biClrUsed = ColoursForDepth(header->biBitCount);
+    } else {
+        return kReaderUnsupported;
+    }
+    header->biSize = sizeof(BITMAPINFOHEADER);
+    return kReaderOk;
+}
+
+enum class PixelForm { kStored, kBitFields, kUnsupported };
+
+PixelForm FormOf(const BITMAPINFOHEADER& header) {
+    const int depth = header.biBitCount;
+    if (header.biCompression == BI_RGB) {
+        if (depth == 1 || depth == 4 || depth == 8 || depth == 24) return PixelForm::kStored;
+        if (depth == 16 || depth == 32) return PixelForm::kBitFields;
+    } else if (header.biCompression == BI_BITFIELDS && (depth == 16 || depth == 32)) {
+        return PixelForm::kBitFields;
+    }
+    return PixelForm::kUnsupported;
+}
+
+void ReadColourTable(const BYTE* stored, std::uint32_t count, bool triples, RGBQUAD* table) {
+    for (std::uint32_t i = 0; i < count; ++i, stored += triples ? 3 : 4) {
+        table[i] = RGBQUAD{stored[0], stored[1], stored[2], triples ? BYTE{0} : stored[3]};
+    }
+}
+
+void FlipRows(BYTE* rows, std::uint32_t stride, int height) {
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        BYTE* upper = rows + std::size_t{stride} * top;
+        std::swap_ranges(upper, upper + stride, rows + std::size_t{stride} * bottom);
+    }
+}
+
+ReaderStatus ReadBmp(ClassicFile& file, GlobalBlock* result) {
+    FileLayout layout;
+    BITMAPINFOHEADER header;
+    if (ReaderStatus status = ReadInfoHeader(file, &layout, &header)) return status;
+
+    const bool topDown = header.biHeight < 0;
+    const std::int64_t height = topDown ? -std::int64_t{header.biHeight} : header.biHeight;
+    const PixelForm form = FormOf(header);
+    const std::uint32_t colours = header.biClrUsed;
+    if (form == PixelForm::kUnsupported || colours > 256 || !IsPictureSizeAccepted(header.biWidth, height)) {
+        return kReaderUnsupported;
+    }
+    header.biHeight = static_cast<LONG>(height);
+    const int width = header.biWidth, depth = header.biBitCount;
+
+    ChannelMasks masks = depth == 16 ? kRgb555Masks : kRgb888Masks;
+    if (header.biCompression == BI_BITFIELDS) {
+        if (!file.ReadExactly(&masks, sizeof masks)) return kReaderCannotRead;
+    }
+
+    const bool triples = layout.headerSize == sizeof(BITMAPCOREHEADER);
+    const std::uint32_t tableBytes = colours * (triples ? 3 : 4);
+    BYTE storedTable[256 * 4];
+    if (!file.ReadExactly(storedTable, tableBytes)) return kReaderCannotRead;
+    if (layout.rowsOffset != 0 && !file.Seek(layout.rowsOffset)) return kReaderCannotRead;
+
+    const std::uint32_t sourceBytes = RowBytes(depth, width) * header.biHeight;
+    const int resultDepth = form == PixelForm::kStored ? depth : 24;
+    const std::uint32_t resultStride = RowBytes(resultDepth, width);
+    header.biBitCount = static_cast<WORD>(resultDepth);
+    header.biCompression = BI_RGB;
+    header.biSizeImage = resultStride * header.biHeight;
+
+    GlobalBlock block = GlobalBlock::Allocate(sizeof header + 4 * colours + header.biSizeImage + kSpareBytes);
+    BitmapLock target(block.get());
+    if (!target) return kReaderOutOfMemory;
+    *target.data() = header;
+    BYTE* rows = PixelRows(target.data());
+    if (form == PixelForm::kStored) {
+        ReadColourTable(storedTable, colours, triples, ColourTable(target.data()));
+        if (!file.ReadExactly(rows, sourceBytes)) return kReaderCannotRead;
+    } else {
+        std::unique_ptr<BYTE[]> source(new (std::nothrow) BYTE[sourceBytes]);
+        if (!source) return kReaderOutOfMemory;
+        if (!file.ReadExactly(source.get(), sourceBytes)) return kReaderCannotRead;
+        UnpackBitFields(source.get(), depth, width, header.biHeight, masks, rows);
+    }
+    if (topDown) FlipRows(rows, resultStride, header.biHeight);
+    *result = std::move(block);
+    return kReaderOk;
+}
+
+}  // namespace
+
+ReaderStatus ReadBmpFile(PackedBitmap* result, const char* path) {
+    *result = nullptr;
+    ClassicFile file = ClassicFile::OpenForReading(path);
+    if (!file.is_open()) return kReaderCannotRead;
+    GlobalBlock block;
+    ReaderStatus status = ReadBmp(file, &block);
+    if (status == kReaderOk) *result = block.release();
+    return status;
+}

@@ -1,0 +1,35 @@
+// The conversion command without its window: picture in, clipboard text or failure message out.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/output_settings.h"
+#include "core/packed_bitmap.h"
+
+struct ConversionRequest {
+    PackedBitmap picture = nullptr;  // borrowed; null when there is no current picture
+    int width = 0, height = 0;       // as recorded when the picture was loaded
+    std::string sourcePath;          // empty for a picture that came from no file
+    int resizeMethod = kLimitWidth;  // combo index, -1 when nothing is selected
+    OutputFormat format = OutputFormat::kJpeg;
+    std::string qualityText = "80", sideText = "430";  // as the edit controls hold them
+    std::string workFolder;                            // with its trailing separator
+};
+
+// What the window stores in section "minicon", as clamped by the conversion.
+struct StoredOutputSettings {
+    int sizeChange, format, jpegQuality, pixel;
+};
+
+struct ConversionOutcome {
+    bool succeeded = false;
+    std::string text;             // the <img> element on success
+    const char* message = nullptr;  // the failure message otherwise
+    // Present once the settings were read, which happens before every check but the first.
+    std::optional<StoredOutputSettings> settings;
+};
+
+// Resizes, encodes into the work file of the format, reads it back and wraps it as
+// <img src="data:MIME;base64,...">. The picture itself is never changed.
+ConversionOutcome ConvertPicture(const ConversionRequest& request);

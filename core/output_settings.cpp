@@ -1,0 +1,48 @@
+#include "core/output_settings.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "core/messages.h"
+
+namespace {
+
+constexpr FormatTraits kFormats[] = {
+    {".jpg", "image/jpeg", kMsgJpegWriteFailed},
+    {".gif", "image/gif", kMsgGifWriteFailed},
+    {".bmp", "image/bmp", kMsgBmpWriteFailed},
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+int ClampNumber(const char* text, int fallback, int low, int high) {
+    std::optional<unsigned> number = ParseControlNumber(text);
+    if (!number) return fallback;
+    return static_cast<int>(std::clamp<unsigned>(*number, low, high));
+}
+
+}  // namespace
+
+const FormatTraits& TraitsOf(OutputFormat format) { return kFormats[static_cast<int>(format)]; }
+
+std::string TempOutputPath(const std::string& folder, OutputFormat format) {
+    return folder + "$korvi2" + TraitsOf(format).extension;
+}
+
+std::optional<unsigned> ParseControlNumber(const char* text) {
+    if (text == nullptr) return std::nullopt;
+    while (IsBlank(*text)) ++text;
+    if (*text < '0' || *text > '9') return std::nullopt;
+    unsigned long long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > UINT_MAX) return std::nullopt;
+    }
+    while (IsBlank(*text)) ++text;
+    if (*text != '\0') return std::nullopt;
+    return static_cast<unsigned>(value);
+}
+
+int ClampJpegQuality(const char* text) { return ClampNumber(text, 80, 10, 100); }
+
+int ClampSideLength(const char* text) { return ClampNumber(text, 430, 64, 5000); }

@@ -1,0 +1,30 @@
+// The output choices of a conversion: format, resize method, quality and side length.
+#pragma once
+
+#include <optional>
+#include <string>
+
+enum class OutputFormat { kJpeg = 0, kGif = 1, kBmp = 2 };
+
+// Combo index; any value other than these keeps the picture's size.
+enum ResizeMethod { kKeepSize = 0, kLimitWidth = 1, kFixWidth = 2, kFitSquare = 3 };
+
+struct FormatTraits {
+    const char* extension;
+    const char* mimeType;
+    const char* failureMessage;
+};
+
+const FormatTraits& TraitsOf(OutputFormat format);
+
+// The work file a format is written to: the folder (with its trailing separator), "$korvi2"
+// and the format's extension.
+std::string TempOutputPath(const std::string& folder, OutputFormat format);
+
+// An edit control's text as an unsigned number: digits with optional surrounding blanks;
+// anything else, a sign included, is no number.
+std::optional<unsigned> ParseControlNumber(const char* text);
+
+// Quality and side length as the conversion uses and stores them.
+int ClampJpegQuality(const char* text);
+int ClampSideLength(const char* text);

@@ -1,0 +1,36 @@
+// A picture as a device-independent bitmap in one movable global block: the 40-byte header,
+// the colour table, then the rows bottom-up, each padded to a multiple of 4 bytes.
+#pragma once
+
+#include <cstdint>
+
+#include "core/global_block.h"
+#include "platform/kernel.h"
+
+using PackedBitmap = HGLOBAL;
+using BitmapLock = BlockLock<BITMAPINFOHEADER>;
+
+// The largest picture any part of the program accepts: each side at most this many pixels...
+constexpr std::int32_t kMaxPictureSide = 65500;
+// ...and at most this many pixels in all (192 MiB of 24-bit rows).
+constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 26;
+
+bool IsPictureSizeAccepted(std::int64_t width, std::int64_t height);
+
+// Colour-table entries implied by a 40-byte header: biClrUsed, else 2, 16 or 256 by depth.
+std::uint32_t ImpliedColourCount(const BITMAPINFOHEADER& header);
+
+// Zero bytes that pad a row of this depth and width to a multiple of 4.
+int RowPadding(int depth, int width);
+
+// Bytes of one stored row, padding included.
+std::uint32_t RowBytes(int depth, int width);
+
+RGBQUAD* ColourTable(BITMAPINFOHEADER* header);
+BYTE* PixelRows(BITMAPINFOHEADER* header);
+const BYTE* PixelRows(const BITMAPINFOHEADER* header);
+
+// A new zero-filled bitmap with a complete header for `colours` table entries and `spare`
+// zero bytes behind the rows; null when the size is refused, a palette depth has no colours
+// or memory is short.
+GlobalBlock AllocatePackedBitmap(int width, int height, int depth, std::uint32_t colours, std::uint32_t spare = 0);

@@ -1,0 +1,18 @@
+// Character searches in ANSI paths that never take the second byte of a double-byte
+// character for the character searched.
+#pragma once
+
+#include "platform/kernel.h"
+
+// The last occurrence of `wanted` in `text`, or null.
+inline const char* FindLastChar(const char* text, char wanted) {
+    const char* found = nullptr;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p == wanted) {
+            found = p;
+        } else if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') {
+            ++p;
+        }
+    }
+    return found;
+}

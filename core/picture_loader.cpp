@@ -1,0 +1,40 @@
+#include "core/picture_loader.h"
+
+#include <cctype>
+
+#include "core/bmp_file.h"
+#include "core/normalise.h"
+#include "core/path_text.h"
+
+PackedBitmap ReadPictureByExtension(const char* path) {
+    const char* dot = FindLastChar(path, '.');
+    if (dot == nullptr) return nullptr;
+    PackedBitmap picture = nullptr;
+    switch (std::tolower(static_cast<unsigned char>(dot[1]))) {
+        case 'b':
+            ReadBmpFile(&picture, path);
+            break;
+        default:
+            break;
+    }
+    return picture;
+}
+
+PackedBitmap PreparePicture(PackedBitmap picture, const char* savedCopyPath) {
+    if (picture == nullptr) return nullptr;
+    if (savedCopyPath != nullptr) WriteBmpFile(picture, savedCopyPath);
+    bool usable;
+    {
+        BitmapLock header(picture);
+        usable = header && header->biWidth > 0 && header->biHeight > 0;
+    }
+    if (!usable) {
+        GlobalFree(picture);
+        return nullptr;
+    }
+    return NormaliseTo24(picture);
+}
+
+PackedBitmap LoadPictureFile(const char* path, const char* savedCopyPath) {
+    return PreparePicture(ReadPictureByExtension(path), savedCopyPath);
+}

@@ -1,0 +1,10 @@
+// Reading an encoded work file back for base64 encoding.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/kernel.h"
+
+// The whole file in a malloc'd buffer 16 bytes longer than the file, with a zero byte behind
+// the contents; null for a missing, empty or unreadable file.
+BYTE* ReadWholeFile(const char* path, std::uint32_t* size);

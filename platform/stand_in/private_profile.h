@@ -1,0 +1,12 @@
+// INI-file settings with the Windows profile semantics: section and key names compare
+// case-insensitively, a missing file or key yields the default, and a write keeps every
+// other line of the file.
+#pragma once
+
+#include "platform/stand_in/win_types.h"
+
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR buffer, DWORD size,
+                               LPCSTR file);
+UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT fallback, LPCSTR file);
+// A null value removes the key; a null key removes the whole section.
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
