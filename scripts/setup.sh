@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Installs what the builds and tests need on Debian 12, as root. Idempotent: a machine that
-# already has everything passes through in a few seconds.
+# already has everything passes through in a second.
+#   setup.sh native   what the native build and korvi-cli need
+#   setup.sh all      also clang, the Windows cross compiler, Wine, Xvfb and the Windows libraries
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+scope=${1:-all}
 
-packages=(cmake g++ clang libclang-rt-14-dev clang-format make dpkg-dev
-  g++-mingw-w64-i686-posix wine wine32:i386 xvfb xdotool xclip fonts-noto-cjk locales
-  libpng-dev zlib1g-dev libstb-dev libgif-dev libbenchmark-dev)
+packages=(cmake make g++ libpng-dev zlib1g-dev libstb-dev libgif-dev libbenchmark-dev)
+if [ "$scope" = all ]; then
+  packages+=(clang libclang-rt-14-dev clang-format dpkg-dev g++-mingw-w64-i686-posix wine wine32:i386
+    xvfb xdotool xclip fonts-noto-cjk locales)
+fi
 
-need_i386() { ! dpkg --print-foreign-architectures | grep -qx i386; }
 missing_packages() {
   local p
   for p in "${packages[@]}"; do
@@ -17,17 +21,16 @@ missing_packages() {
 }
 
 export DEBIAN_FRONTEND=noninteractive
-updated=
-if need_i386; then
-  dpkg --add-architecture i386
-  apt-get update -qq && updated=1
-fi
 missing=$(missing_packages)
 if [ -n "$missing" ]; then
-  [ -n "$updated" ] || apt-get update -qq
+  if [ "$scope" = all ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  apt-get update -qq
   # shellcheck disable=SC2086
   apt-get install -y -qq --no-install-recommends $missing >/dev/null
 fi
+[ "$scope" = all ] || exit 0
 
 if ! locale -a | grep -qix 'ja_JP.utf8'; then
   sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen

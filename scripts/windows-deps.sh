@@ -27,11 +27,11 @@ host=i686-w64-mingw32
 cd "$work"/zlib-*/
 CHOST=$host CC=$host-gcc-posix AR=$host-ar RANLIB=$host-ranlib ./configure --static --prefix="$prefix" >/dev/null
 make -s -j"$(nproc)" libz.a >/dev/null
-make -s install >/dev/null
+make -s install >/dev/null 2>&1
 
 cd "$work"/libpng1.6-*/
 CC=$host-gcc-posix CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib" \
   ./configure --host=$host --enable-static --disable-shared --prefix="$prefix" >/dev/null
 make -s -j"$(nproc)" >/dev/null
-make -s install >/dev/null
+make -s install >/dev/null 2>&1
 rm -rf "$work"

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Configures (once) and builds one configuration: native, sanitize or windows.
+#   native    g++, optimised, with the benchmarks          -> build/native
+#   sanitize  clang with ASan + UBSan, and the fuzz targets -> build/sanitize
+#   windows   32-bit Windows with MinGW-w64, run under Wine -> build/windows
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+config=${1:?usage: build.sh native|sanitize|windows}
+dir="$here/build/$config"
+
+case "$config" in
+  native) options=(-DCMAKE_BUILD_TYPE=Release -DKORVI_BENCH=ON) ;;
+  sanitize) options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+                     -DKORVI_SANITIZE=ON -DKORVI_FUZZ=ON) ;;
+  windows) options=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake") ;;
+  *) echo "unknown configuration: $config" >&2; exit 2 ;;
+esac
+
+[ -f "$dir/CMakeCache.txt" ] || cmake -S "$here" -B "$dir" "${options[@]}" >/dev/null
+cmake --build "$dir" -j"$(nproc)"

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Converts every sample in every format with the native and the Windows korvi-cli and checks
+# that both print the same bytes.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+native="$here/build/native/cli/korvi-cli"
+windows="$here/build/windows/cli/korvi-cli.exe"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+failures=0 checks=0
+for sample in "$here"/samples/*.bmp; do
+  for format in jpeg gif bmp; do
+    for side in 430 100; do
+      checks=$(( checks + 1 ))
+      name="$(basename "$sample") -f $format -s $side"
+      "$native" -f "$format" -s "$side" "$sample" >"$scratch/native" 2>&1 || true
+      "$here/scripts/wine-run.sh" "$windows" -f "$format" -s "$side" "Z:${sample//\//\\}" >"$scratch/windows" 2>/dev/null || true
+      if [ "$(head -c 10 "$scratch/native")" != "<img src=\"" ]; then
+        echo "FAILED $name: native build printed no tag"; failures=$(( failures + 1 ))
+      elif cmp -s "$scratch/native" "$scratch/windows"; then
+        echo "same   $name ($(wc -c <"$scratch/native") bytes)"
+      else
+        echo "FAILED $name: the builds differ"; failures=$(( failures + 1 ))
+      fi
+    done
+  done
+done
+echo "$(( checks - failures )) passed, $failures failed"
+[ "$failures" -eq 0 ]

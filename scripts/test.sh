@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Sets up what is missing and runs every suite: native, ASan + UBSan, fuzz smoke, Windows under
+# Wine, and the comparison of the two builds' output.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/scripts/setup.sh" all
+
+section() { printf '\n=== %s ===\n' "$*"; }
+
+for config in native sanitize windows; do
+  section "build: $config"
+  "$here/scripts/build.sh" "$config" | grep -E 'error|warning' || true
+done
+
+section "native: unit and end-to-end tests"
+ctest --test-dir "$here/build/native" -L 'unit|e2e' -j"$(nproc)" --output-on-failure
+
+section "sanitize: unit and end-to-end tests under ASan + UBSan"
+ctest --test-dir "$here/build/sanitize" -L 'unit|e2e' -j"$(nproc)" --output-on-failure
+
+section "sanitize: fuzz smoke"
+ctest --test-dir "$here/build/sanitize" -L fuzz --output-on-failure
+
+section "windows: every test under Wine, then both builds' output compared"
+"$here/scripts/wine-suite.sh" bash -c "set -e
+  ctest --test-dir '$here/build/windows' -L wine --output-on-failure
+  '$here/scripts/compare-builds.sh'"

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/bmp_file.h"
+#include "core/messages.h"
+#include "core/picture_loader.h"
+#include "tests/support/base64_decode.h"
+#include "tests/support/bmp_fixture.h"
+#include "tests/support/command.h"
+
+namespace {
+
+const std::string kSample = std::string(KORVI_SAMPLES) + "landscape.bmp";
+
+class KorviCli : public testing::Test {
+protected:
+    CommandResult Run(const std::string& arguments) {
+        return RunCommand(Quoted(KORVI_CLI_PATH) + " " + arguments, folder_.path());
+    }
+    TempFolder folder_;
+};
+
+std::int32_t WidthOfBmp(const Bytes& file) {
+    return file.size() < 22 ? -1 : file[18] | file[19] << 8 | file[20] << 16 | file[21] << 24;
+}
+
+}  // namespace
+
+TEST_F(KorviCli, PrintsTheBmpTagOfAPicture) {
+    const CommandResult result = Run("-f bmp " + Quoted(kSample));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("<img src=\"data:image/bmp;base64,Qk", 0), 0u);
+    EXPECT_EQ(result.out.back(), '>') << "no newline when the output is not a terminal";
+    EXPECT_EQ(result.err, "");
+
+    GlobalBlock picture(LoadPictureFile(kSample.c_str()));
+    ASSERT_TRUE(WriteBmpFile(picture.get(), folder_.File("expected.bmp").c_str()));
+    EXPECT_EQ(DataUriPayload(result.out, "image/bmp"), ReadBytes(folder_.File("expected.bmp")));
+}
+
+TEST_F(KorviCli, AppliesMethodAndSideAndWritesToAFile) {
+    const std::string output = folder_.File("tag.html");
+    const CommandResult result = Run("-m 2 -s 100 -q 5 -f bmp -o " + Quoted(output) + " " + Quoted(kSample));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "");
+    const Bytes text = ReadBytes(output);
+    EXPECT_EQ(WidthOfBmp(DataUriPayload(std::string(text.begin(), text.end()), "image/bmp")), 100);
+}
+
+TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
+    for (const std::string arguments : {"", "-m 4 x.bmp", "-m -1 x.bmp", "-f png x.bmp", "-x x.bmp", "-q", "a.bmp b.bmp"}) {
+        const CommandResult result = Run(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments;
+        EXPECT_NE(result.err.find("usage: korvi-cli"), std::string::npos) << arguments;
+        EXPECT_EQ(result.out, "") << arguments;
+    }
+}
+
+TEST_F(KorviCli, AnswersHelpAndVersion) {
+    CommandResult help = Run("--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("usage: korvi-cli", 0), 0u);
+    CommandResult version = Run("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.substr(0, 14), "korvi-cli 1.02");
+}
+
+TEST_F(KorviCli, ReportsPicturesThatDoNotLoadWithStatus1) {
+    WriteBytes(folder_.File("short.bmp"), {'B', 'M', 1, 2, 3});
+    BmpFixture rle;
+    rle.depth = 8;
+    rle.compression = BI_RLE8;
+    rle.colourTable.assign(1024, 0);
+    WriteBytes(folder_.File("rle.bmp"), BuildBmp(rle));
+    WriteBytes(folder_.File("notes.txt"), {'h', 'i'});
+    for (const std::string name : {"missing.bmp", "short.bmp", "rle.bmp", "notes.txt", "noextension"}) {
+        const CommandResult result = Run("-f bmp " + Quoted(folder_.File(name)));
+        EXPECT_EQ(result.exitCode, 1) << name;
+        EXPECT_NE(result.err.find(kMsgNoPicture), std::string::npos) << name << ": " << result.err;
+        EXPECT_EQ(result.out, "") << name;
+    }
+}
+
+TEST_F(KorviCli, LeavesNoWorkFilesBehind) {
+    TempFolder temporary;
+    for (const char* variable : {"TMPDIR", "TMP", "TEMP"}) SetEnvironment(variable, temporary.path());
+    const CommandResult bmp = Run("-f bmp " + Quoted(kSample));
+    const CommandResult failed = Run("-f bmp " + Quoted(folder_.File("missing.bmp")));
+    EXPECT_EQ(bmp.exitCode, 0);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(temporary.path())));
+}

@@ -1,0 +1,46 @@
+#include "tests/support/command.h"
+
+#include <cstdlib>
+
+#include "tests/support/files.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace {
+
+std::string TextOf(const std::string& path) {
+    const Bytes bytes = ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+int ExitCodeOf(int status) {
+#ifdef _WIN32
+    return status;
+#else
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+}  // namespace
+
+std::string Quoted(const std::string& argument) { return "\"" + argument + "\""; }
+
+CommandResult RunCommand(const std::string& command, const std::string& folder) {
+    const std::string out = folder + "stdout.txt", err = folder + "stderr.txt";
+    std::string line = command + " > " + Quoted(out) + " 2> " + Quoted(err);
+#ifdef _WIN32
+    line = "\"" + line + "\"";  // cmd /c strips one pair of quotes around the whole line
+#endif
+    const int status = std::system(line.c_str());
+    return CommandResult{ExitCodeOf(status), TextOf(out), TextOf(err)};
+}
+
+void SetEnvironment(const char* name, const std::string& value) {
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
+}

@@ -1,0 +1,127 @@
+#include "core/conversion.h"
+
+#include <gtest/gtest.h>
+
+#include "core/bmp_file.h"
+#include "core/messages.h"
+#include "tests/support/base64_decode.h"
+#include "tests/support/bitmap_builder.h"
+
+namespace {
+
+std::int32_t Le32(const Bytes& bytes, std::size_t at) {
+    return static_cast<std::int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                                     std::uint32_t{bytes[at + 3]} << 24);
+}
+
+struct Request {
+    GlobalBlock picture;
+    ConversionRequest request;
+    TempFolder folder;
+
+    Request(int width, int height, OutputFormat format = OutputFormat::kBmp)
+        : picture(MakeBitmap24(width, height, [](int x, int y) { return Rgb{std::uint8_t(x), std::uint8_t(y), 7}; })) {
+        request.picture = picture.get();
+        request.width = width;
+        request.height = height;
+        request.sourcePath = "picture.bmp";
+        request.format = format;
+        request.workFolder = folder.path();
+    }
+};
+
+}  // namespace
+
+TEST(ConvertPicture, ResizesByMethodAndSide) {
+    const struct {
+        int method, width, height;
+        const char* side;
+        int expectedWidth, expectedHeight;
+    } cases[] = {
+        {kLimitWidth, 300, 200, "430", 300, 200}, {kLimitWidth, 300, 200, "150", 150, 100},
+        {kFixWidth, 100, 50, "430", 430, 215},    {kFitSquare, 200, 400, "100", 50, 100},
+        {kKeepSize, 300, 200, "64", 300, 200},    {-1, 300, 200, "64", 300, 200},
+        {kLimitWidth, 100, 30, "10", 64, 19},     {kFixWidth, 90, 9, "", 430, 43},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "method " << c.method << " " << c.width << "x" << c.height << " side " << c.side);
+        Request r(c.width, c.height);
+        r.request.resizeMethod = c.method;
+        r.request.sideText = c.side;
+        const ConversionOutcome outcome = ConvertPicture(r.request);
+        ASSERT_TRUE(outcome.succeeded) << outcome.message;
+        const Bytes file = DataUriPayload(outcome.text, "image/bmp");
+        ASSERT_GE(file.size(), 54u);
+        EXPECT_EQ(Le32(file, 18), c.expectedWidth);
+        EXPECT_EQ(Le32(file, 22), c.expectedHeight);
+    }
+}
+
+TEST(ConvertPicture, BmpTextIsTheWrittenFileInBase64) {
+    Request r(5, 3);
+    r.request.resizeMethod = kKeepSize;
+    const ConversionOutcome outcome = ConvertPicture(r.request);
+    ASSERT_TRUE(outcome.succeeded);
+    EXPECT_EQ(outcome.text.rfind("<img src=\"data:image/bmp;base64,Qk", 0), 0u);
+    ASSERT_TRUE(WriteBmpFile(r.picture.get(), r.folder.File("expected.bmp").c_str()));
+    EXPECT_EQ(DataUriPayload(outcome.text, "image/bmp"), ReadBytes(r.folder.File("expected.bmp")));
+    EXPECT_TRUE(FileExists(TempOutputPath(r.folder.path(), OutputFormat::kBmp))) << "the work file stays";
+}
+
+TEST(ConvertPicture, ClampsQualityAndSideAsTheyAreStored) {
+    const struct {
+        const char* quality;
+        const char* side;
+        int storedQuality, storedSide;
+    } cases[] = {
+        {"5", "10", 10, 64},   {"150", "9999", 100, 5000}, {"", "", 80, 430},         {"abc", "12x", 80, 430},
+        {"-5", "-100", 80, 430}, {" 55 ", "4294967296", 55, 430}, {"100", "5000", 100, 5000},
+    };
+    for (const auto& c : cases) {
+        Request r(2, 2);
+        r.request.qualityText = c.quality;
+        r.request.sideText = c.side;
+        r.request.resizeMethod = 7;
+        const ConversionOutcome outcome = ConvertPicture(r.request);
+        ASSERT_TRUE(outcome.settings) << c.quality;
+        EXPECT_EQ(outcome.settings->jpegQuality, c.storedQuality) << c.quality;
+        EXPECT_EQ(outcome.settings->pixel, c.storedSide) << c.side;
+        EXPECT_EQ(outcome.settings->sizeChange, 7);
+        EXPECT_EQ(outcome.settings->format, 2);
+    }
+}
+
+TEST(ConvertPicture, EndsFailuresInTheirMessages) {
+    {
+        ConversionRequest none;
+        const ConversionOutcome outcome = ConvertPicture(none);
+        EXPECT_STREQ(outcome.message, kMsgNoPicture);
+        EXPECT_FALSE(outcome.settings) << "nothing is stored without a picture";
+    }
+    const struct {
+        const char* name;
+        void (*change)(Request&);
+        const char* message;
+    } cases[] = {
+        {"source path without a dot", [](Request& r) { r.request.sourcePath = "picture"; }, kMsgSystemError},
+        {"height rounds to zero",
+         [](Request& r) {
+             r.request.sideText = "100";
+             r.picture = MakeBitmap24(1000, 3, [](int, int) { return Rgb{0, 0, 0}; });
+             r.request.picture = r.picture.get();
+             r.request.width = 1000;
+             r.request.height = 3;
+         },
+         kMsgConversionError},
+        {"no recorded size", [](Request& r) { r.request.width = 0; }, kMsgConversionError},
+        {"work folder missing", [](Request& r) { r.request.workFolder += "missing/"; }, kMsgBmpWriteFailed},
+    };
+    for (const auto& c : cases) {
+        Request r(300, 200);
+        c.change(r);
+        const ConversionOutcome outcome = ConvertPicture(r.request);
+        EXPECT_FALSE(outcome.succeeded) << c.name;
+        EXPECT_STREQ(outcome.message, c.message) << c.name;
+        EXPECT_TRUE(outcome.settings) << c.name << ": settings are stored before the checks";
+    }
+}

@@ -1,0 +1,70 @@
+#include "core/resample.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/bitmap_builder.h"
+
+namespace {
+
+std::uint8_t Grey(int value) { return static_cast<std::uint8_t>(value); }
+
+// A picture whose red channel holds the given values, row by row from the top.
+GlobalBlock RedPicture(const std::vector<std::vector<int>>& rows) {
+    return MakeBitmap24(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()),
+                        [&](int x, int y) { return Rgb{Grey(rows[y][x]), 0, 0}; });
+}
+
+std::vector<std::vector<int>> RedOf(PackedBitmap bitmap) {
+    BitmapLock header(bitmap);
+    std::vector<std::vector<int>> rows(header->biHeight, std::vector<int>(header->biWidth));
+    for (int y = 0; y < header->biHeight; ++y) {
+        for (int x = 0; x < header->biWidth; ++x) rows[y][x] = PixelOf(bitmap, x, y).r;
+    }
+    return rows;
+}
+
+}  // namespace
+
+TEST(ResizeBitmap, InterpolatesAndAveragesExactly) {
+    // Rows are listed top first; the bitmap stores them bottom first, which is the row order
+    // the interpolation walks, so vertical cases read bottom-up.
+    const struct {
+        const char* name;
+        std::vector<std::vector<int>> source;
+        int width, height;
+        std::vector<std::vector<int>> expected;
+    } cases[] = {
+        {"same size is a copy", {{1, 2}, {3, 4}}, 2, 2, {{1, 2}, {3, 4}}},
+        {"2x2 enlarged to 4x4", {{0, 100}, {200, 50}}, 4, 4,
+         {{0, 50, 100, 100}, {0, 50, 100, 100}, {101, 89, 75, 75}, {200, 126, 50, 50}}},
+        {"halving takes every second pixel", {{10, 20, 30, 40}, {50, 60, 70, 80}}, 2, 1, {{50, 70}}},
+        {"factor 3 averages boxes", {{0, 3, 6, 9, 12, 15}}, 2, 1, {{3, 12}}},
+        {"box without a source row takes the nearest", {{0, 3, 6, 90, 90, 90}}, 2, 3, {{3, 90}, {3, 90}, {3, 90}}},
+        {"vertical reduction beyond 2 still interpolates", {{1}, {2}, {3}, {4}, {5}, {6}}, 1, 2, {{3}, {6}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        GlobalBlock source = RedPicture(c.source);
+        GlobalBlock result(ResizeBitmap(source.get(), c.width, c.height));
+        ASSERT_TRUE(result);
+        EXPECT_EQ(RedOf(result.get()), c.expected);
+    }
+}
+
+TEST(ResizeBitmap, LerpRoundsTheTwoDirectionsDifferently) {
+    // Two columns enlarged to twenty put destination column 3 at fx = 0.3.
+    GlobalBlock down = RedPicture({{200, 100}});
+    GlobalBlock up = RedPicture({{100, 200}});
+    GlobalBlock a(ResizeBitmap(down.get(), 20, 1)), b(ResizeBitmap(up.get(), 20, 1));
+    EXPECT_EQ(PixelOf(a.get(), 3, 0).r, 171);
+    EXPECT_EQ(PixelOf(b.get(), 3, 0).r, 130);
+}
+
+TEST(ResizeBitmap, RefusesWhatItCannotScale) {
+    GlobalBlock rgb = MakeBitmap24(4, 4, [](int, int) { return Rgb{1, 2, 3}; });
+    GlobalBlock palette = MakePaletteBitmap(8, 4, 4, {{1, 2, 3}}, [](int, int) { return 0; });
+    EXPECT_EQ(ResizeBitmap(nullptr, 2, 2), nullptr);
+    EXPECT_EQ(ResizeBitmap(rgb.get(), 0, 2), nullptr);
+    EXPECT_EQ(ResizeBitmap(rgb.get(), 2, -1), nullptr);
+    EXPECT_EQ(ResizeBitmap(palette.get(), 2, 2), nullptr);
+}
