@@ -1,4 +1,51 @@
 #include "codecs/jpeg/jpeg_writer.h"
 
-// Not written yet: every call fails.
-std::int32_t WriteJpegFile(PackedBitmap, const char*, std::int32_t) { return -1; }
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "codecs/jpeg/jpeg_compressor.h"
+#include "codecs/jpeg/jpeg_failure.h"
+#include "codecs/jpeg/jpeg_source.h"
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Behind the end marker, outside the JPEG stream: marks files this program wrote.
+constexpr char kTrailer[4] = {'c', '-', 'Q', 'V'};
+
+void Compress(std::FILE* file, const BITMAPINFOHEADER* header, std::int32_t quality) {
+    auto encoder = std::make_unique<jpeg::JpegCompressor>(file);
+    encoder->Reset();
+    encoder->SetQuality(75, true);
+    encoder->SetSource(jpeg::ReadSource(header));
+    encoder->SetDefaults();
+    encoder->SetQuality(quality, false);
+    encoder->Start();
+    for (std::int32_t row = 0; row < header->biHeight; ++row) encoder->WriteRow();
+    encoder->Finish();
+    encoder->Release();
+}
+
+}  // namespace
+
+std::int32_t WriteJpegFile(PackedBitmap bitmap, const char* path, std::int32_t quality) {
+    if (path == nullptr) return kJpegCannotOpen;
+    File file(std::fopen(path, "wb"));
+    if (!file) return kJpegCannotOpen;
+    BitmapLock header(bitmap);
+    if (!header) return kJpegCannotLock;
+    try {
+        Compress(file.get(), header.data(), quality);
+    } catch (const jpeg::Failure& failure) {
+        return failure.code;
+    } catch (const std::bad_alloc&) {
+        return kJpegOutOfMemory;
+    }
+    std::fwrite(kTrailer, 1, sizeof kTrailer, file.get());
+    return kJpegWritten;
+}

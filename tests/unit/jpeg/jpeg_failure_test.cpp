@@ -1,0 +1,139 @@
+// Refused bitmaps, unwritable files and the encoder's calling order.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "codecs/jpeg/jpeg_compressor.h"
+#include "codecs/jpeg/jpeg_failure.h"
+#include "codecs/jpeg/jpeg_writer.h"
+#include "tests/support/synthetic_picture.h"
+#include "tests/unit/jpeg/jpeg_test_support.h"
+
+namespace {
+
+TEST(JpegFailure, PathInAMissingFolderCreatesNothing) {
+    TempFolder folder;
+    GlobalBlock bitmap = MakeBitmap24(4, 4, NaturalPicture(4, 4));
+    const std::string path = folder.File("missing/out.jpg");
+    EXPECT_EQ(WriteJpegFile(bitmap.get(), path.c_str(), 75), kJpegCannotOpen);
+    EXPECT_FALSE(FileExists(folder.File("missing")));
+    EXPECT_EQ(WriteJpegFile(bitmap.get(), nullptr, 75), kJpegCannotOpen);
+}
+
+TEST(JpegFailure, UnlockableBitmapIsRefused) {
+    TempFolder folder;
+    EXPECT_EQ(WriteJpegFile(nullptr, folder.File("out.jpg").c_str(), 75), kJpegCannotLock);
+}
+
+// A bitmap whose header is changed after it was built.
+GlobalBlock Altered(int width, int height, int depth, const std::function<void(BITMAPINFOHEADER&)>& change) {
+    GlobalBlock block = depth == 8
+                            ? MakePaletteBitmap(8, width, height, {{1, 2, 3}}, [](int, int) { return 0; })
+                            : AllocatePackedBitmap(width, height, depth, 0);
+    BitmapLock header(block.get());
+    change(*header.data());
+    return block;
+}
+
+// One row wider than any accepted picture, built by hand since the allocator refuses it.
+GlobalBlock TooWide() {
+    const int width = 65501;
+    GlobalBlock block = GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + RowBytes(24, width));
+    BitmapLock header(block.get());
+    *header.data() = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, 1, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    return block;
+}
+
+TEST(JpegFailure, RefusedBitmapsGiveTheirNumberAndWriteNoData) {
+    const auto keep = [](BITMAPINFOHEADER&) {};
+    const struct {
+        const char* what;
+        std::function<GlobalBlock()> make;
+        std::int32_t expected;
+    } cases[] = {
+        {"2 planes", [&] { return Altered(4, 4, 24, [](BITMAPINFOHEADER& h) { h.biPlanes = 2; }); },
+         kJpegBadPlanes},
+        {"2 planes, 16 bits", [&] { return Altered(4, 4, 16, [](BITMAPINFOHEADER& h) { h.biPlanes = 2; }); },
+         kJpegBadPlanes},
+        {"bit fields",
+         [&] { return Altered(4, 4, 24, [](BITMAPINFOHEADER& h) { h.biCompression = BI_BITFIELDS; }); },
+         kJpegCompressed},
+        {"300 colours", [&] { return Altered(4, 4, 8, [](BITMAPINFOHEADER& h) { h.biClrUsed = 300; }); },
+         kJpegTooManyColours},
+        {"16 bits", [&] { return Altered(4, 4, 16, keep); }, kJpegBadDepth},
+        {"32 bits", [&] { return Altered(4, 4, 32, keep); }, kJpegBadDepth},
+        {"4 bits",
+         [&] {
+             return MakePaletteBitmap(4, 4, 4, {{1, 2, 3}}, [](int, int) { return 0; });
+         },
+         kJpegBadDepth},
+        {"width 0", [&] { return Altered(4, 4, 24, [](BITMAPINFOHEADER& h) { h.biWidth = 0; }); },
+         kJpegEmptyImage},
+        {"height 0", [&] { return Altered(4, 4, 8, [](BITMAPINFOHEADER& h) { h.biHeight = 0; }); },
+         kJpegEmptyImage},
+        {"width 65501", TooWide, kJpegImageTooBig},
+        {"height 70000", [&] { return Altered(4, 4, 24, [](BITMAPINFOHEADER& h) { h.biHeight = 70000; }); },
+         kJpegImageTooBig},
+        {"top-down", [&] { return Altered(4, 4, 24, [](BITMAPINFOHEADER& h) { h.biHeight = -4; }); },
+         kJpegImageTooBig},
+        {"negative width", [&] { return Altered(4, 4, 24, [](BITMAPINFOHEADER& h) { h.biWidth = -4; }); },
+         kJpegImageTooBig},
+    };
+    for (const auto& c : cases) {
+        GlobalBlock bitmap = c.make();
+        ASSERT_TRUE(bitmap) << c.what;
+        const Encoded encoded = EncodeJpeg(bitmap.get(), 75);
+        EXPECT_EQ(encoded.result, c.expected) << c.what;
+        EXPECT_TRUE(encoded.bytes.empty()) << c.what;
+    }
+}
+
+TEST(JpegFailure, FullDiskIsReported) {
+    std::FILE* probe = std::fopen("/dev/full", "wb");
+    if (probe == nullptr) GTEST_SKIP() << "no /dev/full here";
+    std::fclose(probe);
+    GlobalBlock bitmap = MakeBitmap24(200, 150, NaturalPicture(200, 150));
+    EXPECT_EQ(WriteJpegFile(bitmap.get(), "/dev/full", 90), kJpegWriteFailed);
+}
+
+TEST(JpegFailure, StepsOutOfOrderAreRefused) {
+    GlobalBlock bitmap = MakeBitmap24(3, 2, NaturalPicture(3, 2));
+    BitmapLock header(bitmap.get());
+    TempFolder folder;
+    const struct {
+        const char* what;
+        std::function<void(jpeg::JpegCompressor&)> steps;
+        std::int32_t expected;
+    } cases[] = {
+        {"row before start", [](jpeg::JpegCompressor& e) { e.WriteRow(); }, kJpegBadState},
+        {"finish before start", [](jpeg::JpegCompressor& e) { e.Finish(); }, kJpegBadState},
+        {"quality while compressing", [](jpeg::JpegCompressor& e) { e.Start(), e.SetQuality(50, false); },
+         kJpegBadState},
+        {"finish after one of two rows", [](jpeg::JpegCompressor& e) { e.Start(), e.WriteRow(), e.Finish(); },
+         kJpegTooFewRows},
+        {"third row of two",
+         [](jpeg::JpegCompressor& e) { e.Start(), e.WriteRow(), e.WriteRow(), e.WriteRow(); },
+         kJpegTooManyRows},
+        {"start twice", [](jpeg::JpegCompressor& e) { e.Start(), e.Start(); }, kJpegBadState},
+    };
+    for (const auto& c : cases) {
+        std::FILE* file = std::fopen(folder.File("steps.jpg").c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        jpeg::JpegCompressor encoder(file);
+        std::int32_t code = 0;
+        try {
+            encoder.Reset();
+            encoder.SetSource(jpeg::ReadSource(header.data()));
+            encoder.SetDefaults();
+            encoder.SetQuality(75, false);
+            c.steps(encoder);
+        } catch (const jpeg::Failure& failure) {
+            code = failure.code;
+        }
+        std::fclose(file);
+        EXPECT_EQ(code, c.expected) << c.what;
+    }
+}
+
+}  // namespace
