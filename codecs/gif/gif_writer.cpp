@@ -1,4 +1,59 @@
 #include "codecs/gif/gif_writer.h"
 
-// Not written yet: every call fails.
-std::int32_t WriteGifFile(PackedBitmap, const char*) { return -1; }
+#include <new>
+
+#include "codecs/gif/gif_layout.h"
+#include "codecs/gif/gif_output.h"
+#include "codecs/gif/gif_write_status.h"
+#include "codecs/gif/lzw_coder.h"
+#include "codecs/gif/palette_rows.h"
+#include "core/classic_file.h"
+
+namespace {
+
+// The whole file in memory: preamble, interlaced image data, trailer.
+void BuildGif(PaletteRows& rows, GifOutput& output) {
+    // A first guess at the compressed size; the buffer grows when it is wrong.
+    output.Reserve(kMaxPreambleBytes + std::size_t(rows.width()) * std::size_t(rows.height()) / 2);
+    output.Advance(WriteGifPreamble(output.end(), std::uint16_t(rows.width()), std::uint16_t(rows.height()),
+                                    rows.table(), rows.colours()));
+    output.BeginSubBlocks();
+    LzwCoder coder(MinimumCodeSize(rows.colours()), output);
+    ForEachInterlacedRow(
+        rows.height(), [&](std::int32_t row) { coder.Encode(rows.Indices(row), std::size_t(rows.width())); });
+    coder.Finish();
+    output.Reserve(2);
+    output.EndSubBlocks();
+    *output.end() = 0x3B;
+    output.Advance(1);
+}
+
+bool WriteAll(ClassicFile& file, const BYTE* bytes, std::size_t size) {
+    constexpr std::size_t kChunk = std::size_t{1} << 30;
+    while (size > 0) {
+        const std::size_t part = size < kChunk ? size : kChunk;
+        if (!file.WriteExactly(bytes, std::uint32_t(part))) return false;
+        bytes += part;
+        size -= part;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::int32_t WriteGifFile(PackedBitmap bitmap, const char* path) {
+    ClassicFile file = ClassicFile::Create(path);
+    if (!file.is_open()) return kGifCannotWrite;
+    BitmapLock header(bitmap);
+    if (!header) return kGifOutOfMemory;
+    try {
+        PaletteRows rows(header.data(), GlobalSize(bitmap));
+        GifOutput output;
+        BuildGif(rows, output);
+        return WriteAll(file, output.data(), output.size()) ? kGifWriteOk : kGifCannotWrite;
+    } catch (const GifWriteFailure& failure) {
+        return failure.status;
+    } catch (const std::bad_alloc&) {
+        return kGifOutOfMemory;
+    }
+}

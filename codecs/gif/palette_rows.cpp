@@ -1,0 +1,64 @@
+#include "codecs/gif/palette_rows.h"
+
+#include <new>
+
+#include "codecs/gif/gif_layout.h"
+#include "codecs/gif/gif_write_status.h"
+
+PaletteRows::PaletteRows(const BITMAPINFOHEADER* header, SIZE_T blockBytes) {
+    const int depth = header->biBitCount;
+    if (header->biPlanes != 1 || (depth != 1 && depth != 4 && depth != 8))
+        throw GifWriteFailure{kGifUnsupported};
+    if (header->biWidth <= 0 || header->biHeight <= 0 || header->biWidth > kMaxGifSide ||
+        header->biHeight > kMaxGifSide) {
+        throw GifWriteFailure{kGifUnsupported};
+    }
+    const std::uint32_t colours = ImpliedColourCount(*header);
+    if (colours > 256) throw GifWriteFailure{kGifUnsupported};
+    const std::uint64_t stride = (std::uint64_t(header->biWidth) * depth + 31) / 32 * 4;
+    const std::uint64_t rowsAt = sizeof(BITMAPINFOHEADER) + 4 * std::uint64_t{colours};
+    if (rowsAt + stride * std::uint64_t(header->biHeight) > blockBytes)
+        throw GifWriteFailure{kGifUnsupported};
+
+    width_ = header->biWidth;
+    height_ = header->biHeight;
+    depth_ = depth;
+    colours_ = colours;
+    indexLimit_ = 1u << ColourTableBits(colours);
+    stride_ = std::size_t(stride);
+    table_ = reinterpret_cast<const RGBQUAD*>(header + 1);
+    rows_ = reinterpret_cast<const BYTE*>(header) + rowsAt;
+    if (depth != 8) {
+        unpacked_.reset(new (std::nothrow) BYTE[std::size_t(width_)]);
+        if (!unpacked_) throw GifWriteFailure{kGifOutOfMemory};
+    }
+}
+
+const BYTE* PaletteRows::Indices(std::int32_t row) {
+    const BYTE* stored = rows_ + stride_ * std::size_t(height_ - 1 - row);
+    const std::size_t width = std::size_t(width_);
+    // Indices at or past a power of two show up in their OR.
+    unsigned seen = 0;
+    const BYTE* indices = stored;
+    switch (depth_) {
+        case 1:
+            for (std::size_t x = 0; x < width; ++x) unpacked_[x] = BYTE(stored[x >> 3] >> (7 - (x & 7)) & 1);
+            indices = unpacked_.get();
+            break;
+        case 4:
+            for (std::size_t x = 0; x < width; ++x) {
+                const BYTE index = BYTE((x & 1) ? stored[x >> 1] & 0xF : stored[x >> 1] >> 4);
+                unpacked_[x] = index;
+                seen |= index;
+            }
+            indices = unpacked_.get();
+            break;
+        default:
+            if (indexLimit_ < 256) {
+                for (std::size_t x = 0; x < width; ++x) seen |= stored[x];
+            }
+            break;
+    }
+    if (seen >= indexLimit_) throw GifWriteFailure{kGifUnsupported};
+    return indices;
+}
