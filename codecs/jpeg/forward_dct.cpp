@@ -36,9 +36,13 @@ inline void Pass(std::int32_t* d, int step) {
     d[7 * step] = z11 - z4;
 }
 
-// Quotients are exact for dividends below 2^20; the DCT's outputs stay below 2^15 and half a
-// divisor below 2^18.
-constexpr int kDividendBits = 20;
+// t / d == (t * ceil(2^s / d)) >> s whenever t * d <= 2^s. The DCT's outputs stay below 2^15,
+// so with divisors below 2^15 the dividends t = |c| + d / 2 stay below 2^16 and s = 32 serves;
+// a divisor of 1 takes the multiplier 2^32 - 1 and the rounding term 1 instead, which gives
+// (|c| + 1) * (2^32 - 1) >> 32 = |c|. Larger divisors (below 2^19) leave dividends below 2^20
+// and take s = 39 with 64-bit multipliers.
+constexpr std::uint32_t kNarrowLimit = 1u << 15;
+constexpr int kWideShift = 39;
 
 }  // namespace
 
@@ -52,27 +56,51 @@ void ForwardDct(const std::uint8_t* samples, int stride, std::int32_t* out) {
 }
 
 void Quantiser::Build(const EncoderQuantTable& table) {
+    narrow_ = true;
     for (int k = 0; k < kBlockSize; ++k) {
         const int i = kNaturalOrder[k];
-        const std::uint32_t d = (static_cast<std::uint32_t>(table.values[k]) * kDctScale[i] + 1024) >> 11;
-        // d is at least 1 because every table value is and the smallest scale is 1247.
-        int bits = 0;
-        while ((std::uint32_t{1} << bits) < d) ++bits;
-        const int shift = kDividendBits + bits;
-        divisor_[i] = d;
-        half_[i] = d / 2;
-        shift_[i] = static_cast<std::uint8_t>(shift);
-        multiplier_[i] = static_cast<std::uint32_t>(((std::uint64_t{1} << shift) + d - 1) / d);
+        // At least 1: every table value is, and the smallest scale is 1247.
+        const std::uint64_t d = (static_cast<std::uint64_t>(table.values[k]) * kDctScale[i] + 1024) >> 11;
+        if (d >= kNarrowLimit) narrow_ = false;
+        half_[i] = d == 1 ? 1 : static_cast<std::uint32_t>(d / 2);
+        multiplier_[i] =
+            d == 1 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(((std::uint64_t{1} << 32) + d - 1) / d);
+        wideHalf_[i] = static_cast<std::uint32_t>(d / 2);
+        wideMultiplier_[i] = ((std::uint64_t{1} << kWideShift) + d - 1) / d;
     }
 }
 
-void Quantiser::Quantise(const std::int32_t* coefficients, std::int16_t* out) const {
+void Quantiser::Quantise(const std::int32_t* coefficients, QuantisedBlock& out) const {
+    if (!narrow_) return QuantiseWide(coefficients, out);
+    std::int16_t natural[kBlockSize];
     for (int i = 0; i < kBlockSize; ++i) {
         const std::int32_t c = coefficients[i];
-        const std::uint32_t t = static_cast<std::uint32_t>(c < 0 ? -c : c) + half_[i];
-        const auto q = static_cast<std::int32_t>((std::uint64_t{t} * multiplier_[i]) >> shift_[i]);
-        out[i] = static_cast<std::int16_t>(c < 0 ? -q : q);
+        const std::int32_t sign = c >> 31;  // 0 or -1
+        const std::uint32_t t = static_cast<std::uint32_t>((c ^ sign) - sign) + half_[i];
+        const auto q = static_cast<std::int32_t>((std::uint64_t{t} * multiplier_[i]) >> 32);
+        natural[i] = static_cast<std::int16_t>((q ^ sign) - sign);
     }
+    std::uint64_t nonzero = 0;
+    for (int k = 0; k < kBlockSize; ++k) {
+        const std::int16_t q = natural[kNaturalOrder[k]];
+        out.zigzag[k] = q;
+        nonzero |= static_cast<std::uint64_t>(q != 0) << k;
+    }
+    out.nonzero = nonzero & ~std::uint64_t{1};
+}
+
+void Quantiser::QuantiseWide(const std::int32_t* coefficients, QuantisedBlock& out) const {
+    std::uint64_t nonzero = 0;
+    for (int k = 0; k < kBlockSize; ++k) {
+        const int i = kNaturalOrder[k];
+        const std::int32_t c = coefficients[i];
+        const std::int32_t sign = c >> 31;
+        const std::uint64_t t = static_cast<std::uint32_t>((c ^ sign) - sign) + wideHalf_[i];
+        const auto q = static_cast<std::int32_t>((t * wideMultiplier_[i]) >> kWideShift);
+        out.zigzag[k] = static_cast<std::int16_t>((q ^ sign) - sign);
+        nonzero |= static_cast<std::uint64_t>(q != 0) << k;
+    }
+    out.nonzero = nonzero & ~std::uint64_t{1};
 }
 
 }  // namespace jpeg

@@ -13,20 +13,39 @@ namespace jpeg {
 // order, unnormalised: 8 times a true DCT, times the factors of kDctScale / 2048.
 void ForwardDct(const std::uint8_t* samples, int stride, std::int32_t* out);
 
-// Division by a table's divisors, each replaced by a multiply and shift that gives the same
-// quotient for every dividend the DCT can produce.
+// A quantised block in zigzag order, with bit k of `nonzero` set when coefficient k (k >= 1)
+// is not zero, so that the coder can jump over runs of zeros.
+struct QuantisedBlock {
+    std::array<std::int16_t, kBlockSize> zigzag;
+    std::uint64_t nonzero;
+
+    // A block with only a DC coefficient.
+    void SetFlat(std::int16_t dc) {
+        zigzag.fill(0);
+        zigzag[0] = dc;
+        nonzero = 0;
+    }
+};
+
+// Division by a table's divisors, each replaced by a multiplication and a shift that give the
+// same quotient for every dividend the DCT can produce.
 class Quantiser {
   public:
     void Build(const EncoderQuantTable& table);
 
-    // Rounds each coefficient to the nearest multiple of its divisor, halves away from zero.
-    void Quantise(const std::int32_t* coefficients, std::int16_t* out) const;
-
-    std::int32_t Divisor(int natural) const { return static_cast<std::int32_t>(divisor_[natural]); }
+    // Divides each coefficient (natural order) by its divisor, rounding halves away from zero.
+    void Quantise(const std::int32_t* coefficients, QuantisedBlock& out) const;
 
   private:
-    std::array<std::uint32_t, kBlockSize> divisor_{}, half_{}, multiplier_{};
-    std::array<std::uint8_t, kBlockSize> shift_{};
+    void QuantiseWide(const std::int32_t* coefficients, QuantisedBlock& out) const;
+
+    // Divisors below 2^15 (all but those of the lowest qualities) take 32-bit multipliers.
+    bool narrow_ = true;
+    // Per natural position: the rounding term and the multiplier for the reciprocal.
+    std::array<std::uint32_t, kBlockSize> half_{}, multiplier_{};
+    // The same for wide divisors.
+    std::array<std::uint32_t, kBlockSize> wideHalf_{};
+    std::array<std::uint64_t, kBlockSize> wideMultiplier_{};
 };
 
 }  // namespace jpeg

@@ -19,6 +19,20 @@ inline int BitLength(std::uint32_t value) {
 #endif
 }
 
+// Position of the lowest set bit of a non-zero value.
+inline int LowestBit(std::uint64_t value) {
+#if defined(__GNUC__)
+    return __builtin_ctzll(value);
+#else
+    int n = 0;
+    while ((value & 1) == 0) {
+        ++n;
+        value >>= 1;
+    }
+    return n;
+#endif
+}
+
 // The code of `symbol` followed by the low `extra` bits of `value`.
 inline void PutSymbol(BitWriter& bits, const DerivedHuffTable& table, int symbol, std::int32_t value,
                       int extra) {
@@ -73,27 +87,24 @@ void BitWriter::Flush() {
     Reset();
 }
 
-void EncodeBlock(BitWriter& bits, const std::int16_t* block, std::int32_t& predictor,
+void EncodeBlock(BitWriter& bits, const QuantisedBlock& block, std::int32_t& predictor,
                  const DerivedHuffTable& dc, const DerivedHuffTable& ac) {
     std::int32_t extra = 0;
-    const std::int32_t diff = block[0] - predictor;
-    predictor = block[0];
+    const std::int32_t diff = block.zigzag[0] - predictor;
+    predictor = block.zigzag[0];
     const int dcSize = Category(diff, extra);
     PutSymbol(bits, dc, dcSize, extra, dcSize);
 
-    int run = 0;
-    for (int k = 1; k < kBlockSize; ++k) {
-        const std::int32_t value = block[kNaturalOrder[k]];
-        if (value == 0) {
-            ++run;
-            continue;
-        }
+    int last = 0;  // the last non-zero position coded
+    for (std::uint64_t rest = block.nonzero; rest != 0; rest &= rest - 1) {
+        const int k = LowestBit(rest);
+        int run = k - last - 1;
         for (; run > 15; run -= 16) PutSymbol(bits, ac, 0xF0, 0, 0);
-        const int size = Category(value, extra);
+        const int size = Category(block.zigzag[k], extra);
         PutSymbol(bits, ac, run * 16 + size, extra, size);
-        run = 0;
+        last = k;
     }
-    if (run > 0) PutSymbol(bits, ac, 0x00, 0, 0);
+    if (last < kBlockSize - 1) PutSymbol(bits, ac, 0x00, 0, 0);
 }
 
 }  // namespace jpeg

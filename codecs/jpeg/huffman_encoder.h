@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "codecs/jpeg/forward_dct.h"
 #include "codecs/jpeg/jpeg_output.h"
 #include "codecs/jpeg/jpeg_tables.h"
 
@@ -53,9 +54,9 @@ class BitWriter {
     int count_ = 0;
 };
 
-// Codes one block (natural order): the DC difference against `predictor`, which then takes the
-// block's DC, and the AC coefficients in zigzag order as run/size symbols.
-void EncodeBlock(BitWriter& bits, const std::int16_t* block, std::int32_t& predictor,
+// Codes one block: the DC difference against `predictor`, which then takes the block's DC, and
+// the AC coefficients in zigzag order as run/size symbols.
+void EncodeBlock(BitWriter& bits, const QuantisedBlock& block, std::int32_t& predictor,
                  const DerivedHuffTable& dc, const DerivedHuffTable& ac);
 
 }  // namespace jpeg

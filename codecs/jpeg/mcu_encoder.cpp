@@ -33,19 +33,14 @@ int McuEncoder::FillComponent(const FrameLayout& layout, const SamplePipeline& s
                 samples.Samples(c) + y * 8 * stride + column * component.mcuSampleWidth;
             for (int x = 0; x < across; ++x, ++next) {
                 ForwardDct(origin + 8 * x, stride, workspace_.data());
-                quantiser.Quantise(workspace_.data(), mcu_[next].data());
+                quantiser.Quantise(workspace_.data(), mcu_[next]);
             }
-            for (int x = across; x < component.mcuWidth; ++x, ++next) {
-                mcu_[next].fill(0);
-                mcu_[next][0] = mcu_[next - 1][0];
-            }
+            for (int x = across; x < component.mcuWidth; ++x, ++next)
+                mcu_[next].SetFlat(mcu_[next - 1].zigzag[0]);
         } else {
             // A block row below the picture: flat blocks at the level of the block before the row.
-            const std::int16_t level = mcu_[next - 1][0];
-            for (int x = 0; x < component.mcuWidth; ++x, ++next) {
-                mcu_[next].fill(0);
-                mcu_[next][0] = level;
-            }
+            const std::int16_t level = mcu_[next - 1].zigzag[0];
+            for (int x = 0; x < component.mcuWidth; ++x, ++next) mcu_[next].SetFlat(level);
         }
     }
     return next;
@@ -58,7 +53,7 @@ void McuEncoder::EncodeImcuRow(const FrameLayout& layout, const SamplePipeline& 
             next = FillComponent(layout, samples, c, column, lastImcuRow, next);
         for (int b = 0; b < layout.blocksPerMcu; ++b) {
             const JpegComponent& component = layout.components[layout.membership[b]];
-            EncodeBlock(bits_, mcu_[b].data(), predictors_[layout.membership[b]], dcCodes_[component.dcTable],
+            EncodeBlock(bits_, mcu_[b], predictors_[layout.membership[b]], dcCodes_[component.dcTable],
                         acCodes_[component.acTable]);
         }
     }

@@ -28,8 +28,6 @@ class McuEncoder {
     void Finish() { bits_.Flush(); }
 
   private:
-    using Block = std::array<std::int16_t, kBlockSize>;
-
     // The blocks of component `c` in MCU column `column`, starting at MCU block `next`; returns
     // the block after them.
     int FillComponent(const FrameLayout& layout, const SamplePipeline& samples, int c, int column,
@@ -38,7 +36,7 @@ class McuEncoder {
     std::array<Quantiser, 2> quantisers_;
     std::array<DerivedHuffTable, 2> dcCodes_, acCodes_;
     std::array<std::int32_t, kComponentCount> predictors_{};
-    std::array<Block, kMaxBlocksPerMcu> mcu_{};
+    std::array<QuantisedBlock, kMaxBlocksPerMcu> mcu_{};
     std::array<std::int32_t, kBlockSize> workspace_{};
     BitWriter bits_;
 };
