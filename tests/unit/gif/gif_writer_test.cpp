@@ -4,133 +4,63 @@
 
 #include <string>
 
-#include "codecs/gif/gif_layout.h"
 #include "tests/unit/gif/gif_test_support.h"
 
 namespace {
 
-std::vector<Rgb> Greys(int count) {
+std::vector<Rgb> Palette(int count) {
     std::vector<Rgb> palette;
     for (int i = 0; i < count; ++i)
         palette.push_back(Rgb{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i / 2)});
     return palette;
 }
 
-// A sequence of indices in which no pair of neighbours repeats, so that every index after the
-// first makes the coder emit one code and add one entry: 256 steps of +1, then of +3, ...
-std::vector<int> FreshPairs(std::size_t length) {
-    std::vector<int> sequence{0};
-    for (int step = 1; sequence.size() < length; step += 2) {
-        for (int i = 0; i < 256 && sequence.size() < length; ++i)
-            sequence.push_back((sequence.back() + step) % 256);
-    }
-    return sequence;
+// The codes of an 8-bit, 256-colour picture of one row or one column.
+std::vector<int> CodesOf(const std::vector<int>& indices, bool column,
+                         std::vector<std::size_t>* blocks = nullptr) {
+    const int length = int(indices.size());
+    GlobalBlock bitmap = MakePaletteBitmap(8, column ? 1 : length, column ? length : 1, Palette(256),
+                                           [&](int x, int y) { return indices[std::size_t(x + y)]; });
+    const WrittenGif gif = WriteAndRead(bitmap.get());
+    const std::optional<GifFileParts> parts = SplitGifFile(gif.file);
+    if (gif.status != 0 || !parts) return {};
+    if (blocks) *blocks = parts->blockSizes;
+    return ReadCodes(parts->data, 8);
 }
 
 }  // namespace
 
-TEST(GifWriter, WritesSmallPicturesByteForByte) {
-    const struct {
-        const char* name;
-        int depth, width;
-        std::vector<Rgb> palette;
-        std::vector<int> indices;
-        Bytes expected;
-    } cases[] = {
-        // Clear, the pixel, end: three 3-bit codes. One colour still gets a 4-entry table.
-        {"one pixel, one colour",
-         1,
-         1,
-         {{0x12, 0x34, 0x56}},
-         {0},
-         {'G', 'I', 'F', '8', '7',  'a', 1, 0, 1, 0, 0xF1, 0, 0, 0x12, 0x34, 0x56, 0,    0,    0, 0,   0,
-          0,   0,   0,   0,   0x2C, 0,   0, 0, 0, 1, 0,    1, 0, 0x40, 2,    2,    0x44, 0x01, 0, 0x3B}},
-        // Two colours: a 2-entry table, still minimum code size 2.
-        {"two colours", 1, 2, {{0, 0, 0}, {255, 255, 255}}, {0, 1}, {'G',  'I', 'F', '8',  '7',  'a',  2,
-                                                                     0,    1,   0,   0xF0, 0,    0,    0,
-                                                                     0,    0,   255, 255,  255,  0x2C, 0,
-                                                                     0,    0,   0,   2,    0,    1,    0,
-                                                                     0x40, 2,   2,   0x44, 0x0A, 0,    0x3B}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        GlobalBlock bitmap =
-            MakePaletteBitmap(c.depth, c.width, 1, c.palette, [&](int x, int) { return c.indices[x]; });
-        TempFolder folder;
-        const WrittenGif gif = WriteAndRead(bitmap.get(), folder);
-        EXPECT_EQ(gif.status, 0);
-        EXPECT_EQ(gif.file, c.expected);
-    }
-}
-
 TEST(GifWriter, SizesTheColourTableByTheColourCount) {
+    // One pixel: clear, the pixel, end, three 3-bit codes; one colour still gets 4 entries.
+    GlobalBlock pixel = MakePaletteBitmap(1, 1, 1, {{0x12, 0x34, 0x56}}, [](int, int) { return 0; });
+    EXPECT_EQ(WriteAndRead(pixel.get()).file,
+              (Bytes{'G',  'I',  'F', '8', '7', 'a', 1,    0, 1, 0,    0xF1, 0,    0,   0x12,
+                     0x34, 0x56, 0,   0,   0,   0,   0,    0, 0, 0,    0,    0x2C, 0,   0,
+                     0,    0,    1,   0,   1,   0,   0x40, 2, 2, 0x44, 0x01, 0,    0x3B}));
     const struct {
-        int colours, packed, entries, minimumCodeSize;
-    } cases[] = {
-        {1, 0xF1, 4, 2},    {2, 0xF0, 2, 2},     {3, 0xF1, 4, 2},     {4, 0xF1, 4, 2},
-        {5, 0xF2, 8, 3},    {8, 0xF2, 8, 3},     {9, 0xF3, 16, 4},    {17, 0xF4, 32, 5},
-        {65, 0xF6, 128, 7}, {128, 0xF6, 128, 7}, {129, 0xF7, 256, 8}, {256, 0xF7, 256, 8},
-    };
+        int colours, packed, minimumCodeSize;
+    } cases[] = {{2, 0xF0, 2}, {3, 0xF1, 2},  {4, 0xF1, 2},   {5, 0xF2, 3},   {8, 0xF2, 3},
+                 {9, 0xF3, 4}, {17, 0xF4, 5}, {128, 0xF6, 7}, {129, 0xF7, 8}, {256, 0xF7, 8}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.colours);
-        const std::vector<Rgb> palette = Greys(c.colours);
-        // The rows right behind the colour table start with non-zero bytes, which must not
-        // show up in the unused table entries.
+        // The rows behind the colour table start with non-zero bytes, which must not leak into
+        // the unused entries.
         GlobalBlock bitmap =
-            MakePaletteBitmap(8, 7, 3, palette, [&](int x, int) { return (x + 1) % c.colours; });
-        TempFolder folder;
-        const WrittenGif gif = WriteAndRead(bitmap.get(), folder);
-        ASSERT_EQ(gif.status, 0);
-        const std::optional<GifFileParts> parts = SplitGifFile(gif.file);
+            MakePaletteBitmap(8, 7, 3, Palette(c.colours), [&](int x, int) { return (x + 1) % c.colours; });
+        const std::optional<GifFileParts> parts = SplitGifFile(WriteAndRead(bitmap.get()).file);
         ASSERT_TRUE(parts);
         EXPECT_EQ(parts->packed, c.packed);
-        EXPECT_EQ(parts->minimumCodeSize, c.minimumCodeSize);
         EXPECT_EQ(parts->imageFlags, 0x40);
-        ASSERT_EQ(parts->table.size(), std::size_t(c.entries));
-        for (int i = 0; i < c.entries; ++i) {
-            EXPECT_EQ(parts->table[i], (i < c.colours ? palette[i] : Rgb{0, 0, 0})) << "entry " << i;
-        }
+        EXPECT_EQ(parts->minimumCodeSize, c.minimumCodeSize);
+        std::vector<Rgb> table = Palette(c.colours);
+        table.resize(std::size_t{2} << (c.packed & 7), Rgb{0, 0, 0});
+        EXPECT_EQ(parts->table, table);
     }
+    GlobalBlock two = MakePaletteBitmap(1, 2, 1, Palette(2), [](int x, int) { return x; });
+    EXPECT_EQ(ReadCodes(SplitGifFile(WriteAndRead(two.get()).file)->data, 2), (std::vector<int>{4, 0, 1, 5}));
 }
 
-TEST(GifWriter, CutsTheDataIntoSubBlocks) {
-    // A row of distinct indices at minimum code size 8: clear, one 9-bit code per pixel, end.
-    // 224 pixels make 2034 bits (255 bytes), 225 pixels 2043 bits (256 bytes).
-    const struct {
-        int width;
-        std::vector<std::size_t> blocks;
-    } cases[] = {{224, {255}}, {225, {255, 1}}};
-    for (const auto& c : cases) {
-        GlobalBlock bitmap = MakePaletteBitmap(8, c.width, 1, Greys(256), [](int x, int) { return x; });
-        TempFolder folder;
-        const WrittenGif gif = WriteAndRead(bitmap.get(), folder);
-        ASSERT_EQ(gif.status, 0);
-        const std::optional<GifFileParts> parts = SplitGifFile(gif.file);
-        ASSERT_TRUE(parts) << c.width;
-        EXPECT_EQ(parts->blockSizes, c.blocks) << c.width;
-    }
-}
-
-TEST(GifWriter, ClearsTheTableBeforeCode4095) {
-    // 3837 entries (258 to 4094) are added while the first 3838 pixels are emitted; the clear
-    // code follows at once, and coding starts over.
-    const std::vector<int> indices = FreshPairs(3840);
-    GlobalBlock bitmap =
-        MakePaletteBitmap(8, int(indices.size()), 1, Greys(256), [&](int x, int) { return indices[x]; });
-    TempFolder folder;
-    const WrittenGif gif = WriteAndRead(bitmap.get(), folder);
-    ASSERT_EQ(gif.status, 0);
-    const std::optional<GifFileParts> parts = SplitGifFile(gif.file);
-    ASSERT_TRUE(parts);
-    std::vector<int> expected{256};
-    expected.insert(expected.end(), indices.begin(), indices.begin() + 3838);
-    expected.push_back(256);
-    expected.insert(expected.end(), indices.begin() + 3838, indices.end());
-    expected.push_back(257);
-    EXPECT_EQ(ReadCodes(parts->data, 8), expected);
-}
-
-TEST(GifWriter, InterlacesRows) {
+TEST(GifWriter, CodesRowsInInterlacedOrder) {
     const struct {
         int height;
         std::vector<int> rows;
@@ -141,44 +71,47 @@ TEST(GifWriter, InterlacesRows) {
         {20, {0, 8, 16, 4, 12, 2, 6, 10, 14, 18, 1, 3, 5, 7, 9, 11, 13, 15, 17, 19}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.height);
-        std::vector<int> rows;
-        ForEachInterlacedRow(c.height, [&](std::int32_t row) { rows.push_back(row); });
-        EXPECT_EQ(rows, c.rows);
-
-        // A column with a distinct index per row shows the order in the file: one code per row.
-        GlobalBlock bitmap = MakePaletteBitmap(8, 1, c.height, Greys(256), [](int, int y) { return 10 + y; });
-        TempFolder folder;
-        const WrittenGif gif = WriteAndRead(bitmap.get(), folder);
-        ASSERT_EQ(gif.status, 0);
-        const std::optional<GifFileParts> parts = SplitGifFile(gif.file);
-        ASSERT_TRUE(parts);
-        std::vector<int> expected{256};
+        // A distinct index per row: one code per row in the file's order.
+        std::vector<int> indices, expected{256};
+        for (int y = 0; y < c.height; ++y) indices.push_back(10 + y);
         for (int row : c.rows) expected.push_back(10 + row);
         expected.push_back(257);
-        EXPECT_EQ(ReadCodes(parts->data, 8), expected);
+        EXPECT_EQ(CodesOf(indices, true), expected) << c.height;
     }
 }
 
+TEST(GifWriter, CutsSubBlocksAndClearsBeforeCode4095) {
+    // Distinct indices at code size 8: clear, a 9-bit code per pixel, end. 224 pixels make
+    // 2034 bits (255 bytes), 225 pixels 2043 bits (256 bytes).
+    for (int width : {224, 225}) {
+        std::vector<int> indices;
+        for (int x = 0; x < width; ++x) indices.push_back(x);
+        std::vector<std::size_t> blocks;
+        EXPECT_EQ(CodesOf(indices, false, &blocks).size(), std::size_t(width) + 2);
+        EXPECT_EQ(blocks, (width == 224 ? std::vector<std::size_t>{255} : std::vector<std::size_t>{255, 1}));
+    }
+    // No pair of neighbours repeats (256 steps of +1, then of +3, ...), so each pixel emits a
+    // code and adds an entry. Entries 258 to 4094 come with the first 3838 codes; the clear
+    // follows at once.
+    std::vector<int> indices{0};
+    for (int step = 1; indices.size() < 3840; step += 2) {
+        for (int i = 0; i < 256 && indices.size() < 3840; ++i)
+            indices.push_back((indices.back() + step) % 256);
+    }
+    std::vector<int> expected{256};
+    expected.insert(expected.end(), indices.begin(), indices.begin() + 3838);
+    expected.insert(expected.end(), {256, indices[3838], indices[3839], 257});
+    EXPECT_EQ(CodesOf(indices, false), expected);
+}
+
 TEST(GifWriter, RefusesWhatItCannotWrite) {
-    const auto withHeader = [](int depth, int width, int height, std::uint32_t colours, auto change) {
-        GlobalBlock bitmap = AllocatePackedBitmap(width, height, depth, colours);
+    const auto changed = [](GlobalBlock bitmap, auto change) {
         change(*BitmapLock(bitmap.get()).data());
         return bitmap;
     };
-    const auto keep = [](BITMAPINFOHEADER&) {};
-    // A block holding just the header and the table of an 8-bit 100 x 100 picture.
-    const auto headerOnly = [] {
-        GlobalBlock block = GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + 4 * 16);
-        BITMAPINFOHEADER& h = *BitmapLock(block.get()).data();
-        h = BITMAPINFOHEADER{40, 100, 100, 1, 8, 0, 0, 0, 0, 16, 16};
-        return block;
-    };
-    const auto tooWide = [] {
-        // 1-bit rows of 70000 pixels: 8752 bytes each.
-        GlobalBlock block = GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + 8 + 8752);
-        BITMAPINFOHEADER& h = *BitmapLock(block.get()).data();
-        h = BITMAPINFOHEADER{40, 70000, 1, 1, 1, 0, 0, 0, 0, 2, 2};
+    const auto bare = [](std::size_t tableAndRows, BITMAPINFOHEADER header) {
+        GlobalBlock block = GlobalBlock::Allocate(sizeof header + tableAndRows);
+        *BitmapLock(block.get()).data() = header;
         return block;
     };
     const struct {
@@ -192,33 +125,29 @@ TEST(GifWriter, RefusesWhatItCannotWrite) {
                           return Rgb{1, 2, 3};
                       }),
          -4},
-        {"16-bit", withHeader(16, 4, 4, 0, keep), -4},
-        {"two planes", withHeader(8, 4, 4, 4, [](BITMAPINFOHEADER& h) { h.biPlanes = 2; }), -4},
-        {"top-down", withHeader(8, 4, 4, 4, [](BITMAPINFOHEADER& h) { h.biHeight = -4; }), -4},
-        {"more than 256 colours",
-         withHeader(8, 4, 4, 256, [](BITMAPINFOHEADER& h) { h.biClrUsed = 0x40000001; }), -4},
-        {"rows missing from the block", headerOnly(), -4},
-        {"wider than a GIF holds", tooWide(), -4},
-        {"index past the 4-entry table",
-         MakePaletteBitmap(8, 3, 2, Greys(3), [](int x, int) { return x == 2 ? 4 : x; }), -4},
-        {"index past the 2-entry table", MakePaletteBitmap(4, 3, 2, Greys(2), [](int x, int) { return x; }),
+        {"16-bit", AllocatePackedBitmap(4, 4, 16, 0), -4},
+        {"two planes", changed(AllocatePackedBitmap(4, 4, 8, 4), [](BITMAPINFOHEADER& h) { h.biPlanes = 2; }),
          -4},
-        {"index past the unused entries",
-         MakePaletteBitmap(8, 3, 2, Greys(3), [](int x, int) { return x + 1; }), 0},
+        {"top-down", changed(AllocatePackedBitmap(4, 4, 8, 4), [](BITMAPINFOHEADER& h) { h.biHeight = -4; }),
+         -4},
+        {"300 colours", bare(1200 + 16, {40, 4, 4, 1, 8, 0, 0, 0, 0, 300, 300}), -4},
+        {"table past the block", bare(1024 + 16, {40, 4, 4, 1, 8, 0, 0, 0, 0, 0x40000001, 0}), -4},
+        {"rows past the block", bare(64, {40, 100, 100, 1, 8, 0, 0, 0, 0, 16, 16}), -4},
+        {"70000 wide", bare(8 + 8752, {40, 70000, 1, 1, 1, 0, 0, 0, 0, 2, 2}), -4},
+        {"index past 4 entries", MakePaletteBitmap(8, 3, 2, Palette(3), [](int x, int) { return 2 * x; }),
+         -4},
+        {"index past 2 entries", MakePaletteBitmap(4, 3, 2, Palette(2), [](int x, int) { return x; }), -4},
+        {"index of an unused entry", MakePaletteBitmap(8, 3, 2, Palette(3), [](int x, int) { return x + 1; }),
+         0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempFolder folder;
-        const std::string path = folder.File("refused.gif");
-        EXPECT_EQ(WriteGifFile(c.bitmap.get(), path.c_str()), c.status);
-        EXPECT_TRUE(FileExists(path));
-        if (c.status != 0) {
-            EXPECT_TRUE(ReadBytes(path).empty());
-        }
+        const WrittenGif gif = WriteAndRead(c.bitmap.get());
+        EXPECT_EQ(gif.status, c.status) << c.name;
+        // The file was created, and is left empty.
+        EXPECT_TRUE(gif.created) << c.name;
+        EXPECT_EQ(gif.file.empty(), c.status != 0) << c.name;
     }
-
-    GlobalBlock good = MakePaletteBitmap(1, 2, 2, Greys(2), [](int x, int) { return x; });
     TempFolder folder;
-    EXPECT_EQ(WriteGifFile(good.get(), folder.File("no/such/folder.gif").c_str()), -1);
+    EXPECT_EQ(WriteGifFile(AllocatePackedBitmap(2, 2, 1, 2).get(), folder.File("no/folder.gif").c_str()), -1);
     EXPECT_EQ(WriteGifFile(nullptr, folder.File("null.gif").c_str()), -6);
 }
