@@ -43,10 +43,15 @@ const Photo& PhotoOf(int width, int height) {
     return photo;
 }
 
+// Both encoders write their files into this one folder.
+const TempFolder& Folder() {
+    static const TempFolder folder;
+    return folder;
+}
+
 void EncodeKorvi(benchmark::State& state, int width, int height) {
     const Photo& photo = PhotoOf(width, height);
-    TempFolder folder;
-    const std::string path = folder.File("korvi.jpg");
+    const std::string path = Folder().File("korvi.jpg");
     for (auto _ : state)
         if (WriteJpegFile(photo.bitmap.get(), path.c_str(), kQuality) != 0)
             state.SkipWithError("WriteJpegFile failed");
@@ -55,8 +60,7 @@ void EncodeKorvi(benchmark::State& state, int width, int height) {
 
 void EncodeStb(benchmark::State& state, int width, int height) {
     const Photo& photo = PhotoOf(width, height);
-    TempFolder folder;
-    const std::string path = folder.File("stb.jpg");
+    const std::string path = Folder().File("stb_image_write.jpg");
     for (auto _ : state)
         if (stbi_write_jpg(path.c_str(), width, height, 3, photo.rgb.data(), kQuality) == 0)
             state.SkipWithError("stbi_write_jpg failed");
@@ -64,7 +68,7 @@ void EncodeStb(benchmark::State& state, int width, int height) {
 }
 
 void JpegConversion(benchmark::State& state) {
-    TempFolder folder;
+    const TempFolder& folder = Folder();
     ConversionRequest request;
     request.picture = PhotoOf(4000, 3000).bitmap.get();
     request.width = 4000;
