@@ -13,10 +13,7 @@
 #include "tests/support/synthetic_picture.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #include "stb_image_write.h"
-#pragma GCC diagnostic pop
 
 namespace {
 

@@ -9,7 +9,8 @@
 PackedBitmap ReadPictureByExtension(const char* path);
 
 // Takes the picture over: writes it to `savedCopyPath` when one is given (failures ignored),
-// then returns it as a 24-bit picture, or null when it has no usable size or depth.
+// then returns it as a 24-bit picture, or null when it has no usable size or depth or the block
+// is shorter than its header announces.
 PackedBitmap PreparePicture(PackedBitmap picture, const char* savedCopyPath);
 
 PackedBitmap LoadPictureFile(const char* path, const char* savedCopyPath = nullptr);

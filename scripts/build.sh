@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Configures (once) and builds one configuration: native, sanitize or windows.
+# Configures (once) and builds one configuration, or only the named targets of it.
+#   build.sh CONFIGURATION [TARGET...]
 #   native    g++, optimised, with the benchmarks          -> build/native
 #   sanitize  clang with ASan + UBSan, and the fuzz targets -> build/sanitize
 #   windows   32-bit Windows with MinGW-w64, run under Wine -> build/windows
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-config=${1:?usage: build.sh native|sanitize|windows}
+config=${1:?usage: build.sh native|sanitize|windows [TARGET...]}
+shift
 dir="$here/build/$config"
 
 case "$config" in
@@ -17,4 +19,6 @@ case "$config" in
 esac
 
 [ -f "$dir/CMakeCache.txt" ] || cmake -S "$here" -B "$dir" "${options[@]}" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build "$dir" -j"$(nproc)" "${targets[@]}"

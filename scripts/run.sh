@@ -4,7 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh" native
-"$here/scripts/build.sh" native >/dev/null
+"$here/scripts/build.sh" native korvi-cli >/dev/null
 
 picture_given=
 takes_value=
