@@ -19,14 +19,12 @@ class NearestCache {
   public:
     explicit NearestCache(const Palette& palette) : palette_(palette) { indices_.fill(-1); }
 
-    int IndexFor(int key) {
-        std::int16_t& index = indices_[key];
-        if (index < 0) index = static_cast<std::int16_t>(Search(CellCentre(key)));
-        return index;
-    }
+    // The index for each cell key, -1 while not searched.
+    std::int16_t* indices() { return indices_.data(); }
 
-  private:
-    int Search(PaletteColour centre) const {
+    // Finds and remembers the nearest entry to the cell's centre; the lower index on a tie.
+    int Search(int key) {
+        const PaletteColour centre = CellCentre(key);
         int best = 0;
         std::uint32_t bestDistance = PaletteDistance(palette_.colours[0], centre);
         for (int i = 1; i < palette_.count; ++i) {
@@ -36,22 +34,33 @@ class NearestCache {
                 bestDistance = distance;
             }
         }
+        indices_[std::size_t(key)] = static_cast<std::int16_t>(best);
         return best;
     }
 
+  private:
     const Palette& palette_;
     std::array<std::int16_t, kCellCount> indices_;
 };
 
-int Clamp(int v) {
-    return v < 0 ? 0 : v > 255 ? 255 : v;
-}
+// A channel value with its error to the bits it adds to a cell key, clamped to 0 to 255 first.
+// Errors carried in stay within 130 either way, so values stay within -260 to 515.
+class CellBits {
+  public:
+    static constexpr int kBias = 512;
+    explicit CellBits(int shift) {
+        for (int v = -kBias; v < kBias + 256; ++v) {
+            bits_[std::size_t(v + kBias)] = std::uint16_t(CellNibble(std::clamp(v, 0, 255)) << shift);
+        }
+    }
+    int operator()(int v) const { return bits_[std::size_t(v + kBias)]; }
 
-// Arithmetic shifts round toward minus infinity; written as division by a power of two
-// rounded down so the result does not depend on the compiler.
-int ShiftDown(int v, int bits) {
-    return v >= 0 ? v >> bits : -((-v + (1 << bits) - 1) >> bits);
-}
+  private:
+    std::array<std::uint16_t, 2 * kBias + 256> bits_;
+};
+
+// Right shifts of negative values round toward minus infinity on every compiler this builds with.
+static_assert((-3 >> 1) == -2, "arithmetic right shift");
 
 }  // namespace
 
@@ -90,6 +99,10 @@ PackedBitmap MapWithDither(PackedBitmap source, const Palette& palette) {
     std::unique_ptr<Error[]> below(new (std::nothrow) Error[std::size_t(width)]);
     if (!cache || !below) return nullptr;
 
+    static const CellBits kRedBits(4), kGreenBits(8), kBlueBits(0);
+    std::int16_t* const nearest = cache->indices();
+    const PaletteColour* const colours = palette.colours.data();
+    Error* const errors = below.get();
     const std::size_t stride = RowBytes(8, width);
     BYTE* const rows = PixelRows(header.data());
     for (std::int32_t i = 0; i < height; ++i) {
@@ -100,17 +113,20 @@ PackedBitmap MapWithDither(PackedBitmap source, const Palette& palette) {
         for (std::int32_t n = 0; n < width; ++n) {
             const std::int32_t x = leftToRight ? n : width - 1 - n;
             const BYTE* pixel = in + 3 * std::size_t(x);
-            Error& error = below[x];
+            Error& error = errors[x];
             const int r = pixel[2] + error.r + carried.r;
             const int g = pixel[1] + error.g + carried.g;
             const int b = pixel[0] + error.b + carried.b;
-            const int index = cache->IndexFor(CellKey(Clamp(r), Clamp(g), Clamp(b)));
-            out[x] = BYTE(index);
-            const PaletteColour& chosen = palette.colours[index];
+            const int key = kRedBits(r) | kGreenBits(g) | kBlueBits(b);
+            const int index = nearest[key] >= 0 ? nearest[key] : cache->Search(key);
+            const PaletteColour chosen = colours[index];
             const int er = r - chosen.r, eg = g - chosen.g, eb = b - chosen.b;
-            const int shift = (std::abs(er) > 128 || std::abs(eg) > 128 || std::abs(eb) > 128) ? 2 : 1;
-            carried = Error{ShiftDown(er, shift), ShiftDown(eg, shift), ShiftDown(eb, shift)};
+            // Half the error, or a quarter when a channel is off by more than 128.
+            const int shift = 1 + int((unsigned(er + 128) > 256u) | (unsigned(eg + 128) > 256u) |
+                                      (unsigned(eb + 128) > 256u));
+            carried = Error{er >> shift, eg >> shift, eb >> shift};
             error = carried;
+            out[x] = BYTE(index);
         }
     }
     return result.release();

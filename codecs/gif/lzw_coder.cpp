@@ -1,14 +1,12 @@
 #include "codecs/gif/lzw_coder.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #include "codecs/gif/gif_write_status.h"
 
 namespace {
 
-constexpr std::uint32_t kFree = 0xFFFFFFFFu;  // no key reaches 0xFFFFF, so no entry is all ones
-constexpr std::uint32_t kCodeLimit = 4095;    // the first code that is never assigned
+constexpr std::uint32_t kCodeLimit = 4095;  // the first code that is never assigned
 
 // The code bits and the sub-block cursor, held in locals while a run of pixels is coded.
 struct BitWriter {
@@ -30,9 +28,12 @@ struct BitWriter {
 
 LzwCoder::LzwCoder(int minimumCodeSize, GifOutput& output)
     : output_(output),
-      table_(static_cast<std::uint32_t*>(std::malloc(kHashSize * sizeof(std::uint32_t)))),
-      clear_(1u << minimumCodeSize) {
-    if (table_ == nullptr) throw GifWriteFailure{kGifOutOfMemory};
+      clear_(1u << minimumCodeSize),
+      child_(
+          static_cast<std::uint16_t*>(std::calloc(std::size_t{kCodeLimit} * clear_, sizeof(std::uint16_t)))),
+      added_(static_cast<std::uint32_t*>(std::malloc(kCodeLimit * sizeof(std::uint32_t)))) {
+    if (!child_ || !added_) throw GifWriteFailure{kGifOutOfMemory};
+    next_ = clear_ + 2;
     ClearTable();
     output_.Reserve(16);
     BitWriter writer{bits_, bitCount_, output_.Cursor()};
@@ -42,12 +43,8 @@ LzwCoder::LzwCoder(int minimumCodeSize, GifOutput& output)
     output_.Update(writer.cursor);
 }
 
-LzwCoder::~LzwCoder() {
-    std::free(table_);
-}
-
 void LzwCoder::ClearTable() {
-    std::memset(table_, 0xFF, kHashSize * sizeof(std::uint32_t));
+    for (std::uint32_t code = clear_ + 2; code < next_; ++code) child_[added_[code]] = 0;
     next_ = clear_ + 2;
     width_ = 0;
     while ((1u << width_) <= clear_) ++width_;
@@ -61,29 +58,29 @@ void LzwCoder::Encode(const BYTE* pixels, std::size_t count) {
     // At most one code of 12 bits per pixel, plus a clear code now and then.
     output_.Reserve(2 * count + 16);
 
-    std::uint32_t* const table = table_;
+    std::uint16_t* const child = child_.get();
+    std::uint32_t* const added = added_.get();
     const std::uint32_t clear = clear_;
     std::uint32_t omega = std::uint32_t(omega_), next = next_, width = width_, limit = limit_;
     BitWriter writer{bits_, bitCount_, output_.Cursor()};
     for (; i < count; ++i) {
         const std::uint32_t pixel = pixels[i];
-        const std::uint32_t key = omega << 8 | pixel;
-        std::uint32_t slot = (key * 0x9E3779B1u) >> (32 - kHashBits);
-        std::uint32_t entry;
-        while ((entry = table[slot]) != kFree && entry >> 12 != key) slot = (slot + 1) & (kHashSize - 1);
-        if (entry != kFree) {
-            omega = entry & 0xFFF;
+        const std::uint32_t slot = omega * clear + pixel;
+        if (child[slot] != 0) {
+            omega = child[slot];
             continue;
         }
         writer.Put(omega, width);
         if (next >= kCodeLimit) {
             writer.Put(clear, width);
+            next_ = next;
             ClearTable();
             next = next_;
             width = width_;
             limit = limit_;
         } else {
-            table[slot] = key << 12 | next;
+            child[slot] = std::uint16_t(next);
+            added[next] = slot;
             if (next >= limit) {
                 ++width;
                 limit <<= 1;

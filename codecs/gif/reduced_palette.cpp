@@ -38,10 +38,8 @@ void CountRuns(const TrueColourSource& picture, ColourCell* cells) {
         const BYTE* row = picture.Row(i);
         for (std::int32_t x = 0; x < picture.width(); ++x) {
             const int key = lookup.KeyOf(row + 3 * std::size_t(x));
-            if (key != previous) {
-                previous = key;
-                ++cells[key].runCount;
-            }
+            cells[key].runCount += key != previous;
+            previous = key;
         }
     }
 }
