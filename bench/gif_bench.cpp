@@ -45,6 +45,12 @@ const Photo& PhotoOf(int width, int height) {
     return photo;
 }
 
+// One folder for every file the benchmarks write, so both writers meet the same file system.
+const TempFolder& Folder() {
+    static const TempFolder folder;
+    return folder;
+}
+
 bool WriteWithGiflib(const Photo& photo, int width, int height, ColorMapObject* map, const char* path) {
     int error = 0;
     GifFileType* gif = EGifOpenFileName(path, false, &error);
@@ -82,8 +88,7 @@ void Quantise(benchmark::State& state, int width, int height) {
 
 void WriteKorvi(benchmark::State& state, int width, int height) {
     const Photo& photo = PhotoOf(width, height);
-    TempFolder folder;
-    const std::string path = folder.File("korvi.gif");
+    const std::string path = Folder().File("korvi.gif");
     for (auto _ : state) {
         if (WriteGifFile(photo.palette.get(), path.c_str()) != 0) state.SkipWithError("WriteGifFile failed");
     }
@@ -92,8 +97,7 @@ void WriteKorvi(benchmark::State& state, int width, int height) {
 
 void WriteGiflib(benchmark::State& state, int width, int height) {
     const Photo& photo = PhotoOf(width, height);
-    TempFolder folder;
-    const std::string path = folder.File("giflib.gif");
+    const std::string path = Folder().File("giflib.gif");
     ColorMapObject* map = GifMakeMapObject(int(photo.colours.size()), photo.colours.data());
     for (auto _ : state) {
         if (!WriteWithGiflib(photo, width, height, map, path.c_str())) state.SkipWithError("giflib failed");
@@ -101,21 +105,20 @@ void WriteGiflib(benchmark::State& state, int width, int height) {
     GifFreeMapObject(map);
     state.counters["bytes"] = double(ReadBytes(path).size());
     // Both must have written the same picture.
-    const std::string ours = folder.File("korvi.gif");
+    const std::string ours = Folder().File("korvi.gif");
     if (WriteGifFile(photo.palette.get(), ours.c_str()) != 0 || Decode(ours) != Decode(path)) {
         state.SkipWithError("the two files differ");
     }
 }
 
 void GifConversion(benchmark::State& state) {
-    TempFolder folder;
     ConversionRequest request;
     request.picture = PhotoOf(430, 323).picture.get();
     request.width = 430;
     request.height = 323;
     request.resizeMethod = 0;
     request.format = OutputFormat::kGif;
-    request.workFolder = folder.path();
+    request.workFolder = Folder().path();
     for (auto _ : state) {
         ConversionOutcome outcome = ConvertPicture(request);
         if (!outcome.succeeded) state.SkipWithError(outcome.message);
