@@ -1,5 +1,6 @@
 #include "codecs/gif/gif_writer.h"
 
+#include <algorithm>
 #include <new>
 
 #include "codecs/gif/gif_layout.h"
@@ -13,8 +14,10 @@ namespace {
 
 // The whole file in memory: preamble, interlaced image data, trailer.
 void BuildGif(PaletteRows& rows, GifOutput& output) {
-    // A first guess at the compressed size; the buffer grows when it is wrong.
-    output.Reserve(kMaxPreambleBytes + std::size_t(rows.width()) * std::size_t(rows.height()) / 2);
+    // A first guess at the compressed size, at most 16 MiB; the buffer grows when it is wrong.
+    const std::uint64_t pixels = std::uint64_t(rows.width()) * std::uint64_t(rows.height());
+    output.Reserve(kMaxPreambleBytes +
+                   std::size_t(std::min<std::uint64_t>(pixels / 2, std::uint64_t{1} << 24)));
     output.Advance(WriteGifPreamble(output.end(), std::uint16_t(rows.width()), std::uint16_t(rows.height()),
                                     rows.table(), rows.colours()));
     output.BeginSubBlocks();
