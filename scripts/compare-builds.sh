@@ -11,11 +11,13 @@ trap 'rm -rf "$scratch"' EXIT
 failures=0 checks=0
 for sample in "$here"/samples/*.bmp; do
   for format in jpeg gif bmp; do
-    for side in 430 100; do
+    for size in "-m 1 -s 430" "-m 2 -s 100"; do
       checks=$(( checks + 1 ))
-      name="$(basename "$sample") -f $format -s $side"
-      "$native" -f "$format" -s "$side" "$sample" >"$scratch/native" 2>&1 || true
-      "$here/scripts/wine-run.sh" "$windows" -f "$format" -s "$side" "Z:${sample//\//\\}" >"$scratch/windows" 2>/dev/null || true
+      name="$(basename "$sample") -f $format $size"
+      # shellcheck disable=SC2086
+      "$native" -f "$format" $size "$sample" >"$scratch/native" 2>&1 || true
+      # shellcheck disable=SC2086
+      "$here/scripts/wine-run.sh" "$windows" -f "$format" $size "Z:${sample//\//\\}" >"$scratch/windows" 2>/dev/null || true
       if [ "$(head -c 10 "$scratch/native")" != "<img src=\"" ]; then
         echo "FAILED $name: native build printed no tag"; failures=$(( failures + 1 ))
       elif cmp -s "$scratch/native" "$scratch/windows"; then

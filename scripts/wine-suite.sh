@@ -26,6 +26,6 @@ done
 
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
 wineserver -p
+wineboot -i >/dev/null 2>&1
 "$@"

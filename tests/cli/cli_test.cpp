@@ -40,6 +40,22 @@ TEST_F(KorviCli, PrintsTheBmpTagOfAPicture) {
     EXPECT_EQ(DataUriPayload(result.out, "image/bmp"), ReadBytes(folder_.File("expected.bmp")));
 }
 
+TEST_F(KorviCli, PrintsEveryFormatWithJpegAsDefault) {
+    const struct {
+        const char* options;
+        const char* mime;
+        const char* signature;  // the base64 of the file's first bytes
+    } cases[] = {
+        {"", "image/jpeg", "/9j/"}, {"-f jpeg -q 100", "image/jpeg", "/9j/"}, {"-f gif", "image/gif", "R0lGODdh"}};
+    for (const auto& c : cases) {
+        const CommandResult result = Run(std::string(c.options) + " " + Quoted(kSample));
+        ASSERT_EQ(result.exitCode, 0) << c.options << result.err;
+        const std::string opening = std::string("<img src=\"data:") + c.mime + ";base64," + c.signature;
+        EXPECT_EQ(result.out.rfind(opening, 0), 0u) << c.options;
+        EXPECT_FALSE(DataUriPayload(result.out, c.mime).empty()) << c.options;
+    }
+}
+
 TEST_F(KorviCli, AppliesMethodAndSideAndWritesToAFile) {
     const std::string output = folder_.File("tag.html");
     const CommandResult result = Run("-m 2 -s 100 -q 5 -f bmp -o " + Quoted(output) + " " + Quoted(kSample));
