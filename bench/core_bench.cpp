@@ -1,27 +1,15 @@
 // The resampler, base64 and the whole BMP conversion on generated pictures.
-#include <benchmark/benchmark.h>
-
 #include <cstring>
-#include <map>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "core/base64.h"
-#include "core/conversion.h"
 #include "core/resample.h"
-#include "tests/support/files.h"
-#include "tests/support/synthetic_picture.h"
 
 namespace {
 
-const GlobalBlock& Photo(int width, int height) {
-    static std::map<std::pair<int, int>, GlobalBlock> made;
-    GlobalBlock& photo = made[{width, height}];
-    if (!photo) photo = MakeBitmap24(width, height, NaturalPicture(width, height));
-    return photo;
-}
-
 void Resize(benchmark::State& state, int width, int height, int newWidth, int newHeight) {
-    const GlobalBlock& source = Photo(width, height);
+    const GlobalBlock& source = Photograph(width, height);
     for (auto _ : state) GlobalFree(ResizeBitmap(source.get(), newWidth, newHeight));
 }
 
@@ -56,26 +44,12 @@ void Memcpy(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.size()));
 }
 
-void BmpConversion(benchmark::State& state) {
-    TempFolder folder;
-    ConversionRequest request;
-    request.picture = Photo(4000, 3000).get();
-    request.width = 4000;
-    request.height = 3000;
-    request.sourcePath = "photo.bmp";
-    request.format = OutputFormat::kBmp;
-    request.workFolder = folder.path();
-    for (auto _ : state) {
-        ConversionOutcome outcome = ConvertPicture(request);
-        if (!outcome.succeeded) state.SkipWithError(outcome.message);
-        benchmark::DoNotOptimize(outcome.text.data());
-    }
-}
-
 }  // namespace
 
 BENCHMARK_CAPTURE(Resize, 4000x3000, 4000, 3000, 430, 323)->Name("resize 4000x3000 to 430x323 | korvi")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Resize, 430x323, 430, 323, 1000, 751)->Name("resize 430x323 to 1000x751 | korvi")->Unit(benchmark::kMillisecond);
 BENCHMARK(Base64)->Name("base64 36 MB | korvi")->Unit(benchmark::kMillisecond);
 BENCHMARK(Memcpy)->Name("base64 36 MB | memcpy")->Unit(benchmark::kMillisecond);
-BENCHMARK(BmpConversion)->Name("conversion 4000x3000 bmp | korvi")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BenchmarkConversion, bmp, 4000, 3000, OutputFormat::kBmp, kLimitWidth)
+    ->Name("conversion 4000x3000 bmp | korvi")
+    ->Unit(benchmark::kMillisecond);

@@ -18,7 +18,7 @@ case "$config" in
   *) echo "unknown configuration: $config" >&2; exit 2 ;;
 esac
 
-[ -f "$dir/CMakeCache.txt" ] || cmake -S "$here" -B "$dir" "${options[@]}" >/dev/null
+cmake -S "$here" -B "$dir" "${options[@]}" >/dev/null
 targets=()
 for target in "$@"; do targets+=(--target "$target"); done
 cmake --build "$dir" -j"$(nproc)" "${targets[@]}"

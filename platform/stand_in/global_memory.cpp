@@ -43,9 +43,10 @@ private:
     std::uintptr_t next_ = 1;
 };
 
+// Never destroyed, so blocks held by static objects can still be freed at exit.
 BlockTable& Blocks() {
-    static BlockTable table;
-    return table;
+    static BlockTable* table = new BlockTable;
+    return *table;
 }
 
 }  // namespace
