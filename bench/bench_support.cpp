@@ -18,7 +18,8 @@ const TempFolder& BenchFolder() {
     return folder;
 }
 
-void BenchmarkConversion(benchmark::State& state, int width, int height, OutputFormat format, int resizeMethod) {
+void BenchmarkConversion(benchmark::State& state, int width, int height, OutputFormat format,
+                         int resizeMethod) {
     ConversionRequest request;
     request.picture = Photograph(width, height).get();
     request.width = width;

@@ -15,4 +15,5 @@ const GlobalBlock& Photograph(int width, int height);
 const TempFolder& BenchFolder();
 
 // Converts the photograph of that size to its tag (quality 80, side 430).
-void BenchmarkConversion(benchmark::State& state, int width, int height, OutputFormat format, int resizeMethod);
+void BenchmarkConversion(benchmark::State& state, int width, int height, OutputFormat format,
+                         int resizeMethod);

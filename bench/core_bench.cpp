@@ -46,8 +46,12 @@ void Memcpy(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(Resize, 4000x3000, 4000, 3000, 430, 323)->Name("resize 4000x3000 to 430x323 | korvi")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Resize, 430x323, 430, 323, 1000, 751)->Name("resize 430x323 to 1000x751 | korvi")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Resize, 4000x3000, 4000, 3000, 430, 323)
+    ->Name("resize 4000x3000 to 430x323 | korvi")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Resize, 430x323, 430, 323, 1000, 751)
+    ->Name("resize 430x323 to 1000x751 | korvi")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(Base64)->Name("base64 36 MB | korvi")->Unit(benchmark::kMillisecond);
 BENCHMARK(Memcpy)->Name("base64 36 MB | memcpy")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BenchmarkConversion, bmp, 4000, 3000, OutputFormat::kBmp, kLimitWidth)

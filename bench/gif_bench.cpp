@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "codecs/gif/gif_layout.h"
 #include "codecs/gif/gif_writer.h"
 #include "codecs/gif/palette_reduction.h"
-#include "bench/bench_support.h"
 
 namespace {
 

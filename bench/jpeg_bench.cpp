@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "codecs/jpeg/jpeg_writer.h"
 #include "bench/bench_support.h"
+#include "codecs/jpeg/jpeg_writer.h"
 #include "tests/support/synthetic_picture.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION

@@ -25,7 +25,9 @@ std::optional<OutputFormat> FormatNamed(const char* name) {
     return std::nullopt;
 }
 
-ParsedCommandLine Error(std::string text) { return ParsedCommandLine{std::nullopt, std::move(text)}; }
+ParsedCommandLine Error(std::string text) {
+    return ParsedCommandLine{std::nullopt, std::move(text)};
+}
 
 }  // namespace
 
@@ -76,7 +78,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
             optionsEnded = true;
             continue;
         }
-        if (!optionsEnded && argument.size() > 1 && argument[0] == '-') return Error("unknown option " + argument);
+        if (!optionsEnded && argument.size() > 1 && argument[0] == '-')
+            return Error("unknown option " + argument);
         if (!options.picturePath.empty()) return Error("only one picture can be converted at a time");
         options.picturePath = argument;
     }

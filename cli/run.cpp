@@ -51,12 +51,14 @@ int Convert(const CliOptions& options) {
     const ConversionOutcome outcome = ConvertPicture(request);
     if (!outcome.succeeded) return Fail(outcome.message);
     if (!options.outputPath.empty()) {
-        return WriteText(outcome.text, options.outputPath) ? kSucceeded : Fail("cannot write " + options.outputPath);
+        return WriteText(outcome.text, options.outputPath) ? kSucceeded
+                                                           : Fail("cannot write " + options.outputPath);
     }
     const bool terminal = isatty(fileno(stdout));
     std::fwrite(outcome.text.data(), 1, outcome.text.size(), stdout);
     if (terminal) std::fputc('\n', stdout);
-    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kSucceeded : Fail("cannot write standard output");
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kSucceeded
+                                                            : Fail("cannot write standard output");
 }
 
 }  // namespace

@@ -10,8 +10,9 @@ std::optional<WorkFolder> WorkFolder::Create() {
     std::error_code error;
     const fs::path base = fs::temp_directory_path(error);
     if (error) return std::nullopt;
-    std::mt19937_64 names(std::random_device{}() ^
-                          static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::mt19937_64 names(
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     for (int attempt = 0; attempt < 100; ++attempt) {
         const fs::path folder = base / ("korvi-" + std::to_string(names() % 1000000000000ull));
         if (!fs::create_directory(folder, error)) continue;

@@ -5,7 +5,7 @@
 #include <string>
 
 class WorkFolder {
-public:
+  public:
     static std::optional<WorkFolder> Create();
 
     WorkFolder(WorkFolder&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
@@ -17,7 +17,7 @@ public:
     // The folder with its trailing separator.
     const std::string& path() const { return path_; }
 
-private:
+  private:
     explicit WorkFolder(std::string path) : path_(std::move(path)) {}
     std::string path_;
 };

@@ -28,7 +28,8 @@ constexpr PairTable kPairs = MakePairs();
 void Base64EncodeTo(const BYTE* bytes, std::size_t count, char* out) {
     std::size_t i = 0;
     for (; i + 3 <= count; i += 3, out += 4) {
-        const std::uint32_t group = std::uint32_t{bytes[i]} << 16 | std::uint32_t{bytes[i + 1]} << 8 | bytes[i + 2];
+        const std::uint32_t group =
+            std::uint32_t{bytes[i]} << 16 | std::uint32_t{bytes[i + 1]} << 8 | bytes[i + 2];
         std::memcpy(out, &kPairs[2 * (group >> 12)], 2);
         std::memcpy(out + 2, &kPairs[2 * (group & 0xFFF)], 2);
     }

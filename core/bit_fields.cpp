@@ -5,7 +5,7 @@
 namespace {
 
 class Channel {
-public:
+  public:
     explicit Channel(std::uint32_t mask) : mask_(mask) {
         if (mask == 0) return;
         while (!(mask >> right_ & 1)) ++right_;
@@ -17,9 +17,11 @@ public:
             left_ = 8 - width;
         }
     }
-    BYTE operator()(std::uint32_t value) const { return static_cast<BYTE>(((value & mask_) >> right_) << left_); }
+    BYTE operator()(std::uint32_t value) const {
+        return static_cast<BYTE>(((value & mask_) >> right_) << left_);
+    }
 
-private:
+  private:
     std::uint32_t mask_;
     int right_ = 0;
     int left_ = 0;

@@ -11,4 +11,3 @@ ReaderStatus ReadBmpFile(PackedBitmap* result, const char* path);
 
 // Writes the bitmap as a .bmp file; false when the block is unusable or a write fails.
 bool WriteBmpFile(PackedBitmap bitmap, const char* path);
-

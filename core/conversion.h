@@ -24,7 +24,7 @@ struct StoredOutputSettings {
 
 struct ConversionOutcome {
     bool succeeded = false;
-    std::string text;             // the <img> element on success
+    std::string text;               // the <img> element on success
     const char* message = nullptr;  // the failure message otherwise
     // Present once the settings were read, which happens before every check but the first.
     std::optional<StoredOutputSettings> settings;

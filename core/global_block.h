@@ -7,7 +7,7 @@
 
 // Owns a block and frees it unless released.
 class GlobalBlock {
-public:
+  public:
     GlobalBlock() = default;
     explicit GlobalBlock(HGLOBAL handle) : handle_(handle) {}
     GlobalBlock(GlobalBlock&& other) noexcept : handle_(other.release()) {}
@@ -19,7 +19,9 @@ public:
     GlobalBlock& operator=(const GlobalBlock&) = delete;
     ~GlobalBlock() { reset(); }
 
-    static GlobalBlock Allocate(SIZE_T bytes) { return GlobalBlock(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes)); }
+    static GlobalBlock Allocate(SIZE_T bytes) {
+        return GlobalBlock(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes));
+    }
 
     HGLOBAL get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
@@ -29,15 +31,16 @@ public:
         handle_ = handle;
     }
 
-private:
+  private:
     HGLOBAL handle_ = nullptr;
 };
 
 // Holds a block locked for its lifetime; `data()` is null when the lock failed.
 template <typename T = BYTE>
 class BlockLock {
-public:
-    explicit BlockLock(HGLOBAL handle) : handle_(handle), data_(handle ? static_cast<T*>(GlobalLock(handle)) : nullptr) {}
+  public:
+    explicit BlockLock(HGLOBAL handle)
+        : handle_(handle), data_(handle ? static_cast<T*>(GlobalLock(handle)) : nullptr) {}
     BlockLock(const BlockLock&) = delete;
     BlockLock& operator=(const BlockLock&) = delete;
     ~BlockLock() {
@@ -48,7 +51,7 @@ public:
     T* operator->() const { return data_; }
     explicit operator bool() const { return data_ != nullptr; }
 
-private:
+  private:
     HGLOBAL handle_;
     T* data_;
 };

@@ -13,7 +13,9 @@ constexpr FormatTraits kFormats[] = {
     {".bmp", "image/bmp", kMsgBmpWriteFailed},
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 int ClampNumber(const char* text, int fallback, int low, int high) {
     std::optional<unsigned> number = ParseControlNumber(text);
@@ -23,7 +25,9 @@ int ClampNumber(const char* text, int fallback, int low, int high) {
 
 }  // namespace
 
-const FormatTraits& TraitsOf(OutputFormat format) { return kFormats[static_cast<int>(format)]; }
+const FormatTraits& TraitsOf(OutputFormat format) {
+    return kFormats[static_cast<int>(format)];
+}
 
 std::string TempOutputPath(const std::string& folder, OutputFormat format) {
     return folder + "$korvi2" + TraitsOf(format).extension;
@@ -43,6 +47,10 @@ std::optional<unsigned> ParseControlNumber(const char* text) {
     return static_cast<unsigned>(value);
 }
 
-int ClampJpegQuality(const char* text) { return ClampNumber(text, 80, 10, 100); }
+int ClampJpegQuality(const char* text) {
+    return ClampNumber(text, 80, 10, 100);
+}
 
-int ClampSideLength(const char* text) { return ClampNumber(text, 430, 64, 5000); }
+int ClampSideLength(const char* text) {
+    return ClampNumber(text, 430, 64, 5000);
+}

@@ -43,7 +43,9 @@ std::uint32_t RowBytes(int depth, int width) {
     return static_cast<std::uint32_t>((std::int64_t{width} * depth + 31) / 32 * 4);
 }
 
-RGBQUAD* ColourTable(BITMAPINFOHEADER* header) { return reinterpret_cast<RGBQUAD*>(header + 1); }
+RGBQUAD* ColourTable(BITMAPINFOHEADER* header) {
+    return reinterpret_cast<RGBQUAD*>(header + 1);
+}
 
 BYTE* PixelRows(BITMAPINFOHEADER* header) {
     return reinterpret_cast<BYTE*>(ColourTable(header) + ImpliedColourCount(*header));
@@ -53,7 +55,8 @@ const BYTE* PixelRows(const BITMAPINFOHEADER* header) {
     return PixelRows(const_cast<BITMAPINFOHEADER*>(header));
 }
 
-GlobalBlock AllocatePackedBitmap(int width, int height, int depth, std::uint32_t colours, std::uint32_t spare) {
+GlobalBlock AllocatePackedBitmap(int width, int height, int depth, std::uint32_t colours,
+                                 std::uint32_t spare) {
     if (!IsPictureSizeAccepted(width, height) || colours > 256 || (depth <= 8 && colours == 0)) return {};
     std::uint32_t imageBytes = RowBytes(depth, width) * static_cast<std::uint32_t>(height);
     GlobalBlock block = GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + 4 * colours + imageBytes + spare);

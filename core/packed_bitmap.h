@@ -33,4 +33,5 @@ const BYTE* PixelRows(const BITMAPINFOHEADER* header);
 // A new zero-filled bitmap with a complete header for `colours` table entries and `spare`
 // zero bytes behind the rows; null when the size is refused, a palette depth has no colours
 // or memory is short.
-GlobalBlock AllocatePackedBitmap(int width, int height, int depth, std::uint32_t colours, std::uint32_t spare = 0);
+GlobalBlock AllocatePackedBitmap(int width, int height, int depth, std::uint32_t colours,
+                                 std::uint32_t spare = 0);

@@ -26,11 +26,13 @@ namespace {
 bool IsUsable(PackedBitmap picture) {
     BitmapLock header(picture);
     if (!header || header->biSize != sizeof(BITMAPINFOHEADER) ||
-        !IsPictureSizeAccepted(header->biWidth, header->biHeight) || ImpliedColourCount(*header.data()) > 256) {
+        !IsPictureSizeAccepted(header->biWidth, header->biHeight) ||
+        ImpliedColourCount(*header.data()) > 256) {
         return false;
     }
-    const std::uint64_t bytes = sizeof(BITMAPINFOHEADER) + 4 * ImpliedColourCount(*header.data()) +
-                                std::uint64_t{RowBytes(header->biBitCount, header->biWidth)} * header->biHeight;
+    const std::uint64_t bytes =
+        sizeof(BITMAPINFOHEADER) + 4 * ImpliedColourCount(*header.data()) +
+        std::uint64_t{RowBytes(header->biBitCount, header->biWidth)} * header->biHeight;
     return GlobalSize(picture) >= bytes;
 }
 

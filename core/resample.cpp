@@ -99,7 +99,8 @@ std::vector<Span> BoxSpans(int count, double step, int limit) {
 void Average(const Source& source, const Target& target) {
     const std::vector<Span> columns =
         BoxSpans(target.width, double(source.width) / target.width, source.width);
-    const std::vector<Span> rows = BoxSpans(target.height, double(source.height) / target.height, source.height);
+    const std::vector<Span> rows =
+        BoxSpans(target.height, double(source.height) / target.height, source.height);
     for (int l = 0; l < target.height; ++l) {
         for (int u = 0; u < target.width; ++u) {
             std::uint32_t sum[3] = {0, 0, 0};
@@ -111,7 +112,8 @@ void Average(const Source& source, const Target& target) {
                     sum[2] += p[2];
                 }
             }
-            const std::uint32_t n = std::uint32_t(rows[l].end - rows[l].begin) * (columns[u].end - columns[u].begin);
+            const std::uint32_t n =
+                std::uint32_t(rows[l].end - rows[l].begin) * (columns[u].end - columns[u].begin);
             BYTE* out = target.Pixel(u, l);
             for (int c = 0; c < 3; ++c) out[c] = static_cast<BYTE>(sum[c] / n);
         }
@@ -129,15 +131,17 @@ PackedBitmap ResizeBitmap(PackedBitmap bitmap, int newWidth, int newHeight) {
     const std::uint32_t colours = ImpliedColourCount(*header.data());
     const std::uint32_t targetStride = RowBytes(24, newWidth);
     if (colours > 256) return nullptr;
-    GlobalBlock block = GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + 4 * colours +
-                                              targetStride * static_cast<std::uint32_t>(newHeight) + kSpareBytes);
+    GlobalBlock block =
+        GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + 4 * colours +
+                              targetStride * static_cast<std::uint32_t>(newHeight) + kSpareBytes);
     BitmapLock result(block.get());
     if (!result) return nullptr;
     std::memcpy(result.data(), header.data(), sizeof(BITMAPINFOHEADER) + 4 * colours);
     result->biWidth = newWidth;
     result->biHeight = newHeight;
 
-    const Source source{PixelRows(header.data()), RowBytes(24, header->biWidth), header->biWidth, header->biHeight};
+    const Source source{PixelRows(header.data()), RowBytes(24, header->biWidth), header->biWidth,
+                        header->biHeight};
     const Target target{PixelRows(result.data()), targetStride, newWidth, newHeight};
     if (double(source.width) / newWidth <= 2.0) {
         Interpolate(source, target);

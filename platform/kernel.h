@@ -5,9 +5,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include "platform/stand_in/global_memory.h"
-#include "platform/stand_in/classic_files.h"
-#include "platform/stand_in/private_profile.h"
 #include "platform/stand_in/bitmap_types.h"
+#include "platform/stand_in/classic_files.h"
 #include "platform/stand_in/code_page.h"
+#include "platform/stand_in/global_memory.h"
+#include "platform/stand_in/private_profile.h"
 #endif

@@ -42,7 +42,9 @@ UINT _lread(HFILE file, LPVOID buffer, UINT bytes) {
     return static_cast<UINT>(_hread(file, buffer, static_cast<long>(bytes)));
 }
 
-long _hwrite(HFILE file, LPCCH buffer, long bytes) { return Repeat(write, file, buffer, bytes); }
+long _hwrite(HFILE file, LPCCH buffer, long bytes) {
+    return Repeat(write, file, buffer, bytes);
+}
 
 UINT _lwrite(HFILE file, LPCCH buffer, UINT bytes) {
     return static_cast<UINT>(_hwrite(file, buffer, static_cast<long>(bytes)));
@@ -54,4 +56,6 @@ LONG _llseek(HFILE file, LONG offset, int origin) {
     return position < 0 || position > 0x7FFFFFFF ? HFILE_ERROR : static_cast<LONG>(position);
 }
 
-HFILE _lclose(HFILE file) { return close(file) == 0 ? 0 : HFILE_ERROR; }
+HFILE _lclose(HFILE file) {
+    return close(file) == 0 ? 0 : HFILE_ERROR;
+}

@@ -3,4 +3,6 @@
 
 #include "platform/stand_in/win_types.h"
 
-inline BOOL IsDBCSLeadByte(BYTE) { return FALSE; }
+inline BOOL IsDBCSLeadByte(BYTE) {
+    return FALSE;
+}

@@ -15,7 +15,7 @@ struct Block {
 
 // Handles are opaque numbers, so a stale or foreign handle is recognised instead of dereferenced.
 class BlockTable {
-public:
+  public:
     HGLOBAL Add(void* bytes, SIZE_T size) {
         std::lock_guard<std::mutex> hold(mutex_);
         HGLOBAL handle = reinterpret_cast<HGLOBAL>(next_++ * 8);
@@ -37,7 +37,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::unordered_map<HGLOBAL, Block> blocks_;
     std::uintptr_t next_ = 1;
@@ -52,7 +52,8 @@ BlockTable& Blocks() {
 }  // namespace
 
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
-    void* memory = (flags & GMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
+    void* memory =
+        (flags & GMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
     if (memory == nullptr) return nullptr;
     return Blocks().Add(memory, bytes);
 }
@@ -78,8 +79,11 @@ BOOL GlobalUnlock(HGLOBAL block) {
         FALSE);
 }
 
-HGLOBAL GlobalFree(HGLOBAL block) { return Blocks().Remove(block) ? nullptr : block; }
+HGLOBAL GlobalFree(HGLOBAL block) {
+    return Blocks().Remove(block) ? nullptr : block;
+}
 
 SIZE_T GlobalSize(HGLOBAL block) {
-    return Blocks().With(block, [](Block* b) { return b->size; }, SIZE_T{0});
+    return Blocks().With(
+        block, [](Block* b) { return b->size; }, SIZE_T{0});
 }

@@ -19,11 +19,13 @@ std::string Trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-bool SameName(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
+bool SameName(const std::string& a, const char* b) {
+    return strcasecmp(a.c_str(), b) == 0;
+}
 
 // An INI file as lines, with the two questions a profile call asks of it.
 class IniLines {
-public:
+  public:
     explicit IniLines(const char* path) {
         std::ifstream in(path, std::ios::binary);
         for (std::string line; std::getline(in, line);) {
@@ -67,7 +69,7 @@ public:
         return static_cast<bool>(out.flush());
     }
 
-private:
+  private:
     static bool SectionName(const std::string& line, std::string* name) {
         std::string trimmed = Trim(line);
         if (trimmed.size() < 2 || trimmed.front() != '[') return false;
@@ -81,8 +83,8 @@ private:
 };
 
 std::string Unquote(const std::string& value) {
-    bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                  value.back() == value.front();
+    bool quoted =
+        value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
     return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
@@ -109,7 +111,8 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback, LPST
 
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT fallback, LPCSTR file) {
     char text[32];
-    if (GetPrivateProfileStringA(section, key, "", text, sizeof text, file) == 0) return static_cast<UINT>(fallback);
+    if (GetPrivateProfileStringA(section, key, "", text, sizeof text, file) == 0)
+        return static_cast<UINT>(fallback);
     return static_cast<UINT>(std::atoi(text));
 }
 

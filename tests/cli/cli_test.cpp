@@ -15,7 +15,7 @@ namespace {
 const std::string kSample = std::string(KORVI_SAMPLES) + "landscape.bmp";
 
 class KorviCli : public testing::Test {
-protected:
+  protected:
     CommandResult Run(const std::string& arguments) {
         return RunCommand(Quoted(KORVI_CLI_PATH) + " " + arguments, folder_.path());
     }
@@ -45,8 +45,9 @@ TEST_F(KorviCli, PrintsEveryFormatWithJpegAsDefault) {
         const char* options;
         const char* mime;
         const char* signature;  // the base64 of the file's first bytes
-    } cases[] = {
-        {"", "image/jpeg", "/9j/"}, {"-f jpeg -q 100", "image/jpeg", "/9j/"}, {"-f gif", "image/gif", "R0lGODdh"}};
+    } cases[] = {{"", "image/jpeg", "/9j/"},
+                 {"-f jpeg -q 100", "image/jpeg", "/9j/"},
+                 {"-f gif", "image/gif", "R0lGODdh"}};
     for (const auto& c : cases) {
         const CommandResult result = Run(std::string(c.options) + " " + Quoted(kSample));
         ASSERT_EQ(result.exitCode, 0) << c.options << result.err;
@@ -66,7 +67,8 @@ TEST_F(KorviCli, AppliesMethodAndSideAndWritesToAFile) {
 }
 
 TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
-    for (const std::string arguments : {"", "-m 4 x.bmp", "-m -1 x.bmp", "-f png x.bmp", "-x x.bmp", "-q", "a.bmp b.bmp"}) {
+    for (const std::string arguments :
+         {"", "-m 4 x.bmp", "-m -1 x.bmp", "-f png x.bmp", "-x x.bmp", "-q", "a.bmp b.bmp"}) {
         const CommandResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
         EXPECT_NE(result.err.find("usage: korvi-cli"), std::string::npos) << arguments;

@@ -22,7 +22,8 @@ Bytes Base64Decode(const std::string& text) {
 
 Bytes DataUriPayload(const std::string& element, const std::string& mime) {
     const std::string opening = "<img src=\"data:" + mime + ";base64,", closing = "\">";
-    if (element.size() < opening.size() + closing.size() || element.compare(0, opening.size(), opening) != 0 ||
+    if (element.size() < opening.size() + closing.size() ||
+        element.compare(0, opening.size(), opening) != 0 ||
         element.compare(element.size() - closing.size(), closing.size(), closing) != 0) {
         return {};
     }

@@ -16,11 +16,14 @@ GlobalBlock MakeBitmap24(int width, int height, const ColourAt& colour) {
     return block;
 }
 
-GlobalBlock MakePaletteBitmap(int depth, int width, int height, const std::vector<Rgb>& palette, const IndexAt& index) {
-    GlobalBlock block = AllocatePackedBitmap(width, height, depth, static_cast<std::uint32_t>(palette.size()));
+GlobalBlock MakePaletteBitmap(int depth, int width, int height, const std::vector<Rgb>& palette,
+                              const IndexAt& index) {
+    GlobalBlock block =
+        AllocatePackedBitmap(width, height, depth, static_cast<std::uint32_t>(palette.size()));
     BitmapLock header(block.get());
     RGBQUAD* table = ColourTable(header.data());
-    for (std::size_t i = 0; i < palette.size(); ++i) table[i] = RGBQUAD{palette[i].b, palette[i].g, palette[i].r, 0};
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        table[i] = RGBQUAD{palette[i].b, palette[i].g, palette[i].r, 0};
     const std::uint32_t stride = RowBytes(depth, width);
     for (int y = 0; y < height; ++y) {
         BYTE* row = PixelRows(header.data()) + std::size_t{stride} * (height - 1 - y);
@@ -35,6 +38,7 @@ GlobalBlock MakePaletteBitmap(int depth, int width, int height, const std::vecto
 
 Rgb PixelOf(PackedBitmap bitmap, int x, int y) {
     BitmapLock header(bitmap);
-    const BYTE* p = PixelRows(header.data()) + std::size_t{RowBytes(24, header->biWidth)} * (header->biHeight - 1 - y) + 3 * x;
+    const BYTE* p = PixelRows(header.data()) +
+                    std::size_t{RowBytes(24, header->biWidth)} * (header->biHeight - 1 - y) + 3 * x;
     return Rgb{p[2], p[1], p[0]};
 }

@@ -18,7 +18,8 @@ using ColourAt = std::function<Rgb(int x, int y)>;
 using IndexAt = std::function<int(int x, int y)>;
 
 GlobalBlock MakeBitmap24(int width, int height, const ColourAt& colour);
-GlobalBlock MakePaletteBitmap(int depth, int width, int height, const std::vector<Rgb>& palette, const IndexAt& index);
+GlobalBlock MakePaletteBitmap(int depth, int width, int height, const std::vector<Rgb>& palette,
+                              const IndexAt& index);
 
 // The colour of a pixel of a 24-bit bitmap, row counted from the top.
 Rgb PixelOf(PackedBitmap bitmap, int x, int y);

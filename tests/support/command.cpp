@@ -25,7 +25,9 @@ int ExitCodeOf(int status) {
 
 }  // namespace
 
-std::string Quoted(const std::string& argument) { return "\"" + argument + "\""; }
+std::string Quoted(const std::string& argument) {
+    return "\"" + argument + "\"";
+}
 
 CommandResult RunCommand(const std::string& command, const std::string& folder) {
     const std::string out = folder + "stdout.txt", err = folder + "stderr.txt";

@@ -18,7 +18,9 @@ void WriteBytes(const std::string& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool FileExists(const std::string& path) { return fs::exists(fs::path(path)); }
+bool FileExists(const std::string& path) {
+    return fs::exists(fs::path(path));
+}
 
 TempFolder::TempFolder() {
     std::random_device random;

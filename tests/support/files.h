@@ -13,7 +13,7 @@ bool FileExists(const std::string& path);
 
 // A fresh folder under the system's temporary folder, removed with its contents.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -23,6 +23,6 @@ public:
     const std::string& path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + name; }
 
-private:
+  private:
     std::string path_;
 };

@@ -5,7 +5,9 @@
 
 namespace {
 
-std::uint8_t Clamp(double value) { return static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0)); }
+std::uint8_t Clamp(double value) {
+    return static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
+}
 
 // A small integer hash, so the noise is the same on every machine.
 int Noise(int x, int y) {
@@ -28,7 +30,7 @@ ColourAt NaturalPicture(int width, int height) {
     return [=](int x, int y) {
         Rgb c = smooth(x, y);
         const double dx = x - width * 0.6, dy = y - height * 0.4, radius = std::min(width, height) * 0.25;
-        if (dx * dx + dy * dy < radius * radius) c = Rgb{230, 200, 40};          // a disc with a hard edge
+        if (dx * dx + dy * dy < radius * radius) c = Rgb{230, 200, 40};             // a disc with a hard edge
         if ((x / std::max(1, width / 8)) % 2 == 0 && y > height * 3 / 4) c.b = 30;  // stripes near the bottom
         const int n = Noise(x, y);
         return Rgb{Clamp(c.r + n), Clamp(c.g + n), Clamp(c.b + n)};

@@ -12,8 +12,14 @@ TEST(Base64, EncodesWithPadding) {
         const char* text;
         const char* encoded;
     } cases[] = {
-        {"", ""}, {"a", "YQ=="}, {"ab", "YWI="}, {"abc", "YWJj"}, {"abcd", "YWJjZA=="}, {"abcde", "YWJjZGU="},
-        {"BM", "Qk0="}, {"\xff\xfe\xfd", "//79"},
+        {"", ""},
+        {"a", "YQ=="},
+        {"ab", "YWI="},
+        {"abc", "YWJj"},
+        {"abcd", "YWJjZA=="},
+        {"abcde", "YWJjZGU="},
+        {"BM", "Qk0="},
+        {"\xff\xfe\xfd", "//79"},
     };
     for (const auto& c : cases) {
         std::unique_ptr<char, decltype(&std::free)> text(

@@ -10,7 +10,9 @@
 
 namespace {
 
-Bytes Le16(std::uint16_t v) { return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}; }
+Bytes Le16(std::uint16_t v) {
+    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
+}
 
 Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes all;
@@ -96,20 +98,30 @@ std::vector<ReadCase> ReadCases() {
         {"zero mask", noBlue, kReaderOk, 24, 0, {0, 6, 7}},
         {"top-down", topDown, kReaderOk, 24, 0, {4, 5, 6}},
         {"implied 256 colours", impliedTable, kReaderOk, 8, 256, {0}},
-        {"size image ignored", with(plain, [](BmpFixture& f) { f.sizeImage = 1; }), kReaderOk, 24, 0, {1, 2, 3}},
+        {"size image ignored",
+         with(plain, [](BmpFixture& f) { f.sizeImage = 1; }),
+         kReaderOk,
+         24,
+         0,
+         {1, 2, 3}},
         {"RLE8", with(dib, [](BmpFixture& f) { f.compression = BI_RLE8; }), kReaderUnsupported},
         {"2-bit", with(plain, [](BmpFixture& f) { f.depth = 2; }), kReaderUnsupported},
         {"V5 header", with(plain, [](BmpFixture& f) { f.headerSize = 124; }), kReaderUnsupported},
-        {"24-bit bit fields", with(plain, [](BmpFixture& f) { f.compression = BI_BITFIELDS; }), kReaderUnsupported},
+        {"24-bit bit fields", with(plain, [](BmpFixture& f) { f.compression = BI_BITFIELDS; }),
+         kReaderUnsupported},
         {"zero width", with(plain, [](BmpFixture& f) { f.width = 0; }), kReaderUnsupported},
         {"zero height", with(plain, [](BmpFixture& f) { f.height = 0; }), kReaderUnsupported},
         {"negative width", with(plain, [](BmpFixture& f) { f.width = -1; }), kReaderUnsupported},
-        {"overflowing size", with(plain, [](BmpFixture& f) { f.width = f.height = 0x40000000; }), kReaderUnsupported},
-        {"most negative height", with(plain, [](BmpFixture& f) { f.height = INT32_MIN; }), kReaderUnsupported},
+        {"overflowing size", with(plain, [](BmpFixture& f) { f.width = f.height = 0x40000000; }),
+         kReaderUnsupported},
+        {"most negative height", with(plain, [](BmpFixture& f) { f.height = INT32_MIN; }),
+         kReaderUnsupported},
         {"too many colours", with(dib, [](BmpFixture& f) { f.coloursUsed = 300; }), kReaderUnsupported},
         {"rows shorter than the size", with(plain, [](BmpFixture& f) { f.height = 2; }), kReaderCannotRead},
-        {"cut colour table", with(dib, [](BmpFixture& f) { f.colourTable.resize(5), f.rows.clear(); }), kReaderCannotRead},
-        {"cut masks", with(rgb565, [](BmpFixture& f) { f.masks.clear(), f.rows.clear(); }), kReaderCannotRead},
+        {"cut colour table", with(dib, [](BmpFixture& f) { f.colourTable.resize(5), f.rows.clear(); }),
+         kReaderCannotRead},
+        {"cut masks", with(rgb565, [](BmpFixture& f) { f.masks.clear(), f.rows.clear(); }),
+         kReaderCannotRead},
     };
 }
 
@@ -169,7 +181,9 @@ TEST(ReadBmpFile, MissingAndEmptyFilesCannotBeRead) {
 TEST(WriteBmpFile, WritesHeaderTableAndRowsThatReadBackTheSame) {
     TempFolder folder;
     const std::string path = folder.File("out.bmp");
-    GlobalBlock rgb = MakeBitmap24(3, 2, [](int x, int y) { return Rgb{std::uint8_t(x), std::uint8_t(y), 9}; });
+    GlobalBlock rgb = MakeBitmap24(3, 2, [](int x, int y) {
+        return Rgb{std::uint8_t(x), std::uint8_t(y), 9};
+    });
     ASSERT_TRUE(WriteBmpFile(rgb.get(), path.c_str()));
     const Bytes file = ReadBytes(path);
     ASSERT_EQ(file.size(), 78u);
@@ -178,7 +192,8 @@ TEST(WriteBmpFile, WritesHeaderTableAndRowsThatReadBackTheSame) {
     EXPECT_EQ(file[2], 78);
     EXPECT_EQ(file[10], 54) << "bfOffBits";
 
-    GlobalBlock palette = MakePaletteBitmap(4, 5, 3, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, [](int x, int y) { return (x + y) % 3; });
+    GlobalBlock palette = MakePaletteBitmap(4, 5, 3, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}},
+                                            [](int x, int y) { return (x + y) % 3; });
     for (const GlobalBlock* bitmap : {&rgb, &palette}) {
         ASSERT_TRUE(WriteBmpFile(bitmap->get(), path.c_str()));
         PackedBitmap back;
@@ -187,7 +202,8 @@ TEST(WriteBmpFile, WritesHeaderTableAndRowsThatReadBackTheSame) {
         BitmapLock original(bitmap->get()), read(back);
         const std::size_t bytes = 40 + 4 * ImpliedColourCount(*original.data()) + original->biSizeImage;
         EXPECT_EQ(Bytes(reinterpret_cast<BYTE*>(read.data()), reinterpret_cast<BYTE*>(read.data()) + bytes),
-                  Bytes(reinterpret_cast<BYTE*>(original.data()), reinterpret_cast<BYTE*>(original.data()) + bytes));
+                  Bytes(reinterpret_cast<BYTE*>(original.data()),
+                        reinterpret_cast<BYTE*>(original.data()) + bytes));
     }
 }
 

@@ -20,7 +20,9 @@ struct Request {
     TempFolder folder;
 
     Request(int width, int height, OutputFormat format = OutputFormat::kBmp)
-        : picture(MakeBitmap24(width, height, [](int x, int y) { return Rgb{std::uint8_t(x), std::uint8_t(y), 7}; })) {
+        : picture(MakeBitmap24(width, height, [](int x, int y) {
+              return Rgb{std::uint8_t(x), std::uint8_t(y), 7};
+          })) {
         request.picture = picture.get();
         request.width = width;
         request.height = height;
@@ -44,7 +46,8 @@ TEST(ConvertPicture, ResizesByMethodAndSide) {
         {kLimitWidth, 100, 30, "10", 64, 19},     {kFixWidth, 90, 9, "", 430, 43},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "method " << c.method << " " << c.width << "x" << c.height << " side " << c.side);
+        SCOPED_TRACE(testing::Message()
+                     << "method " << c.method << " " << c.width << "x" << c.height << " side " << c.side);
         Request r(c.width, c.height);
         r.request.resizeMethod = c.method;
         r.request.sideText = c.side;
@@ -74,8 +77,9 @@ TEST(ConvertPicture, ClampsQualityAndSideAsTheyAreStored) {
         const char* side;
         int storedQuality, storedSide;
     } cases[] = {
-        {"5", "10", 10, 64},   {"150", "9999", 100, 5000}, {"", "", 80, 430},         {"abc", "12x", 80, 430},
-        {"-5", "-100", 80, 430}, {" 55 ", "4294967296", 55, 430}, {"100", "5000", 100, 5000},
+        {"5", "10", 10, 64},        {"150", "9999", 100, 5000}, {"", "", 80, 430},
+        {"abc", "12x", 80, 430},    {"-5", "-100", 80, 430},    {" 55 ", "4294967296", 55, 430},
+        {"100", "5000", 100, 5000},
     };
     for (const auto& c : cases) {
         Request r(2, 2);

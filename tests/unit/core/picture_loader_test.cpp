@@ -19,13 +19,14 @@ TEST(FindLastChar, NeverTakesTheSecondByteOfACharacter) {
 
 TEST(LoadPictureFile, ChoosesTheReaderByTheFirstLetterOfTheExtension) {
     TempFolder folder;
-    GlobalBlock palette = MakePaletteBitmap(8, 3, 2, {{9, 8, 7}, {1, 2, 3}}, [](int x, int) { return x % 2; });
+    GlobalBlock palette =
+        MakePaletteBitmap(8, 3, 2, {{9, 8, 7}, {1, 2, 3}}, [](int x, int) { return x % 2; });
     const struct {
         const char* name;
         bool loads;
     } cases[] = {
-        {"picture.bmp", true}, {"PICTURE.BMP", true}, {"picture.bak", true}, {"dots.in.name.Bitmap", true},
-        {"picture.txt", false}, {"picture", false}, {"picture.", false},
+        {"picture.bmp", true},  {"PICTURE.BMP", true}, {"picture.bak", true}, {"dots.in.name.Bitmap", true},
+        {"picture.txt", false}, {"picture", false},    {"picture.", false},
     };
     for (const auto& c : cases) {
         const std::string path = folder.File(c.name);
@@ -41,7 +42,8 @@ TEST(LoadPictureFile, ChoosesTheReaderByTheFirstLetterOfTheExtension) {
 
 TEST(LoadPictureFile, SavesTheCopyInTheSourceDepth) {
     TempFolder folder;
-    GlobalBlock palette = MakePaletteBitmap(4, 5, 5, {{9, 8, 7}, {1, 2, 3}}, [](int x, int y) { return (x + y) % 2; });
+    GlobalBlock palette =
+        MakePaletteBitmap(4, 5, 5, {{9, 8, 7}, {1, 2, 3}}, [](int x, int y) { return (x + y) % 2; });
     ASSERT_TRUE(WriteBmpFile(palette.get(), folder.File("in.bmp").c_str()));
     GlobalBlock loaded(LoadPictureFile(folder.File("in.bmp").c_str(), folder.File("saved.bmp").c_str()));
     ASSERT_TRUE(loaded);

@@ -6,12 +6,15 @@
 
 namespace {
 
-std::uint8_t Grey(int value) { return static_cast<std::uint8_t>(value); }
+std::uint8_t Grey(int value) {
+    return static_cast<std::uint8_t>(value);
+}
 
 // A picture whose red channel holds the given values, row by row from the top.
 GlobalBlock RedPicture(const std::vector<std::vector<int>>& rows) {
-    return MakeBitmap24(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()),
-                        [&](int x, int y) { return Rgb{Grey(rows[y][x]), 0, 0}; });
+    return MakeBitmap24(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), [&](int x, int y) {
+        return Rgb{Grey(rows[y][x]), 0, 0};
+    });
 }
 
 std::vector<std::vector<int>> RedOf(PackedBitmap bitmap) {
@@ -35,11 +38,18 @@ TEST(ResizeBitmap, InterpolatesAndAveragesExactly) {
         std::vector<std::vector<int>> expected;
     } cases[] = {
         {"same size is a copy", {{1, 2}, {3, 4}}, 2, 2, {{1, 2}, {3, 4}}},
-        {"2x2 enlarged to 4x4", {{0, 100}, {200, 50}}, 4, 4,
+        {"2x2 enlarged to 4x4",
+         {{0, 100}, {200, 50}},
+         4,
+         4,
          {{0, 50, 100, 100}, {0, 50, 100, 100}, {101, 89, 75, 75}, {200, 126, 50, 50}}},
         {"halving takes every second pixel", {{10, 20, 30, 40}, {50, 60, 70, 80}}, 2, 1, {{50, 70}}},
         {"factor 3 averages boxes", {{0, 3, 6, 9, 12, 15}}, 2, 1, {{3, 12}}},
-        {"box without a source row takes the nearest", {{0, 3, 6, 90, 90, 90}}, 2, 3, {{3, 90}, {3, 90}, {3, 90}}},
+        {"box without a source row takes the nearest",
+         {{0, 3, 6, 90, 90, 90}},
+         2,
+         3,
+         {{3, 90}, {3, 90}, {3, 90}}},
         {"vertical reduction beyond 2 still interpolates", {{1}, {2}, {3}, {4}, {5}, {6}}, 1, 2, {{3}, {6}}},
     };
     for (const auto& c : cases) {

@@ -7,7 +7,8 @@
 
 namespace {
 
-std::string Get(const std::string& file, const char* section, const char* key, const char* fallback = "none") {
+std::string Get(const std::string& file, const char* section, const char* key,
+                const char* fallback = "none") {
     char buffer[64];
     GetPrivateProfileStringA(section, key, fallback, buffer, sizeof buffer, file.c_str());
     return buffer;
@@ -34,7 +35,8 @@ TEST(PrivateProfile, MissingFileOrKeyGivesTheDefault) {
 TEST(PrivateProfile, NamesCompareWithoutCaseAndValuesAreTrimmed) {
     TempFolder folder;
     const std::string file = folder.File("korvi.ini");
-    const std::string text = "; comment\r\n[MiniCon]\r\n  Pixel =  800 \r\nFormat=2\r\n[Tools]\r\nEditBitmap=\"x y\"\r\n";
+    const std::string text =
+        "; comment\r\n[MiniCon]\r\n  Pixel =  800 \r\nFormat=2\r\n[Tools]\r\nEditBitmap=\"x y\"\r\n";
     WriteBytes(file, Bytes(text.begin(), text.end()));
     EXPECT_EQ(Get(file, "minicon", "pixel"), "800");
     EXPECT_EQ(GetPrivateProfileIntA("MINICON", "format", 0, file.c_str()), 2u);
@@ -52,7 +54,8 @@ TEST(PrivateProfile, WritingCreatesReplacesAndKeepsEverythingElse) {
     ASSERT_TRUE(WritePrivateProfileStringA("minicon", "flags", "1", file.c_str()));
     EXPECT_EQ(Text(file), "[minicon]\r\nflags=1\r\n");
 
-    const std::string text = "[Tools]\r\nEditBitmap=paint\r\n\r\n[minicon]\r\nPixel=430\r\n\r\n[Other]\r\nA=1\r\n";
+    const std::string text =
+        "[Tools]\r\nEditBitmap=paint\r\n\r\n[minicon]\r\nPixel=430\r\n\r\n[Other]\r\nA=1\r\n";
     WriteBytes(file, Bytes(text.begin(), text.end()));
     ASSERT_TRUE(WritePrivateProfileStringA("MINICON", "PIXEL", "800", file.c_str()));
     ASSERT_TRUE(WritePrivateProfileStringA("minicon", "Format", "2", file.c_str()));
