@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "codecs/jpeg/huffman_encoder.h"
-#include "codecs/jpeg/jpeg_tables.h"
 #include "codecs/jpeg/jpeg_writer.h"
 #include "tests/support/synthetic_picture.h"
 #include "tests/unit/jpeg/jpeg_test_support.h"
@@ -149,40 +147,6 @@ TEST(JpegStream, KnownPicturesGiveKnownFiles) {
         const Encoded encoded = EncodeJpeg(bitmap.get(), c.quality);
         EXPECT_EQ(encoded.bytes.size(), c.size) << c.width << " x " << c.height << " q" << c.quality;
         EXPECT_EQ(Fnv1a(encoded.bytes), c.digest) << c.width << " x " << c.height << " q" << c.quality;
-    }
-}
-
-// The typical tables carry every AC symbol exactly once and give the codes printed in the
-// standard's tables for a few landmarks.
-TEST(JpegStream, TypicalHuffmanTablesHoldTheStandardCodes) {
-    std::array<jpeg::EncoderHuffTable, 2> dc, ac;
-    jpeg::LoadTypicalHuffTables(dc, ac);
-    for (int t = 0; t < 2; ++t) {
-        std::vector<int> symbols(ac[t].symbols.begin(), ac[t].symbols.begin() + ac[t].SymbolCount());
-        ASSERT_EQ(symbols.size(), 162u);
-        std::sort(symbols.begin(), symbols.end());
-        EXPECT_EQ(std::adjacent_find(symbols.begin(), symbols.end()), symbols.end());
-        for (int symbol : symbols)
-            EXPECT_TRUE(symbol == 0 || symbol == 0xF0 || (symbol % 16 >= 1 && symbol % 16 <= 10));
-        EXPECT_EQ(dc[t].SymbolCount(), 12);
-    }
-    const struct {
-        const jpeg::EncoderHuffTable* table;
-        int symbol;
-        std::uint32_t code;
-        int size;
-    } codes[] = {
-        {&dc[0], 0, 0b00, 2},       {&dc[0], 7, 0b11110, 5},           {&dc[0], 11, 0b111111110, 9},
-        {&dc[1], 0, 0b00, 2},       {&dc[1], 11, 0b11111111110, 11},   {&ac[0], 0x00, 0b1010, 4},
-        {&ac[0], 0x01, 0b00, 2},    {&ac[0], 0xF0, 0b11111111001, 11}, {&ac[0], 0x08, 0b1111110110, 10},
-        {&ac[0], 0xFA, 0xFFFE, 16}, {&ac[1], 0x00, 0b00, 2},           {&ac[1], 0xF0, 0b1111111010, 10},
-        {&ac[1], 0x11, 0b1011, 4},  {&ac[1], 0xFA, 0xFFFE, 16},
-    };
-    for (const auto& c : codes) {
-        jpeg::DerivedHuffTable derived;
-        jpeg::DeriveHuffTable(*c.table, derived);
-        EXPECT_EQ(derived.code[c.symbol], c.code) << c.symbol;
-        EXPECT_EQ(derived.size[c.symbol], c.size) << c.symbol;
     }
 }
 
