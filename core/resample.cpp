@@ -139,6 +139,7 @@ PackedBitmap ResizeBitmap(PackedBitmap bitmap, int newWidth, int newHeight) {
     std::memcpy(result.data(), header.data(), sizeof(BITMAPINFOHEADER) + 4 * colours);
     result->biWidth = newWidth;
     result->biHeight = newHeight;
+    result->biSizeImage = targetStride * static_cast<std::uint32_t>(newHeight);
 
     const Source source{PixelRows(header.data()), RowBytes(24, header->biWidth), header->biWidth,
                         header->biHeight};

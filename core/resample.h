@@ -3,6 +3,7 @@
 
 #include "core/packed_bitmap.h"
 
-// A new bitmap of the given size, or null for a null or non-24-bit input, a size that is not
+// A new bitmap of the given size with the source's other header fields (biSizeImage made to fit
+// the new rows), or null for a null or non-24-bit input, a size that is not
 // positive or not accepted, or short memory. The input is left as it is.
 PackedBitmap ResizeBitmap(PackedBitmap bitmap, int newWidth, int newHeight);

@@ -57,6 +57,7 @@ TEST(ConvertPicture, ResizesByMethodAndSide) {
         ASSERT_GE(file.size(), 54u);
         EXPECT_EQ(Le32(file, 18), c.expectedWidth);
         EXPECT_EQ(Le32(file, 22), c.expectedHeight);
+        EXPECT_EQ(std::size_t(Le32(file, 34)), file.size() - 54) << "biSizeImage";
     }
 }
 
