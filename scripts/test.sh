@@ -9,7 +9,14 @@ section() { printf '\n=== %s ===\n' "$*"; }
 
 for config in native sanitize windows; do
   section "build: $config"
-  "$here/scripts/build.sh" "$config" | grep -E 'error|warning' || true
+  log="$here/build/build-$config.log"
+  mkdir -p "$here/build"
+  if ! "$here/scripts/build.sh" "$config" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "the $config build failed; the whole log is $log"
+    exit 1
+  fi
+  echo "built (log: build/build-$config.log)"
 done
 
 section "native: unit and end-to-end tests"
