@@ -38,19 +38,14 @@ void ConvertRows(const BITMAPINFOHEADER& header, const BYTE* rows, const RGBQUAD
 }
 
 PackedBitmap Convert(HGLOBAL input) {
+    if (!IsCompleteBitmap(input)) return nullptr;
     BitmapLock header(input);
-    if (!header || header->biSize != sizeof(BITMAPINFOHEADER) || header->biCompression != BI_RGB ||
-        !IsPictureSizeAccepted(header->biWidth, header->biHeight)) {
-        return nullptr;
-    }
+    if (!header || header->biCompression != BI_RGB) return nullptr;
     const int depth = header->biBitCount;
     if (depth != 1 && depth != 4 && depth != 8 && depth != 32) return nullptr;
+    // 32-bit rows follow the header directly.
     const std::uint32_t colours = depth == 32 ? 0 : ImpliedColourCount(*header.data());
-    const std::uint32_t rowsOffset = sizeof(BITMAPINFOHEADER) + 4 * std::min<std::uint32_t>(colours, 256);
-    if (colours > 256 ||
-        GlobalSize(input) < rowsOffset + std::uint64_t{RowBytes(depth, header->biWidth)} * header->biHeight) {
-        return nullptr;
-    }
+    const std::uint32_t rowsOffset = sizeof(BITMAPINFOHEADER) + 4 * colours;
     // Entries beyond the table stay black.
     RGBQUAD table[256] = {};
     std::copy_n(ColourTable(header.data()), colours, table);

@@ -5,6 +5,20 @@ bool IsPictureSizeAccepted(std::int64_t width, std::int64_t height) {
            width * height <= kMaxPicturePixels;
 }
 
+bool IsCompleteBitmap(HGLOBAL block) {
+    if (GlobalSize(block) < sizeof(BITMAPINFOHEADER)) return false;
+    BitmapLock header(block);
+    if (!header || header->biSize != sizeof(BITMAPINFOHEADER) ||
+        !IsPictureSizeAccepted(header->biWidth, header->biHeight)) {
+        return false;
+    }
+    const std::uint32_t colours = ImpliedColourCount(*header.data());
+    return colours <= 256 &&
+           GlobalSize(block) >= sizeof(BITMAPINFOHEADER) + 4 * colours +
+                                    std::uint64_t{RowBytes(header->biBitCount, header->biWidth)} *
+                                        static_cast<std::uint32_t>(header->biHeight);
+}
+
 std::uint32_t ImpliedColourCount(const BITMAPINFOHEADER& header) {
     if (header.biClrUsed != 0) return header.biClrUsed;
     switch (header.biBitCount) {

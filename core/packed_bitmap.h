@@ -17,6 +17,11 @@ constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 26;
 
 bool IsPictureSizeAccepted(std::int64_t width, std::int64_t height);
 
+// Whether the block holds an accepted picture: a 40-byte header, an accepted size, at most 256
+// colours, and every row the header announces. Blocks from outside are checked with this before
+// anything reads them.
+bool IsCompleteBitmap(HGLOBAL block);
+
 // Colour-table entries implied by a 40-byte header: biClrUsed, else 2, 16 or 256 by depth.
 std::uint32_t ImpliedColourCount(const BITMAPINFOHEADER& header);
 

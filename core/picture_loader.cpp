@@ -20,31 +20,13 @@ PackedBitmap ReadPictureByExtension(const char* path) {
     return picture;
 }
 
-namespace {
-
-// Whether the block holds a picture of accepted size with every row its header announces.
-bool IsUsable(PackedBitmap picture) {
-    BitmapLock header(picture);
-    if (!header || header->biSize != sizeof(BITMAPINFOHEADER) ||
-        !IsPictureSizeAccepted(header->biWidth, header->biHeight) ||
-        ImpliedColourCount(*header.data()) > 256) {
-        return false;
-    }
-    const std::uint64_t bytes =
-        sizeof(BITMAPINFOHEADER) + 4 * ImpliedColourCount(*header.data()) +
-        std::uint64_t{RowBytes(header->biBitCount, header->biWidth)} * header->biHeight;
-    return GlobalSize(picture) >= bytes;
-}
-
-}  // namespace
-
 PackedBitmap PreparePicture(PackedBitmap picture, const char* savedCopyPath) {
     if (picture == nullptr) return nullptr;
-    if (savedCopyPath != nullptr) WriteBmpFile(picture, savedCopyPath);
-    if (!IsUsable(picture)) {
+    if (!IsCompleteBitmap(picture)) {
         GlobalFree(picture);
         return nullptr;
     }
+    if (savedCopyPath != nullptr) WriteBmpFile(picture, savedCopyPath);
     return NormaliseTo24(picture);
 }
 

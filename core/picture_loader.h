@@ -8,9 +8,9 @@
 // case); null when the extension names no reader or the file does not read.
 PackedBitmap ReadPictureByExtension(const char* path);
 
-// Takes the picture over: writes it to `savedCopyPath` when one is given (failures ignored),
-// then returns it as a 24-bit picture, or null when it has no usable size or depth or the block
-// is shorter than its header announces.
+// Takes the picture over: refuses it (null) unless the block is complete, writes it to
+// `savedCopyPath` when one is given (failures ignored), then returns it as a 24-bit picture, or
+// null when its depth cannot be converted.
 PackedBitmap PreparePicture(PackedBitmap picture, const char* savedCopyPath);
 
 PackedBitmap LoadPictureFile(const char* path, const char* savedCopyPath = nullptr);

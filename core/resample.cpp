@@ -123,14 +123,11 @@ void Average(const Source& source, const Target& target) {
 }  // namespace
 
 PackedBitmap ResizeBitmap(PackedBitmap bitmap, int newWidth, int newHeight) {
-    if (bitmap == nullptr || !IsPictureSizeAccepted(newWidth, newHeight)) return nullptr;
+    if (!IsPictureSizeAccepted(newWidth, newHeight) || !IsCompleteBitmap(bitmap)) return nullptr;
     BitmapLock header(bitmap);
-    if (!header || header->biBitCount != 24 || !IsPictureSizeAccepted(header->biWidth, header->biHeight)) {
-        return nullptr;
-    }
+    if (!header || header->biBitCount != 24) return nullptr;
     const std::uint32_t colours = ImpliedColourCount(*header.data());
     const std::uint32_t targetStride = RowBytes(24, newWidth);
-    if (colours > 256) return nullptr;
     GlobalBlock block =
         GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + 4 * colours +
                               targetStride * static_cast<std::uint32_t>(newHeight) + kSpareBytes);

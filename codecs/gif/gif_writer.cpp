@@ -49,8 +49,9 @@ std::int32_t WriteGifFile(PackedBitmap bitmap, const char* path) {
     if (!file.is_open()) return kGifCannotWrite;
     BitmapLock header(bitmap);
     if (!header) return kGifOutOfMemory;
+    if (!IsCompleteBitmap(bitmap)) return kGifUnsupported;
     try {
-        PaletteRows rows(header.data(), GlobalSize(bitmap));
+        PaletteRows rows(header.data());
         GifOutput output;
         BuildGif(rows, output);
         return WriteAll(file, output.data(), output.size()) ? kGifWriteOk : kGifCannotWrite;

@@ -5,29 +5,20 @@
 #include "codecs/gif/gif_layout.h"
 #include "codecs/gif/gif_write_status.h"
 
-PaletteRows::PaletteRows(const BITMAPINFOHEADER* header, SIZE_T blockBytes) {
+PaletteRows::PaletteRows(const BITMAPINFOHEADER* header) {
     const int depth = header->biBitCount;
     if (header->biPlanes != 1 || (depth != 1 && depth != 4 && depth != 8))
         throw GifWriteFailure{kGifUnsupported};
-    if (header->biWidth <= 0 || header->biHeight <= 0 || header->biWidth > kMaxGifSide ||
-        header->biHeight > kMaxGifSide) {
-        throw GifWriteFailure{kGifUnsupported};
-    }
     const std::uint32_t colours = ImpliedColourCount(*header);
-    if (colours > 256) throw GifWriteFailure{kGifUnsupported};
-    const std::uint64_t stride = (std::uint64_t(header->biWidth) * depth + 31) / 32 * 4;
-    const std::uint64_t rowsAt = sizeof(BITMAPINFOHEADER) + 4 * std::uint64_t{colours};
-    if (rowsAt + stride * std::uint64_t(header->biHeight) > blockBytes)
-        throw GifWriteFailure{kGifUnsupported};
 
     width_ = header->biWidth;
     height_ = header->biHeight;
     depth_ = depth;
     colours_ = colours;
     indexLimit_ = 1u << ColourTableBits(colours);
-    stride_ = std::size_t(stride);
+    stride_ = RowBytes(depth, width_);
     table_ = reinterpret_cast<const RGBQUAD*>(header + 1);
-    rows_ = reinterpret_cast<const BYTE*>(header) + rowsAt;
+    rows_ = PixelRows(header);
     if (depth != 8) {
         unpacked_.reset(new (std::nothrow) BYTE[std::size_t(width_)]);
         if (!unpacked_) throw GifWriteFailure{kGifOutOfMemory};

@@ -1,5 +1,5 @@
-// A 1, 4 or 8-bit bitmap as the GIF writer reads it: checked against its block, its rows
-// handed out as one colour index byte per pixel.
+// A 1, 4 or 8-bit bitmap as the GIF writer reads it, its rows handed out as one colour index
+// byte per pixel.
 #pragma once
 
 #include <cstddef>
@@ -8,15 +8,12 @@
 
 #include "core/packed_bitmap.h"
 
-// The largest side a GIF holds.
-constexpr std::int32_t kMaxGifSide = 0xFFFF;
-
 class PaletteRows {
   public:
-    // Throws GifWriteFailure: unsupported when the planes, depth, size or colour count are not
-    // what a GIF holds or the block is shorter than the header says, out of memory when a row
+    // Takes the header of a complete bitmap (IsCompleteBitmap). Throws GifWriteFailure:
+    // unsupported when the planes or depth are not what a GIF holds, out of memory when a row
     // buffer cannot be had.
-    PaletteRows(const BITMAPINFOHEADER* header, SIZE_T blockBytes);
+    explicit PaletteRows(const BITMAPINFOHEADER* header);
 
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/bmp_file.h"
@@ -50,11 +51,29 @@ TEST(LoadPictureFile, SavesTheCopyInTheSourceDepth) {
     EXPECT_EQ(ReadBytes(folder.File("saved.bmp")), ReadBytes(folder.File("in.bmp")));
 }
 
-TEST(PreparePicture, RefusesBlocksShorterThanTheirHeader) {
-    GlobalBlock truncated = GlobalBlock::Allocate(40 + 100);  // header and a fraction of 100 x 100 x 24 bits
-    {
-        BitmapLock header(truncated.get());
-        *header.data() = BITMAPINFOHEADER{40, 100, 100, 1, 24, 0, 0, 0, 0, 0, 0};
+TEST(PreparePicture, RefusesIncompleteBlocksAndKeepsTheSavedCopy) {
+    TempFolder folder;
+    const std::string saved = folder.File("saved.bmp");
+    WriteBytes(saved, {'o', 'l', 'd'});
+    const BITMAPINFOHEADER rgb100{40, 100, 100, 1, 24, 0, 0, 0, 0, 0, 0};
+    const struct {
+        const char* name;
+        SIZE_T bytes;
+        BITMAPINFOHEADER header;
+    } cases[] = {
+        {"shorter than a header", 8, rgb100},
+        {"rows cut short", 40 + 100, rgb100},
+        {"12-byte header", 40 + 30000, BITMAPINFOHEADER{12, 100, 100, 1, 24, 0, 0, 0, 0, 0, 0}},
+        {"table of 300 colours", 40 + 4 * 300 + 10000,
+         BITMAPINFOHEADER{40, 100, 100, 1, 8, 0, 0, 0, 0, 300, 0}},
+    };
+    for (const auto& c : cases) {
+        GlobalBlock block = GlobalBlock::Allocate(c.bytes);
+        {
+            BlockLock<BYTE> bytes(block.get());
+            std::memcpy(bytes.data(), &c.header, std::min<SIZE_T>(c.bytes, sizeof c.header));
+        }
+        EXPECT_EQ(PreparePicture(block.release(), saved.c_str()), nullptr) << c.name;
+        EXPECT_EQ(ReadBytes(saved), (Bytes{'o', 'l', 'd'})) << c.name;
     }
-    EXPECT_EQ(PreparePicture(truncated.release(), nullptr), nullptr);
 }
