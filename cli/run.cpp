@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "cli/options.h"
-#include "cli/work_folder.h"
 #include "core/conversion.h"
 #include "core/messages.h"
 #include "core/picture_loader.h"
+#include "core/work_folder.h"
 
 namespace {
 
@@ -29,11 +29,10 @@ bool WriteText(const std::string& text, const std::string& path) {
 }
 
 int Convert(const CliOptions& options) {
-    std::optional<WorkFolder> folder = WorkFolder::Create();
-    if (!folder) return Fail("cannot create a work folder");
-
     GlobalBlock picture(LoadPictureFile(options.picturePath.c_str()));
     if (!picture) return Fail(options.picturePath + ": " + kMsgNoPicture);
+    std::optional<WorkFolder> folder = WorkFolder::Create();
+    if (!folder) return Fail("cannot create a work folder");
     ConversionRequest request;
     {
         BitmapLock header(picture.get());

@@ -4,6 +4,8 @@
 #include "core/packed_bitmap.h"
 #include "core/reader_status.h"
 
+constexpr WORD kBmpSignature = 0x4D42;  // "BM"
+
 // Reads a .bmp file, or a packed DIB without file header, into a new bottom-up bitmap of
 // 1, 4, 8 or 24 bits. Top-down files are turned bottom-up. 16 and 32-bit files become 24-bit;
 // a zero channel mask reads as a channel of zeros. Pictures outside the accepted size give -3.

@@ -8,12 +8,7 @@
 
 namespace {
 
-constexpr WORD kBmpSignature = 0x4D42;  // "BM"
 constexpr std::uint32_t kSpareBytes = 64;
-
-std::uint32_t ColoursForDepth(int depth) {
-    return depth == 1 ? 2 : depth == 4 ? 16 : depth == 8 ? 256 : 0;
-}
 
 struct FileLayout {
     std::uint32_t headerStart = 0;  // 14 behind a file header, 0 for a packed DIB

@@ -6,11 +6,10 @@ bool WriteBmpFile(PackedBitmap bitmap, const char* path) {
     BitmapLock header(bitmap);
     if (!header) return false;
     const std::uint32_t headBytes = sizeof(BITMAPINFOHEADER) + 4 * ImpliedColourCount(*header.data());
-    const std::uint32_t blockBytes = headBytes + RowBytes(header->biBitCount, header->biWidth) *
-                                                     static_cast<std::uint32_t>(header->biHeight);
+    const std::uint32_t blockBytes = static_cast<std::uint32_t>(PackedBitmapBytes(*header.data()));
 
     BITMAPFILEHEADER fileHeader{};
-    fileHeader.bfType = 0x4D42;  // "BM"
+    fileHeader.bfType = kBmpSignature;
     fileHeader.bfSize = sizeof fileHeader + blockBytes;
     fileHeader.bfOffBits = sizeof fileHeader + headBytes;
     ClassicFile file = ClassicFile::Create(path);

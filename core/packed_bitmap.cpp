@@ -12,25 +12,22 @@ bool IsCompleteBitmap(HGLOBAL block) {
         !IsPictureSizeAccepted(header->biWidth, header->biHeight)) {
         return false;
     }
-    const std::uint32_t colours = ImpliedColourCount(*header.data());
-    return colours <= 256 &&
-           GlobalSize(block) >= sizeof(BITMAPINFOHEADER) + 4 * colours +
-                                    std::uint64_t{RowBytes(header->biBitCount, header->biWidth)} *
-                                        static_cast<std::uint32_t>(header->biHeight);
+    return ImpliedColourCount(*header.data()) <= 256 &&
+           GlobalSize(block) >= PackedBitmapBytes(*header.data());
+}
+
+std::uint32_t ColoursForDepth(int depth) {
+    return depth == 1 ? 2 : depth == 4 ? 16 : depth == 8 ? 256 : 0;
 }
 
 std::uint32_t ImpliedColourCount(const BITMAPINFOHEADER& header) {
-    if (header.biClrUsed != 0) return header.biClrUsed;
-    switch (header.biBitCount) {
-        case 1:
-            return 2;
-        case 4:
-            return 16;
-        case 8:
-            return 256;
-        default:
-            return 0;
-    }
+    return header.biClrUsed != 0 ? header.biClrUsed : ColoursForDepth(header.biBitCount);
+}
+
+std::uint64_t PackedBitmapBytes(const BITMAPINFOHEADER& header) {
+    return sizeof(BITMAPINFOHEADER) + 4 * std::uint64_t{ImpliedColourCount(header)} +
+           std::uint64_t{RowBytes(header.biBitCount, header.biWidth)} *
+               static_cast<std::uint32_t>(header.biHeight);
 }
 
 int RowPadding(int depth, int width) {

@@ -22,8 +22,14 @@ bool IsPictureSizeAccepted(std::int64_t width, std::int64_t height);
 // anything reads them.
 bool IsCompleteBitmap(HGLOBAL block);
 
-// Colour-table entries implied by a 40-byte header: biClrUsed, else 2, 16 or 256 by depth.
+// Colour-table entries a depth implies when the header names none: 2, 16 or 256, else 0.
+std::uint32_t ColoursForDepth(int depth);
+
+// Colour-table entries implied by a 40-byte header: biClrUsed, else those of its depth.
 std::uint32_t ImpliedColourCount(const BITMAPINFOHEADER& header);
+
+// Bytes of header, colour table and rows of a bitmap with this header (height positive).
+std::uint64_t PackedBitmapBytes(const BITMAPINFOHEADER& header);
 
 // Zero bytes that pad a row of this depth and width to a multiple of 4.
 int RowPadding(int depth, int width);

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/packed_bitmap.h"
 #include "tests/support/bmp_fixture.h"
 
 int main(int argc, char** argv) {
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
             f.masks = depth == 16 ? std::vector<std::uint32_t>{0xF800, 0x07E0, 0x001F}
                                   : std::vector<std::uint32_t>{0xFF0000, 0xFF00, 0xFF};
         const std::int32_t rows = height < 0 ? -height : height;
-        f.rows.assign((width * depth + 31) / 32 * 4 * rows, 0);
+        f.rows.assign(std::size_t{RowBytes(depth, width)} * rows, 0);
         for (std::size_t i = 0; i < f.rows.size(); ++i) f.rows[i] = static_cast<std::uint8_t>(i * 37);
         return f;
     };

@@ -16,8 +16,7 @@ JpegSource ReadSource(const BITMAPINFOHEADER* header) {
     source.width = header->biWidth;
     source.height = header->biHeight;
     source.pixels = PixelRows(header);
-    const std::int64_t rowBytes = std::int64_t{source.width} * (header->biBitCount / 8);
-    source.stride = static_cast<std::ptrdiff_t>((rowBytes + 3) / 4 * 4);
+    source.stride = static_cast<std::ptrdiff_t>(RowBytes(header->biBitCount, source.width));
     if (header->biBitCount == 8) {
         source.colours = reinterpret_cast<const std::uint8_t*>(header + 1);
         source.colourCount = static_cast<int>(colourCount);

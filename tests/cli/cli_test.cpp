@@ -22,10 +22,6 @@ class KorviCli : public testing::Test {
     TempFolder folder_;
 };
 
-std::int32_t WidthOfBmp(const Bytes& file) {
-    return file.size() < 22 ? -1 : file[18] | file[19] << 8 | file[20] << 16 | file[21] << 24;
-}
-
 }  // namespace
 
 TEST_F(KorviCli, PrintsTheBmpTagOfAPicture) {
@@ -63,7 +59,9 @@ TEST_F(KorviCli, AppliesMethodAndSideAndWritesToAFile) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "");
     const Bytes text = ReadBytes(output);
-    EXPECT_EQ(WidthOfBmp(DataUriPayload(std::string(text.begin(), text.end()), "image/bmp")), 100);
+    const Bytes file = DataUriPayload(std::string(text.begin(), text.end()), "image/bmp");
+    ASSERT_GE(file.size(), 54u);
+    EXPECT_EQ(ReadLe32(file, 18), 100);
 }
 
 TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {

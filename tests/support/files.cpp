@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
+#include <optional>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -22,20 +22,19 @@ bool FileExists(const std::string& path) {
     return fs::exists(fs::path(path));
 }
 
-TempFolder::TempFolder() {
-    std::random_device random;
-    const fs::path base = fs::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path folder = base / ("korvi-test-" + std::to_string(random()));
-        if (fs::create_directory(folder)) {
-            path_ = folder.string() + static_cast<char>(fs::path::preferred_separator);
-            return;
-        }
-    }
-    throw std::runtime_error("no temporary folder");
+std::int32_t ReadLe32(const Bytes& bytes, std::size_t at) {
+    return static_cast<std::int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                                     std::uint32_t{bytes[at + 3]} << 24);
 }
 
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(fs::path(path_), ignored);
+namespace {
+
+WorkFolder CreatedFolder() {
+    std::optional<WorkFolder> folder = WorkFolder::Create();
+    if (!folder) throw std::runtime_error("no temporary folder");
+    return std::move(*folder);
 }
+
+}  // namespace
+
+TempFolder::TempFolder() : folder_(CreatedFolder()) {}

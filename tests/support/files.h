@@ -5,24 +5,26 @@
 #include <string>
 #include <vector>
 
+#include "core/work_folder.h"
+
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const Bytes& bytes);
 bool FileExists(const std::string& path);
 
-// A fresh folder under the system's temporary folder, removed with its contents.
+// The little-endian 32-bit value at `at`, as BMP headers store their numbers.
+std::int32_t ReadLe32(const Bytes& bytes, std::size_t at);
+
+// A fresh work folder that must exist for the test to go on.
 class TempFolder {
   public:
     TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
 
     // The folder with its trailing separator.
-    const std::string& path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + name; }
+    const std::string& path() const { return folder_.path(); }
+    std::string File(const std::string& name) const { return path() + name; }
 
   private:
-    std::string path_;
+    WorkFolder folder_;
 };

@@ -9,11 +9,6 @@
 
 namespace {
 
-std::int32_t Le32(const Bytes& bytes, std::size_t at) {
-    return static_cast<std::int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-                                     std::uint32_t{bytes[at + 3]} << 24);
-}
-
 struct Request {
     GlobalBlock picture;
     ConversionRequest request;
@@ -55,9 +50,9 @@ TEST(ConvertPicture, ResizesByMethodAndSide) {
         ASSERT_TRUE(outcome.succeeded) << outcome.message;
         const Bytes file = DataUriPayload(outcome.text, "image/bmp");
         ASSERT_GE(file.size(), 54u);
-        EXPECT_EQ(Le32(file, 18), c.expectedWidth);
-        EXPECT_EQ(Le32(file, 22), c.expectedHeight);
-        EXPECT_EQ(std::size_t(Le32(file, 34)), file.size() - 54) << "biSizeImage";
+        EXPECT_EQ(ReadLe32(file, 18), c.expectedWidth);
+        EXPECT_EQ(ReadLe32(file, 22), c.expectedHeight);
+        EXPECT_EQ(std::size_t(ReadLe32(file, 34)), file.size() - 54) << "biSizeImage";
     }
 }
 

@@ -1,4 +1,4 @@
-#include "cli/work_folder.h"
+#include "core/work_folder.h"
 
 #include <chrono>
 #include <filesystem>
