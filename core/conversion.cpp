@@ -16,30 +16,6 @@
 
 namespace {
 
-struct Size {
-    int width, height;
-};
-
-// The size the method asks for, or nothing when the picture keeps its size.
-std::optional<Size> TargetSize(int method, int width, int height, int side) {
-    double ratio;
-    switch (method) {
-        case kLimitWidth:
-            if (width <= side) return std::nullopt;
-            ratio = double(width) / side;
-            break;
-        case kFixWidth:
-            ratio = double(width) / side;
-            break;
-        case kFitSquare:
-            ratio = std::max(double(width) / side, double(height) / side);
-            break;
-        default:
-            return std::nullopt;
-    }
-    return Size{static_cast<int>(width / ratio + 0.5), static_cast<int>(height / ratio + 0.5)};
-}
-
 // Writes the bitmap in the format; null on success, else the message to show.
 const char* WritePicture(PackedBitmap bitmap, OutputFormat format, int quality, const char* path) {
     switch (format) {
@@ -64,6 +40,25 @@ ConversionOutcome Failure(ConversionOutcome outcome, const char* message) {
 
 }  // namespace
 
+std::optional<PictureSize> ResizedSize(int method, int width, int height, int side) {
+    double ratio;
+    switch (method) {
+        case kLimitWidth:
+            if (width <= side) return std::nullopt;
+            ratio = double(width) / side;
+            break;
+        case kFixWidth:
+            ratio = double(width) / side;
+            break;
+        case kFitSquare:
+            ratio = std::max(double(width) / side, double(height) / side);
+            break;
+        default:
+            return std::nullopt;
+    }
+    return PictureSize{static_cast<int>(width / ratio + 0.5), static_cast<int>(height / ratio + 0.5)};
+}
+
 ConversionOutcome ConvertPicture(const ConversionRequest& request) {
     ConversionOutcome outcome;
     if (request.picture == nullptr) return Failure(outcome, kMsgNoPicture);
@@ -81,7 +76,8 @@ ConversionOutcome ConvertPicture(const ConversionRequest& request) {
 
     // The writers only borrow the picture, so it is copied only when it is resized.
     GlobalBlock resized;
-    if (std::optional<Size> size = TargetSize(request.resizeMethod, request.width, request.height, side)) {
+    if (std::optional<PictureSize> size =
+            ResizedSize(request.resizeMethod, request.width, request.height, side)) {
         resized.reset(ResizeBitmap(request.picture, size->width, size->height));
         if (!resized) return Failure(outcome, kMsgConversionError);
     }

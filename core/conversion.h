@@ -30,6 +30,13 @@ struct ConversionOutcome {
     std::optional<StoredOutputSettings> settings;
 };
 
+struct PictureSize {
+    int width, height;
+};
+
+// The size the resize method makes of a picture, or nothing when the picture keeps its size.
+std::optional<PictureSize> ResizedSize(int method, int width, int height, int side);
+
 // Resizes, encodes into the work file of the format, reads it back and wraps it as
 // <img src="data:MIME;base64,...">. The picture itself is never changed.
 ConversionOutcome ConvertPicture(const ConversionRequest& request);

@@ -1,0 +1,163 @@
+#include "testpage/test_page.h"
+
+#include <atomic>
+#include <new>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+#include "core/work_folder.h"
+#include "testpage/hidden_variants.h"
+#include "testpage/page_encoding.h"
+#include "testpage/page_fragments.h"
+
+namespace {
+
+struct Variant {
+    const VariantPicture* picture;
+    OutputFormat format;
+    int quality;
+};
+
+using Outcomes = std::vector<std::optional<ConversionOutcome>>;
+
+// Makes every variant ahead of the page, on up to `workers` threads. Each thread writes its work
+// files into a folder of its own; the calling thread uses the given one.
+void MakeInParallel(const std::vector<Variant>& variants, const VariantMaker& make, Outcomes& outcomes,
+                    unsigned workers, const std::string& workFolder) {
+    std::atomic<std::size_t> next{0};
+    auto work = [&](const std::string& folder) {
+        for (std::size_t i; (i = next++) < variants.size();) {
+            const Variant& v = variants[i];
+            outcomes[i] = make(*v.picture, v.format, v.quality, folder);
+        }
+    };
+    std::vector<WorkFolder> folders;
+    std::vector<std::thread> threads;
+    for (unsigned k = 1; k < workers && k < variants.size(); ++k) {
+        std::optional<WorkFolder> folder = WorkFolder::Create();
+        if (!folder) break;
+        try {
+            folders.push_back(std::move(*folder));
+            threads.emplace_back(work, folders.back().path());
+        } catch (const std::exception&) {
+            break;  // fewer threads: the variants still get made
+        }
+    }
+    work(workFolder);
+    for (std::thread& thread : threads) thread.join();
+}
+
+// The page under construction; a fragment that does not fit in memory is left out.
+class PageText {
+  public:
+    void Append(const std::string& fragment) noexcept {
+        try {
+            text_.append(fragment);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    void AppendJapanese(const std::string& fragment) noexcept {
+        try {
+            text_.append(ShiftJisText(fragment));
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    std::string Take() { return std::move(text_); }
+
+  private:
+    std::string text_;
+};
+
+}  // namespace
+
+TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder) {
+    return BuildTestPage(
+        source, options, workFolder,
+        [](const VariantPicture& picture, OutputFormat format, int quality, const std::string& folder) {
+            return picture.BuildVariantTag(format, quality, folder);
+        });
+}
+
+TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
+                       const VariantMaker& make) {
+    const VariantPicture original(source, kKeepSize, options.side);
+    const VariantPicture converted(source, options.method, options.side);
+    const bool showOriginal = !(options.flags & kHideOriginal);
+
+    // The variants in page order; the GIF one is made even when hidden.
+    std::vector<Variant> variants;
+    if (showOriginal) variants.push_back({&original, OutputFormat::kBmp, 0});
+    variants.push_back({&converted, OutputFormat::kGif, 0});
+    for (int quality : kPageQualities) {
+        if (!(options.flags & HideBitForQuality(quality))) {
+            variants.push_back({&converted, OutputFormat::kJpeg, quality});
+        }
+    }
+    if (!(options.flags & kHideBmp)) variants.push_back({&converted, OutputFormat::kBmp, 0});
+
+    Outcomes outcomes(variants.size());
+    if (options.workers > 1) MakeInParallel(variants, make, outcomes, options.workers, workFolder);
+
+    TestPage page;
+    PageText text;
+    std::size_t next = 0;
+    int counter = 1;
+    // The next variant's tag, made now unless made ahead; null after its failure was noted.
+    auto nextTag = [&]() -> std::optional<std::string> {
+        std::optional<ConversionOutcome>& outcome = outcomes[next];
+        if (!outcome) {
+            const Variant& v = variants[next];
+            outcome = make(*v.picture, v.format, v.quality, workFolder);
+        }
+        ++next;
+        if (!outcome->succeeded) {
+            page.messages.push_back(outcome->message);
+            return std::nullopt;
+        }
+        return std::move(outcome->text);
+    };
+    auto appendSection = [&](const std::string& tag, OutputFormat format, int quality) {
+        text.Append(VariantHeading(format, quality));
+        text.Append(tag);
+        text.AppendJapanese(page::kDataSizeLabel);
+        text.Append(FormatDataSize(tag.size()));
+        text.AppendJapanese(page::kDataSizeUnit);
+        text.Append(BuildCopyButton(tag, counter));
+    };
+
+    text.Append(page::kOpening);
+    if (showOriginal) {
+        text.AppendJapanese(page::kOriginalHeading);
+        if (std::optional<std::string> tag = nextTag()) text.Append(*tag);
+    }
+    text.AppendJapanese(page::kSourceSizeRow);
+    text.Append(SizeText(source.width, source.height));
+    text.AppendJapanese(page::kMethodRow);
+    text.AppendJapanese(MethodText(options.method, options.side));
+    text.AppendJapanese(page::kConvertedSizeRow);
+    if (std::optional<std::string> gif = nextTag()) {
+        text.Append(SizeText(converted.width(), converted.height()));
+        text.Append(page::kTableEnd);
+        if (!(options.flags & kHideGif)) appendSection(*gif, OutputFormat::kGif, 0);
+    }
+    bool jpegFailed = false;
+    for (int quality : kPageQualities) {
+        if (options.flags & HideBitForQuality(quality)) continue;
+        if (jpegFailed) {
+            ++next;  // made ahead perhaps, but the series ended before it
+            continue;
+        }
+        if (std::optional<std::string> tag = nextTag()) {
+            appendSection(*tag, OutputFormat::kJpeg, quality);
+        } else {
+            jpegFailed = true;
+        }
+    }
+    if (!(options.flags & kHideBmp)) {
+        if (std::optional<std::string> tag = nextTag()) appendSection(*tag, OutputFormat::kBmp, 0);
+    }
+    text.Append(page::kClosing);
+    page.text = text.Take();
+    return page;
+}

@@ -1,0 +1,35 @@
+// The test page: the picture in every selected encoding, each with its size and a copy button.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "testpage/variant_picture.h"
+
+struct PageOptions {
+    int method = kLimitWidth;
+    int side = 430;           // already within 64 to 5000
+    std::uint32_t flags = 0;  // the settings word; its hide bits leave variants out
+    // 1 makes the variants one after another in the work folder; more encode them on that many
+    // threads, the others in private folders of their own. The page is the same either way.
+    unsigned workers = 1;
+};
+
+struct TestPage {
+    std::string text;                   // Shift_JIS, lines ending in CR LF
+    std::vector<const char*> messages;  // the failure of each variant left out, in page order
+};
+
+// Builds the page for the source. Variants that fail are left out, a failed JPEG quality ends the
+// JPEG series, and the GIF variant is always made because the converted size is taken from it.
+TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder);
+
+// Makes one variant's tag; called from the workers' threads when there are several.
+using VariantMaker = std::function<ConversionOutcome(const VariantPicture& picture, OutputFormat format,
+                                                     int quality, const std::string& workFolder)>;
+
+// The page with its tags made by `make` instead of VariantPicture::BuildVariantTag.
+TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
+                       const VariantMaker& make);

@@ -1,0 +1,32 @@
+// The picture that the variants of one page are encoded from, resized once for all of them.
+#pragma once
+
+#include <string>
+
+#include "core/conversion.h"
+
+struct PageSource {
+    PackedBitmap picture = nullptr;  // borrowed 24-bit picture
+    int width = 0, height = 0;       // as recorded when it was loaded
+};
+
+class VariantPicture {
+  public:
+    // Resizes the source as the method and side ask; a failure shows in every tag made from it.
+    VariantPicture(const PageSource& source, int method, int side);
+
+    // The size of every encoding made from it.
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // The <img> tag of one encoding, made as the conversion command makes it through the format's
+    // work file in `workFolder`; the failure message otherwise. Safe to call from several threads
+    // with different folders.
+    ConversionOutcome BuildVariantTag(OutputFormat format, int quality, const std::string& workFolder) const;
+
+  private:
+    PackedBitmap picture_ = nullptr;  // the source or resized_
+    GlobalBlock resized_;
+    int width_ = 0, height_ = 0;
+    bool failed_ = false;
+};
