@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "testpage/hidden_variants.h"
+
 const char kUsage[] =
     "usage: korvi-cli [-m METHOD] [-s SIDE] [-f jpeg|gif|bmp] [-q QUALITY] [-o FILE] PICTURE\n"
     "Converts a picture file into one line of HTML, <img src=\"data:...;base64,...\">.\n"
@@ -11,6 +13,9 @@ const char kUsage[] =
     "  -f FORMAT   jpeg (default), gif or bmp\n"
     "  -q QUALITY  JPEG quality, 10 to 100 (default 80)\n"
     "  -o FILE     write the line to FILE instead of standard output\n"
+    "  --test-page FILE  write an HTML page to FILE that shows the picture as GIF, as JPEG\n"
+    "              at qualities 100 to 10 and as BMP, each with its size and a copy button\n"
+    "  --hide LIST leave variants out of the test page: original,gif,bmp,q100,...,q10\n"
     "  --help      show this text\n"
     "  --version   show the version\n";
 
@@ -42,6 +47,18 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
         }
         if (argument == "--version") {
             options.version = true;
+            continue;
+        }
+        if (!optionsEnded && (argument == "--test-page" || argument == "--hide")) {
+            if (i + 1 >= argc) return Error("option " + argument + " needs a value");
+            const char* value = argv[++i];
+            if (argument == "--test-page") {
+                options.testPagePath = value;
+                continue;
+            }
+            std::optional<std::uint32_t> hidden = ParseHiddenVariants(value);
+            if (!hidden) return Error("--hide takes names from original,gif,bmp,q100,q90,...,q10");
+            options.hiddenVariants = *hidden;
             continue;
         }
         const bool isOption = !optionsEnded && argument.size() == 2 && argument[0] == '-' &&
@@ -84,5 +101,6 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
         options.picturePath = argument;
     }
     if (options.picturePath.empty() && !options.help && !options.version) return Error("no picture given");
+    if (options.hiddenVariants != 0 && options.testPagePath.empty()) return Error("--hide needs --test-page");
     return ParsedCommandLine{options, {}};
 }

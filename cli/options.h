@@ -1,6 +1,7 @@
 // The command line of korvi-cli.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -13,6 +14,8 @@ struct CliOptions {
     std::string sideText = "430";
     std::string outputPath;  // empty: standard output
     std::string picturePath;
+    std::string testPagePath;  // not empty: write the test page there instead of the tag
+    std::uint32_t hiddenVariants = 0;
     bool help = false;
     bool version = false;
 };

@@ -2,13 +2,16 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "cli/options.h"
 #include "core/conversion.h"
 #include "core/messages.h"
 #include "core/picture_loader.h"
 #include "core/work_folder.h"
+#include "testpage/test_page.h"
 
 namespace {
 
@@ -26,6 +29,18 @@ bool WriteText(const std::string& text, const std::string& path) {
     if (file == nullptr) return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && written;
+}
+
+int WriteTestPage(const CliOptions& options, const PageSource& source, const std::string& workFolder) {
+    PageOptions page;
+    page.method = options.resizeMethod;
+    page.side = ClampSideLength(options.sideText.c_str());
+    page.flags = options.hiddenVariants;
+    page.workers = std::max(1u, std::thread::hardware_concurrency());
+    const TestPage built = BuildTestPage(source, page, workFolder);
+    for (const char* message : built.messages) std::fprintf(stderr, "korvi-cli: %s\n", message);
+    if (!WriteText(built.text, options.testPagePath)) return Fail("cannot write " + options.testPagePath);
+    return built.messages.empty() ? kSucceeded : kFailed;
 }
 
 int Convert(const CliOptions& options) {
@@ -46,6 +61,10 @@ int Convert(const CliOptions& options) {
     request.qualityText = options.qualityText;
     request.sideText = options.sideText;
     request.workFolder = folder->path();
+    if (!options.testPagePath.empty()) {
+        return WriteTestPage(options, PageSource{request.picture, request.width, request.height},
+                             request.workFolder);
+    }
 
     const ConversionOutcome outcome = ConvertPicture(request);
     if (!outcome.succeeded) return Fail(outcome.message);

@@ -48,25 +48,42 @@ void MakeInParallel(const std::vector<Variant>& variants, const VariantMaker& ma
     for (std::thread& thread : threads) thread.join();
 }
 
-// The page under construction; a fragment that does not fit in memory is left out.
+// The page under construction, kept as pieces and joined once at the end, so that the large tags
+// are copied only once. A piece that does not fit in memory is left out.
 class PageText {
   public:
-    void Append(const std::string& fragment) noexcept {
+    void Append(std::string piece) noexcept {
         try {
-            text_.append(fragment);
+            pieces_.push_back(std::move(piece));
         } catch (const std::bad_alloc&) {
         }
     }
-    void AppendJapanese(const std::string& fragment) noexcept {
+    void AppendJapanese(const std::string& piece) noexcept {
         try {
-            text_.append(ShiftJisText(fragment));
+            Append(ShiftJisText(piece));
         } catch (const std::bad_alloc&) {
         }
     }
-    std::string Take() { return std::move(text_); }
+    std::string Join() noexcept {
+        std::size_t total = 0;
+        for (const std::string& piece : pieces_) total += piece.size();
+        std::string text;
+        try {
+            text.reserve(total);
+        } catch (const std::bad_alloc&) {
+        }
+        for (std::string& piece : pieces_) {
+            try {
+                text.append(piece);
+            } catch (const std::bad_alloc&) {
+            }
+            std::string().swap(piece);
+        }
+        return text;
+    }
 
   private:
-    std::string text_;
+    std::vector<std::string> pieces_;
 };
 
 }  // namespace
@@ -117,19 +134,25 @@ TestPage BuildTestPage(const PageSource& source, const PageOptions& options, con
         }
         return std::move(outcome->text);
     };
-    auto appendSection = [&](const std::string& tag, OutputFormat format, int quality) {
+    auto appendSection = [&](std::string tag, OutputFormat format, int quality) {
+        std::string button;
+        try {
+            button = BuildCopyButton(tag, counter);
+        } catch (const std::bad_alloc&) {
+        }
+        const std::size_t size = tag.size();
         text.Append(VariantHeading(format, quality));
-        text.Append(tag);
+        text.Append(std::move(tag));
         text.AppendJapanese(page::kDataSizeLabel);
-        text.Append(FormatDataSize(tag.size()));
+        text.Append(FormatDataSize(size));
         text.AppendJapanese(page::kDataSizeUnit);
-        text.Append(BuildCopyButton(tag, counter));
+        text.Append(std::move(button));
     };
 
     text.Append(page::kOpening);
     if (showOriginal) {
         text.AppendJapanese(page::kOriginalHeading);
-        if (std::optional<std::string> tag = nextTag()) text.Append(*tag);
+        if (std::optional<std::string> tag = nextTag()) text.Append(std::move(*tag));
     }
     text.AppendJapanese(page::kSourceSizeRow);
     text.Append(SizeText(source.width, source.height));
@@ -139,7 +162,7 @@ TestPage BuildTestPage(const PageSource& source, const PageOptions& options, con
     if (std::optional<std::string> gif = nextTag()) {
         text.Append(SizeText(converted.width(), converted.height()));
         text.Append(page::kTableEnd);
-        if (!(options.flags & kHideGif)) appendSection(*gif, OutputFormat::kGif, 0);
+        if (!(options.flags & kHideGif)) appendSection(std::move(*gif), OutputFormat::kGif, 0);
     }
     bool jpegFailed = false;
     for (int quality : kPageQualities) {
@@ -149,15 +172,15 @@ TestPage BuildTestPage(const PageSource& source, const PageOptions& options, con
             continue;
         }
         if (std::optional<std::string> tag = nextTag()) {
-            appendSection(*tag, OutputFormat::kJpeg, quality);
+            appendSection(std::move(*tag), OutputFormat::kJpeg, quality);
         } else {
             jpegFailed = true;
         }
     }
     if (!(options.flags & kHideBmp)) {
-        if (std::optional<std::string> tag = nextTag()) appendSection(*tag, OutputFormat::kBmp, 0);
+        if (std::optional<std::string> tag = nextTag()) appendSection(std::move(*tag), OutputFormat::kBmp, 0);
     }
     text.Append(page::kClosing);
-    page.text = text.Take();
+    page.text = text.Join();
     return page;
 }

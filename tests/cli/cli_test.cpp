@@ -66,7 +66,8 @@ TEST_F(KorviCli, AppliesMethodAndSideAndWritesToAFile) {
 
 TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
     for (const std::string arguments :
-         {"", "-m 4 x.bmp", "-m -1 x.bmp", "-f png x.bmp", "-x x.bmp", "-q", "a.bmp b.bmp"}) {
+         {"", "-m 4 x.bmp", "-m -1 x.bmp", "-f png x.bmp", "-x x.bmp", "-q", "a.bmp b.bmp", "--test-page",
+          "--hide q75 --test-page p.html x.bmp", "--hide gif x.bmp"}) {
         const CommandResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
         EXPECT_NE(result.err.find("usage: korvi-cli"), std::string::npos) << arguments;
@@ -107,4 +108,21 @@ TEST_F(KorviCli, LeavesNoWorkFilesBehind) {
     EXPECT_EQ(bmp.exitCode, 0);
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(temporary.path())));
+}
+
+TEST_F(KorviCli, WritesTheTestPageWithTheTagsOfTheConversion) {
+    const std::string page = folder_.File("page.html");
+    const CommandResult result =
+        Run("-m 2 -s 100 --hide original,q90,q80,q70,q60,q50,q40,q30,q20 --test-page " + Quoted(page) + " " +
+            Quoted(kSample));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out + result.err, "");
+    const Bytes bytes = ReadBytes(page);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.rfind("<html><head><meta charset=\"Shift_JIS\"></head>\r\n<body><br><table>", 0), 0u);
+    for (const char* format : {"-f gif", "-f jpeg -q 10", "-f jpeg -q 100", "-f bmp"}) {
+        const CommandResult tag = Run(std::string("-m 2 -s 100 ") + format + " " + Quoted(kSample));
+        EXPECT_NE(text.find("value='" + tag.out + "'>"), std::string::npos) << format;
+    }
+    EXPECT_EQ(text.find("Jpeg(q=90)"), std::string::npos);
 }

@@ -1,0 +1,40 @@
+// The whole test page for a large photograph: every variant made and the page written, once with
+// the variants on worker threads and once one after another.
+#include <cstdio>
+#include <thread>
+
+#include "bench/bench_support.h"
+#include "testpage/test_page.h"
+
+namespace {
+
+void TestPageOfPhotograph(benchmark::State& state, unsigned workers) {
+    constexpr int kWidth = 4000, kHeight = 3000;
+    const PageSource source{Photograph(kWidth, kHeight).get(), kWidth, kHeight};
+    PageOptions options;
+    options.method = kLimitWidth;
+    options.side = 430;
+    options.workers = workers;
+    const std::string path = BenchFolder().File("$korvi2.html");
+    for (auto _ : state) {
+        const TestPage page = BuildTestPage(source, options, BenchFolder().path());
+        if (!page.messages.empty()) state.SkipWithError(page.messages.front());
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        if (file == nullptr || std::fwrite(page.text.data(), 1, page.text.size(), file) != page.text.size()) {
+            state.SkipWithError("page not written");
+        }
+        if (file != nullptr) std::fclose(file);
+        state.counters["bytes"] = static_cast<double>(page.text.size());
+    }
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(TestPageOfPhotograph, workers, std::max(2u, std::thread::hardware_concurrency()))
+    ->Name("test page 4000x3000 | korvi")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(TestPageOfPhotograph, serial, 1u)
+    ->Name("test page 4000x3000 | one thread")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
