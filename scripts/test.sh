@@ -28,7 +28,8 @@ ctest --test-dir "$here/build/sanitize" -L 'unit|e2e' -j"$(nproc)" --output-on-f
 section "sanitize: fuzz smoke"
 ctest --test-dir "$here/build/sanitize" -L fuzz --output-on-failure
 
-section "windows: every test under Wine, then both builds' output compared"
+section "windows: every test under Wine, both builds' output compared, the test page in Chromium"
 "$here/scripts/wine-suite.sh" bash -c "set -e
   ctest --test-dir '$here/build/windows' -L wine --output-on-failure
-  '$here/scripts/compare-builds.sh'"
+  '$here/scripts/compare-builds.sh'
+  '$here/scripts/browser-check.sh'"

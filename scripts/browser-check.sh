@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Writes the test page of each sample with the native and the Windows korvi-cli, checks that both
+# builds write the same bytes, and opens the pages in Chromium: headless for the pictures and data
+# sizes, on the X display of $DISPLAY (the Wine suite's) for the copy buttons.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+native="$here/build/native/cli/korvi-cli"
+windows="$here/build/windows/cli/korvi-cli.exe"
+check="$here/tests/browser/check_test_page.py"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+failures=0
+run() {
+  echo "--- $*"
+  "$@" || failures=$(( failures + 1 ))
+}
+for sample in landscape tiles-8bit; do
+  picture="$here/samples/$sample.bmp"
+  "$native" -m 2 -s 430 --test-page "$scratch/$sample.html" "$picture"
+  "$here/scripts/wine-run.sh" "$windows" -m 2 -s 430 --test-page "Z:${scratch//\//\\}\\$sample-windows.html" \
+    "Z:${picture//\//\\}" >/dev/null 2>&1 || true
+  run cmp "$scratch/$sample.html" "$scratch/$sample-windows.html"
+  run /usr/bin/python3 "$check" sizes "$scratch/$sample.html"
+done
+run /usr/bin/python3 "$check" copy "$scratch/landscape.html"
+[ "$failures" -eq 0 ] || { echo "the test page failed $failures check runs"; exit 1; }
