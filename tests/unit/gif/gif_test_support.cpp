@@ -3,6 +3,7 @@
 #include <string>
 
 #include "codecs/gif/gif_writer.h"
+#include "tests/support/gif_fixture.h"
 
 std::optional<GifFileParts> SplitGifFile(const Bytes& file) {
     if (file.size() < 13 || std::string(file.begin(), file.begin() + 6) != "GIF87a") return std::nullopt;
@@ -31,24 +32,14 @@ std::optional<GifFileParts> SplitGifFile(const Bytes& file) {
 }
 
 std::vector<int> ReadCodes(const Bytes& data, int minimumCodeSize) {
-    const int clear = 1 << minimumCodeSize;
     std::vector<int> codes;
-    int width = minimumCodeSize + 1, next = clear + 2;
-    bool first = true;
-    for (std::size_t bit = 0; bit + std::size_t(width) <= 8 * data.size();) {
+    LzwCodeWidths widths(minimumCodeSize);
+    for (std::size_t bit = 0; bit + std::size_t(widths.width()) <= 8 * data.size();) {
         int code = 0;
-        for (int i = 0; i < width; ++i, ++bit) code |= (data[bit / 8] >> (bit % 8) & 1) << i;
+        for (int i = 0; i < widths.width(); ++i, ++bit) code |= (data[bit / 8] >> (bit % 8) & 1) << i;
         codes.push_back(code);
-        if (code == clear + 1) break;
-        if (code == clear) {
-            width = minimumCodeSize + 1;
-            next = clear + 2;
-            first = true;
-            continue;
-        }
-        // Every code but the first after a clear adds an entry.
-        if (!first && next < 4096 && ++next == 1 << width && width < 12) ++width;
-        first = false;
+        if (code == (1 << minimumCodeSize) + 1) break;
+        widths.Saw(code);
     }
     return codes;
 }
