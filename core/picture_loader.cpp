@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "codecs/gif/gif_reader.h"
 #include "core/bmp_file.h"
 #include "core/normalise.h"
 #include "core/path_text.h"
@@ -13,6 +14,9 @@ PackedBitmap ReadPictureByExtension(const char* path) {
     switch (std::tolower(static_cast<unsigned char>(dot[1]))) {
         case 'b':
             ReadBmpFile(&picture, path);
+            break;
+        case 'g':
+            ReadGifFile(&picture, path);
             break;
         default:
             break;

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the bundled sample pictures: a 24-bit landscape and an 8-bit palette picture."""
+"""Draws the bundled sample pictures: a 24-bit landscape, an 8-bit palette picture and the same
+tiles as a GIF."""
 import math
 import pathlib
 import struct
@@ -37,12 +38,79 @@ def landscape(width=160, height=120):
     return bmp(width, height, 24, [], rows)
 
 
+TILE_PALETTE = [(i * 255 // 15, (15 - i) * 255 // 15, (i * 7 % 16) * 17) for i in range(16)]
+
+
+def tile_rows(width, height):
+    return [[(x // 8 + y // 8) % 16 for x in range(width)] for y in range(height)]
+
+
 def tiles(width=64, height=48):
-    palette = [(i * 255 // 15, (15 - i) * 255 // 15, (i * 7 % 16) * 17) for i in range(16)]
-    rows = [[(x // 8 + y // 8) % 16 for x in range(width)] for y in range(height)]
-    return bmp(width, height, 8, palette, rows)
+    return bmp(width, height, 8, TILE_PALETTE, tile_rows(width, height))
+
+
+def lzw_codes(indices, code_size):
+    """GIF LZW codes of the indices, starting with a clear code, ending with the end code."""
+    clear = 1 << code_size
+    roots = {bytes([i]): i for i in range(clear)}
+    table, codes, next_code, string = dict(roots), [clear], clear + 2, b""
+    for index in indices:
+        longer = string + bytes([index])
+        if longer in table:
+            string = longer
+            continue
+        codes.append(table[string])
+        if next_code < 4095:
+            table[longer] = next_code
+            next_code += 1
+        else:
+            codes.append(clear)
+            table, next_code = dict(roots), clear + 2
+        string = bytes([index])
+    return codes + [table[string], clear + 1]
+
+
+def pack_codes(codes, code_size):
+    """The codes least significant bit first, at the widths a decoder reads them with."""
+    clear = 1 << code_size
+    width, next_code, first, bits, count, out = code_size + 1, clear + 2, True, 0, 0, bytearray()
+    for code in codes:
+        bits |= code << count
+        count += width
+        while count >= 8:
+            out.append(bits & 0xFF)
+            bits >>= 8
+            count -= 8
+        if code == clear:
+            width, next_code, first = code_size + 1, clear + 2, True
+        elif code != clear + 1:
+            if not first and next_code < 4096:
+                next_code += 1
+                if next_code == 1 << width and width < 12:
+                    width += 1
+            first = False
+    if count:
+        out.append(bits & 0xFF)
+    return bytes(out)
+
+
+def sub_blocks(data):
+    return b"".join(bytes([len(data[i:i + 255])]) + data[i:i + 255] for i in range(0, len(data), 255)) + b"\0"
+
+
+def tiles_gif(width=64, height=48):
+    """GIF89a with a graphic control and a comment extension, one plain (not interlaced) image."""
+    table = b"".join(bytes(colour) for colour in TILE_PALETTE)
+    screen = struct.pack("<6sHHBBB", b"GIF89a", width, height, 0xF3, 0, 0)
+    control = b"\x21\xF9\x04\x00\x00\x00\x00\x00"
+    comment = b"\x21\xFE" + sub_blocks(b"korvi sample")
+    descriptor = struct.pack("<BHHHHB", 0x2C, 0, 0, width, height, 0)
+    indices = [index for row in tile_rows(width, height) for index in row]
+    data = bytes([4]) + sub_blocks(pack_codes(lzw_codes(indices, 4), 4))
+    return screen + table + control + comment + descriptor + data + b"\x3B"
 
 
 if __name__ == "__main__":
     (HERE / "landscape.bmp").write_bytes(landscape())
     (HERE / "tiles-8bit.bmp").write_bytes(tiles())
+    (HERE / "tiles.gif").write_bytes(tiles_gif())

@@ -9,7 +9,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 failures=0 checks=0
-for sample in "$here"/samples/*.bmp; do
+for sample in "$here"/samples/*.bmp "$here"/samples/*.gif; do
   for format in jpeg gif bmp; do
     for size in "-m 1 -s 430" "-m 2 -s 100"; do
       checks=$(( checks + 1 ))

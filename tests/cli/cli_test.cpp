@@ -36,6 +36,15 @@ TEST_F(KorviCli, PrintsTheBmpTagOfAPicture) {
     EXPECT_EQ(DataUriPayload(result.out, "image/bmp"), ReadBytes(folder_.File("expected.bmp")));
 }
 
+TEST_F(KorviCli, ReadsGifPictures) {
+    // The GIF sample holds the same tiles as the 8-bit BMP sample.
+    const CommandResult result = Run("-f bmp -m 0 " + Quoted(std::string(KORVI_SAMPLES) + "tiles.gif"));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    GlobalBlock twin(LoadPictureFile((std::string(KORVI_SAMPLES) + "tiles-8bit.bmp").c_str()));
+    ASSERT_TRUE(WriteBmpFile(twin.get(), folder_.File("expected.bmp").c_str()));
+    EXPECT_EQ(DataUriPayload(result.out, "image/bmp"), ReadBytes(folder_.File("expected.bmp")));
+}
+
 TEST_F(KorviCli, PrintsEveryFormatWithJpegAsDefault) {
     const struct {
         const char* options;

@@ -9,6 +9,7 @@
 #include "core/path_text.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/files.h"
+#include "tests/support/gif_fixture.h"
 
 TEST(FindLastChar, NeverTakesTheSecondByteOfACharacter) {
     // In code page 932 the second byte of 表 is a backslash.
@@ -49,6 +50,19 @@ TEST(LoadPictureFile, SavesTheCopyInTheSourceDepth) {
     GlobalBlock loaded(LoadPictureFile(folder.File("in.bmp").c_str(), folder.File("saved.bmp").c_str()));
     ASSERT_TRUE(loaded);
     EXPECT_EQ(ReadBytes(folder.File("saved.bmp")), ReadBytes(folder.File("in.bmp")));
+}
+
+TEST(LoadPictureFile, ShowsGifIndicesBeyondTheColourTableAsBlack) {
+    TempFolder folder;
+    const std::string path = folder.File("two colours.Gif");
+    WriteBytes(path,
+               Join({GifHeader("GIF89a", 3, 1, {{9, 8, 7}, {1, 2, 3}}),
+                     GifImageDescriptor(0, 0, 3, 1, false, {}), GifImageData(8, {256, 255, 1, 2, 257})}));
+    GlobalBlock loaded(LoadPictureFile(path.c_str()));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(PixelOf(loaded.get(), 0, 0), (Rgb{0, 0, 0}));
+    EXPECT_EQ(PixelOf(loaded.get(), 1, 0), (Rgb{1, 2, 3}));
+    EXPECT_EQ(PixelOf(loaded.get(), 2, 0), (Rgb{0, 0, 0}));
 }
 
 TEST(PreparePicture, RefusesIncompleteBlocksAndKeepsTheSavedCopy) {
