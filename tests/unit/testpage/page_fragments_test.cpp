@@ -22,31 +22,19 @@ TEST(FormatDataSize, GroupsThreeDigitsUpToTheMillions) {
     for (const auto& c : cases) EXPECT_EQ(FormatDataSize(c.bytes), c.text) << c.bytes;
 }
 
-TEST(BuildCopyButton, CopiesTheTagByNumberedIdsAndAdvancesTheCounter) {
-    int counter = 1;
-    const std::string tag = "<img src=\"data:image/gif;base64,AB==\">";
-    EXPECT_EQ(
-        BuildCopyButton(tag, counter),
-        "<input id=\"s1\" type=\"text\" value='<img src=\"data:image/gif;base64,AB==\">'>"
-        "<button onclick=\"f1()\"><img src=\"data:image/gif;base64,R0lGODdhEAAQAPAAAAAAAP///yH+A01JSQAh"
-        "+QQJAAABACwAAAAAEAAQAAACKIQfqQvcy+KDYdZklT08ejxl20VqXiM63QcZLQVyLpyV703VNZbLXAEAOw==\"></button>"
-        "<script>function f1(){var c = document.getElementById(\"s1\");c.select();"
-        "document.execCommand(\"Copy\");}</script>");
-    EXPECT_EQ(counter, 2);
-    const std::string second = BuildCopyButton(tag, counter);
-    EXPECT_EQ(second.rfind("<input id=\"s2\"", 0), 0u);
-    EXPECT_NE(second.find("onclick=\"f2()\""), std::string::npos);
-    EXPECT_NE(second.find("function f2(){var c = document.getElementById(\"s2\")"), std::string::npos);
-    EXPECT_EQ(counter, 3);
-}
-
-TEST(ShiftJisText, GivesThePageTextsInCodePage932) {
-    // 表 ends in 0x5C, the byte of the backslash.
-    EXPECT_EQ(ShiftJisText(MethodText(kKeepSize, 430)),
-              "\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x95\x5c\x8e\xa6\x82\xb7\x82\xe9");
-    EXPECT_EQ(ShiftJisText(MethodText(kFitSquare, 100)),
-              "\x90\xb3\x95\xfb\x8c\x60(100 x 100)\x82\xc9\x8e\xfb\x82\xdf\x82\xe9");
-    EXPECT_EQ(ShiftJisText("x:1"), "x:1");
+TEST(MethodText, IsShiftJisWithTheSideFilledIn) {
+    const std::string pixelsThen = "\x83\x73\x83\x4e\x83\x5a\x83\x8b)\x82\xc9";  // ピクセル)に
+    const struct {
+        int method;
+        std::string text;
+    } cases[] = {
+        // 表 ends in 0x5C, the byte of the backslash.
+        {kKeepSize, "\x82\xbb\x82\xcc\x82\xdc\x82\xdc\x95\x5c\x8e\xa6\x82\xb7\x82\xe9"},
+        {kLimitWidth, "\x95\x9d(430" + pixelsThen + "\x90\xa7\x8c\xc0\x82\xb7\x82\xe9"},
+        {kFixWidth, "\x95\x9d(430" + pixelsThen + "\x8c\xc5\x92\xe8\x82\xb7\x82\xe9"},
+        {kFitSquare, "\x90\xb3\x95\xfb\x8c\x60(430 x 430)\x82\xc9\x8e\xfb\x82\xdf\x82\xe9"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ShiftJisText(MethodText(c.method, 430)), c.text) << c.method;
 }
 
 TEST(ParseHiddenVariants, NamesEveryHideBit) {
