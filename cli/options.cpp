@@ -102,5 +102,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     }
     if (options.picturePath.empty() && !options.help && !options.version) return Error("no picture given");
     if (options.hiddenVariants != 0 && options.testPagePath.empty()) return Error("--hide needs --test-page");
+    if (!options.testPagePath.empty() && !options.outputPath.empty()) {
+        return Error("--test-page writes the page to its own FILE; -o does not apply");
+    }
     return ParsedCommandLine{options, {}};
 }

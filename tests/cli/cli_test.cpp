@@ -76,7 +76,7 @@ TEST_F(KorviCli, AppliesMethodAndSideAndWritesToAFile) {
 TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
     for (const std::string arguments :
          {"", "-m 4 x.bmp", "-m -1 x.bmp", "-f png x.bmp", "-x x.bmp", "-q", "a.bmp b.bmp", "--test-page",
-          "--hide q75 --test-page p.html x.bmp", "--hide gif x.bmp"}) {
+          "--hide q75 --test-page p.html x.bmp", "--hide gif x.bmp", "-o t.txt --test-page p.html x.bmp"}) {
         const CommandResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
         EXPECT_NE(result.err.find("usage: korvi-cli"), std::string::npos) << arguments;
