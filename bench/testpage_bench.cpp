@@ -24,7 +24,7 @@ void TestPageOfPhotograph(benchmark::State& state, unsigned workers) {
             state.SkipWithError("page not written");
         }
         if (file != nullptr) std::fclose(file);
-        state.counters["bytes"] = static_cast<double>(page.text.size());
+        state.SetLabel(std::to_string(page.text.size()) + " bytes");
     }
 }
 

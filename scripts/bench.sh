@@ -12,6 +12,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
     name = $1; gsub(/"/, "", name)
     split(name, parts, / \| /)
     key = parts[1]; who = parts[2]
+    sub(/\/(process_time|real_time)(\/real_time)?$/, "", who)  # timed by the wall clock
     if (!(key in seen)) { seen[key] = 1; order[++n] = key }
     time[key, who] = $3; unit[key] = $5
     if ($6 != "") rate[key, who] = sprintf(" (%.0f MB/s)", $6 / 1e6)

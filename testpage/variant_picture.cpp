@@ -6,28 +6,31 @@
 #include "core/resample.h"
 
 VariantPicture::VariantPicture(const PageSource& source, int method, int side)
-    : picture_(source.picture), width_(source.width), height_(source.height) {
-    if (width_ <= 0 || height_ <= 0) {
-        failed_ = true;
-        return;
-    }
+    : source_(source.picture), width_(source.width), height_(source.height) {
+    usable_ = width_ > 0 && height_ > 0;
+    if (!usable_) return;
     if (std::optional<PictureSize> size = ResizedSize(method, width_, height_, side)) {
         width_ = size->width;
         height_ = size->height;
-        resized_.reset(ResizeBitmap(source.picture, width_, height_));
-        picture_ = resized_.get();
-        failed_ = !resized_;
+        resizes_ = true;
     }
+}
+
+PackedBitmap VariantPicture::Picture() const {
+    if (!usable_) return nullptr;
+    if (!resizes_) return source_;
+    std::call_once(resizing_, [this] { resized_.reset(ResizeBitmap(source_, width_, height_)); });
+    return resized_.get();
 }
 
 ConversionOutcome VariantPicture::BuildVariantTag(OutputFormat format, int quality,
                                                   const std::string& workFolder) const {
     ConversionOutcome failure;
     failure.message = kMsgConversionError;
-    if (failed_) return failure;
     try {
         ConversionRequest request;
-        request.picture = picture_;
+        request.picture = Picture();
+        if (request.picture == nullptr) return failure;
         request.width = width_;
         request.height = height_;
         request.resizeMethod = kKeepSize;

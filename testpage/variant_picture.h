@@ -1,6 +1,7 @@
 // The picture that the variants of one page are encoded from, resized once for all of them.
 #pragma once
 
+#include <mutex>
 #include <string>
 
 #include "core/conversion.h"
@@ -12,7 +13,8 @@ struct PageSource {
 
 class VariantPicture {
   public:
-    // Resizes the source as the method and side ask; a failure shows in every tag made from it.
+    // The source as the method and side size it; it is resized when the first tag needs it, and a
+    // failure shows in every tag made from it.
     VariantPicture(const PageSource& source, int method, int side);
 
     // The size of every encoding made from it.
@@ -25,8 +27,12 @@ class VariantPicture {
     ConversionOutcome BuildVariantTag(OutputFormat format, int quality, const std::string& workFolder) const;
 
   private:
-    PackedBitmap picture_ = nullptr;  // the source or resized_
-    GlobalBlock resized_;
+    // The picture to encode: the source, or the resized copy once made; null on failure.
+    PackedBitmap Picture() const;
+
+    PackedBitmap source_;
     int width_ = 0, height_ = 0;
-    bool failed_ = false;
+    bool usable_ = false, resizes_ = false;
+    mutable std::once_flag resizing_;
+    mutable GlobalBlock resized_;
 };
