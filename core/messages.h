@@ -13,3 +13,6 @@ constexpr char kMsgBmpWriteFailed[] = "BMPフォーマットの画像ファイ�
 constexpr char kMsgCannotReadFile[] = "ファイルが読めませんでした．";
 constexpr char kMsgClipboardUnavailable[] = "クリップボードがオープンできない．";
 constexpr char kMsgCopied[] = "クリップボードにコピーしました．";
+constexpr char kMsgAlreadyRunning[] = "二重起動です．";
+constexpr char kMsgDownloadFailed[] = "ファイルのダウンロードができませんでした.";
+constexpr char kMsgCannotWriteFile[] = "ファイルが書き込み出来ませんでした．";

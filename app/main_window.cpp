@@ -1,0 +1,210 @@
+#include "app/main_window.h"
+
+#include <shlwapi.h>
+
+#include "app/acquisition.h"
+#include "app/app_context.h"
+#include "app/clipboard_output.h"
+#include "app/download_picture.h"
+#include "app/drop_target.h"
+#include "app/editor.h"
+#include "app/main_menu.h"
+#include "app/place_near_cursor.h"
+#include "app/preview_image.h"
+#include "app/settings_file.h"
+#include "app/test_page.h"
+#include "app/tool_hints.h"
+#include "core/bmp_file.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr const char* kResizeMethods[] = {"そのまま表示する", "幅に制限する", "幅に固定する",
+                                          "正方形に収める"};
+constexpr int kIconButtons[][2] = {
+    {IDC_MENU, IDI_MENU}, {IDC_TEST_PAGE_SETTINGS, IDI_SETTINGS}, {IDC_EDITOR_SETTINGS, IDI_SETTINGS}};
+
+void PlaceAtStoredRect(HWND window, const PixelRect& stored) {
+    if (stored.IsEmpty()) {
+        PlaceNearCursor(window);
+        return;
+    }
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const PixelPoint place = PlaceStoredWindow({stored.left, stored.top}, rect.right - rect.left,
+                                               rect.bottom - rect.top, MonitorOfRect(stored));
+    SetWindowPos(window, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void CreatePreview(HWND window, MainWindowState& state) {
+    RECT box;
+    GetWindowRect(GetDlgItem(window, IDC_PREVIEW), &box);
+    state.previewBlock = CreatePreviewImage(box.right - box.left, box.bottom - box.top);
+    if (state.previewBlock) state.preview = std::make_unique<BitmapLock>(state.previewBlock.get());
+    if (state.preview && !*state.preview) state.preview.reset();
+}
+
+void Initialise(HWND window, MainWindowState& state) {
+    const WindowSettings settings = ReadWindowSettings(Paths().settingsFile);
+    state.smallIcon =
+        static_cast<HICON>(LoadImageA(AppInstance(), MAKEINTRESOURCEA(IDI_KORVI), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(state.smallIcon));
+    PlaceAtStoredRect(window, settings.rect);
+    RegisterDropTarget(window, WM_DROPNOTIFY);
+    StartMainWindowHints(window);
+
+    state.current = CurrentPicture{};
+    CreatePreview(window, state);
+    for (const auto& [control, icon] : kIconButtons) {
+        HANDLE image = LoadImageA(AppInstance(), MAKEINTRESOURCEA(icon), IMAGE_ICON, 16, 16, 0);
+        SendDlgItemMessageA(window, control, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(image));
+    }
+    state.drag.LoadCursors(AppInstance());
+
+    CopyIfFits(state.current.sourcePath, kSourcePathSize, settings.inputFile.c_str());
+    LoadPicture(window, Paths().savedCopy.c_str(), false);
+    state.backColor = settings.backColor;
+
+    for (const char* method : kResizeMethods) {
+        SendDlgItemMessageA(window, IDC_RESIZE_METHOD, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(method));
+    }
+    SendDlgItemMessageA(window, IDC_RESIZE_METHOD, CB_SETCURSEL, settings.sizeChange, 0);
+    CheckRadioButton(window, IDC_FORMAT_JPEG, IDC_FORMAT_BMP, IDC_FORMAT_JPEG + settings.format);
+    SetDlgItemInt(window, IDC_JPEG_QUALITY, settings.jpegQuality, FALSE);
+    SetDlgItemInt(window, IDC_SIDE_LENGTH, settings.pixel, FALSE);
+}
+
+void Destroy(HWND window, MainWindowState& state) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    StoreWindowRect(Paths().settingsFile, {rect.left, rect.top, rect.right, rect.bottom});
+    DestroyIcon(state.smallIcon);
+    RevokeDropTarget(window);
+    StopToolHints();
+    for (const auto& [control, icon] : kIconButtons) {
+        (void)icon;
+        DestroyIcon(
+            reinterpret_cast<HICON>(SendDlgItemMessageA(window, control, BM_GETIMAGE, IMAGE_ICON, 0)));
+    }
+    state.drag.Destroy(window);
+    state.preview.reset();
+    state.previewBlock.reset();
+    state.current.picture.reset();
+}
+
+// After an acquisition: a successful one converts at once when the box asks for it.
+void FinishAcquisition(HWND window, MainWindowState& state, bool acquired) {
+    state.busy = false;
+    if (acquired && IsDlgButtonChecked(window, IDC_AUTO_OUTPUT) == BST_CHECKED) {
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_OUTPUT, BN_CLICKED), 0);
+    }
+}
+
+void EditPicture(HWND window, MainWindowState& state) {
+    const char* path = Paths().editorFile.c_str();
+    if (!state.current.picture || !WriteBmpFile(state.current.picture.get(), path)) return;
+    state.busy = true;
+    if (LaunchEditor(window, path) == 1) LoadPicture(window, path, true);
+    state.busy = false;
+}
+
+void TakeDrop(HWND window, MainWindowState& state) {
+    if (state.busy) return;
+    state.busy = true;
+    const char* item = DroppedItem();
+    bool acquired;
+    if (PathIsURLA(item)) {
+        acquired = DownloadPicture(window, item) != 0;
+    } else {
+        acquired = CopyIfFits(state.current.sourcePath, kSourcePathSize, item) &&
+                   LoadPicture(window, state.current.sourcePath, true);
+    }
+    FinishAcquisition(window, state, acquired);
+}
+
+void Command(HWND window, MainWindowState& state, int id) {
+    switch (id) {
+        case IDC_PREVIEW:
+            if (state.busy) return;
+            state.busy = true;
+            FinishAcquisition(window, state, AcquirePicture(window));
+            return;
+        case IDC_OUTPUT:
+            if (state.busy) return;
+            state.busy = true;
+            CopyToClipboard(window);
+            state.busy = false;
+            return;
+        case IDC_EDIT_PICTURE:
+            if (!state.busy) EditPicture(window, state);
+            return;
+        case IDC_TEST_PAGE:
+            ShowTestPage(window);
+            return;
+        case IDC_MENU:
+            RunMainMenu(window, state.menuGuard);
+            return;
+        case IDC_TEST_PAGE_SETTINGS:
+            ShowTestPageSettings(window);
+            return;
+        case IDC_EDITOR_SETTINGS:
+            ShowEditorSettings(window);
+            return;
+        case IDCANCEL:
+            EndDialog(window, -1);
+            return;
+        default:
+            return;
+    }
+}
+
+void DrawPreviewBox(const MainWindowState& state, const DRAWITEMSTRUCT& item) {
+    if (!state.preview || !(item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT)) ||
+        (item.itemState & ODS_SELECTED)) {
+        return;
+    }
+    const BITMAPINFOHEADER* header = state.preview->data();
+    SetStretchBltMode(item.hDC, COLORONCOLOR);
+    StretchDIBits(item.hDC, 0, 0, header->biWidth, header->biHeight, 0, 0, header->biWidth, header->biHeight,
+                  PixelRows(header), reinterpret_cast<const BITMAPINFO*>(header), DIB_RGB_COLORS, SRCCOPY);
+}
+
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
+    auto* state = reinterpret_cast<MainWindowState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (state == nullptr) return FALSE;
+    state->drag.Handle(window, message, wParam);
+    switch (message) {
+        case WM_INITDIALOG:
+            Initialise(window, *state);
+            return TRUE;
+        case WM_DRAWITEM:
+            if (wParam != IDC_PREVIEW) return FALSE;
+            DrawPreviewBox(*state, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_COMMAND:
+            Command(window, *state, LOWORD(wParam));
+            return TRUE;
+        case WM_DROPNOTIFY:
+            TakeDrop(window, *state);
+            return TRUE;
+        case WM_DESTROY:
+            Destroy(window, *state);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+MainWindowState& StateOf(HWND mainWindow) {
+    return *reinterpret_cast<MainWindowState*>(GetWindowLongPtrA(mainWindow, GWLP_USERDATA));
+}
+
+void RunMainWindow() {
+    MainWindowState state;
+    DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc,
+                    reinterpret_cast<LPARAM>(&state));
+}

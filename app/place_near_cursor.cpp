@@ -1,0 +1,58 @@
+#include "app/place_near_cursor.h"
+
+namespace {
+
+// The monitor functions, looked up at run time as on systems that lack them.
+struct MonitorApi {
+    decltype(&MonitorFromPoint) fromPoint = nullptr;
+    decltype(&MonitorFromRect) fromRect = nullptr;
+    decltype(&GetMonitorInfoA) info = nullptr;
+
+    MonitorApi() {
+        if (HMODULE user32 = GetModuleHandleA("user32.dll")) {
+            fromPoint = reinterpret_cast<decltype(fromPoint)>(
+                reinterpret_cast<void*>(GetProcAddress(user32, "MonitorFromPoint")));
+            fromRect = reinterpret_cast<decltype(fromRect)>(
+                reinterpret_cast<void*>(GetProcAddress(user32, "MonitorFromRect")));
+            info = reinterpret_cast<decltype(info)>(
+                reinterpret_cast<void*>(GetProcAddress(user32, "GetMonitorInfoA")));
+        }
+    }
+};
+
+const MonitorApi& Api() {
+    static const MonitorApi api;
+    return api;
+}
+
+PixelRect PrimaryScreen() {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+PixelRect RectOfMonitor(HMONITOR monitor) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (monitor == nullptr || !Api().info(monitor, &info)) return PrimaryScreen();
+    return {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
+}
+
+}  // namespace
+
+PixelRect MonitorOfRect(const PixelRect& rect) {
+    if (Api().fromRect == nullptr || Api().info == nullptr) return PrimaryScreen();
+    const RECT area{rect.left, rect.top, rect.right, rect.bottom};
+    return RectOfMonitor(Api().fromRect(&area, MONITOR_DEFAULTTOPRIMARY));
+}
+
+void PlaceNearCursor(HWND window) {
+    RECT rect;
+    POINT cursor;
+    GetWindowRect(window, &rect);
+    GetCursorPos(&cursor);
+    const PixelRect monitor = Api().fromPoint != nullptr && Api().info != nullptr
+                                  ? RectOfMonitor(Api().fromPoint(cursor, MONITOR_DEFAULTTOPRIMARY))
+                                  : PrimaryScreen();
+    const PixelPoint place =
+        PlaceCentredOn({cursor.x, cursor.y}, rect.right - rect.left, rect.bottom - rect.top, monitor);
+    SetWindowPos(window, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}

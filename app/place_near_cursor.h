@@ -1,0 +1,13 @@
+// Monitor rectangles and placing dialogs on the mouse cursor.
+#pragma once
+
+#include <windows.h>
+
+#include "app/screen_geometry.h"
+
+// The full rectangle of the monitor holding most of `rect`, or of the primary monitor when it
+// touches none.
+PixelRect MonitorOfRect(const PixelRect& rect);
+
+// Moves the window, keeping its size, to be centred on the cursor inside the cursor's monitor.
+void PlaceNearCursor(HWND window);

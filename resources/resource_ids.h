@@ -1,0 +1,34 @@
+// Resource and control ids shared by the resource script and the program.
+#pragma once
+
+#define IDD_MAIN 101
+#define IDD_NOTIFICATION 105
+#define IDD_ABOUT 155
+
+#define IDI_KORVI 101
+#define IDI_SETTINGS 115
+#define IDI_MENU 128
+#define IDCUR_MOVE 122
+#define IDCUR_DRAG 123
+#define IDR_HELP_PAGE 1
+
+// Main window controls.
+#define IDC_EDIT_PICTURE 1000
+#define IDC_TEST_PAGE 1001
+#define IDC_AUTO_OUTPUT 1011
+#define IDC_PREVIEW 1017
+#define IDC_OUTPUT 1018
+#define IDC_PICTURE_SIZE 1020
+#define IDC_MENU 1024
+#define IDC_TEST_PAGE_SETTINGS 1025
+#define IDC_EDITOR_SETTINGS 1026
+#define IDC_FORMAT_JPEG 1031
+#define IDC_FORMAT_GIF 1032
+#define IDC_FORMAT_BMP 1033
+#define IDC_JPEG_QUALITY 1034
+#define IDC_SIDE_LENGTH 1035
+#define IDC_RESIZE_METHOD 1036
+
+// Notification popup and about box.
+#define IDC_NOTIFICATION_TEXT 1025
+#define IDC_VERSION 1028

@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include "app/app_paths.h"
+#include "app/dialog_start.h"
+#include "app/source_path.h"
+
+TEST(PathsBesideExecutable, KeepsTheFolderWithItsBackslash) {
+    const std::optional<AppPaths> paths = PathsBesideExecutable("C:\\Tools\\korvi\\korvi.exe");
+    ASSERT_TRUE(paths);
+    EXPECT_EQ(paths->folder, "C:\\Tools\\korvi\\");
+    EXPECT_EQ(paths->settingsFile, "C:\\Tools\\korvi\\korvi.ini");
+    EXPECT_EQ(paths->savedCopy, "C:\\Tools\\korvi\\$korvi_sv.bmp");
+    EXPECT_EQ(paths->editorFile, "C:\\Tools\\korvi\\$korvi$.bmp");
+    EXPECT_EQ(paths->TempOutput(OutputFormat::kGif), "C:\\Tools\\korvi\\$korvi2.gif");
+    EXPECT_FALSE(PathsBesideExecutable("korvi.exe"));
+    EXPECT_FALSE(PathsBesideExecutable(""));
+    const std::string deep = "C:\\" + std::string(400, 'd') + "\\korvi.exe";
+    EXPECT_EQ(PathsBesideExecutable(deep)->settingsFile, "C:\\" + std::string(400, 'd') + "\\korvi.ini");
+}
+
+TEST(PlanDialogStart, StartsFromTheSourcePathOrThePictureFolder) {
+    const struct {
+        std::string source;
+        bool opens;
+        std::string file, folder;
+    } cases[] = {
+        {"C:\\pics\\cat.png", true, "C:\\pics\\cat.png", "C:\\pics"},
+        {"C:\\pics\\", true, "C:\\pics\\無題", "C:\\pics"},
+        {"", true, "D:\\My Pictures\\無題", "D:\\My Pictures"},
+        {"cat.png", false, "", ""},
+        {"C:\\" + std::string(260, 'x') + "\\", true, "無題", "C:\\" + std::string(260, 'x')},
+    };
+    for (const auto& c : cases) {
+        const std::optional<DialogStart> start = PlanDialogStart(c.source, "D:\\My Pictures");
+        ASSERT_EQ(start.has_value(), c.opens) << c.source;
+        if (!start) continue;
+        EXPECT_EQ(start->file, c.file);
+        EXPECT_EQ(start->folder, c.folder);
+    }
+}
+
+TEST(CopyIfFits, RefusesTextThatWouldNotFitWithItsZero) {
+    char buffer[8] = "keep";
+    EXPECT_FALSE(CopyIfFits(buffer, sizeof buffer, "12345678"));
+    EXPECT_STREQ(buffer, "keep");
+    EXPECT_TRUE(CopyIfFits(buffer, sizeof buffer, "1234567"));
+    EXPECT_STREQ(buffer, "1234567");
+}

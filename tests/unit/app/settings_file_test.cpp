@@ -1,0 +1,115 @@
+#include "app/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "tests/support/files.h"
+
+namespace {
+
+void WriteIni(const std::string& path, const std::string& text) {
+    WriteBytes(path, Bytes(text.begin(), text.end()));
+}
+
+}  // namespace
+
+TEST(ProfileNumber, ReadsAsAtoiWithoutOverflow) {
+    const struct {
+        const char* text;
+        int value;
+    } cases[] = {
+        {"12abc", 12},
+        {" -7", -7},
+        {"+5", 5},
+        {"abc", 0},
+        {"", 0},
+        {"99999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
+        {"-2147483648", INT_MIN},
+        {"4294967295", INT_MAX},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ProfileNumber(c.text), c.value) << c.text;
+}
+
+TEST(ParseStoredRect, NeedsAllFourNumbers) {
+    const struct {
+        const char* text;
+        PixelRect rect;
+    } cases[] = {
+        {"10,20,300,400", {10, 20, 300, 400}},
+        {"-5,-6,7,8", {-5, -6, 7, 8}},
+        {"1,2,3", {}},
+        {"1,2,,4", {}},
+        {"", {}},
+        {"a,b,c,d", {}},
+        {"1, 2, 3, 4", {1, 2, 3, 4}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseStoredRect(c.text), c.rect) << c.text;
+    EXPECT_EQ(FormatStoredRect({-3, 4, 500, 600}), "-3,4,500,600");
+}
+
+TEST(ReadWindowSettings, AppliesDefaultsAndTheWindowsClamps) {
+    TempFolder folder;
+    const std::string ini = folder.File("korvi.ini");
+    const struct {
+        const char* file;
+        int sizeChange, format, quality, pixel;
+        unsigned backColor;
+    } cases[] = {
+        {"", 1, 0, 80, 430, 0xFFFFFF},
+        {"[minicon]\nJpegQuality=15\nPixel=2000\nSizeChange=7\nFormat=-1\n", 3, 0, 30, 800, 0xFFFFFF},
+        {"[minicon]\nJpegQuality=101\nPixel=10\nSizeChange=-2\nFormat=5\nBackColor=255\n", 0, 2, 100, 64,
+         255},
+        {"[other]\nPixel=100\n[minicon]\nPixel=12abc\nFormat=1\n", 1, 1, 80, 64, 0xFFFFFF},
+    };
+    for (const auto& c : cases) {
+        WriteIni(ini, c.file);
+        const WindowSettings s = ReadWindowSettings(ini);
+        EXPECT_EQ(s.sizeChange, c.sizeChange) << c.file;
+        EXPECT_EQ(s.format, c.format) << c.file;
+        EXPECT_EQ(s.jpegQuality, c.quality) << c.file;
+        EXPECT_EQ(s.pixel, c.pixel) << c.file;
+        EXPECT_EQ(s.backColor, c.backColor) << c.file;
+    }
+}
+
+TEST(ReadWindowSettings, RefusesAnInputFileLongerThanTheSourcePath) {
+    TempFolder folder;
+    const std::string ini = folder.File("korvi.ini");
+    for (const std::size_t length : {259u, 260u, 700u}) {
+        const std::string path = "C:\\" + std::string(length - 3, 'a');
+        WriteIni(ini, "[minicon]\nInputFile=" + path + "\n");
+        EXPECT_EQ(ReadWindowSettings(ini).inputFile, length < 260 ? path : std::string()) << length;
+    }
+}
+
+TEST(SettingsWord, SetsTheStartBitAndKeepsTheOthers) {
+    TempFolder folder;
+    const std::string ini = folder.File("korvi.ini");
+    EXPECT_EQ(ReadSettingsWord(ini), 1u);
+    for (const unsigned word : {0u, 0x20040u, 0x80000001u}) {
+        WriteSettingsWord(ini, word);
+        EXPECT_EQ(ReadSettingsWord(ini), word | 1u);
+    }
+}
+
+TEST(StoreConversionSettings, WritesInTheConversionsOrderAndKeepsOtherSections) {
+    TempFolder folder;
+    const std::string ini = folder.File("korvi.ini");
+    WriteIni(ini, "[Tools]\nEditBitmap=C:\\paint.exe\n");
+    StoreConversionSettings(ini, {-1, 2, 10, 5000}, "");
+    StoreConversionSettings(ini, {3, 1, 55, 64}, "C:\\p.bmp");
+    const Bytes bytes = ReadBytes(ini);
+    const std::string text(bytes.begin(), bytes.end());
+    const std::size_t order[] = {text.find("SizeChange=3"), text.find("Format=1"),
+                                 text.find("JpegQuality=55"), text.find("Pixel=64"),
+                                 text.find("InputFile=C:\\p.bmp")};
+    for (std::size_t i = 0; i < 5; ++i) {
+        ASSERT_NE(order[i], std::string::npos) << text;
+        if (i > 0) {
+            EXPECT_LT(order[i - 1], order[i]) << text;
+        }
+    }
+    EXPECT_NE(text.find("EditBitmap=C:\\paint.exe"), std::string::npos) << text;
+}

@@ -1,0 +1,267 @@
+"""Driving korvi.exe under Wine as a user would.
+
+Each case starts korvi.exe afresh in a folder of its own on the suite's X display (DISPLAY and
+WINEPREFIX come from scripts/wine-suite.sh). The mouse and keyboard go through xdotool, clipboard
+text through xclip, and what X cannot reach (clipboard bitmaps, dialog controls, window rectangles
+and styles) through korvi-probe.exe, one long-lived Wine process answering a line per command.
+Every wait polls against a deadline.
+"""
+import os
+import pathlib
+import queue
+import shutil
+import subprocess
+import threading
+import time
+import unittest
+
+CAPTION = "絵送(KORVI)"
+MAIN_DIALOG = "#32770"
+
+# Control ids of the main window.
+EDIT_PICTURE, TEST_PAGE, AUTO_OUTPUT, PREVIEW, OUTPUT, PICTURE_SIZE = 1000, 1001, 1011, 1017, 1018, 1020
+MENU, FORMAT_JPEG, FORMAT_GIF, FORMAT_BMP = 1024, 1031, 1032, 1033
+JPEG_QUALITY, SIDE_LENGTH, RESIZE_METHOD = 1034, 1035, 1036
+WS_EX_TOPMOST = 0x8
+
+
+class Paths:
+    """Set once by the runner: the programs under test and the folder the cases work in."""
+    korvi = probe = cli = work = None
+
+
+def wait_until(condition, timeout=10.0, what="the condition", interval=0.05):
+    """Polls until condition() gives something true and returns it; fails after the deadline."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *map(str, args)], check=True, timeout=10)
+
+
+def screen_size():
+    out = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True, timeout=10).stdout
+    width, height = out.split()
+    return int(width), int(height)
+
+
+def mouse_location():
+    out = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True,
+                         timeout=10).stdout
+    values = dict(line.split("=") for line in out.split())
+    return int(values["X"]), int(values["Y"])
+
+
+def move_mouse(x, y):
+    """Moves the pointer and waits until X reports it there (--sync would wait forever for a
+    pointer that is already in place)."""
+    xdotool("mousemove", x, y)
+    wait_until(lambda: mouse_location() == (x, y), what=f"the pointer at {x}, {y}")
+
+
+def click_at(x, y, button=1):
+    move_mouse(x, y)
+    xdotool("click", button)
+
+
+def read_clipboard_text():
+    """The X clipboard as bytes, or None when it holds no text."""
+    result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, timeout=10)
+    return result.stdout if result.returncode == 0 else None
+
+
+class Probe:
+    """korvi-probe.exe kept running for a case; call() sends one command and returns its answer."""
+
+    def __init__(self):
+        self.process = subprocess.Popen(["wine", Paths.probe], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=subprocess.DEVNULL)
+        self.lines = queue.Queue()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            self.lines.put(line)
+        self.lines.put(None)
+
+    def call(self, *args, timeout=15.0):
+        self.process.stdin.write(("\t".join(map(str, args)) + "\n").encode("utf-8"))
+        self.process.stdin.flush()
+        try:
+            line = self.lines.get(timeout=timeout)
+        except queue.Empty:
+            raise AssertionError(f"the probe did not answer {args[0]} in {timeout} s") from None
+        if line is None:
+            raise AssertionError("the probe ended")
+        status, _, result = line.decode("utf-8").rstrip("\r\n").partition("\t")
+        result = result.replace("\x1d", "\r").replace("\x1e", "\n")
+        if status != "ok":
+            raise ProbeError(f"{args[0]}: {result}")
+        return result
+
+    def windows(self):
+        """Visible top-level windows as dicts: handle, process, owner, cls, caption."""
+        entries = [e.split("\t") for e in self.call("windows").split("\x1f") if e]
+        return [dict(handle=int(h), process=int(p), owner=int(o), cls=c, caption=t) for h, p, o, c, t in entries]
+
+    def children(self, window):
+        """The child windows of a window as (id, class, text) tuples."""
+        return [tuple(e.split("\t")) for e in self.call("children", window).split("\x1f") if e]
+
+    def rect(self, window, control=None):
+        args = ("rect", window) if control is None else ("rect", window, control)
+        return tuple(int(v) for v in self.call(*args).split())
+
+    def client(self, window):
+        return tuple(int(v) for v in self.call("client", window).split())
+
+    def styles(self, window):
+        return tuple(int(v) for v in self.call("styles", window).split())
+
+    def text(self, window, control):
+        return self.call("text", window, control)
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.stdin.close()
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+class ProbeError(AssertionError):
+    pass
+
+
+class KorviCase(unittest.TestCase):
+    """A case with a fresh folder holding a copy of korvi.exe, a probe, and helpers to start, find
+    and close the program. Whatever a case started is ended in tearDown."""
+
+    def setUp(self):
+        self.folder = pathlib.Path(Paths.work) / self.id().rsplit(".", 1)[-1]
+        shutil.rmtree(self.folder, ignore_errors=True)
+        self.folder.mkdir(parents=True)
+        shutil.copy(Paths.korvi, self.folder / "korvi.exe")
+        self.processes = []
+        self.clipboard_owners = []
+        self.probe = Probe()
+        self.addCleanup(self._end_everything)
+        # Windows that open on the cursor open in the middle of the screen.
+        width, height = screen_size()
+        move_mouse(width // 2, height // 2)
+        # A program left over from elsewhere would answer in place of this case's.
+        wait_until(lambda: self.main_window() is None, what="no other korvi.exe to be running")
+
+    def _end_everything(self):
+        for process in self.clipboard_owners + self.processes:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        self.probe.close()
+
+    # Files beside the program.
+    def path(self, name):
+        return self.folder / name
+
+    def windows_path(self, name):
+        """The path korvi sees for a file of the case folder (the Linux root is drive Z:)."""
+        return "Z:" + str(self.folder / name).replace("/", "\\")
+
+    def write_settings(self, **keys):
+        lines = ["[minicon]"] + [f"{key}={value}" for key, value in keys.items()]
+        self.path("korvi.ini").write_bytes(("\r\n".join(lines) + "\r\n").encode("cp932"))
+
+    def settings(self):
+        """Section minicon of the settings file as a dict."""
+        values, section = {}, None
+        path = self.path("korvi.ini")
+        if not path.exists():
+            return values
+        for line in path.read_bytes().decode("cp932").splitlines():
+            line = line.strip()
+            if line.startswith("["):
+                section = line.strip("[]")
+            elif "=" in line and section == "minicon":
+                key, _, value = line.partition("=")
+                values[key.strip()] = value.strip()
+        return values
+
+    # Starting and finding the program.
+    def start(self, wait=True):
+        """Starts korvi.exe in the case folder; with wait, returns the main window once it is shown."""
+        process = subprocess.Popen(["wine", str(self.folder / "korvi.exe")], cwd=self.folder,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        if wait:
+            return wait_until(self.main_window, what="the main window")
+        return process
+
+    def dialogs(self, caption=None):
+        return [w for w in self.probe.windows()
+                if w["cls"] == MAIN_DIALOG and (caption is None or w["caption"] == caption)]
+
+    def _has_control(self, window, control):
+        try:
+            self.probe.call("text", window, control)
+            return True
+        except ProbeError:
+            return False
+
+    def main_window(self):
+        """The main window's handle, or None while it is not shown."""
+        for window in self.dialogs(CAPTION):
+            if window["owner"] == 0 and self._has_control(window["handle"], PREVIEW):
+                return window["handle"]
+        return None
+
+    def message_boxes(self):
+        """Shown message boxes as (handle, text) pairs."""
+        boxes = []
+        for window in self.dialogs(CAPTION):
+            statics = [text for _, cls, text in self.probe.children(window["handle"]) if cls.lower() == "static"]
+            if statics and not self._has_control(window["handle"], PREVIEW):
+                boxes.append((window["handle"], "".join(statics)))
+        return boxes
+
+    def wait_message_box(self, timeout=10.0):
+        return wait_until(lambda: next(iter(self.message_boxes()), None), timeout, "a message box")
+
+    def control_centre(self, window, control):
+        left, top, right, bottom = self.probe.rect(window, control)
+        return (left + right) // 2, (top + bottom) // 2
+
+    def click_control(self, window, control):
+        click_at(*self.control_centre(window, control))
+
+    def close_with_escape(self, window):
+        """Presses Esc in the main window and waits for the program to end."""
+        self.press_key(window, "Escape")
+        self.wait_exit()
+
+    def press_key(self, window, key):
+        """Activates the window by a click on its read-only size field, then presses the key."""
+        self.click_control(window, PICTURE_SIZE)
+        xdotool("key", "--clearmodifiers", key)
+
+    def wait_exit(self, timeout=15.0):
+        for process in self.processes:
+            wait_until(lambda: process.poll() is not None, timeout, "korvi.exe to end")
+
+    # The clipboard from X.
+    def put_clipboard_text(self, text):
+        """Owns the X clipboard with the text until the case ends or something else takes it."""
+        owner = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard"], stdin=subprocess.PIPE,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        owner.stdin.write(text.encode("utf-8"))
+        owner.stdin.close()
+        self.clipboard_owners.append(owner)
+        wait_until(lambda: read_clipboard_text() == text.encode("utf-8"), what="xclip to own the clipboard")

@@ -1,0 +1,292 @@
+// korvi-probe: what the window tests cannot do from X. Reads commands, one a line with tab-separated
+// arguments in UTF-8, from standard input and answers each with one line: "ok" and the result, or
+// "error" and the reason. Windows are named by their handle in decimal.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Args = std::vector<std::wstring>;
+
+std::wstring FromCodePage(const std::string& text, UINT codePage) {
+    std::wstring wide(text.size(), L'\0');
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                           static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? length : 0);
+    return wide;
+}
+
+std::string ToCodePage(const std::wstring& text, UINT codePage) {
+    std::string narrow(text.size() * 4, '\0');
+    const int length = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
+                                           &narrow[0], static_cast<int>(narrow.size()), nullptr, nullptr);
+    narrow.resize(length > 0 ? length : 0);
+    return narrow;
+}
+
+std::wstring Number(long long value) {
+    return std::to_wstring(value);
+}
+
+HWND Window(const std::wstring& text) {
+    HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::stoll(text)));
+    if (!IsWindow(window)) throw std::runtime_error("no such window");
+    return window;
+}
+
+HWND Control(const Args& args) {
+    HWND control = GetDlgItem(Window(args.at(1)), std::stoi(args.at(2)));
+    if (control == nullptr) throw std::runtime_error("no such control");
+    return control;
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result)) {
+        throw std::runtime_error("the window does not answer");
+    }
+    return static_cast<LRESULT>(result);
+}
+
+std::wstring TextOf(HWND window) {
+    const LRESULT length = Send(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied = Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+std::wstring RectText(const RECT& rect) {
+    return Number(rect.left) + L" " + Number(rect.top) + L" " + Number(rect.right) + L" " +
+           Number(rect.bottom);
+}
+
+BOOL CALLBACK AddTopLevel(HWND window, LPARAM param) {
+    if (!IsWindowVisible(window)) return TRUE;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    auto& list = *reinterpret_cast<std::wstring*>(param);
+    list += Number(reinterpret_cast<INT_PTR>(window)) + L"\t" + Number(process) + L"\t" +
+            Number(reinterpret_cast<INT_PTR>(GetWindow(window, GW_OWNER))) + L"\t" + ClassOf(window) + L"\t" +
+            TextOf(window) + L"\x1f";
+    return TRUE;
+}
+
+// One entry per visible top-level window: handle, process, owner, class, caption.
+std::wstring ListWindows(const Args&) {
+    std::wstring out;
+    EnumWindows(AddTopLevel, reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+BOOL CALLBACK AddChild(HWND child, LPARAM param) {
+    auto& list = *reinterpret_cast<std::wstring*>(param);
+    list += Number(GetDlgCtrlID(child)) + L"\t" + ClassOf(child) + L"\t" + TextOf(child) + L"\x1f";
+    return TRUE;
+}
+
+// One entry per child window: id, class, text.
+std::wstring ListChildren(const Args& args) {
+    std::wstring out;
+    EnumChildWindows(Window(args.at(1)), AddChild, reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+std::wstring Rect(const Args& args) {
+    RECT rect;
+    GetWindowRect(args.size() > 2 ? Control(args) : Window(args.at(1)), &rect);
+    return RectText(rect);
+}
+
+// The client area in screen coordinates.
+std::wstring ClientRect(const Args& args) {
+    HWND window = Window(args.at(1));
+    RECT rect;
+    GetClientRect(window, &rect);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return RectText(rect);
+}
+
+std::wstring Styles(const Args& args) {
+    HWND window = Window(args.at(1));
+    return Number(static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE))) + L" " +
+           Number(static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
+}
+
+// Opens the clipboard, retrying while another program holds it.
+struct OpenedClipboard {
+    OpenedClipboard() {
+        for (int attempt = 0; !OpenClipboard(nullptr); ++attempt) {
+            if (attempt == 100) throw std::runtime_error("the clipboard stays busy");
+            Sleep(20);
+        }
+    }
+    ~OpenedClipboard() { CloseClipboard(); }
+};
+
+HGLOBAL BlockOf(const void* bytes, std::size_t size) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (block == nullptr) throw std::runtime_error("out of memory");
+    std::memcpy(GlobalLock(block), bytes, size);
+    GlobalUnlock(block);
+    return block;
+}
+
+// Puts a bitmap on the clipboard as CF_DIB: the file's bytes behind a file header, or all of them.
+std::wstring PlaceDib(const Args& args) {
+    std::ifstream file(args.at(1).c_str(), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (!file && bytes.empty()) throw std::runtime_error("cannot read the file");
+    if (bytes.size() >= 14 && bytes[0] == 'B' && bytes[1] == 'M') bytes.erase(0, 14);
+    OpenedClipboard clipboard;
+    EmptyClipboard();
+    if (!SetClipboardData(CF_DIB, BlockOf(bytes.data(), bytes.size())))
+        throw std::runtime_error("not placed");
+    return {};
+}
+
+// Puts text on the clipboard as CF_TEXT in the system code page.
+std::wstring PlaceText(const Args& args) {
+    const std::string text = ToCodePage(args.at(1), CP_ACP);
+    OpenedClipboard clipboard;
+    EmptyClipboard();
+    if (!SetClipboardData(CF_TEXT, BlockOf(text.c_str(), text.size() + 1)))
+        throw std::runtime_error("not placed");
+    return {};
+}
+
+std::wstring ClearClipboard(const Args&) {
+    OpenedClipboard clipboard;
+    EmptyClipboard();
+    return {};
+}
+
+std::wstring ClipboardFormats(const Args&) {
+    OpenedClipboard clipboard;
+    std::wstring out;
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+        out += Number(format) + L" ";
+    }
+    return out;
+}
+
+std::wstring ClipboardText(const Args&) {
+    OpenedClipboard clipboard;
+    HANDLE block = GetClipboardData(CF_TEXT);
+    if (block == nullptr) throw std::runtime_error("no text");
+    const std::string text(static_cast<const char*>(GlobalLock(block)));
+    GlobalUnlock(block);
+    return FromCodePage(text, CP_ACP);
+}
+
+std::wstring ControlText(const Args& args) {
+    return TextOf(Control(args));
+}
+
+std::wstring SetControlText(const Args& args) {
+    Send(Control(args), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args.at(3).c_str()));
+    return {};
+}
+
+std::wstring Checked(const Args& args) {
+    return Number(Send(Control(args), BM_GETCHECK, 0, 0));
+}
+
+std::wstring ComboSelection(const Args& args) {
+    return Number(Send(Control(args), CB_GETCURSEL, 0, 0));
+}
+
+// Clicks a button without waiting for what the click starts.
+std::wstring Press(const Args& args) {
+    PostMessageW(Control(args), BM_CLICK, 0, 0);
+    return {};
+}
+
+std::wstring PostCommand(const Args& args) {
+    PostMessageW(Window(args.at(1)), WM_COMMAND, MAKEWPARAM(std::stoi(args.at(2)), BN_CLICKED), 0);
+    return {};
+}
+
+// Fills the open-file dialog's file name and presses its OK button.
+std::wstring ChooseFile(const Args& args) {
+    HWND dialog = Window(args.at(1));
+    if (!SetDlgItemTextW(dialog, 0x47C, args.at(2).c_str())) throw std::runtime_error("no file name box");
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return {};
+}
+
+const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands() {
+    static const std::map<std::wstring, std::function<std::wstring(const Args&)>> commands = {
+        {L"windows", ListWindows},
+        {L"children", ListChildren},
+        {L"rect", Rect},
+        {L"client", ClientRect},
+        {L"styles", Styles},
+        {L"text", ControlText},
+        {L"set-text", SetControlText},
+        {L"checked", Checked},
+        {L"combo", ComboSelection},
+        {L"press", Press},
+        {L"command", PostCommand},
+        {L"choose-file", ChooseFile},
+        {L"place-dib", PlaceDib},
+        {L"place-text", PlaceText},
+        {L"clear-clipboard", ClearClipboard},
+        {L"formats", ClipboardFormats},
+        {L"clipboard-text", ClipboardText},
+    };
+    return commands;
+}
+
+std::string Answer(const std::string& line) {
+    Args args;
+    std::wstring field;
+    std::wistringstream fields(FromCodePage(line, CP_UTF8));
+    while (std::getline(fields, field, L'\t')) args.push_back(field);
+    if (args.empty()) return "error\tempty command";
+    const auto command = Commands().find(args[0]);
+    if (command == Commands().end()) return "error\tunknown command";
+    try {
+        std::string result = ToCodePage(command->second(args), CP_UTF8);
+        // One answer, one line: line breaks inside texts travel as control characters.
+        for (char& c : result) c = c == '\n' ? '\x1e' : c == '\r' ? '\x1d' : c;
+        return "ok\t" + result;
+    } catch (const std::exception& failure) {
+        return std::string("error\t") + failure.what();
+    }
+}
+
+}  // namespace
+
+int main() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::string line;
+    char buffer[65536];
+    while (std::fgets(buffer, sizeof buffer, stdin) != nullptr) {
+        line = buffer;
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        const std::string answer = Answer(line);
+        std::fwrite(answer.data(), 1, answer.size(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+    return 0;
+}
