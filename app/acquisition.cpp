@@ -14,6 +14,7 @@
 #include "app/download_picture.h"
 #include "app/main_window.h"
 #include "app/preview_image.h"
+#include "core/bmp_file.h"
 #include "core/picture_loader.h"
 #include "resources/resource_ids.h"
 
@@ -34,18 +35,16 @@ std::string ClipboardText() {
     return end != nullptr ? std::string(text.data(), static_cast<const char*>(end)) : std::string();
 }
 
-// A byte-for-byte copy of the clipboard's bitmap block; null when there is none or memory is short.
-PackedBitmap CopyClipboardBitmap() {
+// The clipboard's bitmap read by the BMP reader's rules, so that core headers, 16 and 32 bits, bit
+// fields and top-down rows convert; null when there is none or it cannot be read.
+PackedBitmap ReadClipboardBitmap() {
     HANDLE block = GetClipboardData(CF_DIB);
     if (block == nullptr) return nullptr;
-    const SIZE_T size = GlobalSize(block);
-    BlockLock<const BYTE> source(block);
-    if (size == 0 || !source) return nullptr;
-    GlobalBlock copy = GlobalBlock::Allocate(size);
-    BlockLock<BYTE> target(copy.get());
-    if (!target) return nullptr;
-    std::memcpy(target.data(), source.data(), size);
-    return copy.release();
+    BlockLock<const BYTE> bytes(block);
+    if (!bytes) return nullptr;
+    PackedBitmap picture = nullptr;
+    ReadBmpBlock(&picture, bytes.data(), GlobalSize(block));
+    return picture;
 }
 
 void ShowPictureSize(HWND mainWindow, int width, int height) {
@@ -121,9 +120,9 @@ bool AcquirePicture(HWND mainWindow) {
             return false;
         }
     }
-    if (IsClipboardFormatAvailable(CF_DIB)) {
-        current.picture.reset();
-        current.picture.reset(CopyClipboardBitmap());
+    // A bitmap that cannot be read leaves the current picture as it was.
+    if (PackedBitmap picture = IsClipboardFormatAvailable(CF_DIB) ? ReadClipboardBitmap() : nullptr) {
+        current.picture.reset(picture);
         current.sourcePath[0] = '\0';
         EmptyClipboard();
         CloseClipboard();

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -16,8 +17,30 @@ struct FileLayout {
     std::uint32_t rowsOffset = 0;   // bfOffBits, or 0 when rows follow the colour table
 };
 
+// A block of memory read the way the reader reads a file.
+class MemorySource {
+  public:
+    MemorySource(const BYTE* bytes, std::size_t size) : bytes_(bytes), size_(size) {}
+    bool ReadExactly(void* buffer, std::uint32_t count) {
+        if (size_ - position_ < count) return false;
+        std::memcpy(buffer, bytes_ + position_, count);
+        position_ += count;
+        return true;
+    }
+    bool Seek(std::uint32_t offset) {
+        if (offset > size_) return false;
+        position_ = offset;
+        return true;
+    }
+
+  private:
+    const BYTE* bytes_;
+    std::size_t size_, position_ = 0;
+};
+
 // The information header, widened to 40 bytes from a 12-byte core header.
-ReaderStatus ReadInfoHeader(ClassicFile& file, FileLayout* layout, BITMAPINFOHEADER* header) {
+template <typename Source>
+ReaderStatus ReadInfoHeader(Source& file, FileLayout* layout, BITMAPINFOHEADER* header) {
     BITMAPFILEHEADER fileHeader;
     if (!file.ReadExactly(&fileHeader, sizeof fileHeader)) return kReaderCannotRead;
     if (fileHeader.bfType == kBmpSignature) {
@@ -72,7 +95,8 @@ void FlipRows(BYTE* rows, std::uint32_t stride, int height) {
     }
 }
 
-ReaderStatus ReadBmp(ClassicFile& file, GlobalBlock* result) {
+template <typename Source>
+ReaderStatus ReadBmp(Source& file, GlobalBlock* result) {
     FileLayout layout;
     BITMAPINFOHEADER header;
     if (ReaderStatus status = ReadInfoHeader(file, &layout, &header)) return status;
@@ -132,6 +156,15 @@ ReaderStatus ReadBmpFile(PackedBitmap* result, const char* path) {
     if (!file.is_open()) return kReaderCannotRead;
     GlobalBlock block;
     ReaderStatus status = ReadBmp(file, &block);
+    if (status == kReaderOk) *result = block.release();
+    return status;
+}
+
+ReaderStatus ReadBmpBlock(PackedBitmap* result, const BYTE* bytes, std::size_t size) {
+    *result = nullptr;
+    MemorySource source(bytes, size);
+    GlobalBlock block;
+    ReaderStatus status = ReadBmp(source, &block);
     if (status == kReaderOk) *result = block.release();
     return status;
 }

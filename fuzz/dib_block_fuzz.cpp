@@ -1,8 +1,9 @@
 // Feeds arbitrary bytes to the loader as a packed bitmap block, the way a clipboard bitmap
-// arrives: no file, no reader, only the header's word for what the block holds.
+// arrives: once as the block itself, once through the BMP reader's rules as the window reads it.
 #include <cstdint>
 #include <cstring>
 
+#include "core/bmp_file.h"
 #include "core/picture_loader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -13,5 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(bytes.data(), data, size);
     }
     GlobalFree(PreparePicture(block.release(), nullptr));
+    PackedBitmap read = nullptr;
+    ReadBmpBlock(&read, data, size);
+    GlobalFree(PreparePicture(read, nullptr));
     return 0;
 }

@@ -10,10 +10,13 @@ import os
 import pathlib
 import queue
 import shutil
+import struct
 import subprocess
 import threading
 import time
 import unittest
+
+import screen
 
 CAPTION = "絵送(KORVI)"
 MAIN_DIALOG = "#32770"
@@ -22,6 +25,7 @@ MAIN_DIALOG = "#32770"
 EDIT_PICTURE, TEST_PAGE, AUTO_OUTPUT, PREVIEW, OUTPUT, PICTURE_SIZE = 1000, 1001, 1011, 1017, 1018, 1020
 MENU, FORMAT_JPEG, FORMAT_GIF, FORMAT_BMP = 1024, 1031, 1032, 1033
 JPEG_QUALITY, SIDE_LENGTH, RESIZE_METHOD = 1034, 1035, 1036
+NOTIFICATION_TEXT = 1025
 WS_EX_TOPMOST = 0x8
 
 
@@ -265,3 +269,68 @@ class KorviCase(unittest.TestCase):
         owner.stdin.close()
         self.clipboard_owners.append(owner)
         wait_until(lambda: read_clipboard_text() == text.encode("utf-8"), what="xclip to own the clipboard")
+
+
+def bmp_bytes(width, height, colour, top_down=False):
+    """A 24-bit BMP file; colour(x, y) gives (r, g, b) with y counted from the top."""
+    stride = (width * 3 + 3) // 4 * 4
+    rows = []
+    for y in range(height):
+        row = bytearray(stride)
+        for x in range(width):
+            r, g, b = colour(x, y)
+            row[3 * x:3 * x + 3] = bytes((b, g, r))
+        rows.append(bytes(row))
+    data = b"".join(rows if top_down else reversed(rows))
+    info = struct.pack("<IiiHHIIiiII", 40, width, -height if top_down else height, 1, 24, 0, len(data), 2835, 2835,
+                       0, 0)
+    return struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54) + info + data
+
+
+def dib_bytes(header_size, width, height, depth, rows, table=b"", compression=0, masks=()):
+    """A packed DIB as the clipboard holds one: header, masks, colour table, the rows as given."""
+    if header_size == 12:
+        header = struct.pack("<IHHHH", 12, width, height, 1, depth)
+    else:
+        header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, depth, compression, len(rows), 0, 0, 0, 0)
+    return header + b"".join(struct.pack("<I", m) for m in masks) + table + rows
+
+
+class Conversions(KorviCase):
+    """Helpers for cases that convert: the popup, the tag on the X clipboard, korvi-cli's tag."""
+
+    def popup(self):
+        for window in self.dialogs(CAPTION):
+            try:
+                return window["handle"], self.probe.text(window["handle"], NOTIFICATION_TEXT)
+            except ProbeError:
+                continue
+        return None
+
+    def wait_popup_closed(self):
+        """Moves the pointer off the popup and waits for it to close."""
+        handle, _ = wait_until(self.popup, what="the popup")
+        left, top, right, bottom = self.probe.rect(handle)
+        move_mouse(max(right + 40, 10) % screen_size()[0], max(bottom + 40, 10) % screen_size()[1])
+        wait_until(lambda: self.popup() is None, 3.0, "the popup to close")
+
+    def convert(self, window):
+        """Presses the output button and returns the text the X clipboard then holds."""
+        self.probe.call("clear-clipboard")
+        self.click_control(window, OUTPUT)
+        self.wait_popup_closed()
+        return wait_until(read_clipboard_text, what="text on the clipboard")
+
+    def cli_tag(self, picture, *options):
+        result = subprocess.run(["wine", Paths.cli, *map(str, options), self.windows_path(picture)],
+                                capture_output=True, timeout=120, cwd=self.folder)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return result.stdout
+
+    def shown_size(self, window):
+        return self.probe.text(window, PICTURE_SIZE)
+
+    def preview_pixels(self, window):
+        """The preview box as it is on the screen: rows of (r, g, b), top row first."""
+        left, top, right, bottom = self.probe.rect(window, PREVIEW)
+        return screen.grab(left, top, right - left, bottom - top)

@@ -68,6 +68,15 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
+// For the enumerations, which must not throw through the system's callbacks.
+std::wstring TextOrMark(HWND window) {
+    try {
+        return TextOf(window);
+    } catch (const std::exception&) {
+        return L"(no answer)";
+    }
+}
+
 std::wstring ClassOf(HWND window) {
     wchar_t name[256] = {};
     GetClassNameW(window, name, 256);
@@ -86,7 +95,7 @@ BOOL CALLBACK AddTopLevel(HWND window, LPARAM param) {
     auto& list = *reinterpret_cast<std::wstring*>(param);
     list += Number(reinterpret_cast<INT_PTR>(window)) + L"\t" + Number(process) + L"\t" +
             Number(reinterpret_cast<INT_PTR>(GetWindow(window, GW_OWNER))) + L"\t" + ClassOf(window) + L"\t" +
-            TextOf(window) + L"\x1f";
+            TextOrMark(window) + L"\x1f";
     return TRUE;
 }
 
@@ -99,7 +108,7 @@ std::wstring ListWindows(const Args&) {
 
 BOOL CALLBACK AddChild(HWND child, LPARAM param) {
     auto& list = *reinterpret_cast<std::wstring*>(param);
-    list += Number(GetDlgCtrlID(child)) + L"\t" + ClassOf(child) + L"\t" + TextOf(child) + L"\x1f";
+    list += Number(GetDlgCtrlID(child)) + L"\t" + ClassOf(child) + L"\t" + TextOrMark(child) + L"\x1f";
     return TRUE;
 }
 
@@ -179,6 +188,17 @@ std::wstring ClearClipboard(const Args&) {
     return {};
 }
 
+// Keeps the clipboard open, so that nobody else can open it, until released.
+std::wstring HoldClipboard(const Args&) {
+    if (!OpenClipboard(nullptr)) throw std::runtime_error("the clipboard is busy");
+    return {};
+}
+
+std::wstring ReleaseClipboard(const Args&) {
+    CloseClipboard();
+    return {};
+}
+
 std::wstring ClipboardFormats(const Args&) {
     OpenedClipboard clipboard;
     std::wstring out;
@@ -252,6 +272,8 @@ const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands
         {L"clear-clipboard", ClearClipboard},
         {L"formats", ClipboardFormats},
         {L"clipboard-text", ClipboardText},
+        {L"hold-clipboard", HoldClipboard},
+        {L"release-clipboard", ReleaseClipboard},
     };
     return commands;
 }

@@ -153,6 +153,35 @@ TEST(ReadBmpFile, ReadsEveryVariantOrEndsInItsStatus) {
     }
 }
 
+namespace {
+
+Bytes BlockBytes(PackedBitmap bitmap) {
+    if (bitmap == nullptr) return {};
+    BlockLock<BYTE> bytes(bitmap);
+    return Bytes(bytes.data(), bytes.data() + GlobalSize(bitmap));
+}
+
+}  // namespace
+
+TEST(ReadBmpBlock, ReadsABlockInMemoryAsTheFileReaderReadsTheSameBytes) {
+    TempFolder folder;
+    const std::string path = folder.File("block.dib");
+    for (ReadCase c : ReadCases()) {
+        c.fixture.fileHeader = false;
+        Bytes bytes = BuildBmp(c.fixture);
+        for (const Bytes& input : {bytes, Bytes(bytes.begin(), bytes.end() - 1)}) {
+            WriteBytes(path, input);
+            PackedBitmap fromFile = nullptr, fromBlock = nullptr;
+            const ReaderStatus status = ReadBmpFile(&fromFile, path.c_str());
+            GlobalBlock file(fromFile);
+            EXPECT_EQ(ReadBmpBlock(&fromBlock, input.data(), input.size()), status)
+                << c.name << " " << input.size();
+            GlobalBlock block(fromBlock);
+            EXPECT_EQ(BlockBytes(block.get()), BlockBytes(file.get())) << c.name << " " << input.size();
+        }
+    }
+}
+
 TEST(ReadBmpFile, WidensCoreColourTables) {
     TempFolder folder;
     BmpFixture core;
