@@ -6,6 +6,7 @@
 
 class WorkFolder {
   public:
+    // A new folder that only this user can enter, in the system's temporary folder.
     static std::optional<WorkFolder> Create();
 
     WorkFolder(WorkFolder&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
@@ -14,10 +15,14 @@ class WorkFolder {
     WorkFolder& operator=(WorkFolder&&) = delete;
     ~WorkFolder();
 
-    // The folder with its trailing separator.
+    // The folder with its trailing separator, in the ANSI code page on Windows.
     const std::string& path() const { return path_; }
 
   private:
     explicit WorkFolder(std::string path) : path_(std::move(path)) {}
     std::string path_;
 };
+
+// Removes a folder (given with its trailing separator) and everything in it; false when
+// something stays.
+bool RemoveWorkFolder(const std::string& path);

@@ -30,7 +30,8 @@ HFILE _lopen(LPCSTR path, int mode) {
 }
 
 HFILE _lcreat(LPCSTR path, int) {
-    int file = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // Never through a link: a file is created where the path says or not at all.
+    int file = open(path, O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     return file < 0 ? HFILE_ERROR : file;
 }
 

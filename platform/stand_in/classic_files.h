@@ -17,7 +17,8 @@ constexpr int FILE_CURRENT = 1;
 constexpr int FILE_END = 2;
 
 HFILE _lopen(LPCSTR path, int mode);
-// Creates or truncates; the attribute argument is accepted and ignored.
+// Creates or truncates; the attribute argument is accepted and ignored. A path that names a
+// symbolic link is refused.
 HFILE _lcreat(LPCSTR path, int attribute);
 UINT _lread(HFILE file, LPVOID buffer, UINT bytes);
 long _hread(HFILE file, LPVOID buffer, long bytes);

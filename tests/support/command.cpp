@@ -39,10 +39,26 @@ CommandResult RunCommand(const std::string& command, const std::string& folder) 
     return CommandResult{ExitCodeOf(status), TextOf(out), TextOf(err)};
 }
 
-void SetEnvironment(const char* name, const std::string& value) {
+namespace {
+
+void SetEnvironment(const std::string& name, const std::string& value) {
 #ifdef _WIN32
-    _putenv_s(name, value.c_str());
+    _putenv_s(name.c_str(), value.c_str());
 #else
-    setenv(name, value.c_str(), 1);
+    setenv(name.c_str(), value.c_str(), 1);
 #endif
+}
+
+}  // namespace
+
+ScopedEnvironment::ScopedEnvironment(std::initializer_list<const char*> names, const std::string& value) {
+    for (const char* name : names) {
+        const char* old = std::getenv(name);
+        saved_.emplace_back(name, old ? old : "");
+        SetEnvironment(name, value);
+    }
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    for (const auto& [name, value] : saved_) SetEnvironment(name, value);
 }

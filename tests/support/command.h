@@ -1,7 +1,10 @@
 // Running a program through the system's command interpreter, as a user at a prompt would.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct CommandResult {
     int exitCode;
@@ -14,5 +17,15 @@ CommandResult RunCommand(const std::string& command, const std::string& folder);
 // Quotes one argument for the command interpreter.
 std::string Quoted(const std::string& argument);
 
-// Sets a variable of this process's environment, which the commands it runs inherit.
-void SetEnvironment(const char* name, const std::string& value);
+// Sets variables of this process's environment, which the commands it runs inherit, for the
+// object's lifetime.
+class ScopedEnvironment {
+  public:
+    ScopedEnvironment(std::initializer_list<const char*> names, const std::string& value);
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment();
+
+  private:
+    std::vector<std::pair<std::string, std::string>> saved_;  // name, old value
+};

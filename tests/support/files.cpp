@@ -1,12 +1,16 @@
 #include "tests/support/files.h"
 
-#include <filesystem>
+#include <dirent.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <direct.h>
+#endif
+
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
-
-namespace fs = std::filesystem;
 
 Bytes ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -18,8 +22,30 @@ void WriteBytes(const std::string& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The stream calls, unlike std::filesystem, take paths in the ANSI code page on Windows.
 bool FileExists(const std::string& path) {
-    return fs::exists(fs::path(path));
+    return std::ifstream(path, std::ios::binary).is_open();
+}
+
+void MakeFolder(const std::string& path) {
+#ifdef _WIN32
+    _mkdir(path.c_str());
+#else
+    mkdir(path.c_str(), 0700);
+#endif
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* entries = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(entries)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        closedir(entries);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::int32_t ReadLe32(const Bytes& bytes, std::size_t at) {

@@ -13,6 +13,11 @@ Bytes ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const Bytes& bytes);
 bool FileExists(const std::string& path);
 
+void MakeFolder(const std::string& path);
+
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> FolderEntries(const std::string& folder);
+
 // The little-endian 32-bit value at `at`, as BMP headers store their numbers.
 std::int32_t ReadLe32(const Bytes& bytes, std::size_t at);
 
