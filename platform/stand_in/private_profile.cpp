@@ -6,17 +6,23 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/replace_file.h"
+
 namespace {
 
+constexpr char kBlanks[] = " \t\r\n";
+
 std::string Trim(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    size_t first = text.find_first_not_of(blanks);
+    size_t first = text.find_first_not_of(kBlanks);
     if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+std::string TrimEnd(const std::string& text) {
+    return text.substr(0, text.find_last_not_of(kBlanks) + 1);
 }
 
 bool SameName(const std::string& a, const char* b) {
@@ -50,6 +56,20 @@ class IniLines {
         return i;
     }
 
+    // The names of the sections, or of the keys of the section at `header`, in file order.
+    std::vector<std::string> Names(const size_t* header) const {
+        std::vector<std::string> names;
+        const size_t begin = header ? *header + 1 : 0, end = header ? SectionEnd(*header) : lines_.size();
+        for (size_t i = begin; i < end; ++i) {
+            std::string name;
+            if (header == nullptr && SectionName(lines_[i], &name)) names.push_back(name);
+            const size_t equals = lines_[i].find('=');
+            if (header != nullptr && equals != std::string::npos)
+                names.push_back(Trim(lines_[i].substr(0, equals)));
+        }
+        return names;
+    }
+
     // Index of the key's line inside [header, end), or end when absent.
     size_t FindKey(size_t header, size_t end, const char* key, std::string* value) const {
         for (size_t i = header + 1; i < end; ++i) {
@@ -64,9 +84,9 @@ class IniLines {
     std::vector<std::string>& Lines() { return lines_; }
 
     bool Save(const char* path) const {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        for (const std::string& line : lines_) out << line << "\r\n";
-        return static_cast<bool>(out.flush());
+        std::string text;
+        for (const std::string& line : lines_) text += line + "\r\n";
+        return ReplaceFileContents(path, text.data(), text.size());
     }
 
   private:
@@ -88,20 +108,42 @@ std::string Unquote(const std::string& value) {
     return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
+// Copies zero-terminated names and a second zero behind them; what does not fit is cut, still
+// ending in two zeros, and the count is then size - 2.
+DWORD CopyNames(const std::vector<std::string>& names, LPSTR buffer, DWORD size) {
+    std::string list;
+    for (const std::string& name : names) list.append(name).push_back('\0');
+    if (list.size() + 1 <= size) {
+        std::memcpy(buffer, list.data(), list.size());
+        buffer[list.size()] = '\0';
+        if (list.empty() && size > 1) buffer[1] = '\0';
+        return static_cast<DWORD>(list.size());
+    }
+    if (size < 2) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    std::memcpy(buffer, list.data(), size - 2);
+    buffer[size - 2] = buffer[size - 1] = '\0';
+    return size - 2;
+}
+
 }  // namespace
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR buffer, DWORD size,
                                LPCSTR file) {
     if (buffer == nullptr || size == 0) return 0;
-    std::string value = fallback ? Trim(fallback) : std::string();
-    if (section && key && file) {
-        IniLines ini(file);
-        size_t header = ini.FindSection(section);
-        if (header < ini.Lines().size()) {
-            std::string stored;
-            size_t end = ini.SectionEnd(header);
-            if (ini.FindKey(header, end, key, &stored) < end) value = Unquote(stored);
-        }
+    IniLines ini(file ? file : "");
+    const size_t header = section ? ini.FindSection(section) : ini.Lines().size();
+    const bool hasSection = header < ini.Lines().size();
+    if (section == nullptr) return CopyNames(ini.Names(nullptr), buffer, size);
+    if (key == nullptr)
+        return CopyNames(hasSection ? ini.Names(&header) : std::vector<std::string>{}, buffer, size);
+    std::string value = fallback ? TrimEnd(fallback) : std::string();
+    if (hasSection) {
+        std::string stored;
+        const size_t end = ini.SectionEnd(header);
+        if (ini.FindKey(header, end, key, &stored) < end) value = Unquote(stored);
     }
     DWORD copied = static_cast<DWORD>(std::min<size_t>(value.size(), size - 1));
     std::memcpy(buffer, value.data(), copied);

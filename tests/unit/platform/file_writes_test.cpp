@@ -1,0 +1,79 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/kernel.h"
+#include "platform/replace_file.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/files.h"
+
+namespace {
+
+const Bytes kOld = {'o', 'l', 'd'};
+const std::string kNew(5000, 'n');
+
+bool Replace(const std::string& path) {
+    return ReplaceFileContents(path.c_str(), kNew.data(), kNew.size());
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat file;
+    return stat(path.c_str(), &file) == 0 ? file.st_mode & 07777 : 0;
+}
+
+}  // namespace
+
+TEST(ReplaceFileContents, ReplacesWholeOrLeavesTheOldFileAndNothingBeside) {
+    TempFolder folder;
+    const std::string file = folder.File("tag.html");
+    WriteBytes(file, kOld);
+    chmod(file.c_str(), 0640);
+    ASSERT_TRUE(Replace(file));
+    EXPECT_EQ(ReadBytes(file), Bytes(kNew.begin(), kNew.end()));
+    EXPECT_EQ(ModeOf(file), 0640u) << "the replaced file keeps its permissions";
+
+    WriteBytes(file, kOld);
+    {
+        const FileSizeLimit full(100);
+        EXPECT_FALSE(Replace(file));
+    }
+    EXPECT_EQ(ReadBytes(file), kOld);
+    EXPECT_FALSE(Replace(folder.File("missing/tag.html")));
+    EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{"tag.html"});
+}
+
+TEST(ReplaceFileContents, ReplacesWhatALinkNamesAndWritesDevicesDirectly) {
+    TempFolder folder;
+    WriteBytes(folder.File("target"), kOld);
+    ASSERT_EQ(symlink("target", folder.File("link").c_str()), 0);
+    ASSERT_TRUE(Replace(folder.File("link")));
+    struct stat link;
+    ASSERT_EQ(lstat(folder.File("link").c_str(), &link), 0);
+    EXPECT_TRUE(S_ISLNK(link.st_mode));
+    EXPECT_EQ(ReadBytes(folder.File("target")), Bytes(kNew.begin(), kNew.end()));
+    EXPECT_TRUE(Replace("/dev/null"));
+    EXPECT_FALSE(Replace("/dev/full"));
+}
+
+TEST(ClassicFiles, CreatingNeverFollowsALink) {
+    TempFolder folder;
+    WriteBytes(folder.File("victim"), kOld);
+    ASSERT_EQ(symlink(folder.File("victim").c_str(), folder.File("$korvi2.jpg").c_str()), 0);
+    EXPECT_EQ(_lcreat(folder.File("$korvi2.jpg").c_str(), 0), HFILE_ERROR);
+    EXPECT_EQ(ReadBytes(folder.File("victim")), kOld);
+}
+
+TEST(WorkFolder, IsPrivateWhateverTheUmask) {
+    const mode_t saved = umask(0);
+    std::optional<WorkFolder> folder = WorkFolder::Create();
+    umask(saved);
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(ModeOf(folder->path()), 0700u);
+    WriteBytes(folder->path() + "a", kOld);
+    const std::string path = folder->path();
+    folder.reset();
+    EXPECT_FALSE(FileExists(path + "a"));
+    struct stat gone;
+    EXPECT_NE(stat(path.c_str(), &gone), 0);
+}
