@@ -14,5 +14,5 @@ bool WriteBmpFile(PackedBitmap bitmap, const char* path) {
     fileHeader.bfOffBits = sizeof fileHeader + headBytes;
     ClassicFile file = ClassicFile::Create(path);
     return file.is_open() && file.WriteExactly(&fileHeader, sizeof fileHeader) &&
-           file.WriteExactly(header.data(), blockBytes);
+           file.WriteExactly(header.data(), blockBytes) && file.Close();
 }

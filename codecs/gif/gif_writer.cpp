@@ -31,17 +31,6 @@ void BuildGif(PaletteRows& rows, GifOutput& output) {
     output.Advance(1);
 }
 
-bool WriteAll(ClassicFile& file, const BYTE* bytes, std::size_t size) {
-    constexpr std::size_t kChunk = std::size_t{1} << 30;
-    while (size > 0) {
-        const std::size_t part = size < kChunk ? size : kChunk;
-        if (!file.WriteExactly(bytes, std::uint32_t(part))) return false;
-        bytes += part;
-        size -= part;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::int32_t WriteGifFile(PackedBitmap bitmap, const char* path) {
@@ -54,7 +43,8 @@ std::int32_t WriteGifFile(PackedBitmap bitmap, const char* path) {
         PaletteRows rows(header.data());
         GifOutput output;
         BuildGif(rows, output);
-        return WriteAll(file, output.data(), output.size()) ? kGifWriteOk : kGifCannotWrite;
+        return file.WriteExactly(output.data(), output.size()) && file.Close() ? kGifWriteOk
+                                                                               : kGifCannotWrite;
     } catch (const GifWriteFailure& failure) {
         return failure.status;
     } catch (const std::bad_alloc&) {

@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 
 #include "codecs/jpeg/colour_conversion.h"
@@ -24,7 +23,7 @@ class JpegCompressor {
   public:
     static constexpr int kReleased = 0, kReady = 100, kCompressing = 101;
 
-    explicit JpegCompressor(std::FILE* file) : out_(file), mcu_(out_) {}
+    explicit JpegCompressor(ClassicFile& file) : out_(file), mcu_(out_) {}
 
     int State() const { return state_; }
 
@@ -40,7 +39,7 @@ class JpegCompressor {
     void Start();
     // Compresses the next image row, writing the frame and scan headers before the first.
     void WriteRow();
-    // Ends the scan, writes EOI and flushes the file. State 100.
+    // Ends the scan, writes EOI and the rest of the buffer. State 100.
     void Finish();
     // Frees the working memory. State 0.
     void Release();

@@ -1,11 +1,12 @@
 // The encoder's output: bytes collect in a 4096-byte buffer that goes to the file whenever it
-// fills up; a short write fails the file with 24.
+// fills up; a failed write fails the file with 24.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+
+#include "core/classic_file.h"
 
 namespace jpeg {
 
@@ -13,7 +14,7 @@ class OutputBuffer {
   public:
     static constexpr std::size_t kCapacity = 4096;
 
-    explicit OutputBuffer(std::FILE* file) : file_(file) {}
+    explicit OutputBuffer(ClassicFile& file) : file_(file) {}
     OutputBuffer(const OutputBuffer&) = delete;
     OutputBuffer& operator=(const OutputBuffer&) = delete;
 
@@ -43,13 +44,13 @@ class OutputBuffer {
         used_ += 4;
     }
 
-    // Writes what the buffer holds, flushes the file and checks its error flag.
+    // Writes what the buffer holds.
     void Finish();
 
   private:
     void Drain();
 
-    std::FILE* file_;
+    ClassicFile& file_;
     std::size_t used_ = 0;
     std::array<std::uint8_t, kCapacity> buffer_;
 };

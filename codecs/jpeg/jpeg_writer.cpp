@@ -1,6 +1,5 @@
 #include "codecs/jpeg/jpeg_writer.h"
 
-#include <cstdio>
 #include <memory>
 #include <new>
 
@@ -10,15 +9,10 @@
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 // Behind the end marker, outside the JPEG stream: marks files this program wrote.
 constexpr char kTrailer[4] = {'c', '-', 'Q', 'V'};
 
-void Compress(std::FILE* file, const BITMAPINFOHEADER* header, std::int32_t quality) {
+void Compress(ClassicFile& file, const BITMAPINFOHEADER* header, std::int32_t quality) {
     auto encoder = std::make_unique<jpeg::JpegCompressor>(file);
     encoder->Reset();
     encoder->SetQuality(75, true);
@@ -35,17 +29,16 @@ void Compress(std::FILE* file, const BITMAPINFOHEADER* header, std::int32_t qual
 
 std::int32_t WriteJpegFile(PackedBitmap bitmap, const char* path, std::int32_t quality) {
     if (path == nullptr) return kJpegCannotOpen;
-    File file(std::fopen(path, "wb"));
-    if (!file) return kJpegCannotOpen;
+    ClassicFile file = ClassicFile::Create(path);
+    if (!file.is_open()) return kJpegCannotOpen;
     BitmapLock header(bitmap);
     if (!header) return kJpegCannotLock;
     try {
-        Compress(file.get(), header.data(), quality);
+        Compress(file, header.data(), quality);
     } catch (const jpeg::Failure& failure) {
         return failure.code;
     } catch (const std::bad_alloc&) {
         return kJpegOutOfMemory;
     }
-    std::fwrite(kTrailer, 1, sizeof kTrailer, file.get());
-    return kJpegWritten;
+    return file.WriteExactly(kTrailer, sizeof kTrailer) && file.Close() ? kJpegWritten : kJpegWriteFailed;
 }

@@ -18,7 +18,7 @@ enum JpegWriteError : std::int32_t {
     kJpegBadPlanes = 15,       // biPlanes is not 1
     kJpegCompressed = 16,      // biCompression is not BI_RGB
     kJpegEmptyImage = 23,      // width or height is 0
-    kJpegWriteFailed = 24,     // the file took fewer bytes than given, or its error flag is set
+    kJpegWriteFailed = 24,     // a write or the closing of the file failed
     kJpegFractionalSampling = 25,
     kJpegNoHuffmanCode = 26,  // a symbol without a code in its Huffman table
     kJpegImageTooBig = 27,    // width or height above 65500 (or negative)
