@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::uint32_t kSpareBytes = 64;
-
 struct FileLayout {
     std::uint32_t headerStart = 0;  // 14 behind a file header, 0 for a packed DIB
     std::uint32_t headerSize = 0;   // 12 or 40
@@ -66,6 +64,7 @@ ReaderStatus ReadInfoHeader(Source& file, FileLayout* layout, BITMAPINFOHEADER* 
         return kReaderUnsupported;
     }
     header->biSize = sizeof(BITMAPINFOHEADER);
+    header->biPlanes = 1;
     return kReaderOk;
 }
 
@@ -124,15 +123,13 @@ ReaderStatus ReadBmp(Source& file, GlobalBlock* result) {
 
     const std::uint32_t sourceBytes = RowBytes(depth, width) * header.biHeight;
     const int resultDepth = form == PixelForm::kStored ? depth : 24;
-    const std::uint32_t resultStride = RowBytes(resultDepth, width);
-    header.biBitCount = static_cast<WORD>(resultDepth);
-    header.biCompression = BI_RGB;
-    header.biSizeImage = resultStride * header.biHeight;
 
-    GlobalBlock block = GlobalBlock::Allocate(sizeof header + 4 * colours + header.biSizeImage + kSpareBytes);
+    GlobalBlock block = AllocatePackedBitmap(width, header.biHeight, resultDepth, colours);
     BitmapLock target(block.get());
     if (!target) return kReaderOutOfMemory;
-    *target.data() = header;
+    target->biXPelsPerMeter = header.biXPelsPerMeter;
+    target->biYPelsPerMeter = header.biYPelsPerMeter;
+    target->biClrImportant = header.biClrImportant;
     BYTE* rows = PixelRows(target.data());
     if (form == PixelForm::kStored) {
         ReadColourTable(storedTable, colours, triples, ColourTable(target.data()));
@@ -143,7 +140,7 @@ ReaderStatus ReadBmp(Source& file, GlobalBlock* result) {
         if (!file.ReadExactly(source.get(), sourceBytes)) return kReaderCannotRead;
         UnpackBitFields(source.get(), depth, width, header.biHeight, masks, rows);
     }
-    if (topDown) FlipRows(rows, resultStride, header.biHeight);
+    if (topDown) FlipRows(rows, RowBytes(resultDepth, width), header.biHeight);
     *result = std::move(block);
     return kReaderOk;
 }

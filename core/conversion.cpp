@@ -18,19 +18,23 @@ namespace {
 
 // Writes the bitmap in the format; null on success, else the message to show.
 const char* WritePicture(PackedBitmap bitmap, OutputFormat format, int quality, const char* path) {
+    bool written = false;
     switch (format) {
         case OutputFormat::kJpeg:
-            return WriteJpegFile(bitmap, path, quality) == 0 ? nullptr : kMsgJpegWriteFailed;
+            written = WriteJpegFile(bitmap, path, quality) == 0;
+            break;
         case OutputFormat::kGif: {
             GlobalBlock palette(ReduceToExactPalette(bitmap));
             if (!palette) palette.reset(QuantizeWithDither(bitmap));
             if (!palette) return kMsgDitherFailed;
-            return WriteGifFile(palette.get(), path) == 0 ? nullptr : kMsgGifWriteFailed;
+            written = WriteGifFile(palette.get(), path) == 0;
+            break;
         }
         case OutputFormat::kBmp:
+            written = WriteBmpFile(bitmap, path);
             break;
     }
-    return WriteBmpFile(bitmap, path) ? nullptr : kMsgBmpWriteFailed;
+    return written ? nullptr : TraitsOf(format).failureMessage;
 }
 
 ConversionOutcome Failure(ConversionOutcome outcome, const char* message) {

@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr std::uint32_t kSpareBytes = 16;
-
 // The index of pixel x in a row of 1, 4 or 8 bits per pixel.
 int IndexAt(const BYTE* row, int depth, int x) {
     switch (depth) {
@@ -40,7 +38,7 @@ void ConvertRows(const BITMAPINFOHEADER& header, const BYTE* rows, const RGBQUAD
 PackedBitmap Convert(HGLOBAL input) {
     if (!IsCompleteBitmap(input)) return nullptr;
     BitmapLock header(input);
-    if (!header || header->biCompression != BI_RGB) return nullptr;
+    if (!header) return nullptr;
     const int depth = header->biBitCount;
     if (depth != 1 && depth != 4 && depth != 8 && depth != 32) return nullptr;
     // 32-bit rows follow the header directly.
@@ -50,7 +48,7 @@ PackedBitmap Convert(HGLOBAL input) {
     RGBQUAD table[256] = {};
     std::copy_n(ColourTable(header.data()), colours, table);
 
-    GlobalBlock output = AllocatePackedBitmap(header->biWidth, header->biHeight, 24, 0, kSpareBytes);
+    GlobalBlock output = AllocatePackedBitmap(header->biWidth, header->biHeight, 24, 0);
     BitmapLock target(output.get());
     if (!target) return nullptr;
     ConvertRows(*header.data(), reinterpret_cast<const BYTE*>(header.data()) + rowsOffset, table,

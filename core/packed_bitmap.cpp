@@ -8,7 +8,7 @@ bool IsPictureSizeAccepted(std::int64_t width, std::int64_t height) {
 bool IsCompleteBitmap(HGLOBAL block) {
     if (GlobalSize(block) < sizeof(BITMAPINFOHEADER)) return false;
     BitmapLock header(block);
-    if (!header || header->biSize != sizeof(BITMAPINFOHEADER) ||
+    if (!header || header->biSize != sizeof(BITMAPINFOHEADER) || header->biCompression != BI_RGB ||
         !IsPictureSizeAccepted(header->biWidth, header->biHeight)) {
         return false;
     }
@@ -66,11 +66,10 @@ const BYTE* PixelRows(const BITMAPINFOHEADER* header) {
     return PixelRows(const_cast<BITMAPINFOHEADER*>(header));
 }
 
-GlobalBlock AllocatePackedBitmap(int width, int height, int depth, std::uint32_t colours,
-                                 std::uint32_t spare) {
+GlobalBlock AllocatePackedBitmap(int width, int height, int depth, std::uint32_t colours) {
     if (!IsPictureSizeAccepted(width, height) || colours > 256 || (depth <= 8 && colours == 0)) return {};
     std::uint32_t imageBytes = RowBytes(depth, width) * static_cast<std::uint32_t>(height);
-    GlobalBlock block = GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + 4 * colours + imageBytes + spare);
+    GlobalBlock block = GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + 4 * colours + imageBytes);
     BitmapLock header(block.get());
     if (!header) return {};
     header->biSize = sizeof(BITMAPINFOHEADER);

@@ -17,9 +17,9 @@ constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 26;
 
 bool IsPictureSizeAccepted(std::int64_t width, std::int64_t height);
 
-// Whether the block holds an accepted picture: a 40-byte header, an accepted size, at most 256
-// colours, and every row the header announces. Blocks from outside are checked with this before
-// anything reads them.
+// Whether the block holds an accepted picture: a 40-byte header, uncompressed rows, an accepted
+// size, at most 256 colours, and every row the header announces. Blocks from outside are checked with this
+// before anything reads them.
 bool IsCompleteBitmap(HGLOBAL block);
 
 // Colour-table entries a depth implies when the header names none: 2, 16 or 256, else 0.
@@ -41,8 +41,7 @@ RGBQUAD* ColourTable(BITMAPINFOHEADER* header);
 BYTE* PixelRows(BITMAPINFOHEADER* header);
 const BYTE* PixelRows(const BITMAPINFOHEADER* header);
 
-// A new zero-filled bitmap with a complete header for `colours` table entries and `spare`
-// zero bytes behind the rows; null when the size is refused, a palette depth has no colours
-// or memory is short.
-GlobalBlock AllocatePackedBitmap(int width, int height, int depth, std::uint32_t colours,
-                                 std::uint32_t spare = 0);
+// A new zero-filled bitmap with a complete header for `colours` table entries; null when the
+// size is refused, a palette depth has no colours or memory is short. Every bitmap the program
+// makes is allocated here, with nothing behind its rows.
+GlobalBlock AllocatePackedBitmap(int width, int height, int depth, std::uint32_t colours);

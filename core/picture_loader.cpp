@@ -7,33 +7,57 @@
 #include "core/normalise.h"
 #include "core/path_text.h"
 
-PackedBitmap ReadPictureByExtension(const char* path) {
+namespace {
+
+// Whether the block is a bitmap as the readers make it: complete, uncompressed, bottom-up, of
+// a depth the normaliser takes.
+bool IsReaderBitmap(PackedBitmap picture) {
+    if (!IsCompleteBitmap(picture)) return false;
+    BitmapLock header(picture);
+    const int depth = header->biBitCount;
+    if (depth != 1 && depth != 4 && depth != 8 && depth != 24) return false;
+    header->biPlanes = 1;
+    return true;
+}
+
+}  // namespace
+
+PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure) {
     const char* dot = FindLastChar(path, '.');
-    if (dot == nullptr) return nullptr;
+    const char letter = dot ? static_cast<char>(std::tolower(static_cast<unsigned char>(dot[1]))) : '\0';
+    LoadFailure why{letter, kReaderOk};
     PackedBitmap picture = nullptr;
-    switch (std::tolower(static_cast<unsigned char>(dot[1]))) {
+    switch (why.reader) {
         case 'b':
-            ReadBmpFile(&picture, path);
+            why.status = ReadBmpFile(&picture, path);
             break;
         case 'g':
             ReadGifFile(&picture, path);
             break;
         default:
+            why.reader = 0;
             break;
     }
+    if (failure != nullptr) *failure = why;
     return picture;
 }
 
 PackedBitmap PreparePicture(PackedBitmap picture, const char* savedCopyPath) {
     if (picture == nullptr) return nullptr;
-    if (!IsCompleteBitmap(picture)) {
-        GlobalFree(picture);
-        return nullptr;
+    GlobalBlock owned(picture);
+    if (!IsReaderBitmap(owned.get())) {
+        PackedBitmap read = nullptr;
+        {
+            BlockLock<const BYTE> bytes(owned.get());
+            if (bytes) ReadBmpBlock(&read, bytes.data(), GlobalSize(owned.get()));
+        }
+        if (read == nullptr) return nullptr;
+        owned.reset(read);
     }
-    if (savedCopyPath != nullptr) WriteBmpFile(picture, savedCopyPath);
-    return NormaliseTo24(picture);
+    if (savedCopyPath != nullptr) WriteBmpFile(owned.get(), savedCopyPath);
+    return NormaliseTo24(owned.release());
 }
 
-PackedBitmap LoadPictureFile(const char* path, const char* savedCopyPath) {
-    return PreparePicture(ReadPictureByExtension(path), savedCopyPath);
+PackedBitmap LoadPictureFile(const char* path, const char* savedCopyPath, LoadFailure* failure) {
+    return PreparePicture(ReadPictureByExtension(path, failure), savedCopyPath);
 }

@@ -3,14 +3,25 @@
 #pragma once
 
 #include "core/packed_bitmap.h"
+#include "core/reader_status.h"
 
-// The reader chosen by the first letter after the path's last "." (b, g, j or p, in either
-// case); null when the extension names no reader or the file does not read.
-PackedBitmap ReadPictureByExtension(const char* path);
+// The formats the readers take, for messages.
+constexpr char kReadableFormats[] = "BMP";
 
-// Takes the picture over: refuses it (null) unless the block is complete, writes it to
-// `savedCopyPath` when one is given (failures ignored), then returns it as a 24-bit picture, or
-// null when its depth cannot be converted.
+// Why a picture file gave no picture.
+struct LoadFailure {
+    char reader = 0;                  // the reader's letter; 0 when the extension names none
+    ReaderStatus status = kReaderOk;  // the reader's status; kReaderOk when its picture was refused
+};
+
+// The picture of the reader chosen by the first letter after the path's last "." (b, g, j or
+// p, in either case); null when the extension names no reader or the file does not read.
+PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure = nullptr);
+
+// Takes the picture over. A block as the readers make it is kept; any other (a clipboard
+// bitmap) is read by the BMP reader's rules, or refused (null). Then writes it to
+// `savedCopyPath` when one is given (failures ignored) and returns it as a 24-bit picture.
 PackedBitmap PreparePicture(PackedBitmap picture, const char* savedCopyPath);
 
-PackedBitmap LoadPictureFile(const char* path, const char* savedCopyPath = nullptr);
+PackedBitmap LoadPictureFile(const char* path, const char* savedCopyPath = nullptr,
+                             LoadFailure* failure = nullptr);

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr std::uint32_t kSpareBytes = 16;
-
 struct Source {
     const BYTE* rows;
     std::uint32_t stride;
@@ -127,20 +125,17 @@ PackedBitmap ResizeBitmap(PackedBitmap bitmap, int newWidth, int newHeight) {
     BitmapLock header(bitmap);
     if (!header || header->biBitCount != 24) return nullptr;
     const std::uint32_t colours = ImpliedColourCount(*header.data());
-    const std::uint32_t targetStride = RowBytes(24, newWidth);
-    GlobalBlock block =
-        GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + 4 * colours +
-                              targetStride * static_cast<std::uint32_t>(newHeight) + kSpareBytes);
+    GlobalBlock block = AllocatePackedBitmap(newWidth, newHeight, 24, colours);
     BitmapLock result(block.get());
     if (!result) return nullptr;
-    std::memcpy(result.data(), header.data(), sizeof(BITMAPINFOHEADER) + 4 * colours);
-    result->biWidth = newWidth;
-    result->biHeight = newHeight;
-    result->biSizeImage = targetStride * static_cast<std::uint32_t>(newHeight);
+    result->biXPelsPerMeter = header->biXPelsPerMeter;
+    result->biYPelsPerMeter = header->biYPelsPerMeter;
+    result->biClrImportant = header->biClrImportant;
+    std::memcpy(ColourTable(result.data()), ColourTable(header.data()), 4 * colours);
 
     const Source source{PixelRows(header.data()), RowBytes(24, header->biWidth), header->biWidth,
                         header->biHeight};
-    const Target target{PixelRows(result.data()), targetStride, newWidth, newHeight};
+    const Target target{PixelRows(result.data()), RowBytes(24, newWidth), newWidth, newHeight};
     if (double(source.width) / newWidth <= 2.0) {
         Interpolate(source, target);
     } else {

@@ -80,7 +80,7 @@ PackedBitmap ReduceToExactPalette(PackedBitmap source) {
     if (colours == 0) return nullptr;
 
     const int depth = DepthFor(colours);
-    GlobalBlock result = AllocatePackedBitmap(width, height, depth, colours, 16);
+    GlobalBlock result = AllocatePackedBitmap(width, height, depth, colours);
     BitmapLock header(result.get());
     if (!header) return nullptr;
     RGBQUAD* table = ColourTable(header.data());

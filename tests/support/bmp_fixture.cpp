@@ -14,12 +14,12 @@ Bytes BuildBmp(const BmpFixture& f) {
     if (f.headerSize == 12) {
         Put(&info, static_cast<std::uint32_t>(f.width), 2);
         Put(&info, static_cast<std::uint32_t>(f.height), 2);
-        Put(&info, 1, 2);
+        Put(&info, f.planes, 2);
         Put(&info, f.depth, 2);
     } else {
         Put(&info, static_cast<std::uint32_t>(f.width), 4);
         Put(&info, static_cast<std::uint32_t>(f.height), 4);
-        Put(&info, 1, 2);
+        Put(&info, f.planes, 2);
         Put(&info, f.depth, 2);
         Put(&info, f.compression, 4);
         Put(&info, f.sizeImage, 4);

@@ -10,6 +10,7 @@ struct BmpFixture {
     bool fileHeader = true;
     std::uint32_t headerSize = 40;  // 12, 40 or anything else
     std::int32_t width = 1, height = 1;
+    std::uint16_t planes = 1;
     std::uint16_t depth = 24;
     std::uint32_t compression = 0;
     std::uint32_t sizeImage = 0;

@@ -97,6 +97,7 @@ std::vector<ReadCase> ReadCases() {
         {"10-bit channels", tenBit, kReaderOk, 24, 0, {255, 0, 128}},
         {"zero mask", noBlue, kReaderOk, 24, 0, {0, 6, 7}},
         {"top-down", topDown, kReaderOk, 24, 0, {4, 5, 6}},
+        {"no planes", with(plain, [](BmpFixture& f) { f.planes = 0; }), kReaderOk, 24, 0, {1, 2, 3}},
         {"implied 256 colours", impliedTable, kReaderOk, 8, 256, {0}},
         {"size image ignored",
          with(plain, [](BmpFixture& f) { f.sizeImage = 1; }),
@@ -142,12 +143,13 @@ TEST(ReadBmpFile, ReadsEveryVariantOrEndsInItsStatus) {
         GlobalBlock owned(result);
         BitmapLock header(result);
         EXPECT_EQ(header->biSize, 40u);
+        EXPECT_EQ(header->biPlanes, 1);
         EXPECT_EQ(header->biBitCount, c.depth);
         EXPECT_EQ(header->biCompression, BI_RGB);
         EXPECT_GT(header->biHeight, 0);
         EXPECT_EQ(header->biClrUsed, c.colours);
         EXPECT_EQ(header->biSizeImage, RowBytes(c.depth, header->biWidth) * std::uint32_t(header->biHeight));
-        EXPECT_GE(GlobalSize(result), 40 + 4 * c.colours + header->biSizeImage + 64);
+        EXPECT_GE(GlobalSize(result), 40 + 4 * c.colours + header->biSizeImage);
         const BYTE* pixels = PixelRows(header.data());
         EXPECT_EQ(Bytes(pixels, pixels + c.firstPixels.size()), c.firstPixels);
     }

@@ -8,6 +8,7 @@
 #include "core/bmp_file.h"
 #include "core/path_text.h"
 #include "tests/support/bitmap_builder.h"
+#include "tests/support/bmp_fixture.h"
 #include "tests/support/files.h"
 #include "tests/support/gif_fixture.h"
 
@@ -65,29 +66,66 @@ TEST(LoadPictureFile, ShowsGifIndicesBeyondTheColourTableAsBlack) {
     EXPECT_EQ(PixelOf(loaded.get(), 2, 0), (Rgb{0, 0, 0}));
 }
 
-TEST(PreparePicture, RefusesIncompleteBlocksAndKeepsTheSavedCopy) {
+namespace {
+
+GlobalBlock BlockOf(const Bytes& bytes) {
+    GlobalBlock block = GlobalBlock::Allocate(bytes.size());
+    BlockLock<BYTE> data(block.get());
+    std::copy(bytes.begin(), bytes.end(), data.data());
+    return block;
+}
+
+}  // namespace
+
+// Clipboard bitmaps arrive as blocks in any layout a program chose to put there.
+TEST(PreparePicture, ReadsOutsideBlocksByTheBmpRulesOrRefusesThemUntouched) {
     TempFolder folder;
     const std::string saved = folder.File("saved.bmp");
-    WriteBytes(saved, {'o', 'l', 'd'});
-    const BITMAPINFOHEADER rgb100{40, 100, 100, 1, 24, 0, 0, 0, 0, 0, 0};
+    auto dib = [](auto change) {
+        BmpFixture f;
+        f.fileHeader = false;
+        f.width = 2;
+        f.rows = {1, 2, 3, 4, 5, 6, 0, 0};
+        change(f);
+        return BuildBmp(f);
+    };
     const struct {
         const char* name;
-        SIZE_T bytes;
-        BITMAPINFOHEADER header;
+        Bytes block;
+        Rgb topLeft;  // black: the block is refused
     } cases[] = {
-        {"shorter than a header", 8, rgb100},
-        {"rows cut short", 40 + 100, rgb100},
-        {"12-byte header", 40 + 30000, BITMAPINFOHEADER{12, 100, 100, 1, 24, 0, 0, 0, 0, 0, 0}},
-        {"table of 300 colours", 40 + 4 * 300 + 10000,
-         BITMAPINFOHEADER{40, 100, 100, 1, 8, 0, 0, 0, 0, 300, 0}},
+        {"24-bit", dib([](BmpFixture&) {}), {3, 2, 1}},
+        {"no planes", dib([](BmpFixture& f) { f.planes = 0; }), {3, 2, 1}},
+        {"top-down", dib([](BmpFixture& f) { f.height = -2, f.rows.resize(16, 9); }), {3, 2, 1}},
+        {"16-bit 565 bit fields",
+         dib([](BmpFixture& f) {
+             f.depth = 16, f.compression = BI_BITFIELDS, f.masks = {0xF800, 0x07E0, 0x001F};
+         }),
+         {0, 64, 8}},
+        {"32-bit", dib([](BmpFixture& f) { f.depth = 32; }), {3, 2, 1}},
+        {"12-byte header", dib([](BmpFixture& f) { f.headerSize = 12, f.rows.resize(8); }), {3, 2, 1}},
+        {"JPEG inside", dib([](BmpFixture& f) { f.compression = 4; }), {}},
+        {"RLE8",
+         dib([](BmpFixture& f) { f.depth = 8, f.compression = BI_RLE8, f.colourTable.assign(1024, 0); }),
+         {}},
+        {"rows cut short", dib([](BmpFixture& f) { f.rows.resize(3); }), {}},
+        {"shorter than a header", Bytes(8, 40), {}},
+        {"table of 300 colours", dib([](BmpFixture& f) { f.depth = 8, f.coloursUsed = 300; }), {}},
     };
     for (const auto& c : cases) {
-        GlobalBlock block = GlobalBlock::Allocate(c.bytes);
-        {
-            BlockLock<BYTE> bytes(block.get());
-            std::memcpy(bytes.data(), &c.header, std::min<SIZE_T>(c.bytes, sizeof c.header));
+        SCOPED_TRACE(c.name);
+        WriteBytes(saved, {'o', 'l', 'd'});
+        GlobalBlock picture(PreparePicture(BlockOf(c.block).release(), saved.c_str()));
+        if (c.topLeft == Rgb{}) {
+            EXPECT_FALSE(picture);
+            EXPECT_EQ(ReadBytes(saved), (Bytes{'o', 'l', 'd'}));
+            continue;
         }
-        EXPECT_EQ(PreparePicture(block.release(), saved.c_str()), nullptr) << c.name;
-        EXPECT_EQ(ReadBytes(saved), (Bytes{'o', 'l', 'd'})) << c.name;
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(PixelOf(picture.get(), 0, 0), c.topLeft);
+        const Bytes copy = ReadBytes(saved);
+        ASSERT_GE(copy.size(), 54u);
+        EXPECT_EQ(copy[26], 1) << "planes";
+        EXPECT_EQ(ReadLe32(copy, 30), 0) << "compression";
     }
 }
