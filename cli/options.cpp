@@ -12,7 +12,8 @@ const char kUsage[] =
     "  -s SIDE     side length in pixels, 64 to 5000 (default 430)\n"
     "  -f FORMAT   jpeg (default), gif or bmp\n"
     "  -q QUALITY  JPEG quality, 10 to 100 (default 80)\n"
-    "  -o FILE     write the line to FILE instead of standard output\n"
+    "  -o FILE     write the line to FILE (- for standard output); FILE is replaced\n"
+    "              only once the whole line is written\n"
     "  --test-page FILE  write an HTML page to FILE that shows the picture as GIF, as JPEG\n"
     "              at qualities 100 to 10 and as BMP, each with its size and a copy button\n"
     "  --hide LIST leave variants out of the test page: original,gif,bmp,q100,...,q10\n"
@@ -28,6 +29,17 @@ std::optional<OutputFormat> FormatNamed(const char* name) {
     if (std::strcmp(name, "gif") == 0) return OutputFormat::kGif;
     if (std::strcmp(name, "bmp") == 0) return OutputFormat::kBmp;
     return std::nullopt;
+}
+
+// The note for one value, or nothing when the conversion uses it as given.
+std::optional<std::string> NoteFor(const char* option, const std::string& text, int used, const char* what,
+                                   int low, int high) {
+    const std::optional<unsigned> given = ParseControlNumber(text.c_str());
+    if (given && *given == static_cast<unsigned>(used)) return std::nullopt;
+    const std::string why =
+        given ? " is out of range (" + std::to_string(low) + " to " + std::to_string(high) + ")"
+              : " is not a number";
+    return std::string(option) + " " + text + why + ", so " + what + " " + std::to_string(used) + " is used";
 }
 
 ParsedCommandLine Error(std::string text) {
@@ -106,4 +118,15 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
         return Error("--test-page writes the page to its own FILE; -o does not apply");
     }
     return ParsedCommandLine{options, {}};
+}
+
+std::vector<std::string> ReplacedValueNotes(const CliOptions& options) {
+    std::vector<std::string> notes;
+    const int quality = ClampJpegQuality(options.qualityText.c_str());
+    const int side = ClampSideLength(options.sideText.c_str());
+    if (auto note = NoteFor("-q", options.qualityText, quality, "quality", kMinJpegQuality, kMaxJpegQuality))
+        notes.push_back(*note);
+    if (auto note = NoteFor("-s", options.sideText, side, "side", kMinSideLength, kMaxSideLength))
+        notes.push_back(*note);
+    return notes;
 }

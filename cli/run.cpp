@@ -1,16 +1,21 @@
 #include "cli/run.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
+#include "cli/interrupt.h"
 #include "cli/options.h"
 #include "core/conversion.h"
 #include "core/messages.h"
 #include "core/picture_loader.h"
 #include "core/work_folder.h"
+#include "platform/replace_file.h"
 #include "testpage/test_page.h"
 
 namespace {
@@ -24,11 +29,53 @@ int Fail(const std::string& text) {
     return kFailed;
 }
 
+const char* ReaderName(char letter) {
+    switch (letter) {
+        case 'b':
+            return "BMP";
+        case 'g':
+            return "GIF";
+        case 'j':
+            return "JPEG";
+        default:
+            return "PNG";
+    }
+}
+
+// Why a picture file gave no picture, in a few words.
+std::string WhyNotLoaded(const std::string& path, const LoadFailure& failure) {
+    struct stat file;
+    if (stat(path.c_str(), &file) != 0) {
+        return errno == ENOENT ? "no such file" : std::string("cannot open: ") + std::strerror(errno);
+    }
+    if (S_ISDIR(file.st_mode)) return "a folder, not a file";
+    if (failure.reader == 0)
+        return std::string("no reader for this extension (read: ") + kReadableFormats + ")";
+    const std::string reader = ReaderName(failure.reader);
+    switch (failure.status) {
+        case kReaderOk:
+            return "a picture of a kind the program cannot take";
+        case kReaderCannotRead:
+            return "cannot be read, or ends before the picture does";
+        case kReaderUnsupported:
+            return "a format or variant the " + reader + " reader does not read";
+        case kReaderOutOfMemory:
+            return "not enough memory";
+        default:
+            return "damaged (" + reader + " reader status " + std::to_string(failure.status) + ")";
+    }
+}
+
+// Standard output gets the line with a newline only on a terminal, so pipes get it exactly.
+bool PrintToStandardOutput(const std::string& text) {
+    const bool terminal = isatty(fileno(stdout));
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (terminal) std::fputc('\n', stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout);
+}
+
 bool WriteText(const std::string& text, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && written;
+    return ReplaceFileContents(path.c_str(), text.data(), text.size());
 }
 
 int WriteTestPage(const CliOptions& options, const PageSource& source, const std::string& workFolder) {
@@ -39,15 +86,25 @@ int WriteTestPage(const CliOptions& options, const PageSource& source, const std
     page.workers = std::max(1u, std::thread::hardware_concurrency());
     const TestPage built = BuildTestPage(source, page, workFolder);
     for (const char* message : built.messages) std::fprintf(stderr, "korvi-cli: %s\n", message);
-    if (!WriteText(built.text, options.testPagePath)) return Fail("cannot write " + options.testPagePath);
+    if (!WriteText(built.text, options.testPagePath)) {
+        return Fail("cannot write " + options.testPagePath + " (it is left as it was)");
+    }
     return built.messages.empty() ? kSucceeded : kFailed;
 }
 
 int Convert(const CliOptions& options) {
-    GlobalBlock picture(LoadPictureFile(options.picturePath.c_str()));
-    if (!picture) return Fail(options.picturePath + ": " + kMsgNoPicture);
+    for (const std::string& note : ReplacedValueNotes(options))
+        std::fprintf(stderr, "korvi-cli: %s\n", note.c_str());
     std::optional<WorkFolder> folder = WorkFolder::Create();
     if (!folder) return Fail("cannot create a work folder");
+    const RemovedOnInterruption guard(folder->path());
+
+    LoadFailure failure;
+    GlobalBlock picture(LoadPictureFile(options.picturePath.c_str(), nullptr, &failure));
+    if (!picture) {
+        return Fail(options.picturePath + ": " + kMsgNoPicture + " (" +
+                    WhyNotLoaded(options.picturePath, failure) + ")");
+    }
     ConversionRequest request;
     {
         BitmapLock header(picture.get());
@@ -68,13 +125,16 @@ int Convert(const CliOptions& options) {
 
     const ConversionOutcome outcome = ConvertPicture(request);
     if (!outcome.succeeded) return Fail(outcome.message);
-    if (!options.outputPath.empty()) {
-        return WriteText(outcome.text, options.outputPath) ? kSucceeded
-                                                           : Fail("cannot write " + options.outputPath);
+    if (options.outputPath.empty() || options.outputPath == "-") {
+        return PrintToStandardOutput(outcome.text) ? kSucceeded : Fail("cannot write standard output");
     }
-    const bool terminal = isatty(fileno(stdout));
-    std::fwrite(outcome.text.data(), 1, outcome.text.size(), stdout);
-    if (terminal) std::fputc('\n', stdout);
+    return WriteText(outcome.text, options.outputPath)
+               ? kSucceeded
+               : Fail("cannot write " + options.outputPath + " (it is left as it was)");
+}
+
+int PrintText(const char* text) {
+    std::fputs(text, stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kSucceeded
                                                             : Fail("cannot write standard output");
 }
@@ -82,18 +142,13 @@ int Convert(const CliOptions& options) {
 }  // namespace
 
 int RunKorviCli(int argc, const char* const* argv) {
+    WatchForInterruptions();
     const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
     if (!parsed.options) {
         std::fprintf(stderr, "korvi-cli: %s\n%s", parsed.error.c_str(), kUsage);
         return kUsageError;
     }
-    if (parsed.options->help) {
-        std::fputs(kUsage, stdout);
-        return kSucceeded;
-    }
-    if (parsed.options->version) {
-        std::fputs(kVersion, stdout);
-        return kSucceeded;
-    }
+    if (parsed.options->help) return PrintText(kUsage);
+    if (parsed.options->version) return PrintText(kVersion);
     return Convert(*parsed.options);
 }

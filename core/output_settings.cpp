@@ -48,9 +48,9 @@ std::optional<unsigned> ParseControlNumber(const char* text) {
 }
 
 int ClampJpegQuality(const char* text) {
-    return ClampNumber(text, 80, 10, 100);
+    return ClampNumber(text, kDefaultJpegQuality, kMinJpegQuality, kMaxJpegQuality);
 }
 
 int ClampSideLength(const char* text) {
-    return ClampNumber(text, 430, 64, 5000);
+    return ClampNumber(text, kDefaultSideLength, kMinSideLength, kMaxSideLength);
 }

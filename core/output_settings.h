@@ -25,6 +25,9 @@ std::string TempOutputPath(const std::string& folder, OutputFormat format);
 // anything else, a sign included, is no number.
 std::optional<unsigned> ParseControlNumber(const char* text);
 
-// Quality and side length as the conversion uses and stores them.
+// Quality and side length as the conversion uses and stores them: a text that is no number
+// gives the default, a number is clamped to the range.
+constexpr int kMinJpegQuality = 10, kMaxJpegQuality = 100, kDefaultJpegQuality = 80;
+constexpr int kMinSideLength = 64, kMaxSideLength = 5000, kDefaultSideLength = 430;
 int ClampJpegQuality(const char* text);
 int ClampSideLength(const char* text);

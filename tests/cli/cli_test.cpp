@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <algorithm>
 #include <string>
 
 #include "core/bmp_file.h"
@@ -64,13 +64,43 @@ TEST_F(KorviCli, PrintsEveryFormatWithJpegAsDefault) {
 
 TEST_F(KorviCli, AppliesMethodAndSideAndWritesToAFile) {
     const std::string output = folder_.File("tag.html");
-    const CommandResult result = Run("-m 2 -s 100 -q 5 -f bmp -o " + Quoted(output) + " " + Quoted(kSample));
+    WriteBytes(output, {'o', 'l', 'd'});
+    const CommandResult result = Run("-m 2 -s 100 -f bmp -o " + Quoted(output) + " " + Quoted(kSample));
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "");
     const Bytes text = ReadBytes(output);
     const Bytes file = DataUriPayload(std::string(text.begin(), text.end()), "image/bmp");
     ASSERT_GE(file.size(), 54u);
     EXPECT_EQ(ReadLe32(file, 18), 100);
+
+    const CommandResult dash = Run("-m 2 -s 100 -f bmp -o - " + Quoted(kSample));
+    EXPECT_EQ(dash.out, std::string(text.begin(), text.end())) << "-o - is standard output";
+    const CommandResult nowhere =
+        Run("-f bmp -o " + Quoted(folder_.File("missing/tag.html")) + " " + Quoted(kSample));
+    EXPECT_EQ(nowhere.exitCode, 1);
+    EXPECT_EQ(FolderEntries(folder_.path()),
+              (std::vector<std::string>{"stderr.txt", "stdout.txt", "tag.html"}));
+}
+
+TEST_F(KorviCli, NotesEveryValueItReplacesAsTheWindowDoes) {
+    const struct {
+        const char* options;
+        const char* note;  // empty: none
+    } cases[] = {
+        {"-q 100 -s 430", ""},
+        {"-q 080 -s \" 99 \"", ""},
+        {"-q -5", "-q -5 is not a number, so quality 80 is used"},
+        {"-q 5", "-q 5 is out of range (10 to 100), so quality 10 is used"},
+        {"-s 1e3", "-s 1e3 is not a number, so side 430 is used"},
+        {"-s 9999", "-s 9999 is out of range (64 to 5000), so side 5000 is used"},
+    };
+    for (const auto& c : cases) {
+        const CommandResult result = Run(std::string("-f bmp -m 0 ") + c.options + " " + Quoted(kSample));
+        EXPECT_EQ(result.exitCode, 0) << c.options;
+        std::string err = result.err;
+        err.erase(std::remove(err.begin(), err.end(), '\r'), err.end());  // Windows ends lines in CR LF
+        EXPECT_EQ(err, *c.note ? std::string("korvi-cli: ") + c.note + "\n" : "") << c.options;
+    }
 }
 
 TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
@@ -93,7 +123,7 @@ TEST_F(KorviCli, AnswersHelpAndVersion) {
     EXPECT_EQ(version.out.substr(0, 14), "korvi-cli 1.02");
 }
 
-TEST_F(KorviCli, ReportsPicturesThatDoNotLoadWithStatus1) {
+TEST_F(KorviCli, SaysWhyAPictureDoesNotLoad) {
     WriteBytes(folder_.File("short.bmp"), {'B', 'M', 1, 2, 3});
     BmpFixture rle;
     rle.depth = 8;
@@ -101,22 +131,41 @@ TEST_F(KorviCli, ReportsPicturesThatDoNotLoadWithStatus1) {
     rle.colourTable.assign(1024, 0);
     WriteBytes(folder_.File("rle.bmp"), BuildBmp(rle));
     WriteBytes(folder_.File("notes.txt"), {'h', 'i'});
-    for (const std::string name : {"missing.bmp", "short.bmp", "rle.bmp", "notes.txt", "noextension"}) {
-        const CommandResult result = Run("-f bmp " + Quoted(folder_.File(name)));
-        EXPECT_EQ(result.exitCode, 1) << name;
-        EXPECT_NE(result.err.find(kMsgNoPicture), std::string::npos) << name << ": " << result.err;
-        EXPECT_EQ(result.out, "") << name;
+    WriteBytes(folder_.File("noextension"), {'h', 'i'});
+    const struct {
+        const char* name;
+        const char* why;
+    } cases[] = {
+        {"missing.bmp", "(no such file)"},
+        {"short.bmp", "(cannot be read, or ends before the picture does)"},
+        {"rle.bmp", "(a format or variant the BMP reader does not read)"},
+        {"notes.txt", "(no reader for this extension"},
+        {"noextension", "(no reader for this extension"},
+    };
+    for (const auto& c : cases) {
+        const CommandResult result = Run("-f bmp " + Quoted(folder_.File(c.name)));
+        EXPECT_EQ(result.exitCode, 1) << c.name;
+        const std::string message = std::string(kMsgNoPicture) + " " + c.why;
+        EXPECT_NE(result.err.find(message), std::string::npos) << c.name << ": " << result.err;
+        EXPECT_EQ(result.out, "") << c.name;
     }
 }
 
-TEST_F(KorviCli, LeavesNoWorkFilesBehind) {
+// A Japanese user's temporary folder, and a picture named in Japanese.
+TEST_F(KorviCli, TakesJapanesePathsAndLeavesNoWorkFilesBehind) {
     TempFolder temporary;
-    for (const char* variable : {"TMPDIR", "TMP", "TEMP"}) SetEnvironment(variable, temporary.path());
-    const CommandResult bmp = Run("-f bmp " + Quoted(kSample));
-    const CommandResult failed = Run("-f bmp " + Quoted(folder_.File("missing.bmp")));
-    EXPECT_EQ(bmp.exitCode, 0);
+    const std::string japanese = temporary.File("一時");
+    MakeFolder(japanese);
+    const ScopedEnvironment temporaryFolder({"TMPDIR", "TMP", "TEMP"}, japanese);
+    const std::string picture = folder_.File("写真.bmp");
+    WriteBytes(picture, ReadBytes(kSample));
+    for (const char* format : {"jpeg", "gif", "bmp"}) {
+        const CommandResult result = Run(std::string("-f ") + format + " " + Quoted(picture));
+        EXPECT_EQ(result.exitCode, 0) << format << result.err;
+    }
+    const CommandResult failed = Run("-f bmp " + Quoted(folder_.File("無い.bmp")));
     EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(temporary.path())));
+    EXPECT_EQ(FolderEntries(japanese), std::vector<std::string>{});
 }
 
 TEST_F(KorviCli, WritesTheTestPageWithTheTagsOfTheConversion) {

@@ -1,0 +1,16 @@
+#include "cli/interrupt.h"
+#include "platform/kernel.h"
+
+namespace {
+
+// Runs on a thread of its own; returning FALSE lets the default handler end the process.
+BOOL WINAPI OnConsoleEvent(DWORD) {
+    RemoveFoldersInUse();
+    return FALSE;
+}
+
+}  // namespace
+
+void WatchForInterruptions() {
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
