@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Converts every sample in every format with the native and the Windows korvi-cli and checks
-# that both print the same bytes.
+# Converts pictures in every format and resize method with the native and the Windows
+# korvi-cli and checks that both print the same bytes: reductions, enlargements, odd factors.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 native="$here/build/native/cli/korvi-cli"
@@ -8,10 +8,13 @@ windows="$here/build/windows/cli/korvi-cli.exe"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
+# A 100-pixel-wide picture, enlarged by 4.3 below, as a BMP file of its own.
+"$native" -f bmp -m 2 -s 100 "$here/samples/landscape.bmp" | sed 's/^.*base64,//; s/">$//' | base64 -d >"$scratch/narrow.bmp"
+
 failures=0 checks=0
-for sample in "$here"/samples/*.bmp "$here"/samples/*.gif; do
+for sample in "$here"/samples/*.bmp "$here"/samples/*.gif "$scratch/narrow.bmp"; do
   for format in jpeg gif bmp; do
-    for size in "-m 1 -s 430" "-m 2 -s 100"; do
+    for size in "-m 0" "-m 1 -s 100" "-m 2 -s 430" "-m 2 -s 97" "-m 3 -s 333" "-m 3 -s 64"; do
       checks=$(( checks + 1 ))
       name="$(basename "$sample") -f $format $size"
       # shellcheck disable=SC2086
