@@ -5,6 +5,8 @@
 #   setup.sh all      also clang, the Windows cross compiler, Wine, Xvfb and the Windows libraries
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=scripts/apt.sh
+. "$here/scripts/apt.sh"
 scope=${1:-all}
 
 packages=(cmake make g++ googletest libpng-dev zlib1g-dev libstb-dev libgif-dev libbenchmark-dev)
@@ -20,19 +22,20 @@ missing_packages() {
   done
 }
 
-export DEBIAN_FRONTEND=noninteractive
 missing=$(missing_packages)
 if [ -n "$missing" ]; then
+  require_root "installing ${missing//$'\n'/ }"
   if [ "$scope" = all ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
   fi
-  apt-get update -qq
+  apt_get update -qq
   # shellcheck disable=SC2086
-  apt-get install -y -qq --no-install-recommends $missing >/dev/null
+  apt_get install -y -qq --no-install-recommends $missing
 fi
 [ "$scope" = all ] || exit 0
 
 if ! locale -a | grep -qix 'ja_JP.utf8'; then
+  require_root "generating the ja_JP.UTF-8 locale"
   sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
   locale-gen >/dev/null

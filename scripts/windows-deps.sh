@@ -3,25 +3,33 @@
 # into a cached prefix; does nothing when the prefix is complete.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=scripts/apt.sh
+. "$here/scripts/apt.sh"
 prefix="$here/build/windows-deps"
 [ -f "$prefix/lib/libpng.a" ] && [ -f "$prefix/lib/libz.a" ] && exit 0
 
+work="$here/build/windows-deps-src"
+rm -rf "$work" "$prefix" && mkdir -p "$work" "$prefix"
+cd "$work"
+
 src_list=/etc/apt/sources.list.d/korvi-src.sources
-if [ ! -f "$src_list" ]; then
-  cat >"$src_list" <<'SRC'
+fetch_sources() { apt-get source -qq zlib libpng1.6 >/dev/null 2>&1; }
+# An earlier run may have stopped after writing the entry but before the package lists knew it.
+if ! fetch_sources; then
+  require_root "fetching Debian's zlib and libpng sources"
+  if [ ! -f "$src_list" ]; then
+    cat >"$src_list" <<'SRC'
 Types: deb-src
 URIs: http://deb.debian.org/debian
 Suites: bookworm
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
-  apt-get update -qq
+  fi
+  apt_get update -qq
+  rm -rf "${work:?}"/*
+  fetch_sources || { echo "windows-deps: apt-get source zlib libpng1.6 failed" >&2; exit 1; }
 fi
-
-work="$here/build/windows-deps-src"
-rm -rf "$work" && mkdir -p "$work" "$prefix"
-cd "$work"
-apt-get source -qq zlib libpng1.6 >/dev/null 2>&1
 host=i686-w64-mingw32
 
 cd "$work"/zlib-*/
