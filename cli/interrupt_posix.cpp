@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "cli/interrupt.h"
+#include "core/work_folder.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP};
 void AwaitInterruption(sigset_t watched) {
     int number = 0;
     if (sigwait(&watched, &number) != 0) return;
-    RemoveFoldersInUse();
+    RemoveWorkFoldersInUse();
     sigset_t only;
     sigemptyset(&only);
     sigaddset(&only, number);

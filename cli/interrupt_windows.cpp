@@ -1,11 +1,12 @@
 #include "cli/interrupt.h"
+#include "core/work_folder.h"
 #include "platform/kernel.h"
 
 namespace {
 
 // Runs on a thread of its own; returning FALSE lets the default handler end the process.
 BOOL WINAPI OnConsoleEvent(DWORD) {
-    RemoveFoldersInUse();
+    RemoveWorkFoldersInUse();
     return FALSE;
 }
 

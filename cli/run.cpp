@@ -97,7 +97,6 @@ int Convert(const CliOptions& options) {
         std::fprintf(stderr, "korvi-cli: %s\n", note.c_str());
     std::optional<WorkFolder> folder = WorkFolder::Create();
     if (!folder) return Fail("cannot create a work folder");
-    const RemovedOnInterruption guard(folder->path());
 
     LoadFailure failure;
     GlobalBlock picture(LoadPictureFile(options.picturePath.c_str(), nullptr, &failure));

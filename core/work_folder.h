@@ -19,10 +19,14 @@ class WorkFolder {
     const std::string& path() const { return path_; }
 
   private:
-    explicit WorkFolder(std::string path) : path_(std::move(path)) {}
+    explicit WorkFolder(std::string path);
     std::string path_;
 };
 
 // Removes a folder (given with its trailing separator) and everything in it; false when
 // something stays.
 bool RemoveWorkFolder(const std::string& path);
+
+// Removes every work folder still in use, for a process that is being interrupted; the work
+// going on meanwhile may fail, and the process is to end right after.
+void RemoveWorkFoldersInUse();

@@ -43,10 +43,6 @@ std::optional<WorkFolder> WorkFolder::Create() {
     return WorkFolder(pattern + '/');
 }
 
-WorkFolder::~WorkFolder() {
-    if (!path_.empty()) RemoveWorkFolder(path_);
-}
-
 bool RemoveWorkFolder(const std::string& path) {
     const int folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0) return errno == ENOENT;

@@ -20,10 +20,6 @@ std::optional<WorkFolder> WorkFolder::Create() {
     return std::nullopt;
 }
 
-WorkFolder::~WorkFolder() {
-    if (!path_.empty()) RemoveWorkFolder(path_);
-}
-
 bool RemoveWorkFolder(const std::string& path) {
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA((path + '*').c_str(), &entry);
