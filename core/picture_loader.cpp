@@ -32,7 +32,7 @@ PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure) {
             why.status = ReadBmpFile(&picture, path);
             break;
         case 'g':
-            ReadGifFile(&picture, path);
+            why.status = ReadGifFile(&picture, path);
             break;
         default:
             why.reader = 0;

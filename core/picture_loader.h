@@ -6,7 +6,7 @@
 #include "core/reader_status.h"
 
 // The formats the readers take, for messages.
-constexpr char kReadableFormats[] = "BMP";
+constexpr char kReadableFormats[] = "BMP, GIF";
 
 // Why a picture file gave no picture.
 struct LoadFailure {
