@@ -12,6 +12,8 @@
 #include "core/picture_loader.h"
 #include "core/work_folder.h"
 #include "testpage/test_page.h"
+#include "web/download.h"
+#include "web/url_parts.h"
 
 namespace {
 
@@ -43,11 +45,27 @@ int WriteTestPage(const CliOptions& options, const PageSource& source, const std
     return built.messages.empty() ? kSucceeded : kFailed;
 }
 
+// The window's message for a failed download; a failed fetch also names its status.
+std::string DownloadFailure(const DownloadOutcome& download) {
+    std::string text = download.message;
+    if (download.status != 0) {
+        text += " (status " + std::to_string(download.status) + ": " + FetchStatusText(download.status);
+        text += download.detail.empty() ? ")" : "; " + download.detail + ")";
+    }
+    return text;
+}
+
 int Convert(const CliOptions& options) {
-    GlobalBlock picture(LoadPictureFile(options.picturePath.c_str()));
-    if (!picture) return Fail(options.picturePath + ": " + kMsgNoPicture);
     std::optional<WorkFolder> folder = WorkFolder::Create();
     if (!folder) return Fail("cannot create a work folder");
+    std::string picturePath = options.picturePath;
+    if (IsWebAddress(picturePath.c_str())) {
+        const DownloadOutcome download = DownloadToFolder(picturePath.c_str(), folder->path());
+        if (download.message != nullptr) return Fail(options.picturePath + ": " + DownloadFailure(download));
+        picturePath = download.path;
+    }
+    GlobalBlock picture(LoadPictureFile(picturePath.c_str()));
+    if (!picture) return Fail(options.picturePath + ": " + kMsgNoPicture);
     ConversionRequest request;
     {
         BitmapLock header(picture.get());
@@ -55,7 +73,7 @@ int Convert(const CliOptions& options) {
         request.height = header->biHeight;
     }
     request.picture = picture.get();
-    request.sourcePath = options.picturePath;
+    request.sourcePath = picturePath;
     request.resizeMethod = options.resizeMethod;
     request.format = options.format;
     request.qualityText = options.qualityText;

@@ -34,6 +34,12 @@ class FetchSession {
     virtual bool QuitRequested() { return false; }
     // The clock the fetch's time limit is measured by.
     virtual std::int64_t NowMs() { return SteadyMilliseconds(); }
+    // What the transport said about the last failure of a request, for messages; empty when a
+    // request has not failed in the transport.
+    const std::string& failure() const { return failure_; }
+
+  protected:
+    std::string failure_;
 };
 
 // Every wait of a fetch (connect, send, receive) ends after this long.
