@@ -6,7 +6,8 @@
 
 const char kUsage[] =
     "usage: korvi-cli [-m METHOD] [-s SIDE] [-f jpeg|gif|bmp] [-q QUALITY] [-o FILE] PICTURE\n"
-    "Converts a picture file into one line of HTML, <img src=\"data:...;base64,...\">.\n"
+    "Converts a picture file, or a picture at an http:// or https:// address, into one line of\n"
+    "HTML, <img src=\"data:...;base64,...\">.\n"
     "  -m METHOD   0 keep the size, 1 limit the width (default), 2 fix the width,\n"
     "              3 fit into a square of SIDE pixels\n"
     "  -s SIDE     side length in pixels, 64 to 5000 (default 430)\n"

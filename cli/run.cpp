@@ -17,6 +17,8 @@
 #include "core/work_folder.h"
 #include "platform/replace_file.h"
 #include "testpage/test_page.h"
+#include "web/download.h"
+#include "web/url_parts.h"
 
 namespace {
 
@@ -92,17 +94,32 @@ int WriteTestPage(const CliOptions& options, const PageSource& source, const std
     return built.messages.empty() ? kSucceeded : kFailed;
 }
 
+// The window's message for a failed download; a failed fetch also names its status.
+std::string DownloadFailure(const DownloadOutcome& download) {
+    std::string text = download.message;
+    if (download.status != 0) {
+        text += " (status " + std::to_string(download.status) + ": " + FetchStatusText(download.status);
+        text += download.detail.empty() ? ")" : "; " + download.detail + ")";
+    }
+    return text;
+}
+
 int Convert(const CliOptions& options) {
     for (const std::string& note : ReplacedValueNotes(options))
         std::fprintf(stderr, "korvi-cli: %s\n", note.c_str());
     std::optional<WorkFolder> folder = WorkFolder::Create();
     if (!folder) return Fail("cannot create a work folder");
-
+    std::string picturePath = options.picturePath;
+    if (IsWebAddress(picturePath.c_str())) {
+        const DownloadOutcome download = DownloadToFolder(picturePath.c_str(), folder->path());
+        if (download.message != nullptr) return Fail(options.picturePath + ": " + DownloadFailure(download));
+        picturePath = download.path;
+    }
     LoadFailure failure;
-    GlobalBlock picture(LoadPictureFile(options.picturePath.c_str(), nullptr, &failure));
+    GlobalBlock picture(LoadPictureFile(picturePath.c_str(), nullptr, &failure));
     if (!picture) {
-        return Fail(options.picturePath + ": " + kMsgNoPicture + " (" +
-                    WhyNotLoaded(options.picturePath, failure) + ")");
+        return Fail(options.picturePath + ": " + kMsgNoPicture + " (" + WhyNotLoaded(picturePath, failure) +
+                    ")");
     }
     ConversionRequest request;
     {
@@ -111,7 +128,7 @@ int Convert(const CliOptions& options) {
         request.height = header->biHeight;
     }
     request.picture = picture.get();
-    request.sourcePath = options.picturePath;
+    request.sourcePath = picturePath;
     request.resizeMethod = options.resizeMethod;
     request.format = options.format;
     request.qualityText = options.qualityText;

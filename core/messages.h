@@ -16,3 +16,5 @@ constexpr char kMsgCopied[] = "クリップボードにコピーしました．"
 constexpr char kMsgAlreadyRunning[] = "二重起動です．";
 constexpr char kMsgDownloadFailed[] = "ファイルのダウンロードができませんでした.";
 constexpr char kMsgCannotWriteFile[] = "ファイルが書き込み出来ませんでした．";
+constexpr char kMsgCannotConnect[] = "インターネットに接続できません.";
+constexpr char kMsgUnknownFormat[] = "未知のファイルフォーマットです.";

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "web/fetch_url.h"
+#include "web/refresh_url.h"
+#include "web/url_parts.h"
+#include "web/user_agent.h"
+
+TEST(SplitUrl, TakesSchemeHostPortAndObject) {
+    const std::string host128(128, 'h');
+    const struct {
+        std::string url;
+        bool secure;
+        std::string host;
+        int port;
+        const char* object;
+    } cases[] = {
+        {"http://example.com/pic.jpg", false, "example.com", 80, "/pic.jpg"},
+        {"HTTPS://Example.com/a/b.png?x=1&y=/2", true, "Example.com", 443, "/a/b.png?x=1&y=/2"},
+        {"http://host:8080/pic.jpg", false, "host", 8080, "/pic.jpg"},
+        {"https://host:1/", true, "host", 1, "/"},
+        {"http://host:65535/p#part/x", false, "host", 65535, "/p"},
+        {"http://[::1]:8443/p", false, "::1", 8443, "/p"},
+        {"http://[::1]/p", false, "::1", 80, "/p"},
+        {"http://" + host128 + "/", false, host128, 80, "/"},
+    };
+    for (const auto& c : cases) {
+        const std::optional<UrlParts> parts = SplitUrl(c.url.c_str());
+        ASSERT_TRUE(parts) << c.url;
+        EXPECT_EQ(parts->secure, c.secure) << c.url;
+        EXPECT_EQ(parts->host, c.host) << c.url;
+        EXPECT_EQ(parts->port, c.port) << c.url;
+        EXPECT_EQ(parts->object, c.object) << c.url;
+    }
+    for (const std::string& url :
+         {"http://" + host128 + "h/", std::string("http://host"), std::string("http://host:8080"),
+          std::string("http:///pic.jpg"), std::string("http://:80/pic.jpg"), std::string("http://host:0/p"),
+          std::string("http://host:65536/p"), std::string("http://host:/p"), std::string("http://host:8o/p"),
+          std::string("http://host:-1/p"), std::string("http://[::1/p"), std::string("http://[::1]x/p"),
+          std::string("ftp://host/pic.jpg"), std::string("file:///c:/pic.jpg"),
+          std::string("http:/host/pic.jpg"), std::string("http://host/a\r\nHost: other"),
+          std::string("http://host/a\tb"), std::string()}) {
+        EXPECT_FALSE(SplitUrl(url.c_str())) << url;
+    }
+}
+
+TEST(ResolveRefreshUrl, MakesTheTargetAbsoluteAgainstThePage) {
+    const auto page = [](const std::string& target) {
+        return "<html><head><META HTTP-EQUIV=\"Refresh\" CONTENT=\"0; URL=" + target + "\"></head></html>";
+    };
+    const std::string long64(64, 'x');
+    const std::string kFolder1016 = "http://h/" + std::string(1006, 'p') + "/";
+    const struct {
+        std::string text;
+        std::string current;
+        std::string forwarded;  // empty: the text does not forward
+    } cases[] = {
+        {page("./pic.jpg"), "http://h/a/page.html", "http://h/a/pic.jpg"},
+        {page("/pic.jpg"), "http://h/a/page.html", "http://h/pic.jpg"},
+        {page("../pic.jpg"), "http://h/a/b/page.html", "http://h/a/pic.jpg"},
+        {page("../pic.jpg"), "http://h/a/page.html", "http://h/pic.jpg"},
+        {page("../pic.jpg"), "http://h/page.html", "http://h/pic.jpg"},
+        {page("pic.jpg"), "https://h:8443/a/page.html", "https://h:8443/a/pic.jpg"},
+        {page("pic.jpg"), "http://h/a/page?next=/b/c", "http://h/a/pic.jpg"},
+        {page("HTTP://other/pic.jpg"), "http://h/a/page.html", "HTTP://other/pic.jpg"},
+        {page("https://other/pic.jpg"), "http://h/a/", "https://other/pic.jpg"},
+        {page("//other/pic.jpg"), "https://h/a/", "https://other/pic.jpg"},
+        {page(long64), "http://h/", "http://h/" + long64},
+        {page(long64 + "x"), "http://h/", ""},
+        {page("pic.jpg"), "http://h/" + std::string(1024 - 9 - 7, 'p'), ""},
+        {page("pic.jpg"), kFolder1016, kFolder1016 + "pic.jpg"},
+        {"<meta http-equiv=\"refresh\" content=\"0;url=pic.jpg", "http://h/", ""},
+        {"<meta name=\"x\" content=\"url=pic.jpg\">", "http://h/", ""},
+        {"<metarefresh url=pic.jpg\">", "http://h/", ""},
+        {"refresh url=pic.jpg\"", "http://h/", ""},
+        {std::string("<meta refresh\0 url=pic.jpg\"", 27), "http://h/", ""},
+        {"url=first.jpg\" <meta refresh url=second.jpg\"", "http://h/", "http://h/first.jpg"},
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::string> forwarded = ResolveRefreshUrl(c.text.c_str(), c.current);
+        if (c.forwarded.empty()) {
+            EXPECT_FALSE(forwarded) << c.text << " -> " << *forwarded;
+        } else {
+            EXPECT_EQ(forwarded.value_or("(none)"), c.forwarded) << c.text;
+        }
+    }
+}
+
+TEST(ParseContentLength, ReadsLikeAtoiWithoutOverflow) {
+    const struct {
+        const char* text;
+        std::int64_t value;
+    } cases[] = {{"1234", 1234},
+                 {" 77\r\n", 77},
+                 {"+5", 5},
+                 {"-3", -3},
+                 {"12abc", 12},
+                 {"abc", 0},
+                 {"", 0},
+                 {"6000000", 6000000},
+                 {"99999999999999999999999", INT64_MAX},
+                 {"-99999999999999999999999", -INT64_MAX}};
+    for (const auto& c : cases) EXPECT_EQ(ParseContentLength(c.text), c.value) << c.text;
+}
+
+TEST(ChooseUserAgent, TakesOnlyANonEmptyStringThatFits) {
+    const std::string agent = "Mozilla/5.0 (Windows NT 10.0)";
+    const std::string full(127, 'a');
+    const struct {
+        bool found, isString;
+        std::string data;
+        std::size_t size;
+        std::string expected;
+    } cases[] = {
+        {true, true, agent + '\0', agent.size() + 1, agent},
+        {true, true, agent, agent.size(), agent},  // stored without its terminator
+        {true, true, full + '\0', 128, full},
+        {true, true, full + 'a', 128, kDefaultUserAgent},
+        {true, true, std::string(1, '\0'), 1, kDefaultUserAgent},
+        {true, true, "", 0, kDefaultUserAgent},
+        {true, false, agent + '\0', agent.size() + 1, kDefaultUserAgent},
+        {false, true, agent + '\0', agent.size() + 1, kDefaultUserAgent},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ChooseUserAgent(c.found, c.isString, c.data.data(), c.size), c.expected) << c.data;
+    }
+}

@@ -1,0 +1,229 @@
+#!/usr/bin/python3
+"""The web server of the download tests: static files from a folder, plus answers by path that
+a careless or hostile server gives. Listens on free ports of 127.0.0.1 (plain HTTP, HTTPS with a
+certificate of the test authority, HTTPS with an untrusted certificate), writes them as JSON to
+the --ready file, appends what it saw of each hostile answer to the --log file, and ends when
+its parent (--parent) ends or after --lifetime seconds."""
+
+import argparse
+import gzip
+import http.server
+import json
+import os
+import socket
+import ssl
+import struct
+import sys
+import threading
+import time
+
+
+def parse_arguments():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--ready", required=True)
+    parser.add_argument("--log", required=True)
+    parser.add_argument("--cert", nargs=2, metavar=("CERT", "KEY"))
+    parser.add_argument("--untrusted", nargs=2, metavar=("CERT", "KEY"))
+    parser.add_argument("--parent", type=int, default=os.getppid())
+    parser.add_argument("--lifetime", type=float, default=600)
+    return parser.parse_args()
+
+
+ARGS = parse_arguments()
+LOG_LOCK = threading.Lock()
+
+
+def log(line):
+    with LOG_LOCK, open(ARGS.log, "a", encoding="utf-8") as out:
+        out.write(line + "\n")
+
+
+def picture(name="pic.bmp"):
+    with open(os.path.join(ARGS.root, name), "rb") as file:
+        return file.read()
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    timeout = 60
+
+    def log_message(self, *args):
+        pass
+
+    def head(self, status=200, length=None, extra=()):
+        self.send_response(status)
+        self.send_header("Content-Type", "application/octet-stream")
+        if length is not None:
+            self.send_header("Content-Length", str(length))
+        for name, value in extra:
+            self.send_header(name, value)
+        self.end_headers()
+
+    def stream(self, name, chunks, pause=0.0):
+        """Sends chunks until the client goes away; logs how many bytes it took."""
+        sent = 0
+        try:
+            for chunk in chunks:
+                self.wfile.write(chunk)
+                self.wfile.flush()
+                sent += len(chunk)
+                if pause:
+                    time.sleep(pause)
+            outcome = "completed"
+        except OSError:
+            outcome = "client-closed"
+        log(f"{name} {outcome} sent={sent}")
+        self.close_connection = True
+
+    def stall(self, seconds=30):
+        """Holds the connection open, sending nothing, until the client leaves or time is up."""
+        self.connection.settimeout(seconds)
+        try:
+            self.connection.recv(1)
+        except OSError:
+            pass
+        self.close_connection = True
+
+    def do_GET(self):
+        path = self.path.split("?")[0]
+        answer = HOSTILE.get(path)
+        if answer is not None:
+            answer(self)
+        else:
+            self.static(path)
+
+    def static(self, path):
+        full = os.path.realpath(os.path.join(ARGS.root, path.lstrip("/")))
+        if not full.startswith(os.path.realpath(ARGS.root) + os.sep) or not os.path.isfile(full):
+            body = b"<html><body>" + b"Not Found. " * 40 + b"</body></html>"
+            self.head(404, len(body))
+            self.wfile.write(body)
+            return
+        with open(full, "rb") as file:
+            body = file.read()
+        self.head(200, len(body))
+        self.wfile.write(body)
+
+    # The hostile answers.
+
+    def big_length(self):
+        body = picture()
+        self.head(length=6000000)
+        rest = 6000000 - len(body)
+        filler = [bytes(16384)] * (rest // 16384) + [bytes(rest % 16384)]
+        self.stream("big-length", [body] + filler, pause=0.02)
+
+    def endless(self):
+        self.head(extra=[("Connection", "close")])
+        self.stream("endless", [picture()] + [bytes(65536)] * 800)
+
+    def short_body(self):
+        body = picture()
+        self.head(length=len(body) + 100)
+        self.stream("short-body", [body])
+
+    def reset(self):
+        body = picture()
+        self.head(length=len(body))
+        self.wfile.write(body[: len(body) // 2])
+        self.wfile.flush()
+        time.sleep(0.2)
+        # Closing with a zero linger time sends a reset instead of the orderly end.
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.rfile.close()
+        self.wfile.close()
+        self.connection.close()
+        self.close_connection = True
+
+    def chunked(self, cut=False):
+        body = picture()
+        self.head(extra=[("Transfer-Encoding", "chunked")])
+        pieces = [body[i : i + 100] for i in range(0, len(body), 100)]
+        if cut:
+            pieces = pieces[: len(pieces) // 2]
+        for piece in pieces:
+            self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+        if not cut:
+            self.wfile.write(b"0\r\n\r\n")
+        self.wfile.flush()
+        self.close_connection = cut
+
+    def gzipped(self):
+        body = gzip.compress(picture())
+        self.head(length=len(body), extra=[("Content-Encoding", "gzip")])
+        self.wfile.write(body)
+
+    def redirect(self):
+        self.head(302, 0, extra=[("Location", "/pic.bmp")])
+
+    def not_found_picture(self):
+        body = picture()
+        self.head(404, len(body))
+        self.wfile.write(body)
+
+    def stall_headers(self):
+        self.stall()
+
+    def stall_body(self):
+        body = picture()
+        self.head(length=len(body))
+        self.wfile.write(body[:300])
+        self.wfile.flush()
+        self.stall()
+
+
+HOSTILE = {
+    "/big-length.gif": Handler.big_length,
+    "/endless.gif": Handler.endless,
+    "/short-body.gif": Handler.short_body,
+    "/reset.gif": Handler.reset,
+    "/chunked.gif": Handler.chunked,
+    "/cut-chunked.gif": lambda handler: handler.chunked(cut=True),
+    "/gzip.gif": Handler.gzipped,
+    "/redirect.gif": Handler.redirect,
+    "/404.gif": Handler.not_found_picture,
+    "/stall-headers.gif": Handler.stall_headers,
+    "/stall-body.gif": Handler.stall_body,
+}
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+
+def listen(certificate=None):
+    server = Server(("127.0.0.1", 0), Handler)
+    if certificate:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(*certificate)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server.server_address[1]
+
+
+def main():
+    ports = {"http": listen()}
+    if ARGS.cert:
+        ports["https"] = listen(ARGS.cert)
+    if ARGS.untrusted:
+        ports["untrusted"] = listen(ARGS.untrusted)
+    with open(ARGS.ready + ".part", "w", encoding="utf-8") as out:
+        json.dump(ports, out)
+    os.replace(ARGS.ready + ".part", ARGS.ready)
+    deadline = time.monotonic() + ARGS.lifetime
+    while parent_alive() and time.monotonic() < deadline:
+        time.sleep(0.2)
+    return 0
+
+
+def parent_alive():
+    try:
+        os.kill(ARGS.parent, 0)
+        return True
+    except OSError:
+        return False
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,82 @@
+#include "web/download.h"
+
+#include "core/classic_file.h"
+#include "core/messages.h"
+#include "web/fetch_url.h"
+
+const char* DownloadExtension(int type) {
+    switch (type) {
+        case kFetchJpeg:
+            return ".jpg";
+        case kFetchGif:
+            return ".gif";
+        case kFetchPng:
+            return ".png";
+        case kFetchBmp:
+            return ".bmp";
+        default:
+            return nullptr;
+    }
+}
+
+DownloadOutcome DownloadToFolder(const char* url, const std::string& folder,
+                                 const std::function<void()>& sessionOpened) {
+    DownloadOutcome outcome;
+    FetchContext context;
+    if (!OpenFetchSession(context)) {
+        outcome.message = kMsgCannotConnect;
+        return outcome;
+    }
+    if (sessionOpened) sessionOpened();
+    const FetchedBody body = FetchUrl(url, context);
+    if (!body) {
+        outcome.message = kMsgDownloadFailed;
+        outcome.status = context.status;
+        outcome.detail = context.session->failure();
+        return outcome;
+    }
+    const char* extension = DownloadExtension(context.type);
+    if (extension == nullptr) {
+        outcome.message = kMsgUnknownFormat;
+        return outcome;
+    }
+    const std::string path = folder + "$korvi2" + extension;
+    ClassicFile file = ClassicFile::Create(path.c_str());
+    if (!file.is_open() || !file.WriteExactly(body.get(), context.length) || !file.Close()) {
+        outcome.message = kMsgCannotWriteFile;
+        return outcome;
+    }
+    outcome.path = path;
+    return outcome;
+}
+
+const char* FetchStatusText(int status) {
+    switch (status) {
+        case kFetchBadUrl:
+            return "not an http:// or https:// address with a host, a valid port and a path";
+        case kFetchConnectFailed:
+            return "cannot connect to the server";
+        case kFetchOpenRequestFailed:
+            return "cannot open the request";
+        case kFetchSendFailed:
+            return "the server cannot be reached or does not answer";
+        case kFetchEmptyLength:
+            return "the server announces an empty body";
+        case kFetchTooLarge:
+            return "the picture is larger than 5000000 bytes or 65535 pixels a side";
+        case kFetchTooSmall:
+            return "the picture is smaller than 10 pixels a side";
+        case kFetchCancelled:
+            return "cancelled";
+        case kFetchReadFailed:
+            return "reading failed, timed out, or the answer is too short to be a picture";
+        case kFetchOutOfMemory:
+            return "out of memory";
+        case kFetchLengthMismatch:
+            return "the body's length differs from its Content-Length";
+        case kFetchNotAPicture:
+            return "the answer is no JPEG, GIF, PNG or BMP picture";
+        default:
+            return "unknown failure";
+    }
+}

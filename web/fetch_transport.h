@@ -1,0 +1,52 @@
+// The HTTP connection under a fetch: WinINet in the Windows build, libcurl elsewhere.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "web/url_parts.h"
+
+// Milliseconds of a steady clock.
+std::int64_t SteadyMilliseconds();
+
+// One GET request whose response headers have arrived; closed with its connection when destroyed.
+class FetchRequest {
+  public:
+    virtual ~FetchRequest() = default;
+    // The Content-Length header as the server wrote it; none when it is absent or when the body
+    // arrives decoded from a content encoding, so that the length counts other bytes.
+    virtual std::optional<std::string> ContentLength() = 0;
+    // Reads up to `size` body bytes: the count read, 0 at the end of the body, -1 on failure
+    // (a time-out included).
+    virtual int Read(std::uint8_t* buffer, int size) = 0;
+};
+
+// The open internet handle of a fetch, with its time-outs set.
+class FetchSession {
+  public:
+    virtual ~FetchSession() = default;
+    // Connects and sends a GET; on failure null, with `status` set to 2 (connect), 3 (open
+    // request) or 4 (send).
+    virtual std::unique_ptr<FetchRequest> Send(const UrlParts& url, const char* referrer, int* status) = 0;
+    // Whether the program has been asked to quit while the fetch runs.
+    virtual bool QuitRequested() { return false; }
+    // The clock the fetch's time limit is measured by.
+    virtual std::int64_t NowMs() { return SteadyMilliseconds(); }
+    // What the transport said about the last failure of a request, for messages; empty when a
+    // request has not failed in the transport.
+    const std::string& failure() const { return failure_; }
+
+  protected:
+    std::string failure_;
+};
+
+// Every wait of a fetch (connect, send, receive) ends after this long.
+constexpr int kFetchTimeoutMs = 10000;
+
+// The user agent sent when the system names none.
+constexpr char kDefaultUserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+
+// A new session of the build's transport; null when it cannot be opened.
+std::unique_ptr<FetchSession> OpenTransportSession();
