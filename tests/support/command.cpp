@@ -39,8 +39,6 @@ CommandResult RunCommand(const std::string& command, const std::string& folder) 
     return CommandResult{ExitCodeOf(status), TextOf(out), TextOf(err)};
 }
 
-namespace {
-
 void SetEnvironment(const std::string& name, const std::string& value) {
 #ifdef _WIN32
     _putenv_s(name.c_str(), value.c_str());
@@ -48,8 +46,6 @@ void SetEnvironment(const std::string& name, const std::string& value) {
     setenv(name.c_str(), value.c_str(), 1);
 #endif
 }
-
-}  // namespace
 
 ScopedEnvironment::ScopedEnvironment(std::initializer_list<const char*> names, const std::string& value) {
     for (const char* name : names) {

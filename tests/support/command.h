@@ -17,8 +17,10 @@ CommandResult RunCommand(const std::string& command, const std::string& folder);
 // Quotes one argument for the command interpreter.
 std::string Quoted(const std::string& argument);
 
-// Sets variables of this process's environment, which the commands it runs inherit, for the
-// object's lifetime.
+// Sets a variable of this process's environment, which the commands it runs inherit.
+void SetEnvironment(const std::string& name, const std::string& value);
+
+// Sets variables of the environment for the object's lifetime.
 class ScopedEnvironment {
   public:
     ScopedEnvironment(std::initializer_list<const char*> names, const std::string& value);
