@@ -4,6 +4,7 @@
 #define IDD_MAIN 101
 #define IDD_NOTIFICATION 105
 #define IDD_ABOUT 155
+#define IDD_TEST_PAGE_SETTINGS 116
 
 #define IDI_KORVI 101
 #define IDI_SETTINGS 115
@@ -32,3 +33,18 @@
 // Notification popup and about box.
 #define IDC_NOTIFICATION_TEXT 1025
 #define IDC_VERSION 1028
+
+// Test page settings: a check box per variant.
+#define IDC_SHOW_GIF 1005
+#define IDC_SHOW_Q10 1017
+#define IDC_SHOW_Q20 1018
+#define IDC_SHOW_Q30 1019
+#define IDC_SHOW_Q40 1020
+#define IDC_SHOW_Q50 1021
+#define IDC_SHOW_Q60 1022
+#define IDC_SHOW_Q70 1023
+#define IDC_SHOW_Q80 1024
+#define IDC_SHOW_Q90 1025
+#define IDC_SHOW_Q100 1026
+#define IDC_SHOW_BMP 1027
+#define IDC_SHOW_ORIGINAL 1029

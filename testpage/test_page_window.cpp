@@ -1,0 +1,62 @@
+// The test page from the main window: built from the current picture, written beside the program
+// and handed to the browser.
+#include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+
+#include "app/app_context.h"
+#include "app/failure_message.h"
+#include "app/main_window.h"
+#include "app/test_page.h"
+#include "core/classic_file.h"
+#include "core/messages.h"
+#include "resources/resource_ids.h"
+#include "testpage/test_page.h"
+
+namespace {
+
+std::string SideText(HWND mainWindow) {
+    char text[64] = {};
+    GetDlgItemTextA(mainWindow, IDC_SIDE_LENGTH, text, sizeof text);
+    return text;
+}
+
+// Creates or truncates the file and writes the page whole; false when it is not all there.
+bool WritePage(const std::string& path, const std::string& text) {
+    ClassicFile file = ClassicFile::Create(path.c_str());
+    return file.is_open() && file.WriteExactly(text.data(), static_cast<std::uint32_t>(text.size()));
+}
+
+}  // namespace
+
+int ShowTestPage(HWND mainWindow) {
+    const CurrentPicture& current = StateOf(mainWindow).current;
+    if (!current.picture) {
+        ReportFailure(mainWindow, kMsgNoPicture);
+        return 0;
+    }
+    PageOptions options;
+    options.method = static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_RESIZE_METHOD, CB_GETCURSEL, 0, 0));
+    options.side = ClampSideLength(SideText(mainWindow).c_str());
+    options.flags = SettingsWord();
+    options.workers = std::max(1u, std::thread::hardware_concurrency());
+
+    const HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    const TestPage page = BuildTestPage(PageSource{current.picture.get(), current.width, current.height},
+                                        options, Paths().folder);
+    SetCursor(previous);
+    for (const char* message : page.messages) ReportFailure(mainWindow, message);
+
+    // A page that could not be written is not opened: the browser would show an earlier picture's.
+    const std::string path = Paths().folder + "$korvi2.html";
+    if (!WritePage(path, page.text)) {
+        ReportFailure(mainWindow, kMsgCannotWriteFile);
+        return 0;
+    }
+    ShellExecuteA(mainWindow, "open", path.c_str(), nullptr, nullptr, SW_SHOW);
+    return 1;
+}
