@@ -6,6 +6,7 @@
 #include "app/failure_message.h"
 #include "app/place_near_cursor.h"
 #include "core/messages.h"
+#include "platform/replace_file.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -36,14 +37,7 @@ void OpenHelpPage(HWND mainWindow) {
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
     if (bytes == nullptr) return;
     const std::string path = Paths().folder + kHelpPageName;
-    HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD size = SizeofResource(AppInstance(), found);
-    DWORD written = 0;
-    const bool complete =
-        file != INVALID_HANDLE_VALUE && WriteFile(file, bytes, size, &written, nullptr) && written == size;
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    if (!complete) {
+    if (!ReplaceFileContents(path.c_str(), bytes, SizeofResource(AppInstance(), found))) {
         ReportFailure(mainWindow, kMsgCannotWriteFile);
         return;
     }

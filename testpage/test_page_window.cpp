@@ -12,8 +12,8 @@
 #include "app/failure_message.h"
 #include "app/main_window.h"
 #include "app/test_page.h"
-#include "core/classic_file.h"
 #include "core/messages.h"
+#include "platform/replace_file.h"
 #include "resources/resource_ids.h"
 #include "testpage/test_page.h"
 
@@ -25,10 +25,9 @@ std::string SideText(HWND mainWindow) {
     return text;
 }
 
-// Creates or truncates the file and writes the page whole; false when it is not all there.
+// Writes the page whole, or leaves the previous one; false when it could not.
 bool WritePage(const std::string& path, const std::string& text) {
-    ClassicFile file = ClassicFile::Create(path.c_str());
-    return file.is_open() && file.WriteExactly(text.data(), static_cast<std::uint32_t>(text.size()));
+    return ReplaceFileContents(path.c_str(), text.data(), text.size());
 }
 
 }  // namespace
