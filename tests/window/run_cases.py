@@ -15,9 +15,9 @@ import harness  # noqa: E402
 
 
 def cases_of(module_path):
-    spec = importlib.util.spec_from_file_location(pathlib.Path(module_path).stem, module_path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location(pathlib.Path(module_path).stem, module_path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     suite = unittest.defaultTestLoader.loadTestsFromModule(module)
 
     def flatten(tests):
