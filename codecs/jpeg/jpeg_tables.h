@@ -9,7 +9,11 @@ namespace jpeg {
 constexpr int kBlockSize = 64;
 
 // Natural (row-major) index of each zigzag position.
-extern const std::array<std::uint8_t, kBlockSize> kNaturalOrder;
+inline constexpr std::array<std::uint8_t, kBlockSize> kNaturalOrder = {
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
+    41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63,
+};
 
 // 16384 * f(row) * f(column) with f(0) = 1 and f(k) = sqrt(2) * cos(k * pi / 16), natural order:
 // the scale factors of the fast DCT's outputs.
