@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "codecs/gif/gif_reader.h"
+#include "codecs/jpeg/jpeg_reader.h"
 #include "core/bmp_file.h"
 #include "core/normalise.h"
 #include "core/path_text.h"
@@ -33,6 +34,9 @@ PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure) {
             break;
         case 'g':
             why.status = ReadGifFile(&picture, path);
+            break;
+        case 'j':
+            ReadJpegFile(&picture, path);
             break;
         default:
             why.reader = 0;

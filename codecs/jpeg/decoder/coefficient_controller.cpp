@@ -1,0 +1,134 @@
+#include "codecs/jpeg/decoder/coefficient_controller.h"
+
+#include <cstring>
+
+#include "codecs/jpeg/decoder/entropy_decoder.h"
+#include "codecs/jpeg/decoder/input_controller.h"
+#include "codecs/jpeg/decoder/inverse_dct.h"
+
+namespace jpeg::decoder {
+namespace {
+
+JpegFrameComponent& ScanComponent(JpegDecoderContext& c, int i) {
+    return c.components[c.scan.components[static_cast<std::size_t>(i)]];
+}
+
+// MCU rows of the current scan in iMCU row `row`.
+int McuRowsIn(JpegDecoderContext& c, int row) {
+    if (c.scan.componentCount > 1) return 1;
+    const JpegFrameComponent& component = ScanComponent(c, 0);
+    return row < c.totalImcuRows - 1 ? component.v : component.lastRowHeight;
+}
+
+std::uint8_t* SampleRows(JpegDecoderContext& c, const JpegFrameComponent& component, int slot) {
+    ComponentOutput& out = c.outputs[component.index];
+    return out.samples.data() + out.stride * out.rowsPerSlot * slot;
+}
+
+}  // namespace
+
+void SetUpCoefficients(JpegDecoderContext& c) {
+    if (!c.multipleScans) return;
+    for (JpegFrameComponent& component : c.components) {
+        const std::size_t rows =
+            static_cast<std::size_t>(c.totalImcuRows) * static_cast<std::size_t>(component.v);
+        const int columns = (component.widthInBlocks + component.h - 1) / component.h * component.h;
+        component.storeBlocksPerRow = columns;
+        component.store.assign(rows * static_cast<std::size_t>(columns), CoefficientBlock{});
+    }
+}
+
+void StartInputCoefficients(JpegDecoderContext& c) {
+    c.inputImcuRow = 0;
+}
+
+int ConsumeData(JpegDecoderContext& c) {
+    const int row = c.inputImcuRow;
+    const int mcuRows = McuRowsIn(c, row);
+    c.scanBlocks += static_cast<std::uint64_t>(mcuRows) * static_cast<std::uint64_t>(c.scan.mcusPerRow) *
+                    static_cast<std::uint64_t>(c.scan.blocksInMcu);
+    if (c.scanBlocks > c.limits.maxScanBlocks) Fail(kJpegReadTooMuchScanWork);
+    std::array<CoefficientBlock*, kMaxBlocksInMcu> blocks{};
+    for (int y = 0; y < mcuRows; ++y) {
+        for (int column = 0; column < c.scan.mcusPerRow; ++column) {
+            int b = 0;
+            for (int i = 0; i < c.scan.componentCount; ++i) {
+                JpegFrameComponent& component = ScanComponent(c, i);
+                const std::size_t firstColumn =
+                    static_cast<std::size_t>(column) * static_cast<std::size_t>(component.mcuWidth);
+                for (int by = 0; by < component.mcuHeight; ++by) {
+                    const std::size_t blockRow =
+                        static_cast<std::size_t>(row) * static_cast<std::size_t>(component.v) +
+                        static_cast<std::size_t>(y + by);
+                    CoefficientBlock* first =
+                        component.store.data() +
+                        blockRow * static_cast<std::size_t>(component.storeBlocksPerRow) + firstColumn;
+                    for (int bx = 0; bx < component.mcuWidth; ++bx) blocks[b++] = first + bx;
+                }
+            }
+            DecodeMcu(c, blocks.data());
+        }
+    }
+    if (++c.inputImcuRow < c.totalImcuRows) return kRowCompleted;
+    FinishInputPass(c);
+    return kScanCompleted;
+}
+
+void StartOutputCoefficients(JpegDecoderContext& c) {
+    c.outputImcuRow = 0;
+}
+
+int DecompressData(JpegDecoderContext& c, int slot) {
+    const int row = c.outputImcuRow;
+    const bool lastRow = row == c.totalImcuRows - 1;
+    if (c.multipleScans) {
+        for (JpegFrameComponent& component : c.components) {
+            const ComponentOutput& out = c.outputs[component.index];
+            std::uint8_t* samples = SampleRows(c, component, slot);
+            int blockRows = component.v;
+            if (lastRow && component.heightInBlocks % component.v != 0)
+                blockRows = component.heightInBlocks % component.v;
+            for (int by = 0; by < blockRows; ++by) {
+                const CoefficientBlock* block =
+                    component.store.data() +
+                    (static_cast<std::size_t>(row) * static_cast<std::size_t>(component.v) +
+                     static_cast<std::size_t>(by)) *
+                        static_cast<std::size_t>(component.storeBlocksPerRow);
+                std::uint8_t* rowStart = samples + out.stride * 8 * by;
+                for (int bx = 0; bx < component.widthInBlocks; ++bx)
+                    InverseDctIslow(component.multipliers.data(), block[bx].data(), rowStart + 8 * bx,
+                                    out.stride);
+            }
+        }
+    } else {
+        std::array<CoefficientBlock*, kMaxBlocksInMcu> blocks{};
+        for (int b = 0; b < kMaxBlocksInMcu; ++b) blocks[b] = &c.mcuBuffer[b];
+        const int mcuRows = McuRowsIn(c, row);
+        for (int y = 0; y < mcuRows; ++y) {
+            for (int column = 0; column < c.scan.mcusPerRow; ++column) {
+                std::memset(c.mcuBuffer.data(), 0,
+                            sizeof(CoefficientBlock) * static_cast<std::size_t>(c.scan.blocksInMcu));
+                DecodeMcu(c, blocks.data());
+                const bool lastColumn = column == c.scan.mcusPerRow - 1;
+                int b = 0;
+                for (int i = 0; i < c.scan.componentCount; ++i) {
+                    JpegFrameComponent& component = ScanComponent(c, i);
+                    const ComponentOutput& out = c.outputs[component.index];
+                    const int usefulWidth = lastColumn ? component.lastColumnWidth : component.mcuWidth;
+                    std::uint8_t* samples = SampleRows(c, component, slot) + out.stride * 8 * y +
+                                            column * component.mcuSampleWidth;
+                    for (int by = 0; by < component.mcuHeight; ++by, b += component.mcuWidth) {
+                        if (lastRow && y + by >= component.lastRowHeight) continue;
+                        for (int bx = 0; bx < usefulWidth; ++bx)
+                            InverseDctIslow(component.multipliers.data(), c.mcuBuffer[b + bx].data(),
+                                            samples + out.stride * 8 * by + 8 * bx, out.stride);
+                    }
+                }
+            }
+        }
+        if (lastRow) FinishInputPass(c);
+    }
+    return ++c.outputImcuRow < c.totalImcuRows ? kRowCompleted : kScanCompleted;
+}
+
+}  // namespace jpeg::decoder

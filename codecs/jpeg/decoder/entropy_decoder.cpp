@@ -1,0 +1,231 @@
+#include "codecs/jpeg/decoder/entropy_decoder.h"
+
+#include "codecs/jpeg/decoder/marker_reader.h"
+
+namespace jpeg::decoder {
+namespace {
+
+// Natural position of each zigzag index, with runs past the end falling on the last one.
+constexpr std::array<std::uint8_t, kBlockSize + 16> kNaturalExtended = [] {
+    std::array<std::uint8_t, kBlockSize + 16> table{};
+    for (int k = 0; k < kBlockSize + 16; ++k) table[k] = kNaturalOrder[k < 64 ? k : 63];
+    return table;
+}();
+
+const JpegDerivedHuffTable& Derive(JpegDecoderContext& c, bool ac, int slot) {
+    const auto& tables = ac ? c.acTables : c.dcTables;
+    if (slot < 0 || slot > 3 || !tables[slot]) Fail(kJpegReadMissingHuffmanTable);
+    JpegDerivedHuffTable& derived = (ac ? c.entropy.acTables : c.entropy.dcTables)[slot];
+    DeriveHuffTable(*tables[slot], derived);
+    return derived;
+}
+
+const JpegFrameComponent& ScanComponent(const JpegDecoderContext& c, int i) {
+    return c.components[c.scan.components[static_cast<std::size_t>(i)]];
+}
+
+void CheckProgression(const JpegDecoderContext& c) {
+    const ScanGeometry& s = c.scan;
+    bool bad = s.ss == 0 ? s.se != 0 : s.se < s.ss || s.se > 63 || s.componentCount != 1;
+    if (s.ah != 0 && s.al != s.ah - 1) bad = true;
+    if (s.al > 13) bad = true;
+    if (bad) Fail(kJpegReadBadProgression);
+}
+
+// A DC difference: s bits with the sign rule. Categories above 16 do not occur in 8-bit files;
+// their s bits are read all the same, and since only the low 16 bits of the predictor ever
+// reach a coefficient, the difference is kept modulo 2^16.
+std::uint32_t ReceiveDifference(BitReader& bits, int s) {
+    if (s <= 16) return static_cast<std::uint32_t>(bits.Receive(s));
+    const std::uint32_t top = bits.GetBits(1);
+    for (int skip = s - 17; skip > 0; skip -= 16) bits.GetBits(skip < 16 ? skip : 16);
+    const std::uint32_t low = bits.GetBits(16);
+    return top != 0 ? low : low + 1;
+}
+
+std::int16_t Truncate(std::uint32_t value) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
+}
+
+void ProcessRestart(JpegDecoderContext& c) {
+    c.bits.Reset();
+    ReadRestartMarker(c);
+    c.entropy.dcPredictors.fill(0);
+    c.entropy.endOfBandRun = 0;
+    c.entropy.restartsLeft = c.restartInterval;
+}
+
+void DecodeSequential(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
+    EntropyState& e = c.entropy;
+    BitReader bits = c.bits;
+    for (int b = 0; b < c.scan.blocksInMcu; ++b) {
+        const int i = c.scan.membership[b];
+        const JpegFrameComponent& component = ScanComponent(c, i);
+        const JpegDerivedHuffTable& ac = e.acTables[component.acTable];
+        std::int16_t* block = blocks[b]->data();
+        const int s = bits.DecodeSymbol(e.dcTables[component.dcTable]);
+        std::uint32_t& predictor = e.dcPredictors[i];
+        if (s != 0) predictor += ReceiveDifference(bits, s);
+        block[0] = Truncate(predictor);
+        for (int k = 1; k < 64; ++k) {
+            const int rs = bits.DecodeSymbol(ac);
+            const int r = rs >> 4, size = rs & 15;
+            if (size != 0) {
+                k += r;
+                block[kNaturalExtended[k]] = static_cast<std::int16_t>(bits.Receive(size));
+            } else {
+                if (r != 15) break;
+                k += 15;
+            }
+        }
+    }
+    c.bits = bits;
+}
+
+void DecodeDcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
+    EntropyState& e = c.entropy;
+    for (int b = 0; b < c.scan.blocksInMcu; ++b) {
+        const int i = c.scan.membership[b];
+        const JpegFrameComponent& component = ScanComponent(c, i);
+        const int s = c.bits.DecodeSymbol(e.dcTables[component.dcTable]);
+        std::uint32_t& predictor = e.dcPredictors[i];
+        if (s != 0) predictor += ReceiveDifference(c.bits, s);
+        (*blocks[b])[0] = Truncate(predictor << c.scan.al);
+    }
+}
+
+void DecodeDcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
+    for (int b = 0; b < c.scan.blocksInMcu; ++b)
+        if (c.bits.GetBits(1) != 0)
+            (*blocks[b])[0] = static_cast<std::int16_t>((*blocks[b])[0] | (1 << c.scan.al));
+}
+
+// Starts an end-of-band run after an EOBr symbol (r below 15).
+void StartEndOfBandRun(JpegDecoderContext& c, int r) {
+    c.entropy.endOfBandRun = 1u << r;
+    if (r != 0) c.entropy.endOfBandRun += c.bits.GetBits(r);
+}
+
+void DecodeAcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
+    EntropyState& e = c.entropy;
+    if (e.endOfBandRun > 0) {
+        --e.endOfBandRun;
+        return;
+    }
+    const JpegDerivedHuffTable& ac = e.acTables[ScanComponent(c, 0).acTable];
+    std::int16_t* block = blocks[0]->data();
+    for (int k = c.scan.ss; k <= c.scan.se; ++k) {
+        const int rs = c.bits.DecodeSymbol(ac);
+        const int r = rs >> 4, s = rs & 15;
+        if (s != 0) {
+            k += r;
+            block[kNaturalExtended[k]] = Truncate(static_cast<std::uint32_t>(c.bits.Receive(s)) << c.scan.al);
+        } else if (r == 15) {
+            k += 15;
+        } else {
+            StartEndOfBandRun(c, r);
+            --e.endOfBandRun;
+            break;
+        }
+    }
+}
+
+// A coefficient that is already nonzero takes one correction bit: when set, and the bit is not
+// there yet, its magnitude grows by 2^Al.
+void Correct(BitReader& bits, std::int16_t& coefficient, int p1) {
+    if (bits.GetBits(1) != 0 && (coefficient & p1) == 0)
+        coefficient = static_cast<std::int16_t>(coefficient >= 0 ? coefficient + p1 : coefficient - p1);
+}
+
+void DecodeAcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
+    EntropyState& e = c.entropy;
+    const int p1 = 1 << c.scan.al;
+    const JpegDerivedHuffTable& ac = e.acTables[ScanComponent(c, 0).acTable];
+    std::int16_t* block = blocks[0]->data();
+    int k = c.scan.ss;
+    if (e.endOfBandRun == 0) {
+        for (; k <= c.scan.se; ++k) {
+            const int rs = c.bits.DecodeSymbol(ac);
+            int r = rs >> 4;
+            int value = 0;
+            if ((rs & 15) != 0) {
+                value = c.bits.GetBits(1) != 0 ? p1 : -p1;
+            } else if (r != 15) {
+                StartEndOfBandRun(c, r);
+                break;
+            }
+            // Past the nonzero coefficients (correcting them) and r zero ones.
+            do {
+                std::int16_t& coefficient = block[kNaturalExtended[k]];
+                if (coefficient != 0) {
+                    Correct(c.bits, coefficient, p1);
+                } else if (--r < 0) {
+                    break;
+                }
+                ++k;
+            } while (k <= c.scan.se);
+            if (value != 0) block[kNaturalExtended[k]] = static_cast<std::int16_t>(value);
+        }
+    }
+    if (e.endOfBandRun > 0) {
+        for (; k <= c.scan.se; ++k) {
+            std::int16_t& coefficient = block[kNaturalExtended[k]];
+            if (coefficient != 0) Correct(c.bits, coefficient, p1);
+        }
+        --e.endOfBandRun;
+    }
+}
+
+}  // namespace
+
+void StartScanDecoding(JpegDecoderContext& c) {
+    EntropyState& e = c.entropy;
+    const ScanGeometry& s = c.scan;
+    if (!c.progressive) {
+        e.decoder = ScanDecoder::kSequential;
+        for (int i = 0; i < s.componentCount; ++i) {
+            Derive(c, false, ScanComponent(c, i).dcTable);
+            Derive(c, true, ScanComponent(c, i).acTable);
+        }
+    } else {
+        CheckProgression(c);
+        if (s.ss == 0) {
+            e.decoder = s.ah == 0 ? ScanDecoder::kDcFirst : ScanDecoder::kDcRefine;
+            if (s.ah == 0)
+                for (int i = 0; i < s.componentCount; ++i) Derive(c, false, ScanComponent(c, i).dcTable);
+        } else {
+            e.decoder = s.ah == 0 ? ScanDecoder::kAcFirst : ScanDecoder::kAcRefine;
+            Derive(c, true, ScanComponent(c, 0).acTable);
+        }
+    }
+    e.dcPredictors.fill(0);
+    e.endOfBandRun = 0;
+    e.restartsLeft = c.restartInterval;
+    c.bits.Reset();
+}
+
+void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
+    if (c.restartInterval != 0) {
+        if (c.entropy.restartsLeft == 0) ProcessRestart(c);
+        --c.entropy.restartsLeft;
+    }
+    switch (c.entropy.decoder) {
+        case ScanDecoder::kSequential:
+            DecodeSequential(c, blocks);
+            break;
+        case ScanDecoder::kDcFirst:
+            DecodeDcFirst(c, blocks);
+            break;
+        case ScanDecoder::kDcRefine:
+            DecodeDcRefine(c, blocks);
+            break;
+        case ScanDecoder::kAcFirst:
+            DecodeAcFirst(c, blocks);
+            break;
+        case ScanDecoder::kAcRefine:
+            DecodeAcRefine(c, blocks);
+            break;
+    }
+}
+
+}  // namespace jpeg::decoder

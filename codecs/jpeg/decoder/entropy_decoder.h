@@ -1,0 +1,17 @@
+// Huffman decoding of the scans into quantised coefficients: the sequential MCU decoder, the
+// four progressive ones, and restart markers.
+#pragma once
+
+#include "codecs/jpeg/decoder/decoder_context.h"
+
+namespace jpeg::decoder {
+
+// Checks the scan's parameters and tables, chooses its decoder and resets the predictors, the
+// bit reader and the restart count.
+void StartScanDecoding(JpegDecoderContext& c);
+
+// Decodes the next MCU of the scan into its blocks, one per block of the MCU in membership
+// order. Sequential scans need them zeroed; progressive ones add to what the blocks hold.
+void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks);
+
+}  // namespace jpeg::decoder

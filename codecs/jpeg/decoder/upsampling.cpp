@@ -1,0 +1,47 @@
+#include "codecs/jpeg/decoder/upsampling.h"
+
+namespace jpeg::decoder {
+
+UpsampleMethod ChooseUpsampling(int h, int v, int maxH, int maxV, int downsampledWidth, int& hExpand,
+                                int& vExpand) {
+    if (maxH % h != 0 || maxV % v != 0) Fail(kJpegReadFractionalSampling);
+    hExpand = maxH / h;
+    vExpand = maxV / v;
+    if (hExpand == 1 && vExpand == 1) return UpsampleMethod::kFullSize;
+    if (hExpand == 2 && vExpand <= 2 && downsampledWidth > 2)
+        return vExpand == 1 ? UpsampleMethod::kTriangle2x1 : UpsampleMethod::kTriangle2x2;
+    return UpsampleMethod::kBox;
+}
+
+void UpsampleTriangle2x1(const std::uint8_t* in, int width, std::uint8_t* out) {
+    out[0] = in[0];
+    out[1] = static_cast<std::uint8_t>((3 * in[0] + in[1] + 2) >> 2);
+    for (int i = 1; i < width - 1; ++i) {
+        const int nearer = 3 * in[i];
+        out[2 * i] = static_cast<std::uint8_t>((nearer + in[i - 1] + 1) >> 2);
+        out[2 * i + 1] = static_cast<std::uint8_t>((nearer + in[i + 1] + 2) >> 2);
+    }
+    out[2 * width - 2] = static_cast<std::uint8_t>((3 * in[width - 1] + in[width - 2] + 1) >> 2);
+    out[2 * width - 1] = in[width - 1];
+}
+
+void UpsampleTriangle2x2(const std::uint8_t* nearer, const std::uint8_t* farther, int width,
+                         std::uint8_t* out) {
+    int previous = 3 * nearer[0] + farther[0], current = previous;
+    out[0] = static_cast<std::uint8_t>((4 * current + 8) >> 4);
+    for (int i = 0; i < width - 1; ++i) {
+        const int next = 3 * nearer[i + 1] + farther[i + 1];
+        if (i > 0) out[2 * i] = static_cast<std::uint8_t>((3 * current + previous + 8) >> 4);
+        out[2 * i + 1] = static_cast<std::uint8_t>((3 * current + next + 7) >> 4);
+        previous = current;
+        current = next;
+    }
+    out[2 * width - 2] = static_cast<std::uint8_t>((3 * current + previous + 8) >> 4);
+    out[2 * width - 1] = static_cast<std::uint8_t>((4 * current + 7) >> 4);
+}
+
+void UpsampleBox(const std::uint8_t* in, int outWidth, int expand, std::uint8_t* out) {
+    for (int x = 0; x < outWidth; ++x) out[x] = in[x / expand];
+}
+
+}  // namespace jpeg::decoder
