@@ -1,7 +1,10 @@
 #include "tests/unit/jpeg/jpeg_test_support.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
+#include "codecs/jpeg/decoder/jpeg_decoder.h"
 #include "codecs/jpeg/jpeg_writer.h"
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -28,6 +31,40 @@ Decoded DecodeJpeg(const Bytes& bytes) {
         decoded.pixels.push_back(Rgb{pixels[3 * i], pixels[3 * i + 1], pixels[3 * i + 2]});
     stbi_image_free(pixels);
     return decoded;
+}
+
+int DecodeWithKorvi(const Bytes& bytes, Decoded& decoded, std::int64_t maxPixels) {
+    jpeg::decoder::DecodeLimits limits;
+    limits.maxPixels = maxPixels;
+    PackedBitmap picture = nullptr;
+    const int status = jpeg::decoder::DecodeJpeg(bytes.data(), bytes.size(), limits, &picture);
+    decoded = Decoded{};
+    if (status != 0) return status;
+    GlobalBlock owned(picture);
+    BitmapLock header(picture);
+    decoded.width = header->biWidth;
+    decoded.height = header->biHeight;
+    const std::size_t stride = RowBytes(24, decoded.width);
+    for (int y = 0; y < decoded.height; ++y) {
+        const BYTE* row =
+            PixelRows(header.data()) + stride * static_cast<std::size_t>(decoded.height - 1 - y);
+        for (int x = 0; x < decoded.width; ++x)
+            decoded.pixels.push_back(Rgb{row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+    }
+    return status;
+}
+
+Difference Compare(const Decoded& a, const Decoded& b) {
+    Difference d{0, 0};
+    for (std::size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i) {
+        for (int delta :
+             {a.pixels[i].r - b.pixels[i].r, a.pixels[i].g - b.pixels[i].g, a.pixels[i].b - b.pixels[i].b}) {
+            d.mean += std::abs(delta);
+            d.largest = std::max(d.largest, std::abs(delta));
+        }
+    }
+    if (!a.pixels.empty()) d.mean /= 3.0 * static_cast<double>(a.pixels.size());
+    return d;
 }
 
 bool ParseStream(const Bytes& bytes, Stream& stream) {

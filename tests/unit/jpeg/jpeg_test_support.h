@@ -25,6 +25,17 @@ struct Decoded {
 
 Decoded DecodeJpeg(const Bytes& bytes);
 
+// Decodes with korvi's reader from memory; `decoded` is filled only on status 0. The picture
+// limit may be lowered for a test.
+int DecodeWithKorvi(const Bytes& bytes, Decoded& decoded, std::int64_t maxPixels = kMaxPicturePixels);
+
+// Mean and largest difference of all channels of two pictures of the same size.
+struct Difference {
+    double mean;
+    int largest;
+};
+Difference Compare(const Decoded& a, const Decoded& b);
+
 // One marker segment: the marker byte after 0xFF and the bytes behind the length field.
 struct Segment {
     std::uint8_t marker;

@@ -1,0 +1,554 @@
+#include "tests/support/jpeg_fixture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+
+#include "codecs/jpeg/jpeg_tables.h"
+
+namespace {
+
+using jpeg::kNaturalOrder;
+
+constexpr double kPi = 3.14159265358979323846;
+
+int CeilDiv(int a, int b) {
+    return (a + b - 1) / b;
+}
+
+int MaxFactor(const JpegFixture& f, bool vertical) {
+    int most = 1;
+    for (const FixtureComponent& c : f.components) most = std::max(most, vertical ? c.v : c.h);
+    return most;
+}
+
+// Bits of a magnitude: 0 for 0, else floor(log2 |v|) + 1.
+int Category(int value) {
+    int bits = 0;
+    for (unsigned a = static_cast<unsigned>(std::abs(value)); a != 0; a >>= 1) ++bits;
+    return bits;
+}
+
+// The low `size` bits that code a value of that category: the value, or value - 1 if negative.
+std::uint32_t ValueBits(int value, int size) {
+    return static_cast<std::uint32_t>(value < 0 ? value - 1 : value) & ((1u << size) - 1);
+}
+
+struct HuffTable {
+    std::array<int, 17> counts{};
+    std::vector<int> symbols;
+    std::array<std::uint32_t, 256> code{};
+    std::array<int, 256> length{};
+};
+
+// Code lengths for the frequencies by the procedure of T.81 Annex K.2, limited to 16 bits,
+// with one code point kept back so that no code is all ones.
+HuffTable BuildTable(std::array<long, 256> frequency) {
+    if (std::all_of(frequency.begin(), frequency.end(), [](long f) { return f == 0; })) frequency[0] = 1;
+    std::array<long, 257> freq{};
+    std::copy(frequency.begin(), frequency.end(), freq.begin());
+    freq[256] = 1;
+    std::array<int, 257> size{}, others{};
+    others.fill(-1);
+    for (;;) {
+        int v1 = -1, v2 = -1;
+        for (int i = 0; i < 257; ++i)
+            if (freq[i] > 0 && (v1 < 0 || freq[i] <= freq[v1])) v1 = i;
+        for (int i = 0; i < 257; ++i)
+            if (freq[i] > 0 && i != v1 && (v2 < 0 || freq[i] <= freq[v2])) v2 = i;
+        if (v2 < 0) break;
+        freq[v1] += freq[v2];
+        freq[v2] = 0;
+        for (++size[v1]; others[v1] >= 0; ++size[v1]) v1 = others[v1];
+        others[v1] = v2;
+        for (++size[v2]; others[v2] >= 0; ++size[v2]) v2 = others[v2];
+    }
+    std::array<int, 33> bits{};
+    for (int i = 0; i < 257; ++i)
+        if (size[i] > 0) ++bits[std::min(size[i], 32)];
+    for (int i = 32; i > 16; --i) {
+        while (bits[i] > 0) {
+            int j = i - 2;
+            while (bits[j] == 0) --j;
+            bits[i] -= 2;
+            bits[i - 1] += 1;
+            bits[j + 1] += 2;
+            bits[j] -= 1;
+        }
+    }
+    for (int i = 16; i > 0; --i)
+        if (bits[i] > 0) {
+            --bits[i];
+            break;
+        }
+    HuffTable table;
+    for (int length = 1; length <= 32; ++length)
+        for (int i = 0; i < 256; ++i)
+            if (size[i] == length) table.symbols.push_back(i);
+    std::uint32_t code = 0;
+    std::size_t next = 0;
+    for (int length = 1; length <= 16; ++length, code <<= 1) {
+        table.counts[length] = bits[length];
+        for (int k = 0; k < bits[length]; ++k, ++code, ++next) {
+            table.code[table.symbols[next]] = code;
+            table.length[table.symbols[next]] = length;
+        }
+    }
+    return table;
+}
+
+// Entropy-coded bytes with 0xFF stuffing; the last byte of a segment is padded with ones.
+class BitSink {
+  public:
+    explicit BitSink(Bytes& out) : out_(out) {}
+    void Put(std::uint32_t bits, int count) {
+        for (int i = count - 1; i >= 0; --i) {
+            byte_ = static_cast<std::uint8_t>(byte_ << 1 | (bits >> i & 1));
+            if (++filled_ == 8) Emit();
+        }
+    }
+    void Flush() {
+        while (filled_ != 0) Put(1, 1);
+    }
+
+  private:
+    void Emit() {
+        out_.push_back(byte_);
+        if (byte_ == 0xFF) out_.push_back(0);
+        byte_ = 0;
+        filled_ = 0;
+    }
+    Bytes& out_;
+    std::uint8_t byte_ = 0;
+    int filled_ = 0;
+};
+
+// What a scan's coding produces: symbols of a table, raw bits, restart markers. Counted once
+// to build the tables, then written.
+struct ScanOutput {
+    std::function<void(bool ac, int slot, int symbol)> symbol;
+    std::function<void(std::uint32_t bits, int count)> bits;
+    std::function<void(int index)> restart;
+};
+
+class ScanCoder {
+  public:
+    ScanCoder(const JpegFixture& f, const FixtureScan& scan, ScanOutput& out)
+        : f_(f), scan_(scan), out_(out), predictors_(f.components.size()) {}
+
+    void Run() {
+        const int maxH = MaxFactor(f_, false), maxV = MaxFactor(f_, true);
+        std::vector<std::vector<std::array<int, 3>>> all;  // per MCU its blocks: component, x, y
+        if (scan_.components.size() == 1) {
+            const int c = scan_.components[0];
+            const FixtureComponent& comp = f_.components[c];
+            const int wide = CeilDiv(f_.width * comp.h, 8 * maxH),
+                      high = CeilDiv(f_.height * comp.v, 8 * maxV);
+            for (int y = 0; y < high; ++y)
+                for (int x = 0; x < wide; ++x) all.push_back({{c, x, y}});
+        } else {
+            for (int my = 0; my < CeilDiv(f_.height, 8 * maxV); ++my)
+                for (int mx = 0; mx < CeilDiv(f_.width, 8 * maxH); ++mx) {
+                    std::vector<std::array<int, 3>> blocks;
+                    for (int c : scan_.components) {
+                        const FixtureComponent& comp = f_.components[c];
+                        for (int by = 0; by < comp.v; ++by)
+                            for (int bx = 0; bx < comp.h; ++bx)
+                                blocks.push_back({c, mx * comp.h + bx, my * comp.v + by});
+                    }
+                    all.push_back(blocks);
+                }
+        }
+        for (std::size_t m = 0; m < all.size(); ++m) {
+            if (f_.restartInterval != 0 && m != 0 && m % static_cast<std::size_t>(f_.restartInterval) == 0) {
+                FlushRun();
+                out_.restart(static_cast<int>(m / static_cast<std::size_t>(f_.restartInterval) - 1) & 7);
+                std::fill(predictors_.begin(), predictors_.end(), 0);
+            }
+            for (const auto& block : all[m]) Block(block[0], f_.planes[block[0]].At(block[1], block[2]));
+        }
+        FlushRun();
+    }
+
+  private:
+    int Slot(int c, bool ac) const {
+        const FixtureComponent& comp = f_.components[c];
+        return ac ? comp.acTable : comp.dcTable;
+    }
+    void Value(bool ac, int slot, int run, int value) {
+        const int size = Category(value);
+        out_.symbol(ac, slot, run << 4 | size);
+        if (size > 0) out_.bits(ValueBits(value, size), size);
+    }
+    void Dc(int c, int value) {
+        int& predictor = predictors_[c];
+        Value(false, Slot(c, false), 0, value - predictor);
+        predictor = value;
+    }
+    void FlushRun() {
+        if (run_ == 0) return;
+        int r = 0;
+        while ((run_ >> (r + 1)) != 0) ++r;
+        out_.symbol(true, acSlot_, r << 4);
+        if (r > 0) out_.bits(static_cast<std::uint32_t>(run_) & ((1u << r) - 1), r);
+        for (int bit : corrections_) out_.bits(static_cast<std::uint32_t>(bit), 1);
+        corrections_.clear();
+        run_ = 0;
+    }
+    // The coefficient at zigzag position k after the point transform: sign and magnitude.
+    int Transformed(const QuantBlock& block, int k) const {
+        const int c = block[kNaturalOrder[k]];
+        return c < 0 ? -(-c >> scan_.al) : c >> scan_.al;
+    }
+
+    void Block(int c, const QuantBlock& block) {
+        const bool progressive = f_.sofMarker == 0xC2 || f_.sofMarker == 0xCA;
+        acSlot_ = Slot(c, true);
+        if (!progressive) {
+            Dc(c, block[0]);
+            int run = 0;
+            for (int k = 1; k < 64; ++k) {
+                const int value = block[kNaturalOrder[k]];
+                if (value == 0) {
+                    ++run;
+                    continue;
+                }
+                for (; run > 15; run -= 16) out_.symbol(true, acSlot_, 0xF0);
+                Value(true, acSlot_, run, value);
+                run = 0;
+            }
+            if (run > 0) out_.symbol(true, acSlot_, 0x00);
+        } else if (scan_.ss == 0 && scan_.ah == 0) {
+            Dc(c, block[0] >> scan_.al);
+        } else if (scan_.ss == 0) {
+            out_.bits(static_cast<std::uint32_t>(block[0] >> scan_.al) & 1, 1);
+        } else if (scan_.ah == 0) {
+            AcFirst(block);
+        } else {
+            AcRefine(block);
+        }
+    }
+
+    void AcFirst(const QuantBlock& block) {
+        int run = 0;
+        for (int k = scan_.ss; k <= scan_.se; ++k) {
+            const int value = Transformed(block, k);
+            if (value == 0) {
+                ++run;
+                continue;
+            }
+            FlushRun();
+            for (; run > 15; run -= 16) out_.symbol(true, acSlot_, 0xF0);
+            Value(true, acSlot_, run, value);
+            run = 0;
+        }
+        if (run > 0 && ++run_ == 0x7FFF) FlushRun();
+    }
+
+    // Newly nonzero coefficients are coded as runs of zeros and a sign; those nonzero before
+    // take one correction bit each, sent after the next symbol (or the end-of-band run).
+    void AcRefine(const QuantBlock& block) {
+        int last = -1;  // the last newly nonzero position
+        for (int k = scan_.ss; k <= scan_.se; ++k)
+            if (std::abs(Transformed(block, k)) == 1) last = k;
+        int run = 0;
+        std::vector<int> pending;
+        for (int k = scan_.ss; k <= scan_.se; ++k) {
+            const int a = std::abs(Transformed(block, k));
+            if (a == 0) {
+                ++run;
+                continue;
+            }
+            for (; run > 15 && k <= last; run -= 16) {
+                FlushRun();
+                out_.symbol(true, acSlot_, 0xF0);
+                for (int bit : pending) out_.bits(static_cast<std::uint32_t>(bit), 1);
+                pending.clear();
+            }
+            if (a > 1) {
+                pending.push_back(a & 1);
+                continue;
+            }
+            FlushRun();
+            out_.symbol(true, acSlot_, run << 4 | 1);
+            out_.bits(block[kNaturalOrder[k]] > 0 ? 1 : 0, 1);
+            for (int bit : pending) out_.bits(static_cast<std::uint32_t>(bit), 1);
+            pending.clear();
+            run = 0;
+        }
+        if (run > 0 || !pending.empty()) {
+            corrections_.insert(corrections_.end(), pending.begin(), pending.end());
+            if (++run_ == 0x7FFF) FlushRun();
+        }
+    }
+
+    const JpegFixture& f_;
+    const FixtureScan& scan_;
+    ScanOutput& out_;
+    std::vector<int> predictors_;
+    int run_ = 0;  // blocks in the pending end-of-band run
+    int acSlot_ = 0;
+    std::vector<int> corrections_;  // correction bits of the pending run
+};
+
+void PutWord(Bytes& out, int value) {
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+    out.push_back(static_cast<std::uint8_t>(value));
+}
+
+void PutSegment(Bytes& out, int marker, const Bytes& body) {
+    out.push_back(0xFF);
+    out.push_back(static_cast<std::uint8_t>(marker));
+    PutWord(out, static_cast<int>(body.size()) + 2);
+    out.insert(out.end(), body.begin(), body.end());
+}
+
+void WriteScan(const JpegFixture& f, const FixtureScan& scan, Bytes& out) {
+    out.insert(out.end(), scan.segmentsBefore.begin(), scan.segmentsBefore.end());
+    std::array<std::array<long, 256>, 8> frequency{};  // DC slots 0-3, AC slots 4-7
+    std::array<bool, 8> used{};
+    ScanOutput count;
+    count.symbol = [&](bool ac, int slot, int symbol) {
+        used[ac * 4 + slot] = true;
+        ++frequency[ac * 4 + slot][symbol];
+    };
+    count.bits = [](std::uint32_t, int) {};
+    count.restart = [](int) {};
+    ScanCoder(f, scan, count).Run();
+
+    std::array<HuffTable, 8> tables;
+    for (int t = 0; t < 8; ++t) {
+        if (!used[t]) continue;
+        tables[t] = BuildTable(frequency[t]);
+        Bytes body{static_cast<std::uint8_t>(t < 4 ? t : 0x10 + t - 4)};
+        for (int length = 1; length <= 16; ++length)
+            body.push_back(static_cast<std::uint8_t>(tables[t].counts[length]));
+        for (int symbol : tables[t].symbols) body.push_back(static_cast<std::uint8_t>(symbol));
+        PutSegment(out, 0xC4, body);
+    }
+    Bytes sos{static_cast<std::uint8_t>(scan.components.size())};
+    for (int c : scan.components) {
+        const FixtureComponent& comp = f.components[c];
+        sos.push_back(static_cast<std::uint8_t>(comp.id));
+        sos.push_back(static_cast<std::uint8_t>(comp.dcTable << 4 | comp.acTable));
+    }
+    sos.insert(sos.end(), {static_cast<std::uint8_t>(scan.ss), static_cast<std::uint8_t>(scan.se),
+                           static_cast<std::uint8_t>(scan.ah << 4 | scan.al)});
+    PutSegment(out, 0xDA, sos);
+
+    BitSink sink(out);
+    ScanOutput write;
+    write.symbol = [&](bool ac, int slot, int symbol) {
+        const HuffTable& table = tables[ac * 4 + slot];
+        sink.Put(table.code[symbol], table.length[symbol]);
+    };
+    write.bits = [&](std::uint32_t bits, int n) { sink.Put(bits, n); };
+    write.restart = [&](int index) {
+        sink.Flush();
+        out.push_back(0xFF);
+        out.push_back(static_cast<std::uint8_t>(0xD0 + index));
+    };
+    ScanCoder(f, scan, write).Run();
+    sink.Flush();
+}
+
+// The typical tables of the encoder at a quality, as DQT lists them.
+std::array<QuantValues, 2> QualityTables(int quality) {
+    std::array<jpeg::EncoderQuantTable, 2> tables;
+    jpeg::SetQualityTables(quality, true, tables);
+    std::array<QuantValues, 2> values{};
+    for (int t = 0; t < 2; ++t)
+        for (int k = 0; k < 64; ++k) values[t][k] = static_cast<std::uint16_t>(tables[t].values[k]);
+    return values;
+}
+
+// F(u, v) = 1/4 C(u) C(v) sum f(x, y) cos((2x + 1) u pi / 16) cos((2y + 1) v pi / 16), rounded
+// after division by the table value.
+QuantBlock ForwardDct(const double* samples, int stride, const QuantValues& table) {
+    static const auto basis = [] {
+        std::array<std::array<double, 8>, 8> b{};
+        for (int u = 0; u < 8; ++u)
+            for (int x = 0; x < 8; ++x)
+                b[u][x] = (u == 0 ? std::sqrt(0.5) : 1.0) * std::cos((2 * x + 1) * u * kPi / 16) / 2;
+        return b;
+    }();
+    double rows[8][8];
+    for (int y = 0; y < 8; ++y)
+        for (int u = 0; u < 8; ++u) {
+            double sum = 0;
+            for (int x = 0; x < 8; ++x) sum += (samples[y * stride + x] - 128) * basis[u][x];
+            rows[y][u] = sum;
+        }
+    QuantBlock block{};
+    for (int k = 0; k < 64; ++k) {
+        const int u = kNaturalOrder[k] % 8, v = kNaturalOrder[k] / 8;
+        double sum = 0;
+        for (int y = 0; y < 8; ++y) sum += rows[y][u] * basis[v][y];
+        block[kNaturalOrder[k]] = static_cast<std::int16_t>(std::lround(sum / table[k]));
+    }
+    return block;
+}
+
+}  // namespace
+
+void AllocatePlanes(JpegFixture& f) {
+    const int maxH = MaxFactor(f, false), maxV = MaxFactor(f, true);
+    f.planes.clear();
+    for (const FixtureComponent& c : f.components) {
+        CoefficientPlane plane;
+        plane.blocksWide = CeilDiv(f.width, 8 * maxH) * c.h;
+        plane.blocksHigh = CeilDiv(f.height, 8 * maxV) * c.v;
+        plane.blocks.assign(static_cast<std::size_t>(plane.blocksWide) * plane.blocksHigh, QuantBlock{});
+        f.planes.push_back(plane);
+    }
+}
+
+Bytes WriteJpegFixture(const JpegFixture& f) {
+    Bytes out{0xFF, 0xD8};
+    if (f.jfif)
+        PutSegment(out, 0xE0,
+                   {'J', 'F', 'I', 'F', 0, 1, 1, static_cast<std::uint8_t>(f.densityUnit),
+                    static_cast<std::uint8_t>(f.xDensity >> 8), static_cast<std::uint8_t>(f.xDensity),
+                    static_cast<std::uint8_t>(f.yDensity >> 8), static_cast<std::uint8_t>(f.yDensity), 0, 0});
+    if (f.adobeTransform >= 0)
+        PutSegment(
+            out, 0xEE,
+            {'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, static_cast<std::uint8_t>(f.adobeTransform)});
+    out.insert(out.end(), f.extraSegments.begin(), f.extraSegments.end());
+    for (std::size_t t = 0; t < f.quantTables.size(); ++t) {
+        Bytes body{static_cast<std::uint8_t>((f.wideQuant ? 0x10 : 0) | t)};
+        for (std::uint16_t value : f.quantTables[t]) {
+            if (f.wideQuant) body.push_back(static_cast<std::uint8_t>(value >> 8));
+            body.push_back(static_cast<std::uint8_t>(value));
+        }
+        PutSegment(out, 0xDB, body);
+    }
+    Bytes sof{static_cast<std::uint8_t>(f.precision)};
+    PutWord(sof, f.height);
+    PutWord(sof, f.width);
+    sof.push_back(static_cast<std::uint8_t>(f.components.size()));
+    for (const FixtureComponent& c : f.components)
+        sof.insert(sof.end(), {static_cast<std::uint8_t>(c.id), static_cast<std::uint8_t>(c.h << 4 | c.v),
+                               static_cast<std::uint8_t>(c.quantTable)});
+    PutSegment(out, f.sofMarker, sof);
+    if (f.restartInterval != 0) {
+        Bytes dri;
+        PutWord(dri, f.restartInterval);
+        PutSegment(out, 0xDD, dri);
+    }
+    std::vector<FixtureScan> scans = f.scans;
+    if (scans.empty()) {
+        FixtureScan all;
+        for (std::size_t c = 0; c < f.components.size(); ++c) all.components.push_back(static_cast<int>(c));
+        scans.push_back(all);
+    }
+    for (const FixtureScan& scan : scans) WriteScan(f, scan, out);
+    out.insert(out.end(), {0xFF, 0xD9});
+    return out;
+}
+
+JpegFixture FixtureFromPicture(int width, int height, const ColourAt& picture, FixtureColour colour,
+                               const std::vector<std::array<int, 2>>& factors, int quality) {
+    JpegFixture f;
+    f.width = width;
+    f.height = height;
+    const std::array<QuantValues, 2> tables = QualityTables(quality);
+    const int count = colour == FixtureColour::kGrey ? 1 : 3;
+    for (int c = 0; c < count; ++c) {
+        FixtureComponent comp;
+        comp.id = colour == FixtureColour::kRgb ? "RGB"[c] : c + 1;
+        comp.h = factors[c][0];
+        comp.v = factors[c][1];
+        comp.quantTable = comp.dcTable = comp.acTable = colour == FixtureColour::kYCbCr && c > 0 ? 1 : 0;
+        f.components.push_back(comp);
+    }
+    f.quantTables.assign(tables.begin(), tables.begin() + (colour == FixtureColour::kYCbCr ? 2 : 1));
+    f.jfif = colour != FixtureColour::kRgb;
+    AllocatePlanes(f);
+
+    // Full-size planes of the colour model.
+    std::vector<std::vector<double>> full(static_cast<std::size_t>(count),
+                                          std::vector<double>(static_cast<std::size_t>(width) * height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Rgb p = picture(x, y);
+            const double r = p.r, g = p.g, b = p.b;
+            const std::size_t at = static_cast<std::size_t>(y) * width + x;
+            if (colour == FixtureColour::kRgb) {
+                full[0][at] = r;
+                full[1][at] = g;
+                full[2][at] = b;
+                continue;
+            }
+            full[0][at] = 0.299 * r + 0.587 * g + 0.114 * b;
+            if (colour == FixtureColour::kGrey) continue;
+            full[1][at] = -0.168736 * r - 0.331264 * g + 0.5 * b + 128;
+            full[2][at] = 0.5 * r - 0.418688 * g - 0.081312 * b + 128;
+        }
+    const int maxH = MaxFactor(f, false), maxV = MaxFactor(f, true);
+    for (int c = 0; c < count; ++c) {
+        const FixtureComponent& comp = f.components[c];
+        CoefficientPlane& plane = f.planes[c];
+        const int sx = maxH / comp.h, sy = maxV / comp.v;  // whole factors only
+        const int w = CeilDiv(width * comp.h, maxH), h = CeilDiv(height * comp.v, maxV);
+        const int stride = plane.blocksWide * 8;
+        std::vector<double> samples(static_cast<std::size_t>(stride) * plane.blocksHigh * 8);
+        for (int y = 0; y < plane.blocksHigh * 8; ++y)
+            for (int x = 0; x < stride; ++x) {
+                // Averages the pixels the sample covers; beyond the edge the last sample repeats.
+                const int ux = std::min(x, w - 1) * sx, uy = std::min(y, h - 1) * sy;
+                double sum = 0;
+                int n = 0;
+                for (int dy = 0; dy < sy; ++dy)
+                    for (int dx = 0; dx < sx; ++dx) {
+                        sum += full[c][static_cast<std::size_t>(std::min(uy + dy, height - 1)) * width +
+                                       std::min(ux + dx, width - 1)];
+                        ++n;
+                    }
+                samples[static_cast<std::size_t>(y) * stride + x] = sum / n;
+            }
+        const QuantValues& table = f.quantTables[comp.quantTable];
+        for (int by = 0; by < plane.blocksHigh; ++by)
+            for (int bx = 0; bx < plane.blocksWide; ++bx)
+                plane.At(bx, by) =
+                    ForwardDct(&samples[static_cast<std::size_t>(by) * 8 * stride + bx * 8], stride, table);
+    }
+    return f;
+}
+
+std::vector<FixtureScan> SpectralScript(int componentCount) {
+    std::vector<int> all;
+    for (int c = 0; c < componentCount; ++c) all.push_back(c);
+    std::vector<FixtureScan> script{{all, 0, 0, 0, 0, {}}};
+    for (int c = 0; c < componentCount; ++c) {
+        script.push_back({{c}, 1, 5, 0, 0, {}});
+        script.push_back({{c}, 6, 63, 0, 0, {}});
+    }
+    return script;
+}
+
+std::vector<FixtureScan> SuccessiveScript(int componentCount) {
+    std::vector<int> all;
+    for (int c = 0; c < componentCount; ++c) all.push_back(c);
+    std::vector<FixtureScan> script{{all, 0, 0, 0, 1, {}}};
+    for (int c = 0; c < componentCount; ++c) {
+        script.push_back({{c}, 1, 5, 0, 2, {}});
+        script.push_back({{c}, 6, 63, 0, 2, {}});
+    }
+    for (int c = 0; c < componentCount; ++c) script.push_back({{c}, 1, 63, 2, 1, {}});
+    script.push_back({all, 0, 0, 1, 0, {}});
+    for (int c = 0; c < componentCount; ++c) script.push_back({{c}, 1, 63, 1, 0, {}});
+    return script;
+}
+
+QuantBlock Approximated(const QuantBlock& block, int al) {
+    QuantBlock out{};
+    out[0] = static_cast<std::int16_t>((block[0] >> al) * (1 << al));
+    for (int i = 1; i < 64; ++i) {
+        const int c = block[i];
+        const int magnitude = (std::abs(c) >> al) << al;
+        out[i] = static_cast<std::int16_t>(c < 0 ? -magnitude : magnitude);
+    }
+    return out;
+}

@@ -1,0 +1,75 @@
+// A test-only JPEG writer that turns coefficient blocks, or a picture through a plain forward
+// DCT, into a file of exactly the structure a test asks for: any sampling, interleaved or
+// separate scans, progressive scripts with spectral selection and successive approximation,
+// restart intervals, JFIF, Adobe and extra segments. Each scan carries Huffman tables made for
+// its own symbols.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "tests/support/bitmap_builder.h"
+#include "tests/support/files.h"
+
+using QuantBlock = std::array<std::int16_t, 64>;    // quantised coefficients, natural order
+using QuantValues = std::array<std::uint16_t, 64>;  // a quantisation table, zigzag order
+
+struct FixtureComponent {
+    int id = 1;
+    int h = 1, v = 1;
+    int quantTable = 0;
+    int dcTable = 0, acTable = 0;  // Huffman slots its scans use
+};
+
+// The blocks of one component, row by row, covering whole MCUs of the frame.
+struct CoefficientPlane {
+    int blocksWide = 0, blocksHigh = 0;
+    std::vector<QuantBlock> blocks;
+    QuantBlock& At(int x, int y) { return blocks[static_cast<std::size_t>(y) * blocksWide + x]; }
+    const QuantBlock& At(int x, int y) const { return blocks[static_cast<std::size_t>(y) * blocksWide + x]; }
+};
+
+struct FixtureScan {
+    std::vector<int> components;  // frame component indices
+    int ss = 0, se = 63, ah = 0, al = 0;
+    Bytes segmentsBefore;  // written as they are before the scan's tables
+};
+
+struct JpegFixture {
+    int sofMarker = 0xC0;  // 0xC2 for a progressive file
+    int precision = 8;
+    int width = 0, height = 0;
+    std::vector<FixtureComponent> components;
+    std::vector<QuantValues> quantTables;  // slot = position
+    bool wideQuant = false;                // 16-bit DQT entries
+    std::vector<CoefficientPlane> planes;  // one per component
+    std::vector<FixtureScan> scans;        // empty: one scan of every component
+    int restartInterval = 0;
+    bool jfif = true;
+    int densityUnit = 0, xDensity = 1, yDensity = 1;
+    int adobeTransform = -1;  // -1: no Adobe segment
+    Bytes extraSegments;      // written as they are after the APP segments
+};
+
+// Lays out empty planes (all zero) for the fixture's size and components.
+void AllocatePlanes(JpegFixture& fixture);
+
+Bytes WriteJpegFixture(const JpegFixture& fixture);
+
+enum class FixtureColour { kYCbCr, kRgb, kGrey };
+
+// A fixture of the picture: the colour model's components with the given factors (one pair per
+// component), each downsampled by averaging, transformed and quantised with the typical tables
+// scaled to `quality`.
+JpegFixture FixtureFromPicture(int width, int height, const ColourAt& picture, FixtureColour colour,
+                               const std::vector<std::array<int, 2>>& factors, int quality);
+
+// Progressive scripts for a fixture of three (or one) components: spectral selection only, and
+// a usual one with successive approximation (DC first, then AC bands refined bit by bit).
+std::vector<FixtureScan> SpectralScript(int componentCount);
+std::vector<FixtureScan> SuccessiveScript(int componentCount);
+
+// The coefficients a progressive decoder holds after only the first scans of successive
+// approximation with low bit `al`: the low bits cleared, as the point transform leaves them.
+QuantBlock Approximated(const QuantBlock& block, int al);

@@ -1,0 +1,154 @@
+// The decoder beside the black-box oracle stb_image: fixtures of natural pictures in every
+// sampling layout, and the real-world pictures of the shared corpus when it is there.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "codecs/jpeg/jpeg_writer.h"
+#include "tests/support/jpeg_fixture.h"
+#include "tests/support/synthetic_picture.h"
+#include "tests/unit/jpeg/jpeg_test_support.h"
+
+namespace {
+
+using Factors = std::vector<std::array<int, 2>>;
+
+// Where the two decoders do the same, single values differ by a few steps of rounding; stb
+// rounds the last two columns of 2 x 1 upsampling its own way, and interpolates where 4:4:0
+// asks for the box method.
+TEST(JpegOracle, AgreesWithStbImageOnNaturalPictures) {
+    const int width = 203, height = 157;
+    const ColourAt picture = NaturalPicture(width, height);
+    const struct {
+        const char* name;
+        FixtureColour colour;
+        Factors factors;
+        int scripts;  // 0 sequential, 1 spectral selection, 2 successive approximation
+        int restartInterval;
+        double mean;
+        int largest;
+    } cases[] = {
+        {"4:4:4", FixtureColour::kYCbCr, {{1, 1}, {1, 1}, {1, 1}}, 0, 0, 0.05, 2},
+        {"4:4:4 progressive", FixtureColour::kYCbCr, {{1, 1}, {1, 1}, {1, 1}}, 1, 0, 0.05, 2},
+        {"4:2:2", FixtureColour::kYCbCr, {{2, 1}, {1, 1}, {1, 1}}, 0, 0, 0.1, 12},
+        {"4:2:0", FixtureColour::kYCbCr, {{2, 2}, {1, 1}, {1, 1}}, 0, 7, 0.15, 3},
+        {"4:2:0 progressive", FixtureColour::kYCbCr, {{2, 2}, {1, 1}, {1, 1}}, 2, 0, 0.15, 3},
+        {"4:2:0 progressive with restarts", FixtureColour::kYCbCr, {{2, 2}, {1, 1}, {1, 1}}, 2, 5, 0.15, 3},
+        {"4:1:1", FixtureColour::kYCbCr, {{4, 1}, {1, 1}, {1, 1}}, 0, 0, 0.05, 2},
+        {"4:4:0", FixtureColour::kYCbCr, {{1, 2}, {1, 1}, {1, 1}}, 0, 0, 0.6, 70},
+        {"grey", FixtureColour::kGrey, {{1, 1}}, 0, 0, 0.05, 1},
+        {"grey progressive", FixtureColour::kGrey, {{1, 1}}, 2, 0, 0.05, 1},
+        {"RGB", FixtureColour::kRgb, {{1, 1}, {1, 1}, {1, 1}}, 0, 0, 0.05, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        JpegFixture f = FixtureFromPicture(width, height, picture, c.colour, c.factors, 85);
+        f.restartInterval = c.restartInterval;
+        if (c.colour == FixtureColour::kRgb) f.adobeTransform = 0;
+        if (c.scripts != 0) {
+            f.sofMarker = 0xC2;
+            const int count = int(f.components.size());
+            f.scans = c.scripts == 1 ? SpectralScript(count) : SuccessiveScript(count);
+        }
+        const Bytes bytes = WriteJpegFixture(f);
+        Decoded ours;
+        ASSERT_EQ(DecodeWithKorvi(bytes, ours), 0);
+        const Decoded theirs = DecodeJpeg(bytes);
+        ASSERT_EQ(theirs.pixels.size(), ours.pixels.size());
+        const Difference d = Compare(ours, theirs);
+        EXPECT_LT(d.mean, c.mean);
+        EXPECT_LE(d.largest, c.largest);
+    }
+    // And the program's own encoder's output.
+    GlobalBlock bitmap = MakeBitmap24(width, height, picture);
+    const Bytes encoded = EncodeJpeg(bitmap.get(), 80).bytes;
+    Decoded ours;
+    ASSERT_EQ(DecodeWithKorvi(encoded, ours), 0);
+    const Difference d = Compare(ours, DecodeJpeg(encoded));
+    EXPECT_LT(d.mean, 0.15);
+    EXPECT_LE(d.largest, 3);
+}
+
+// Under the sanitisers the large photographs would take minutes; the smaller files still run.
+#ifdef KORVI_SANITIZED
+constexpr std::size_t kLargestFile = 300000;
+#else
+constexpr std::size_t kLargestFile = SIZE_MAX;
+#endif
+
+std::filesystem::path CorpusFolder() {
+    for (std::filesystem::path dir = KORVI_SOURCE_DIR; dir.has_relative_path(); dir = dir.parent_path())
+        if (std::filesystem::exists(dir / "shared" / "corpus" / "MANIFEST.tsv"))
+            return dir / "shared" / "corpus";
+    return {};
+}
+
+// The numbers the corpus's refusals end in.
+const std::map<std::string, int> kRefusals = {
+    {"blink-cs-uma-two-channels-jfif-marker.jpg", -50},
+    {"blink-cs-uma-ycck.jpg", -50},
+    {"jpegdec-lossless-MR4.jpg", -39},
+    {"jpegdec-mjpeg.jpg", -75},
+    {"jpegjs-tree-cmyk-notransform.jpg", -50},
+    {"jpegjs-tree-cmyk.jpg", -50},
+    {"jsuite-baseline-32x32x8_dnl.jpg", -29},
+    {"jsuite-extended_arithmetic-32x32x8_ycbcr_interleaved.jpg", -67},
+    {"jsuite-extended_huffman-32x32x12_grayscale.jpg", -41},
+    {"jsuite-extended_huffman-32x32x12_ycbcr_interleaved.jpg", -41},
+    {"jsuite-lossless_huffman-32x32x8_grayscale.jpg", -39},
+    {"jsuite-ls-32x32x8_grayscale.jpg", -22},
+    {"jsuite-progressive_arithmetic-32x32x8_ycbcr_interleaved.jpg", -67},
+    {"jsuite-progressive_huffman-32x32x8_cmyk_interleaved.jpg", -50},
+};
+
+TEST(JpegOracle, DecodesTheCorpusCloseToStbImageAndRefusesWhatItMust) {
+    const std::filesystem::path corpus = CorpusFolder();
+    if (corpus.empty()) GTEST_SKIP() << "the shared corpus is not there";
+    std::ifstream manifest(corpus / "MANIFEST.tsv");
+    std::string line;
+    int decoded = 0, refused = 0;
+    while (std::getline(manifest, line)) {
+        std::istringstream fields(line);
+        std::string path, description;
+        std::getline(fields, path, '\t');
+        for (int i = 0; i < 5; ++i) std::getline(fields, description, '\t');  // the sixth column
+        if (path.rfind("jpeg/", 0) != 0) continue;
+        const std::string name = path.substr(5);
+        SCOPED_TRACE(name);
+        const Bytes bytes = ReadBytes((corpus / path).string());
+        if (bytes.size() > kLargestFile) continue;
+        Decoded ours;
+        const int status = DecodeWithKorvi(bytes, ours);
+        if (description.find("expected refusal") != std::string::npos) {
+            ASSERT_EQ(kRefusals.count(name), 1u) << "a refusal without its number";
+            EXPECT_EQ(status, kRefusals.at(name));
+            ++refused;
+            continue;
+        }
+        ASSERT_EQ(status, 0);
+        ++decoded;
+        const Decoded theirs = DecodeJpeg(bytes);
+        if (theirs.pixels.empty()) continue;  // stb refuses cut and wrapped files
+        ASSERT_EQ(theirs.width, ours.width);
+        ASSERT_EQ(theirs.height, ours.height);
+        // Box upsampling where stb interpolates: judged by the size alone.
+        const bool box = description.find("4:4:0") != std::string::npos ||
+                         description.find("mixed") != std::string::npos ||
+                         description.find("3x1") != std::string::npos ||
+                         description.find("1x3") != std::string::npos ||
+                         description.find("2x2,2x1,1x2") != std::string::npos;
+        if (box) continue;
+        const Difference d = Compare(ours, theirs);
+        EXPECT_LT(d.mean, 0.2);
+        // 2 x 1 upsampling differs in the last two columns.
+        EXPECT_LE(d.largest, description.find("4:2:2") != std::string::npos ? 24 : 4);
+    }
+    EXPECT_GT(decoded, kLargestFile == SIZE_MAX ? 50 : 35);
+    EXPECT_EQ(refused, int(kRefusals.size()));
+}
+
+}  // namespace

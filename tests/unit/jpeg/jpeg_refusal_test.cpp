@@ -1,0 +1,254 @@
+// Files the decoder refuses, each with its number, and hostile files that must end in a status
+// or a picture without reading outside a buffer.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "codecs/jpeg/decoder/jpeg_decoder.h"
+#include "codecs/jpeg/jpeg_reader.h"
+#include "tests/support/jpeg_fixture.h"
+#include "tests/unit/jpeg/jpeg_test_support.h"
+
+namespace {
+
+// A small 4:2:0 colour file with real tables and data.
+JpegFixture Base() {
+    JpegFixture f;
+    f.width = 24;
+    f.height = 16;
+    f.components = {{1, 2, 2, 0, 0, 0}, {2, 1, 1, 1, 1, 1}, {3, 1, 1, 1, 1, 1}};
+    QuantValues q;
+    q.fill(3);
+    f.quantTables = {q, q};
+    AllocatePlanes(f);
+    int n = 0;
+    for (CoefficientPlane& plane : f.planes)
+        for (QuantBlock& block : plane.blocks)
+            for (int i = 0; i < 64; i += 7) block[i] = std::int16_t((n++ * 37) % 61 - 30);
+    return f;
+}
+
+// The offset of the first segment with this marker.
+std::size_t Find(const Bytes& bytes, std::uint8_t marker) {
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == marker) return i;
+    return bytes.size();
+}
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes joined;
+    for (const Bytes& part : parts) joined.insert(joined.end(), part.begin(), part.end());
+    return joined;
+}
+
+Bytes Insert(Bytes bytes, std::size_t at, const Bytes& segment) {
+    bytes.insert(bytes.begin() + long(at), segment.begin(), segment.end());
+    return bytes;
+}
+
+Bytes WithSegment(const JpegFixture& f, const Bytes& segment) {
+    JpegFixture g = f;
+    g.extraSegments = segment;
+    return WriteJpegFixture(g);
+}
+
+Bytes Written(const std::function<void(JpegFixture&)>& change) {
+    JpegFixture f = Base();
+    change(f);
+    return WriteJpegFixture(f);
+}
+
+// A Huffman table segment for a DC (0) or AC (0x10) slot with the given counts and symbols.
+Bytes Dht(int index, const std::vector<int>& counts, const std::vector<int>& symbols) {
+    Bytes body{std::uint8_t(index)};
+    for (int length = 1; length <= 16; ++length)
+        body.push_back(std::uint8_t(length <= int(counts.size()) ? counts[std::size_t(length - 1)] : 0));
+    for (int s : symbols) body.push_back(std::uint8_t(s));
+    return Join({{0xFF, 0xC4, std::uint8_t((body.size() + 2) >> 8), std::uint8_t(body.size() + 2)}, body});
+}
+
+// The bytes with the values at `at` replaced.
+Bytes Patched(Bytes bytes, std::size_t at, const Bytes& values) {
+    std::copy(values.begin(), values.end(), bytes.begin() + long(at));
+    return bytes;
+}
+
+TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
+    const Bytes good = WriteJpegFixture(Base());
+    const std::size_t sof = Find(good, 0xC0), sos = Find(good, 0xDA);
+    const struct {
+        const char* name;
+        Bytes bytes;
+        int status;
+    } cases[] = {
+        {"JPG0 marker", WithSegment(Base(), {0xFF, 0xF0, 0x00, 0x02}), -22},
+        {"JPEG-LS frame", WithSegment(Base(), {0xFF, 0xF7, 0x00, 0x02}), -22},
+        {"EOI before any scan", {0xFF, 0xD8, 0xFF, 0xD9}, -24},
+        {"empty after SOI", {0xFF, 0xD8, 0x00, 0x00, 0x00}, -24},
+        {"second SOI", WithSegment(Base(), {0xFF, 0xD8}), -27},
+        {"second frame header",
+         Insert(good, sos, Bytes(good.begin() + long(sof), good.begin() + long(sof) + 19)), -28},
+        {"height 0", Patched(good, sof + 5, {0, 0}), -29},
+        {"frame header one byte long", Patched(good, sof + 3, {18}), -30},
+        {"scan header one byte short", Patched(good, sos + 3, {11}), -30},
+        {"restart interval segment of 5 bytes",
+         WithSegment(Base(), {0xFF, 0xDD, 0x00, 0x05, 0x00, 0x01, 0x00}), -30},
+        {"scan before frame header",
+         Insert(good, sof, {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00}), -31},
+        {"scan of an absent component", Patched(good, sos + 5, {9}), -32},
+        {"DAC table 32", WithSegment(Base(), {0xFF, 0xCC, 0x00, 0x04, 0x20, 0x00}), -33},
+        {"DAC bounds reversed", WithSegment(Base(), {0xFF, 0xCC, 0x00, 0x04, 0x00, 0x0F}), -34},
+        {"DHT of 257 symbols", WithSegment(Base(), Dht(0, {0, 0, 0, 0, 0, 0, 0, 255, 2}, {})), -35},
+        {"DHT longer than its segment", WithSegment(Base(), Dht(0, {0, 3}, {})), -35},
+        {"DHT slot 4", WithSegment(Base(), Dht(4, {1}, {0})), -36},
+        {"DQT slot 4", Written([](JpegFixture& f) { f.quantTables.resize(5); }), -37},
+        {"not a JPEG file", {'G', 'I', 'F', '8', '9', 'a'}, -38},
+        {"lossless frame", Patched(good, sof + 1, {0xC3}), -39},
+        {"hierarchical frame", Patched(good, sof + 1, {0xC5}), -39},
+        {"width 65501", Patched(good, sof + 7, {0xFF, 0xDD}), -40},
+        {"12-bit samples", Written([](JpegFixture& f) { f.precision = 12; }), -41},
+        {"11 components", Written([](JpegFixture& f) {
+             f.components.resize(11, {9, 1, 1, 0, 0, 0});
+             AllocatePlanes(f);
+             f.scans = {{{0}, 0, 63, 0, 0, {}}};
+         }),
+         -42},
+        {"sampling factor 5", Patched(good, sof + 11, {0x51}), -43},
+        {"12 blocks in an MCU", Written([](JpegFixture& f) {
+             for (auto& c : f.components) c.h = c.v = 2;
+             AllocatePlanes(f);
+         }),
+         -44},
+        {"undefined quantisation table", Written([](JpegFixture& f) { f.components[2].quantTable = 2; }),
+         -45},
+        {"a second scan of a one-scan file", Written([](JpegFixture& f) {
+             f.scans = {{{0, 1, 2}, 0, 63, 0, 0, {}}, {{0, 1, 2}, 0, 63, 0, 0, {}}};
+         }),
+         -46},
+        {"EOI after the frame header", Bytes(good.begin(), good.begin() + long(Find(good, 0xC4))), -47},
+        {"two components", Written([](JpegFixture& f) {
+             f.components.resize(2);
+             f.planes.resize(2);
+         }),
+         -50},
+        {"four components", Written([](JpegFixture& f) {
+             f.components.push_back({4, 1, 1, 0, 0, 0});
+             AllocatePlanes(f);
+         }),
+         -50},
+        {"more pixels than a picture may have", Patched(good, sof + 5, {0x04, 0x4C, 0xFF, 0xDC}), -54},
+        {"arithmetic sequential", Patched(good, sof + 1, {0xC9}), -67},
+        {"arithmetic progressive", Patched(good, sof + 1, {0xCA}), -67},
+        {"3 x 1 against 2 x 1", Written([](JpegFixture& f) {
+             f.components[0].h = 3;
+             f.components[1].h = 2;
+             f.components[0].v = f.components[1].v = 1;
+             AllocatePlanes(f);
+         }),
+         -70},
+        {"scan without its Huffman table", Patched(good, sos + 8, {0x33}), -75},
+        {"Al of 14", Written([](JpegFixture& f) {
+             f.sofMarker = 0xC2;
+             f.scans = {{{0, 1, 2}, 0, 0, 0, 14, {}}};
+         }),
+         -76},
+        {"AC scan of two components", Written([](JpegFixture& f) {
+             f.sofMarker = 0xC2;
+             f.scans = {{{0, 1, 2}, 0, 0, 0, 0, {}}, {{0, 1}, 1, 63, 0, 0, {}}};
+         }),
+         -76},
+    };
+    for (const auto& c : cases) {
+        Decoded decoded;
+        EXPECT_EQ(DecodeWithKorvi(c.bytes, decoded), c.status) << c.name;
+    }
+}
+
+TEST(JpegRefusal, ShortOrMissingFilesCannotBeRead) {
+    TempFolder folder;
+    const std::string path = folder.File("short.jpg");
+    WriteBytes(path, {0xFF, 0xD8, 0xFF, 0xD9});
+    PackedBitmap picture = nullptr;
+    EXPECT_EQ(ReadJpegFile(&picture, path.c_str()), -1);
+    EXPECT_EQ(ReadJpegFile(&picture, folder.File("missing.jpg").c_str()), -1);
+    EXPECT_EQ(picture, nullptr);
+}
+
+TEST(JpegRefusal, ScansThatWouldDecodeTooManyBlocksAreRefused) {
+    JpegFixture f = Base();
+    f.sofMarker = 0xC2;
+    f.scans = SpectralScript(3);
+    for (int i = 0; i < 40; ++i) f.scans.push_back({{0}, 1, 63, 0, 0, {}});
+    const Bytes bytes = WriteJpegFixture(f);
+    for (const auto& [limit, status] : {std::pair<std::uint64_t, int>{100000, 0}, {200, -77}}) {
+        jpeg::decoder::DecodeLimits limits;
+        limits.maxScanBlocks = limit;
+        PackedBitmap picture = nullptr;
+        EXPECT_EQ(jpeg::decoder::DecodeJpeg(bytes.data(), bytes.size(), limits, &picture), status);
+        GlobalFree(picture);
+    }
+}
+
+TEST(JpegRefusal, HostileFilesEndInAStatusOrAPicture) {
+    const Bytes good = WriteJpegFixture(Base());
+    const std::size_t sos = Find(good, 0xDA);
+    // Tables placed just before the scan replace the fixture's own.
+    const auto tablesBeforeScan = [&](const Bytes& tables, const Bytes& data) {
+        Bytes bytes(good.begin(), good.begin() + long(sos));
+        bytes.insert(bytes.end(), tables.begin(), tables.end());
+        bytes.insert(bytes.end(), good.begin() + long(sos), good.begin() + long(sos) + 14);
+        bytes.insert(bytes.end(), data.begin(), data.end());
+        return bytes;
+    };
+    Bytes ones(600, 0xFF);
+    for (std::size_t i = 1; i < ones.size(); i += 2) ones[i] = 0;  // stuffed 0xFF bytes: all one bits
+    Bytes mixed(600);
+    for (std::size_t i = 0; i < mixed.size(); ++i)
+        mixed[i] = std::uint8_t(i * 73 + 11) == 0xFF ? 0 : std::uint8_t(i * 73 + 11);
+    const Bytes overflowing = Dht(0x00, {3, 5}, {0, 1, 2, 3, 4, 5, 6, 7}),
+                overflowingAc = Dht(0x10, {3, 5}, {0x01, 0x11, 0xF0, 0, 0x3F, 0xF1, 7, 8});
+    const Bytes oneCode = Dht(0x00, {1}, {200}), oneCodeAc = Dht(0x10, {1}, {0xF5});
+    const Bytes fullDc = Dht(0x00, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {});
+    const Bytes longCodes =
+        Dht(0x10, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255}, std::vector<int>(255, 0xE3));
+    const auto progressive = [](std::vector<FixtureScan> scans) {
+        return Written([&](JpegFixture& f) {
+            f.sofMarker = 0xC2;
+            f.scans = scans;
+        });
+    };
+    const struct {
+        const char* name;
+        Bytes bytes;
+    } cases[] = {
+        {"tables whose codes overflow", tablesBeforeScan(Join({overflowing, overflowingAc}), mixed)},
+        {"one code, DC category 200",
+         tablesBeforeScan(Join({oneCode, oneCodeAc, Dht(0x01, {1}, {200}), Dht(0x11, {1}, {0xF5})}), mixed)},
+        {"codes past 16 bits",
+         tablesBeforeScan(Join({longCodes, Dht(0x11, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, {0})}),
+                          ones)},
+        {"runs past the last coefficient",
+         tablesBeforeScan(Join({Dht(0x10, {2}, {0xF5, 0xE1}), Dht(0x11, {2}, {0xF5, 0xE1})}), ones)},
+        {"a table without codes", tablesBeforeScan(Join({fullDc, Dht(0x01, {}, {})}), mixed)},
+        {"segment running past the end",
+         Join({Bytes(good.begin(), good.begin() + long(sos)), {0xFF, 0xE1, 0xFF, 0xF0, 1, 2}})},
+        {"refinement before first scans",
+         progressive({{{0, 1, 2}, 0, 0, 1, 0, {}}, {{1}, 1, 63, 1, 0, {}}, {{0}, 1, 63, 0, 1, {}}})},
+        {"repeated scans", progressive({{{0, 1, 2}, 0, 0, 0, 0, {}},
+                                        {{0, 1, 2}, 0, 0, 0, 0, {}},
+                                        {{2}, 1, 63, 0, 0, {}},
+                                        {{2}, 1, 63, 0, 0, {}}})},
+        {"refinement of 13 bits",
+         progressive({{{0, 1, 2}, 0, 0, 0, 13, {}}, {{0}, 1, 63, 0, 13, {}}, {{0}, 1, 63, 13, 12, {}}})},
+    };
+    for (const auto& c : cases) {
+        Decoded decoded;
+        const int status = DecodeWithKorvi(c.bytes, decoded);
+        EXPECT_LE(status, 0) << c.name;
+        if (status == 0) {
+            EXPECT_EQ(decoded.pixels.size(), 24u * 16u) << c.name;
+        }
+    }
+}
+
+}  // namespace
