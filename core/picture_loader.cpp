@@ -36,7 +36,7 @@ PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure) {
             why.status = ReadGifFile(&picture, path);
             break;
         case 'j':
-            ReadJpegFile(&picture, path);
+            why.status = ReadJpegFile(&picture, path);
             break;
         default:
             why.reader = 0;

@@ -9,6 +9,8 @@
 #include "tests/support/base64_decode.h"
 #include "tests/support/bmp_fixture.h"
 #include "tests/support/command.h"
+#include "tests/support/jpeg_fixture.h"
+#include "tests/support/synthetic_picture.h"
 
 namespace {
 
@@ -60,6 +62,20 @@ TEST_F(KorviCli, PrintsEveryFormatWithJpegAsDefault) {
         EXPECT_EQ(result.out.rfind(opening, 0), 0u) << c.options;
         EXPECT_FALSE(DataUriPayload(result.out, c.mime).empty()) << c.options;
     }
+}
+
+TEST_F(KorviCli, ReadsJpegPictures) {
+    JpegFixture progressive = FixtureFromPicture(37, 23, NaturalPicture(37, 23), FixtureColour::kYCbCr,
+                                                 {{2, 2}, {1, 1}, {1, 1}}, 90);
+    progressive.sofMarker = 0xC2;
+    progressive.scans = SuccessiveScript(3);
+    const std::string path = folder_.File("photo.JPG");
+    WriteBytes(path, WriteJpegFixture(progressive));
+    const CommandResult result = Run("-f bmp -m 0 " + Quoted(path));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    GlobalBlock picture(LoadPictureFile(path.c_str()));
+    ASSERT_TRUE(WriteBmpFile(picture.get(), folder_.File("expected.bmp").c_str()));
+    EXPECT_EQ(DataUriPayload(result.out, "image/bmp"), ReadBytes(folder_.File("expected.bmp")));
 }
 
 TEST_F(KorviCli, AppliesMethodAndSideAndWritesToAFile) {
@@ -132,6 +148,7 @@ TEST_F(KorviCli, SaysWhyAPictureDoesNotLoad) {
     WriteBytes(folder_.File("rle.bmp"), BuildBmp(rle));
     WriteBytes(folder_.File("notes.txt"), {'h', 'i'});
     WriteBytes(folder_.File("noextension"), {'h', 'i'});
+    WriteBytes(folder_.File("fake.jpg"), {'G', 'I', 'F', '8', '9', 'a'});
     const struct {
         const char* name;
         const char* why;
@@ -141,6 +158,7 @@ TEST_F(KorviCli, SaysWhyAPictureDoesNotLoad) {
         {"rle.bmp", "(a format or variant the BMP reader does not read)"},
         {"notes.txt", "(no reader for this extension"},
         {"noextension", "(no reader for this extension"},
+        {"fake.jpg", "(damaged (JPEG reader status -38))"},
     };
     for (const auto& c : cases) {
         const CommandResult result = Run("-f bmp " + Quoted(folder_.File(c.name)));

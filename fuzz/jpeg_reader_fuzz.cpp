@@ -1,0 +1,12 @@
+// Feeds arbitrary bytes to the JPEG decoder as a whole file. Pictures and scan work are held
+// to a fraction of the program's limits so that every input runs quickly under the sanitisers.
+#include "codecs/jpeg/decoder/jpeg_decoder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    jpeg::decoder::DecodeLimits limits;
+    limits.maxPixels = std::int64_t{1} << 20;
+    limits.maxScanBlocks = std::uint64_t{1} << 18;
+    PackedBitmap picture = nullptr;
+    if (jpeg::decoder::DecodeJpeg(data, size, limits, &picture) == 0) GlobalFree(picture);
+    return 0;
+}
