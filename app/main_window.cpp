@@ -1,11 +1,10 @@
 #include "app/main_window.h"
 
-#include <shlwapi.h>
-
 #include "app/acquisition.h"
 #include "app/app_context.h"
 #include "app/clipboard_output.h"
 #include "app/download_picture.h"
+#include "app/drop_rules.h"
 #include "app/drop_target.h"
 #include "app/editor.h"
 #include "app/main_menu.h"
@@ -93,9 +92,18 @@ void Destroy(HWND window, MainWindowState& state) {
     state.current.picture.reset();
 }
 
+// Ends a busy time. Drops that arrived meanwhile are ignored, also those whose notification
+// waited in the queue while the command ran without looking at it.
+void EndBusy(HWND window, MainWindowState& state) {
+    state.busy = false;
+    MSG drop;
+    while (PeekMessageA(&drop, window, WM_DROPNOTIFY, WM_DROPNOTIFY, PM_REMOVE)) {
+    }
+}
+
 // After an acquisition: a successful one converts at once when the box asks for it.
 void FinishAcquisition(HWND window, MainWindowState& state, bool acquired) {
-    state.busy = false;
+    EndBusy(window, state);
     if (acquired && IsDlgButtonChecked(window, IDC_AUTO_OUTPUT) == BST_CHECKED) {
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_OUTPUT, BN_CLICKED), 0);
     }
@@ -106,19 +114,25 @@ void EditPicture(HWND window, MainWindowState& state) {
     if (!state.current.picture || !WriteBmpFile(state.current.picture.get(), path)) return;
     state.busy = true;
     if (LaunchEditor(window, path) == 1) LoadPicture(window, path, true);
-    state.busy = false;
+    EndBusy(window, state);
 }
 
-void TakeDrop(HWND window, MainWindowState& state) {
+bool IsExistingFile(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void TakeDrop(HWND window, MainWindowState& state, WPARAM kind) {
     if (state.busy) return;
+    const DropPlan plan = PlanDrop(static_cast<DropKind>(kind), DroppedItem(), DroppedText(), IsExistingFile);
+    if (plan.action == DropPlan::kIgnore) return;
     state.busy = true;
-    const char* item = DroppedItem();
-    bool acquired;
-    if (PathIsURLA(item)) {
-        acquired = DownloadPicture(window, item) != 0;
-    } else {
-        acquired = CopyIfFits(state.current.sourcePath, kSourcePathSize, item) &&
-                   LoadPicture(window, state.current.sourcePath, true);
+    bool acquired = false;
+    if (plan.action == DropPlan::kDownload) {
+        acquired = DownloadPicture(window, plan.target.c_str()) != 0;
+    } else if (plan.action == DropPlan::kLoad) {
+        CopyIfFits(state.current.sourcePath, kSourcePathSize, plan.target.c_str());
+        acquired = LoadPicture(window, state.current.sourcePath, true);
     }
     FinishAcquisition(window, state, acquired);
 }
@@ -134,7 +148,7 @@ void Command(HWND window, MainWindowState& state, int id) {
             if (state.busy) return;
             state.busy = true;
             CopyToClipboard(window);
-            state.busy = false;
+            EndBusy(window, state);
             return;
         case IDC_EDIT_PICTURE:
             if (!state.busy) EditPicture(window, state);
@@ -187,7 +201,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             Command(window, *state, LOWORD(wParam));
             return TRUE;
         case WM_DROPNOTIFY:
-            TakeDrop(window, *state);
+            TakeDrop(window, *state, wParam);
             return TRUE;
         case WM_DESTROY:
             Destroy(window, *state);

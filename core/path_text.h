@@ -16,3 +16,11 @@ inline const char* FindLastChar(const char* text, char wanted) {
     }
     return found;
 }
+
+// The first character after the last "." in lower case, which chooses the reader; 0 without a ".".
+inline char ExtensionLetter(const char* path) {
+    const char* dot = FindLastChar(path, '.');
+    if (dot == nullptr) return '\0';
+    const char letter = dot[1];
+    return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
+}

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "app/drop_rules.h"
+
+TEST(ClassifyDroppedText, AddressesAndTextsWithinTheirLimits) {
+    const std::string url = "http://example.com/";
+    const struct {
+        std::string text;
+        bool acceptedAsUrl;
+        std::optional<DropKind> kind;
+    } cases[] = {
+        {url, true, DropKind::kUrl},
+        {url + std::string(1023 - url.size(), 'a'), true, DropKind::kUrl},
+        {url + std::string(1024 - url.size(), 'a'), true, std::nullopt},
+        {"http://a/b\r\nhttp://c/d", true, DropKind::kText},  // never an address with a line break in it
+        {"C:\\pictures\\cat.png", false, DropKind::kText},
+        {std::string(49999, 'x'), false, DropKind::kText},
+        {std::string(50000, 'x'), false, std::nullopt},
+        {"", false, DropKind::kText},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClassifyDroppedText(c.text, c.acceptedAsUrl), c.kind)
+            << c.text.substr(0, 40) << " " << c.text.size();
+    }
+    EXPECT_EQ(TrimDroppedText(" \t\r\nhttp://a/b c\r\n"), "http://a/b c");
+    EXPECT_EQ(TrimDroppedText("\r\n"), "");
+}
+
+TEST(PlanDrop, ActsOnWhatWasDropped) {
+    const std::set<std::string> files = {"C:\\a\\cat.png", "C:\\a\\dog.JPG", "C:\\a\\notes.txt",
+                                         "C:\\a\\noext"};
+    const auto isFile = [&](const char* path) { return files.count(path) != 0; };
+    const std::string longest(259, 'p'), tooLong(260, 'p');
+    const struct {
+        DropKind kind;
+        const char* item;
+        const char* text;
+        DropPlan::Action action;
+        std::string target;
+    } cases[] = {
+        {DropKind::kUrl, "http://example.com/a.png", nullptr, DropPlan::kDownload,
+         "http://example.com/a.png"},
+        {DropKind::kFiles, "C:\\a\\cat.png", nullptr, DropPlan::kLoad, "C:\\a\\cat.png"},
+        {DropKind::kFiles, "C:\\a\\missing.png", nullptr, DropPlan::kLoad, "C:\\a\\missing.png"},
+        {DropKind::kFiles, longest.c_str(), nullptr, DropPlan::kLoad, longest},
+        {DropKind::kFiles, tooLong.c_str(), nullptr, DropPlan::kRefuse, ""},
+        {DropKind::kFiles, "", nullptr, DropPlan::kRefuse, ""},  // a path the code page cannot spell
+        // A text names a picture file, or is ignored; the previous item plays no part.
+        {DropKind::kText, "C:\\a\\cat.png", "C:\\a\\dog.JPG", DropPlan::kLoad, "C:\\a\\dog.JPG"},
+        {DropKind::kText, "C:\\a\\cat.png", "C:\\a\\notes.txt", DropPlan::kIgnore, ""},
+        {DropKind::kText, "C:\\a\\cat.png", "C:\\a\\noext", DropPlan::kIgnore, ""},
+        {DropKind::kText, "C:\\a\\cat.png", "C:\\a\\missing.png", DropPlan::kIgnore, ""},
+        {DropKind::kText, "C:\\a\\cat.png", "some words", DropPlan::kIgnore, ""},
+        {DropKind::kText, "C:\\a\\cat.png", nullptr, DropPlan::kIgnore, ""},
+        {static_cast<DropKind>(7), "C:\\a\\cat.png", nullptr, DropPlan::kIgnore, ""},
+    };
+    for (const auto& c : cases) {
+        const DropPlan plan = PlanDrop(c.kind, c.item, c.text, isFile);
+        EXPECT_EQ(plan.action, c.action) << c.item << " / " << (c.text ? c.text : "(none)");
+        EXPECT_EQ(plan.target, c.target) << c.item;
+    }
+    // A text taken as a path fits as a clipboard path does: 255 bytes.
+    const std::string name255 = "C:\\" + std::string(248, 'n') + ".bmp", name256 = name255 + "p";
+    const auto anyFile = [](const char*) { return true; };
+    EXPECT_EQ(PlanDrop(DropKind::kText, "", name255.c_str(), anyFile).action, DropPlan::kLoad);
+    EXPECT_EQ(PlanDrop(DropKind::kText, "", name256.c_str(), anyFile).action, DropPlan::kIgnore);
+}

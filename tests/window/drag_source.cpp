@@ -1,0 +1,191 @@
+// korvi-drag: a drag source between Windows programs. Shows a small window at (150, 200); a press
+// of the left button on it starts DoDragDrop with the data of the command line, and the drop ends
+// where the button is let go. Prints "drop EFFECT" or "cancel" and ends.
+//   korvi-drag files PATH...     CF_HDROP
+//   korvi-drag text TEXT         CF_TEXT in the system code page
+//   korvi-drag unicode TEXT      CF_UNICODETEXT only
+//   korvi-drag both PATH TEXT    CF_HDROP and CF_TEXT
+#include <windows.h>
+
+#include <ole2.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Offer {
+    CLIPFORMAT format;
+    std::string bytes;
+};
+
+HGLOBAL BlockOf(const std::string& bytes) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (block != nullptr) {
+        std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+        GlobalUnlock(block);
+    }
+    return block;
+}
+
+std::string Bytes(const void* data, std::size_t size) {
+    return std::string(static_cast<const char*>(data), size);
+}
+
+std::string FileList(const std::vector<std::wstring>& paths) {
+    DROPFILES header{};
+    header.pFiles = sizeof header;
+    header.fWide = TRUE;
+    std::wstring list;
+    for (const std::wstring& path : paths) list += path + L'\0';
+    list += L'\0';
+    return Bytes(&header, sizeof header) + Bytes(list.data(), list.size() * sizeof(wchar_t));
+}
+
+std::string Ansi(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], size, nullptr, nullptr);
+    return ansi;
+}
+
+class DataObject final : public IDataObject {
+  public:
+    explicit DataObject(std::vector<Offer> offers) : offers_(std::move(offers)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
+            *object = static_cast<IDataObject*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references_; }
+
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        const Offer* offer = Find(format);
+        if (offer == nullptr) return DV_E_FORMATETC;
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = BlockOf(offer->bytes);
+        medium->pUnkForRelease = nullptr;
+        return medium->hGlobal != nullptr ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+        return Find(format) != nullptr ? S_OK : DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+        out->ptd = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
+        if (direction != DATADIR_GET) return E_NOTIMPL;
+        std::vector<FORMATETC> formats;
+        for (const Offer& offer : offers_)
+            formats.push_back({offer.format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
+        return SHCreateStdEnumFmtEtc(static_cast<UINT>(formats.size()), formats.data(), out);
+    }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+  private:
+    const Offer* Find(const FORMATETC* format) const {
+        if (!(format->tymed & TYMED_HGLOBAL) || format->dwAspect != DVASPECT_CONTENT) return nullptr;
+        for (const Offer& offer : offers_)
+            if (offer.format == format->cfFormat) return &offer;
+        return nullptr;
+    }
+
+    std::vector<Offer> offers_;
+    ULONG references_ = 1;
+};
+
+class DropSource final : public IDropSource {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropSource)) {
+            *object = static_cast<IDropSource*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
+        if (escape) return DRAGDROP_S_CANCEL;
+        return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+std::vector<Offer> g_offers;
+
+LRESULT CALLBACK SourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN) {
+        DataObject data(g_offers);
+        DropSource source;
+        DWORD effect = DROPEFFECT_NONE;
+        const HRESULT result = DoDragDrop(&data, &source, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect);
+        if (result == DRAGDROP_S_DROP) {
+            std::printf("drop %lu\n", effect);
+        } else {
+            std::printf("cancel\n");
+        }
+        std::fflush(stdout);
+        DestroyWindow(window);
+        return 0;
+    }
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int main() {
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (args == nullptr || count < 3) return 2;
+    const std::wstring kind = args[1];
+    std::vector<std::wstring> rest(args + 2, args + count);
+    if (kind == L"files") {
+        g_offers.push_back({CF_HDROP, FileList(rest)});
+    } else if (kind == L"text") {
+        g_offers.push_back({CF_TEXT, Ansi(rest[0])});
+    } else if (kind == L"unicode") {
+        g_offers.push_back({CF_UNICODETEXT, Bytes(rest[0].c_str(), (rest[0].size() + 1) * sizeof(wchar_t))});
+    } else if (kind == L"both" && rest.size() == 2) {
+        g_offers.push_back({CF_HDROP, FileList({rest[0]})});
+        g_offers.push_back({CF_TEXT, Ansi(rest[1])});
+    } else {
+        return 2;
+    }
+    OleInitialize(nullptr);
+    WNDCLASSW type{};
+    type.lpfnWndProc = SourceProc;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    type.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    type.lpszClassName = L"KorviDragSource";
+    RegisterClassW(&type);
+    CreateWindowExW(WS_EX_TOPMOST, type.lpszClassName, L"korvi-drag", WS_POPUP | WS_VISIBLE, 150, 200, 150,
+                    100, nullptr, nullptr, type.hInstance, nullptr);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    OleUninitialize();
+    return 0;
+}
