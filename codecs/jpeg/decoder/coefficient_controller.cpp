@@ -96,8 +96,7 @@ int DecompressData(JpegDecoderContext& c, int slot) {
                         static_cast<std::size_t>(component.storeBlocksPerRow);
                 std::uint8_t* rowStart = samples + out.stride * 8 * by;
                 for (int bx = 0; bx < component.widthInBlocks; ++bx)
-                    InverseDctIslow(component.multipliers.data(), block[bx].data(), rowStart + 8 * bx,
-                                    out.stride);
+                    InverseDctIslow(component.idct, block[bx].data(), rowStart + 8 * bx, out.stride);
             }
         }
     } else {
@@ -120,7 +119,7 @@ int DecompressData(JpegDecoderContext& c, int slot) {
                     for (int by = 0; by < component.mcuHeight; ++by, b += component.mcuWidth) {
                         if (lastRow && y + by >= component.lastRowHeight) continue;
                         for (int bx = 0; bx < usefulWidth; ++bx)
-                            InverseDctIslow(component.multipliers.data(), c.mcuBuffer[b + bx].data(),
+                            InverseDctIslow(component.idct, c.mcuBuffer[b + bx].data(),
                                             samples + out.stride * 8 * by + 8 * bx, out.stride);
                     }
                 }

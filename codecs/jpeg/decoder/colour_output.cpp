@@ -25,8 +25,8 @@ inline std::uint8_t Clamp(std::int32_t value) {
 
 }  // namespace
 
-void ConvertYCbCrRow(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int width,
-                     std::uint8_t* bgr) {
+void ConvertYCbCrRowScalar(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int width,
+                           std::uint8_t* bgr) {
     for (int x = 0; x < width; ++x, bgr += 3) {
         const std::int32_t luma = y[x];
         bgr[0] = Clamp(luma + kCbToB[cb[x]]);
@@ -34,6 +34,13 @@ void ConvertYCbCrRow(const std::uint8_t* y, const std::uint8_t* cb, const std::u
         bgr[2] = Clamp(luma + kCrToR[cr[x]]);
     }
 }
+
+#if !defined(__SSE2__)
+void ConvertYCbCrRow(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int width,
+                     std::uint8_t* bgr) {
+    ConvertYCbCrRowScalar(y, cb, cr, width, bgr);
+}
+#endif
 
 void ConvertRgbRow(const std::uint8_t* r, const std::uint8_t* g, const std::uint8_t* b, int width,
                    std::uint8_t* bgr) {
@@ -44,8 +51,14 @@ void ConvertRgbRow(const std::uint8_t* r, const std::uint8_t* g, const std::uint
     }
 }
 
-void ConvertGrayRow(const std::uint8_t* y, int width, std::uint8_t* bgr) {
+void ConvertGrayRowScalar(const std::uint8_t* y, int width, std::uint8_t* bgr) {
     for (int x = 0; x < width; ++x, bgr += 3) bgr[0] = bgr[1] = bgr[2] = y[x];
 }
+
+#if !defined(__SSE2__)
+void ConvertGrayRow(const std::uint8_t* y, int width, std::uint8_t* bgr) {
+    ConvertGrayRowScalar(y, width, bgr);
+}
+#endif
 
 }  // namespace jpeg::decoder

@@ -9,6 +9,7 @@
 
 #include "codecs/jpeg/decoder/byte_source.h"
 #include "codecs/jpeg/decoder/huffman_decoding.h"
+#include "codecs/jpeg/decoder/inverse_dct.h"
 #include "codecs/jpeg/jpeg_reader.h"
 #include "codecs/jpeg/jpeg_tables.h"
 
@@ -59,7 +60,7 @@ struct JpegFrameComponent {
     // Copied from its slot by the first scan that holds the component.
     std::optional<JpegQuantTable> latchedQuant;
     // The latched table in natural order, for the inverse DCT; zero until built.
-    std::array<std::int32_t, kBlockSize> multipliers{};
+    IdctTable idct;
     // Files with more than one scan: every block of the component, rows rounded up to v and
     // columns to h.
     std::vector<CoefficientBlock> store;

@@ -16,7 +16,7 @@ const JpegDerivedHuffTable& Derive(JpegDecoderContext& c, bool ac, int slot) {
     const auto& tables = ac ? c.acTables : c.dcTables;
     if (slot < 0 || slot > 3 || !tables[slot]) Fail(kJpegReadMissingHuffmanTable);
     JpegDerivedHuffTable& derived = (ac ? c.entropy.acTables : c.entropy.dcTables)[slot];
-    DeriveHuffTable(*tables[slot], derived);
+    DeriveHuffTable(*tables[slot], ac, derived);
     return derived;
 }
 
@@ -55,27 +55,53 @@ void ProcessRestart(JpegDecoderContext& c) {
     c.entropy.restartsLeft = c.restartInterval;
 }
 
+// The next run-size symbol of an AC table and the value that follows it (0 for none). Most
+// codes fit in the next 10 bits with their value and decode with one look-up.
+struct RunValue {
+    int run, size;
+    std::int32_t value;
+};
+inline RunValue DecodeRunValue(BitReader& bits, const JpegDerivedHuffTable& ac) {
+    bits.EnsureBits(32);
+    const std::uint32_t entry = ac.fast[bits.Peek(kFastBits)];
+    if (FastBits(entry) != 0) {
+        bits.Skip(FastBits(entry));
+        return {FastRun(entry), FastHasValue(entry) ? 1 : 0, FastValue(entry)};
+    }
+    const int rs = bits.DecodeSymbol(ac);
+    const int size = rs & 15;
+    return {rs >> 4, size, size != 0 ? bits.Receive(size) : 0};
+}
+
 void DecodeSequential(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
     EntropyState& e = c.entropy;
     BitReader bits = c.bits;
     for (int b = 0; b < c.scan.blocksInMcu; ++b) {
         const int i = c.scan.membership[b];
         const JpegFrameComponent& component = ScanComponent(c, i);
+        const JpegDerivedHuffTable& dc = e.dcTables[component.dcTable];
         const JpegDerivedHuffTable& ac = e.acTables[component.acTable];
         std::int16_t* block = blocks[b]->data();
-        const int s = bits.DecodeSymbol(e.dcTables[component.dcTable]);
         std::uint32_t& predictor = e.dcPredictors[i];
-        if (s != 0) predictor += ReceiveDifference(bits, s);
+        bits.EnsureBits(32);
+        const std::uint32_t first = dc.fast[bits.Peek(kFastBits)];
+        if (FastBits(first) != 0) {
+            bits.Skip(FastBits(first));
+            if (FastHasValue(first)) predictor += static_cast<std::uint32_t>(FastValue(first));
+        } else {
+            const int s = bits.DecodeSymbol(dc);
+            if (s != 0) predictor += ReceiveDifference(bits, s);
+        }
         block[0] = Truncate(predictor);
         for (int k = 1; k < 64; ++k) {
-            const int rs = bits.DecodeSymbol(ac);
-            const int r = rs >> 4, size = rs & 15;
-            if (size != 0) {
-                k += r;
-                block[kNaturalExtended[k]] = static_cast<std::int16_t>(bits.Receive(size));
-            } else {
-                if (r != 15) break;
+            const RunValue symbol = DecodeRunValue(bits, ac);
+            if (symbol.size != 0) {
+                k += symbol.run;
+                block[kNaturalExtended[k]] = static_cast<std::int16_t>(symbol.value);
+            } else if (symbol.run == 15) {
                 k += 15;
+            } else {
+                break;
             }
         }
     }
@@ -100,10 +126,9 @@ void DecodeDcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
             (*blocks[b])[0] = static_cast<std::int16_t>((*blocks[b])[0] | (1 << c.scan.al));
 }
 
-// Starts an end-of-band run after an EOBr symbol (r below 15).
-void StartEndOfBandRun(JpegDecoderContext& c, int r) {
-    c.entropy.endOfBandRun = 1u << r;
-    if (r != 0) c.entropy.endOfBandRun += c.bits.GetBits(r);
+// The length of an end-of-band run from its EOBr symbol (r below 15): 2^r plus r more bits.
+std::uint32_t EndOfBandRun(BitReader& bits, int r) {
+    return (1u << r) + (r != 0 ? bits.GetBits(r) : 0);
 }
 
 void DecodeAcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
@@ -113,67 +138,72 @@ void DecodeAcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
         return;
     }
     const JpegDerivedHuffTable& ac = e.acTables[ScanComponent(c, 0).acTable];
+    const int se = c.scan.se, al = c.scan.al;
     std::int16_t* block = blocks[0]->data();
-    for (int k = c.scan.ss; k <= c.scan.se; ++k) {
-        const int rs = c.bits.DecodeSymbol(ac);
-        const int r = rs >> 4, s = rs & 15;
-        if (s != 0) {
-            k += r;
-            block[kNaturalExtended[k]] = Truncate(static_cast<std::uint32_t>(c.bits.Receive(s)) << c.scan.al);
-        } else if (r == 15) {
+    BitReader bits = c.bits;
+    for (int k = c.scan.ss; k <= se; ++k) {
+        const RunValue symbol = DecodeRunValue(bits, ac);
+        if (symbol.size != 0) {
+            k += symbol.run;
+            block[kNaturalExtended[k]] = Truncate(static_cast<std::uint32_t>(symbol.value) << al);
+        } else if (symbol.run == 15) {
             k += 15;
         } else {
-            StartEndOfBandRun(c, r);
-            --e.endOfBandRun;
+            e.endOfBandRun = EndOfBandRun(bits, symbol.run) - 1;
             break;
         }
     }
+    c.bits = bits;
 }
 
 // A coefficient that is already nonzero takes one correction bit: when set, and the bit is not
 // there yet, its magnitude grows by 2^Al.
-void Correct(BitReader& bits, std::int16_t& coefficient, int p1) {
+inline void Correct(BitReader& bits, std::int16_t& coefficient, int p1) {
     if (bits.GetBits(1) != 0 && (coefficient & p1) == 0)
         coefficient = static_cast<std::int16_t>(coefficient >= 0 ? coefficient + p1 : coefficient - p1);
 }
 
 void DecodeAcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
     EntropyState& e = c.entropy;
-    const int p1 = 1 << c.scan.al;
+    const int p1 = 1 << c.scan.al, se = c.scan.se;
     const JpegDerivedHuffTable& ac = e.acTables[ScanComponent(c, 0).acTable];
     std::int16_t* block = blocks[0]->data();
+    BitReader bits = c.bits;
+    std::uint32_t run = e.endOfBandRun;
     int k = c.scan.ss;
-    if (e.endOfBandRun == 0) {
-        for (; k <= c.scan.se; ++k) {
-            const int rs = c.bits.DecodeSymbol(ac);
+    if (run == 0) {
+        for (; k <= se; ++k) {
+            const int rs = bits.DecodeSymbol(ac);
             int r = rs >> 4;
             int value = 0;
             if ((rs & 15) != 0) {
-                value = c.bits.GetBits(1) != 0 ? p1 : -p1;
+                value = bits.GetBits(1) != 0 ? p1 : -p1;  // any size counts as 1
             } else if (r != 15) {
-                StartEndOfBandRun(c, r);
+                run = EndOfBandRun(bits, r);
                 break;
             }
             // Past the nonzero coefficients (correcting them) and r zero ones.
             do {
                 std::int16_t& coefficient = block[kNaturalExtended[k]];
                 if (coefficient != 0) {
-                    Correct(c.bits, coefficient, p1);
+                    Correct(bits, coefficient, p1);
                 } else if (--r < 0) {
                     break;
                 }
                 ++k;
-            } while (k <= c.scan.se);
+            } while (k <= se);
             if (value != 0) block[kNaturalExtended[k]] = static_cast<std::int16_t>(value);
         }
     }
-    if (e.endOfBandRun > 0) {
-        for (; k <= c.scan.se; ++k) {
+    if (run > 0) {
+        for (; k <= se; ++k) {
             std::int16_t& coefficient = block[kNaturalExtended[k]];
-            if (coefficient != 0) Correct(c.bits, coefficient, p1);
+            if (coefficient != 0) Correct(bits, coefficient, p1);
         }
-        --e.endOfBandRun;
+        --run;
     }
+    e.endOfBandRun = run;
+    c.bits = bits;
 }
 
 }  // namespace

@@ -1,8 +1,28 @@
 #include "codecs/jpeg/decoder/huffman_decoding.h"
 
 namespace jpeg::decoder {
+namespace {
 
-void DeriveHuffTable(const JpegHuffTable& table, JpegDerivedHuffTable& derived) {
+// The fast entries of a code of `length` bits (at most kFastBits) for `symbol`.
+void AddFastEntries(JpegDerivedHuffTable& derived, std::int32_t code, int length, int symbol, bool ac) {
+    const int size = ac ? symbol & 15 : symbol, run = ac ? symbol >> 4 : 0;
+    if (size > 15 || length + size > kFastBits) return;
+    const int free = kFastBits - length;
+    for (int rest = 0; rest < (1 << free); ++rest) {
+        std::uint32_t entry = static_cast<std::uint32_t>(length + size) | static_cast<std::uint32_t>(run)
+                                                                              << 5;
+        if (size > 0) {
+            const int raw = rest >> (free - size);
+            const int value = raw < (1 << (size - 1)) ? raw - (1 << size) + 1 : raw;
+            entry |= 0x200 | static_cast<std::uint32_t>(static_cast<std::uint16_t>(value)) << 16;
+        }
+        derived.fast[(code << free) | rest] = entry;
+    }
+}
+
+}  // namespace
+
+void DeriveHuffTable(const JpegHuffTable& table, bool ac, JpegDerivedHuffTable& derived) {
     derived = JpegDerivedHuffTable{};
     derived.symbols = table.symbols;
     std::int32_t code = 0;
@@ -16,7 +36,9 @@ void DeriveHuffTable(const JpegHuffTable& table, JpegDerivedHuffTable& derived) 
         derived.firstSymbol[length] = symbol;
         derived.minCode[length] = code;
         for (int i = 0; i < count; ++i, ++symbol, ++code) {
-            if (length > 8 || code >= (1 << length)) continue;
+            if (length > kFastBits || code >= (1 << length)) continue;
+            AddFastEntries(derived, code, length, table.symbols[symbol], ac);
+            if (length > 8) continue;
             const int shift = 8 - length;
             for (int fill = 0; fill < (1 << shift); ++fill) {
                 derived.lookLength[(code << shift) | fill] = static_cast<std::uint8_t>(length);

@@ -24,11 +24,30 @@ struct JpegDerivedHuffTable {
     std::array<std::int32_t, 17> firstSymbol{};  // index of the first symbol of each length
     std::array<std::uint8_t, 256> lookLength{}, lookSymbol{};
     std::array<std::uint8_t, 256> symbols{};
+    // For every value of the next 10 bits that begins with a code and the value bits its symbol
+    // calls for: the bits both take (0 when they do not fit in 10), and the run and value they
+    // give. Read with FastBits, FastRun, FastHasValue and FastValue.
+    std::array<std::uint32_t, 1024> fast{};
 };
 
+constexpr int kFastBits = 10;
+inline int FastBits(std::uint32_t entry) {
+    return static_cast<int>(entry & 31);
+}
+inline int FastRun(std::uint32_t entry) {
+    return static_cast<int>(entry >> 5 & 15);
+}
+inline bool FastHasValue(std::uint32_t entry) {
+    return (entry & 0x200) != 0;
+}
+inline std::int16_t FastValue(std::uint32_t entry) {
+    return static_cast<std::int16_t>(entry >> 16);
+}
+
 // Codes that do not fit their length (a table whose counts overflow the code space) can never
-// be read and are left out.
-void DeriveHuffTable(const JpegHuffTable& table, JpegDerivedHuffTable& derived);
+// be read and are left out. A DC table's symbols are value sizes; an AC table's hold a run of
+// zeros in the high and a value size in the low four bits.
+void DeriveHuffTable(const JpegHuffTable& table, bool ac, JpegDerivedHuffTable& derived);
 
 // Bits of the entropy-coded data, most significant first, with 0xFF 0x00 taken as 0xFF. At a
 // marker the reader stops, keeps the marker code in `unreadMarker` and supplies zero bits.

@@ -52,6 +52,25 @@ inline void Transform(const U d[8], U out[8]) {
 
 }  // namespace
 
+IdctTable MakeIdctTable(const std::array<std::int32_t, 64>& multipliers) {
+    IdctTable table;
+    table.multipliers = multipliers;
+    for (int i = 0; i < 64; ++i) {
+        const std::int32_t m = multipliers[i];
+        table.narrow[i] = static_cast<std::int16_t>(m >= 0 && m <= 32767 ? m : 0);
+        table.coefficientLimit[i] = static_cast<std::int16_t>(m == 0               ? 32767
+                                                              : m < 0 || m > 16384 ? 0
+                                                                                   : 16384 / m);
+    }
+    return table;
+}
+
+std::uint8_t FlatBlockSample(std::int16_t dc, std::int32_t multiplier) {
+    // Both passes take their shortcut: the column gives 4 d everywhere, the row descales it.
+    const U d = static_cast<U>(static_cast<std::int32_t>(dc)) * static_cast<U>(multiplier);
+    return kIdctRangeLimit[Descale(d << 2, 5) & 1023];
+}
+
 void InverseDctIslowScalar(const std::int32_t* multipliers, const std::int16_t* block, std::uint8_t* out,
                            std::ptrdiff_t stride) {
     U work[64];
@@ -82,9 +101,12 @@ void InverseDctIslowScalar(const std::int32_t* multipliers, const std::int16_t* 
     }
 }
 
-void InverseDctIslow(const std::int32_t* multipliers, const std::int16_t* block, std::uint8_t* out,
+#if !defined(__SSE2__)
+void InverseDctIslow(const IdctTable& table, const std::int16_t* block, std::uint8_t* out,
                      std::ptrdiff_t stride) {
-    InverseDctIslowScalar(multipliers, block, out, stride);
+    InverseDctIslowScalar(table.multipliers.data(), block, out, stride);
 }
+
+#endif
 
 }  // namespace jpeg::decoder

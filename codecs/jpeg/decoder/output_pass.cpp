@@ -56,8 +56,9 @@ void SetUpSampleBuffers(JpegDecoderContext& c) {
 void BuildMultipliers(JpegDecoderContext& c) {
     for (JpegFrameComponent& component : c.components) {
         if (!component.latchedQuant) continue;
-        for (int k = 0; k < kBlockSize; ++k)
-            component.multipliers[kNaturalOrder[k]] = component.latchedQuant->values[k];
+        std::array<std::int32_t, kBlockSize> natural;
+        for (int k = 0; k < kBlockSize; ++k) natural[kNaturalOrder[k]] = component.latchedQuant->values[k];
+        component.idct = MakeIdctTable(natural);
     }
 }
 

@@ -13,10 +13,10 @@ UpsampleMethod ChooseUpsampling(int h, int v, int maxH, int maxV, int downsample
     return UpsampleMethod::kBox;
 }
 
-void UpsampleTriangle2x1(const std::uint8_t* in, int width, std::uint8_t* out) {
+void UpsampleTriangle2x1Scalar(const std::uint8_t* in, int width, std::uint8_t* out, int from) {
     out[0] = in[0];
     out[1] = static_cast<std::uint8_t>((3 * in[0] + in[1] + 2) >> 2);
-    for (int i = 1; i < width - 1; ++i) {
+    for (int i = from; i < width - 1; ++i) {
         const int nearer = 3 * in[i];
         out[2 * i] = static_cast<std::uint8_t>((nearer + in[i - 1] + 1) >> 2);
         out[2 * i + 1] = static_cast<std::uint8_t>((nearer + in[i + 1] + 2) >> 2);
@@ -25,20 +25,30 @@ void UpsampleTriangle2x1(const std::uint8_t* in, int width, std::uint8_t* out) {
     out[2 * width - 1] = in[width - 1];
 }
 
+void UpsampleTriangle2x2Scalar(const std::uint8_t* nearer, const std::uint8_t* farther, int width,
+                               std::uint8_t* out, int from) {
+    const auto column = [&](int i) { return 3 * nearer[i] + farther[i]; };
+    out[0] = static_cast<std::uint8_t>((4 * column(0) + 8) >> 4);
+    out[1] = static_cast<std::uint8_t>((3 * column(0) + column(1) + 7) >> 4);
+    for (int i = from; i < width - 1; ++i) {
+        const int current = 3 * column(i);
+        out[2 * i] = static_cast<std::uint8_t>((current + column(i - 1) + 8) >> 4);
+        out[2 * i + 1] = static_cast<std::uint8_t>((current + column(i + 1) + 7) >> 4);
+    }
+    out[2 * width - 2] = static_cast<std::uint8_t>((3 * column(width - 1) + column(width - 2) + 8) >> 4);
+    out[2 * width - 1] = static_cast<std::uint8_t>((4 * column(width - 1) + 7) >> 4);
+}
+
+#if !defined(__SSE2__)
+void UpsampleTriangle2x1(const std::uint8_t* in, int width, std::uint8_t* out) {
+    UpsampleTriangle2x1Scalar(in, width, out);
+}
+
 void UpsampleTriangle2x2(const std::uint8_t* nearer, const std::uint8_t* farther, int width,
                          std::uint8_t* out) {
-    int previous = 3 * nearer[0] + farther[0], current = previous;
-    out[0] = static_cast<std::uint8_t>((4 * current + 8) >> 4);
-    for (int i = 0; i < width - 1; ++i) {
-        const int next = 3 * nearer[i + 1] + farther[i + 1];
-        if (i > 0) out[2 * i] = static_cast<std::uint8_t>((3 * current + previous + 8) >> 4);
-        out[2 * i + 1] = static_cast<std::uint8_t>((3 * current + next + 7) >> 4);
-        previous = current;
-        current = next;
-    }
-    out[2 * width - 2] = static_cast<std::uint8_t>((3 * current + previous + 8) >> 4);
-    out[2 * width - 1] = static_cast<std::uint8_t>((4 * current + 7) >> 4);
+    UpsampleTriangle2x2Scalar(nearer, farther, width, out);
 }
+#endif
 
 void UpsampleBox(const std::uint8_t* in, int outWidth, int expand, std::uint8_t* out) {
     for (int x = 0; x < outWidth; ++x) out[x] = in[x / expand];

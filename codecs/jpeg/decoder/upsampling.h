@@ -21,6 +21,13 @@ void UpsampleTriangle2x1(const std::uint8_t* in, int width, std::uint8_t* out);
 void UpsampleTriangle2x2(const std::uint8_t* nearer, const std::uint8_t* farther, int width,
                          std::uint8_t* out);
 
+// The two filters one output pair at a time: their definition, which the vector forms follow.
+// Inputs from `from` on are done here (the vector form did those before); the two ends of the
+// row always are.
+void UpsampleTriangle2x1Scalar(const std::uint8_t* in, int width, std::uint8_t* out, int from = 1);
+void UpsampleTriangle2x2Scalar(const std::uint8_t* nearer, const std::uint8_t* farther, int width,
+                               std::uint8_t* out, int from = 1);
+
 // Each sample `expand` times, up to `outWidth` outputs.
 void UpsampleBox(const std::uint8_t* in, int outWidth, int expand, std::uint8_t* out);
 

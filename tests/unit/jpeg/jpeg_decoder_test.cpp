@@ -100,8 +100,25 @@ TEST(JpegDecoder, OnePixelGreyFileFillsOneRowWithItsPadding) {
     EXPECT_EQ((Bytes{row[0], row[1], row[2], row[3]}), (Bytes{77, 77, 77, 0}));
 }
 
-// Each component's samples upsampled to the picture the plain way, over whole planes: the
-// method a layout calls for, with neighbours clamped at the picture's edges.
+// The samples of component c before upsampling: its blocks decoded as a grey picture of the
+// component's own size.
+std::vector<int> ComponentSamples(const JpegFixture& f, int c, int width, int height) {
+    JpegFixture grey;
+    grey.width = width;
+    grey.height = height;
+    grey.components = {{1, 1, 1, 0, 0, 0}};
+    grey.quantTables = {f.quantTables[f.components[c].quantTable]};
+    AllocatePlanes(grey);
+    for (int by = 0; by < grey.planes[0].blocksHigh; ++by)
+        for (int bx = 0; bx < grey.planes[0].blocksWide; ++bx)
+            grey.planes[0].At(bx, by) = f.planes[c].At(bx, by);
+    std::vector<int> samples;
+    for (const Rgb p : Decode(WriteJpegFixture(grey)).pixels) samples.push_back(p.g);
+    return samples;
+}
+
+// Component c upsampled to the picture the plain way, over whole planes: the method the layout
+// calls for, with neighbours clamped at the picture's edges.
 std::vector<int> Upsampled(const JpegFixture& f, int c, const std::string& method) {
     int maxH = 1, maxV = 1;
     for (const FixtureComponent& other : f.components) {
@@ -110,25 +127,22 @@ std::vector<int> Upsampled(const JpegFixture& f, int c, const std::string& metho
     }
     const FixtureComponent& comp = f.components[c];
     const int w = (f.width * comp.h + maxH - 1) / maxH, h = (f.height * comp.v + maxV - 1) / maxV;
+    const std::vector<int> samples = ComponentSamples(f, c, w, h);
     const auto s = [&](int x, int y) {
-        x = std::clamp(x, 0, w - 1);
-        y = std::clamp(y, 0, h - 1);
-        return f.planes[c].At(x / 8, y / 8)[0] / 8 + 128;
+        return samples[std::size_t(std::clamp(y, 0, h - 1) * w + std::clamp(x, 0, w - 1))];
     };
     std::vector<int> out;
     for (int y = 0; y < f.height; ++y)
         for (int x = 0; x < f.width; ++x) {
-            const int j = x / 2;
+            const int j = x / 2, other = x % 2 == 0 ? j - 1 : j + 1;
             if (method == "box") {
                 out.push_back(s(x * comp.h / maxH, y * comp.v / maxV));
             } else if (method == "triangle 2x1") {
-                const int other = x % 2 == 0 ? j - 1 : j + 1;
                 out.push_back(other < 0 || other >= w ? s(j, y)
                                                       : (3 * s(j, y) + s(other, y) + 1 + x % 2) >> 2);
             } else {
                 const int farther = y % 2 == 0 ? y / 2 - 1 : y / 2 + 1;
                 const auto column = [&](int i) { return 3 * s(i, y / 2) + s(i, farther); };
-                const int other = x % 2 == 0 ? j - 1 : j + 1;
                 out.push_back(other < 0 || other >= w ? (4 * column(j) + 8 - x % 2) >> 4
                                                       : (3 * column(j) + column(other) + 8 - x % 2) >> 4);
             }
@@ -144,16 +158,20 @@ TEST(JpegDecoder, UpsamplesEachLayoutByItsMethodUpToThePictureEdges) {
         Factors factors;
     } cases[] = {
         {"triangle 2x2", 35, 37, {{2, 2}, {1, 1}, {1, 1}}},  // odd sizes, context across iMCU rows
+        {"triangle 2x2", 64, 36, {{2, 2}, {1, 1}, {1, 1}}},  // the last chroma row has a lower output row
         {"triangle 2x1", 35, 21, {{2, 1}, {1, 1}, {1, 1}}},
         {"box", 4, 21, {{2, 2}, {1, 1}, {1, 1}}},   // chroma 2 samples wide
         {"box", 3, 9, {{2, 1}, {1, 1}, {1, 1}}},    // chroma 2 samples wide
         {"box", 23, 30, {{1, 2}, {1, 1}, {1, 1}}},  // 4:4:0
+        {"box", 25, 9, {{3, 1}, {1, 1}, {1, 1}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.method << " " << c.width << " x " << c.height);
-        JpegFixture f = Flat(c.width, c.height, c.factors, [](int comp, int bx, int by) {
-            return 20 + (comp * 91 + bx * 37 + by * 53) % 210;
-        });
+        JpegFixture f = Flat(c.width, c.height, c.factors, [](int, int, int) { return 128; });
+        Randomise(f, unsigned(c.width));
+        for (CoefficientPlane& plane : f.planes)
+            for (QuantBlock& block : plane.blocks)
+                for (std::int16_t& coefficient : block) coefficient = std::int16_t(coefficient / 4);
         f.jfif = false;
         f.adobeTransform = 0;
         const Decoded decoded = Decode(WriteJpegFixture(f));
@@ -385,6 +403,15 @@ TEST(JpegDecoder, ResynchronisesAtDamagedRestartMarkers) {
              return b;
          },
          [](int i) { return i; }},
+        {"RST1 replaced by RST3, two ahead",
+         [&] {
+             Bytes b = intact;
+             b[markers[1] + 1] = 0xD3;
+             return b;
+         },
+         [](int i) { return i == 2 || i == 3 ? -1
+                            : i == 4         ? 2
+                                             : i; }},
         {"RST1 and RST2 swapped",
          [&] {
              Bytes b = intact;

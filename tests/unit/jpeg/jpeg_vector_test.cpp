@@ -1,0 +1,66 @@
+// The vector code of the decoder gives the same bytes as the scalar definition.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "codecs/jpeg/decoder/colour_output.h"
+#include "codecs/jpeg/decoder/inverse_dct.h"
+#include "codecs/jpeg/decoder/upsampling.h"
+
+namespace {
+
+using namespace jpeg::decoder;
+
+TEST(JpegVector, InverseDctMatchesTheScalarFormOverTheWholeRange) {
+    std::mt19937 random(2024);
+    const auto uniform = [&](int low, int high) { return int(random() % unsigned(high - low + 1)) + low; };
+    const struct {
+        const char* name;
+        int coefficient;  // largest magnitude
+        int multiplier;   // largest table value
+        int density;      // percent of nonzero coefficients
+    } cases[] = {
+        {"photograph-like", 200, 120, 20},  {"near the vector range", 1200, 16, 50},
+        {"beyond it", 4000, 255, 40},       {"16-bit tables", 300, 65535, 30},
+        {"whole range", 32768, 65535, 100}, {"DC only", 32768, 65535, 0},
+        {"one coefficient", 2047, 255, 2},
+    };
+    for (const auto& c : cases) {
+        for (int n = 0; n < 20000; ++n) {
+            std::int16_t block[64];
+            std::array<std::int32_t, 64> multipliers;
+            for (int i = 0; i < 64; ++i) {
+                const bool nonzero = i == 0 || uniform(1, 100) <= c.density;
+                block[i] = std::int16_t(nonzero ? uniform(-c.coefficient, c.coefficient - 1) : 0);
+                multipliers[i] = uniform(0, c.multiplier);
+            }
+            std::uint8_t vector[8 * 10] = {}, scalar[8 * 10] = {};
+            InverseDctIslow(MakeIdctTable(multipliers), block, vector, 10);
+            InverseDctIslowScalar(multipliers.data(), block, scalar, 10);
+            ASSERT_EQ(0, std::memcmp(vector, scalar, sizeof vector)) << c.name << ", block " << n;
+        }
+    }
+}
+
+TEST(JpegVector, UpsamplingAndColourMatchTheScalarForms) {
+    std::mt19937 random(7);
+    for (int width = 3; width < 90; ++width) {
+        std::uint8_t rows[3][128], vector[2][300] = {}, scalar[2][300] = {};
+        for (auto& row : rows)
+            for (std::uint8_t& sample : row)
+                sample = std::uint8_t(random() % 7 == 0 ? 255 * (random() % 2) : random());
+        UpsampleTriangle2x1(rows[0], width, vector[0]);
+        UpsampleTriangle2x1Scalar(rows[0], width, scalar[0]);
+        UpsampleTriangle2x2(rows[0], rows[1], width, vector[1]);
+        UpsampleTriangle2x2Scalar(rows[0], rows[1], width, scalar[1]);
+        ASSERT_EQ(0, std::memcmp(vector, scalar, sizeof vector)) << width;
+        ConvertYCbCrRow(rows[0], rows[1], rows[2], width, vector[0]);
+        ConvertYCbCrRowScalar(rows[0], rows[1], rows[2], width, scalar[0]);
+        ConvertGrayRow(rows[2], width, vector[1]);
+        ConvertGrayRowScalar(rows[2], width, scalar[1]);
+        ASSERT_EQ(0, std::memcmp(vector, scalar, sizeof vector)) << width;
+    }
+}
+
+}  // namespace
