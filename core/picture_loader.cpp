@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "codecs/gif/gif_reader.h"
+#include "codecs/jpeg/exif_orientation.h"
 #include "codecs/jpeg/jpeg_reader.h"
 #include "core/bmp_file.h"
 #include "core/normalise.h"
@@ -37,6 +38,7 @@ PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure) {
             break;
         case 'j':
             why.status = ReadJpegFile(&picture, path);
+            if (picture != nullptr) picture = TurnUpright(picture, ExifOrientationOfFile(path));
             break;
         default:
             why.reader = 0;

@@ -1,12 +1,15 @@
-// Feeds arbitrary bytes to the JPEG decoder as a whole file. Pictures and scan work are held
-// to a fraction of the program's limits so that every input runs quickly under the sanitisers.
+// Feeds arbitrary bytes to the JPEG decoder as a whole file, and turns what it reads upright by
+// the file's Exif orientation as the loader does. Pictures and scan work are held to a fraction
+// of the program's limits so that every input runs quickly under the sanitisers.
 #include "codecs/jpeg/decoder/jpeg_decoder.h"
+#include "codecs/jpeg/exif_orientation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     jpeg::decoder::DecodeLimits limits;
     limits.maxPixels = std::int64_t{1} << 20;
     limits.maxScanBlocks = std::uint64_t{1} << 18;
     PackedBitmap picture = nullptr;
-    if (jpeg::decoder::DecodeJpeg(data, size, limits, &picture) == 0) GlobalFree(picture);
+    const int orientation = ExifOrientation(data, size);
+    if (jpeg::decoder::DecodeJpeg(data, size, limits, &picture) == 0) GlobalFree(TurnUpright(picture, orientation));
     return 0;
 }

@@ -1,0 +1,108 @@
+// JPEG pictures load upright by their Exif orientation.
+#include <gtest/gtest.h>
+
+#include "codecs/jpeg/exif_orientation.h"
+#include "core/picture_loader.h"
+#include "tests/support/jpeg_fixture.h"
+#include "tests/unit/jpeg/jpeg_test_support.h"
+
+namespace {
+
+// An APP1 Exif segment whose first image directory holds `entry` (tag, type, count, value).
+Bytes ExifSegment(bool bigEndian, std::array<std::uint32_t, 4> entry, std::uint32_t directory = 8) {
+    Bytes tiff;
+    const auto put = [&](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            tiff.push_back(std::uint8_t(value >> 8 * (bigEndian ? bytes - 1 - i : i)));
+    };
+    tiff.insert(tiff.end(), {std::uint8_t(bigEndian ? 'M' : 'I'), std::uint8_t(bigEndian ? 'M' : 'I')});
+    put(42, 2);
+    put(directory, 4);
+    put(1, 2);
+    put(entry[0], 2);
+    put(entry[1], 2);
+    put(entry[2], 4);
+    put(entry[3], 2);
+    put(0, 2);
+    put(0, 4);
+    const Bytes head{0xFF, 0xE1, 0, std::uint8_t(tiff.size() + 8), 'E', 'x', 'i', 'f', 0, 0};
+    Bytes segment(head.size() + tiff.size());
+    std::copy(tiff.begin(), tiff.end(), std::copy(head.begin(), head.end(), segment.begin()));
+    return segment;
+}
+
+// A 24 x 16 RGB-coded picture whose four corner blocks have colours of their own.
+JpegFixture Corners() {
+    JpegFixture f;
+    f.width = 24;
+    f.height = 16;
+    f.jfif = false;
+    f.adobeTransform = 0;
+    f.components = {{1, 1, 1, 0, 0, 0}, {2, 1, 1, 0, 0, 0}, {3, 1, 1, 0, 0, 0}};
+    QuantValues ones;
+    ones.fill(1);
+    f.quantTables = {ones};
+    AllocatePlanes(f);
+    for (int c = 0; c < 3; ++c)
+        for (int by = 0; by < 2; ++by)
+            for (int bx = 0; bx < 3; ++bx)
+                f.planes[c].At(bx, by)[0] = std::int16_t(8 * (40 * (c + 1) + 30 * bx + 70 * by - 128));
+    return f;
+}
+
+TEST(ExifOrientation, TurnsEachOfTheEightOrientationsUpright) {
+    // Where the stored top-left and top-right corners appear in the upright picture.
+    enum Corner { kTopLeft, kTopRight, kBottomLeft, kBottomRight };
+    const struct {
+        int orientation;
+        Corner topLeft, topRight;
+    } cases[] = {{1, kTopLeft, kTopRight},       {2, kTopRight, kTopLeft},   {3, kBottomRight, kBottomLeft},
+                 {4, kBottomLeft, kBottomRight}, {5, kTopLeft, kBottomLeft}, {6, kTopRight, kBottomRight},
+                 {7, kBottomRight, kTopRight},   {8, kBottomLeft, kTopLeft}};
+    TempFolder folder;
+    JpegFixture plain = Corners();
+    Decoded stored;
+    ASSERT_EQ(DecodeWithKorvi(WriteJpegFixture(plain), stored), 0);
+    for (const auto& c : cases)
+        for (bool bigEndian : {false, true}) {
+            SCOPED_TRACE(testing::Message()
+                         << "orientation " << c.orientation << (bigEndian ? " MM" : " II"));
+            JpegFixture f = Corners();
+            f.extraSegments = ExifSegment(bigEndian, {0x0112, 3, 1, std::uint32_t(c.orientation)});
+            const std::string path = folder.File("turned.jpg");
+            WriteBytes(path, WriteJpegFixture(f));
+            GlobalBlock picture(LoadPictureFile(path.c_str()));
+            ASSERT_TRUE(picture);
+            BitmapLock header(picture.get());
+            const int width = header->biWidth, height = header->biHeight;
+            EXPECT_EQ(width, c.orientation >= 5 ? 16 : 24);
+            const auto at = [&](Corner corner) {
+                return PixelOf(picture.get(), corner == kTopRight || corner == kBottomRight ? width - 1 : 0,
+                               corner == kBottomLeft || corner == kBottomRight ? height - 1 : 0);
+            };
+            EXPECT_EQ(at(c.topLeft), stored.At(0, 0));
+            EXPECT_EQ(at(c.topRight), stored.At(23, 0));
+        }
+}
+
+TEST(ExifOrientation, DamagedOrMissingTagsLeaveThePictureAsItIs) {
+    const struct {
+        const char* name;
+        Bytes segments;
+    } cases[] = {
+        {"no Exif", {}},
+        {"orientation 9", ExifSegment(false, {0x0112, 3, 1, 9})},
+        {"orientation as a LONG", ExifSegment(false, {0x0112, 4, 1, 6})},
+        {"directory past the end", ExifSegment(true, {0x0112, 3, 1, 6}, 4000)},
+        {"other tag", ExifSegment(true, {0x0110, 3, 1, 6})},
+        {"segment length past the file", {0xFF, 0xE1, 0xFF, 0xFF, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M'}},
+    };
+    for (const auto& c : cases) {
+        JpegFixture f = Corners();
+        f.extraSegments = c.segments;
+        const Bytes bytes = WriteJpegFixture(f);
+        EXPECT_EQ(ExifOrientation(bytes.data(), bytes.size()), 1) << c.name;
+    }
+}
+
+}  // namespace
