@@ -365,7 +365,7 @@ std::array<QuantValues, 2> QualityTables(int quality) {
 
 // F(u, v) = 1/4 C(u) C(v) sum f(x, y) cos((2x + 1) u pi / 16) cos((2y + 1) v pi / 16), rounded
 // after division by the table value.
-QuantBlock ForwardDct(const double* samples, int stride, const QuantValues& table) {
+QuantBlock ForwardDct(const float* samples, int stride, const QuantValues& table) {
     static const auto basis = [] {
         std::array<std::array<double, 8>, 8> b{};
         for (int u = 0; u < 8; ++u)
@@ -467,52 +467,44 @@ JpegFixture FixtureFromPicture(int width, int height, const ColourAt& picture, F
     f.jfif = colour != FixtureColour::kRgb;
     AllocatePlanes(f);
 
-    // Full-size planes of the colour model.
-    std::vector<std::vector<double>> full(static_cast<std::size_t>(count),
-                                          std::vector<double>(static_cast<std::size_t>(width) * height));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const Rgb p = picture(x, y);
-            const double r = p.r, g = p.g, b = p.b;
-            const std::size_t at = static_cast<std::size_t>(y) * width + x;
-            if (colour == FixtureColour::kRgb) {
-                full[0][at] = r;
-                full[1][at] = g;
-                full[2][at] = b;
-                continue;
-            }
-            full[0][at] = 0.299 * r + 0.587 * g + 0.114 * b;
-            if (colour == FixtureColour::kGrey) continue;
-            full[1][at] = -0.168736 * r - 0.331264 * g + 0.5 * b + 128;
-            full[2][at] = 0.5 * r - 0.418688 * g - 0.081312 * b + 128;
-        }
+    // One component at a time, from full-size samples of the colour model.
     const int maxH = MaxFactor(f, false), maxV = MaxFactor(f, true);
+    std::vector<float> full(std::size_t(width) * height);
+    std::vector<float> samples;
     for (int c = 0; c < count; ++c) {
+        constexpr float kWeights[3][4] = {{0.299f, 0.587f, 0.114f, 0},
+                                          {-0.168736f, -0.331264f, 0.5f, 128},
+                                          {0.5f, -0.418688f, -0.081312f, 128}};
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const Rgb p = picture(x, y);
+                const float rgb[3] = {float(p.r), float(p.g), float(p.b)};
+                const float* w = kWeights[c];
+                full[std::size_t(y) * width + x] = colour == FixtureColour::kRgb
+                                                       ? rgb[c]
+                                                       : w[0] * rgb[0] + w[1] * rgb[1] + w[2] * rgb[2] + w[3];
+            }
         const FixtureComponent& comp = f.components[c];
         CoefficientPlane& plane = f.planes[c];
         const int sx = maxH / comp.h, sy = maxV / comp.v;  // whole factors only
         const int w = CeilDiv(width * comp.h, maxH), h = CeilDiv(height * comp.v, maxV);
         const int stride = plane.blocksWide * 8;
-        std::vector<double> samples(static_cast<std::size_t>(stride) * plane.blocksHigh * 8);
+        samples.assign(std::size_t(stride) * plane.blocksHigh * 8, 0);
         for (int y = 0; y < plane.blocksHigh * 8; ++y)
             for (int x = 0; x < stride; ++x) {
                 // Averages the pixels the sample covers; beyond the edge the last sample repeats.
                 const int ux = std::min(x, w - 1) * sx, uy = std::min(y, h - 1) * sy;
                 double sum = 0;
-                int n = 0;
                 for (int dy = 0; dy < sy; ++dy)
-                    for (int dx = 0; dx < sx; ++dx) {
-                        sum += full[c][static_cast<std::size_t>(std::min(uy + dy, height - 1)) * width +
-                                       std::min(ux + dx, width - 1)];
-                        ++n;
-                    }
-                samples[static_cast<std::size_t>(y) * stride + x] = sum / n;
+                    for (int dx = 0; dx < sx; ++dx)
+                        sum += full[std::size_t(std::min(uy + dy, height - 1)) * width +
+                                    std::min(ux + dx, width - 1)];
+                samples[std::size_t(y) * stride + x] = float(sum / (sx * sy));
             }
         const QuantValues& table = f.quantTables[comp.quantTable];
         for (int by = 0; by < plane.blocksHigh; ++by)
             for (int bx = 0; bx < plane.blocksWide; ++bx)
-                plane.At(bx, by) =
-                    ForwardDct(&samples[static_cast<std::size_t>(by) * 8 * stride + bx * 8], stride, table);
+                plane.At(bx, by) = ForwardDct(&samples[std::size_t(by) * 8 * stride + bx * 8], stride, table);
     }
     return f;
 }
