@@ -4,9 +4,7 @@
 // shellapi.h needs windows.h first.
 #include <shellapi.h>
 
-#include <algorithm>
 #include <string>
-#include <thread>
 
 #include "app/app_context.h"
 #include "app/failure_message.h"
@@ -42,7 +40,9 @@ int ShowTestPage(HWND mainWindow) {
     options.method = static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_RESIZE_METHOD, CB_GETCURSEL, 0, 0));
     options.side = ClampSideLength(SideText(mainWindow).c_str());
     options.flags = SettingsWord();
-    options.workers = std::max(1u, std::thread::hardware_concurrency());
+    // One after another: every work file stays beside the program, where korvi.exe keeps its files
+    // (a worker thread would need a folder elsewhere); the page takes a fraction of a second.
+    options.workers = 1;
 
     const HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     const TestPage page = BuildTestPage(PageSource{current.picture.get(), current.width, current.height},

@@ -41,6 +41,8 @@ class TestPageCases(KorviCase):
         self.click_control(window, TEST_PAGE)
         command = wait_until(self.recorded, 30, "the shell to open the page")
         self.assertIn(self.windows_path("$korvi2.html"), command)
+        for work_file in ("$korvi2.gif", "$korvi2.jpg", "$korvi2.bmp"):
+            self.assertTrue(self.path(work_file).exists(), f"{work_file} stays beside the program")
 
         # The same bytes as korvi-cli's page of the same picture, method and side.
         expected = self.path("expected.html")
