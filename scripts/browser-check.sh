@@ -17,8 +17,8 @@ run() {
 }
 for sample in landscape tiles-8bit; do
   picture="$here/samples/$sample.bmp"
-  "$native" -m 2 -s 100 --test-page "$scratch/$sample.html" "$picture"
-  "$here/scripts/wine-run.sh" "$windows" -m 2 -s 100 --test-page "Z:${scratch//\//\\}\\$sample-windows.html" \
+  "$native" -m 2 -s 430 --test-page "$scratch/$sample.html" "$picture"
+  "$here/scripts/wine-run.sh" "$windows" -m 2 -s 430 --test-page "Z:${scratch//\//\\}\\$sample-windows.html" \
     "Z:${picture//\//\\}" >/dev/null 2>&1 || true
   run cmp "$scratch/$sample.html" "$scratch/$sample-windows.html"
   run /usr/bin/python3 "$check" sizes "$scratch/$sample.html"
