@@ -3,6 +3,7 @@
 
 #define IDD_MAIN 101
 #define IDD_NOTIFICATION 105
+#define IDD_PROGRESS 152
 #define IDD_ABOUT 155
 #define IDD_TEST_PAGE_SETTINGS 116
 
@@ -29,6 +30,9 @@
 #define IDC_JPEG_QUALITY 1034
 #define IDC_SIDE_LENGTH 1035
 #define IDC_RESIZE_METHOD 1036
+
+// Download progress window.
+#define IDC_PROGRESS_BAR 1069
 
 // Notification popup and about box.
 #define IDC_NOTIFICATION_TEXT 1025

@@ -126,8 +126,9 @@ class Probe:
     def client(self, window):
         return tuple(int(v) for v in self.call("client", window).split())
 
-    def styles(self, window):
-        return tuple(int(v) for v in self.call("styles", window).split())
+    def styles(self, window, control=None):
+        args = ("styles", window) if control is None else ("styles", window, control)
+        return tuple(int(v) for v in self.call(*args).split())
 
     def text(self, window, control):
         return self.call("text", window, control)

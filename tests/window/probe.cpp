@@ -88,6 +88,14 @@ std::wstring RectText(const RECT& rect) {
            Number(rect.bottom);
 }
 
+// The caption as the system keeps it: read without a message, so that a window whose thread is
+// busy (a download, say) is listed at once.
+std::wstring CaptionOf(HWND window) {
+    wchar_t caption[512] = {};
+    GetWindowTextW(window, caption, 512);
+    return caption;
+}
+
 BOOL CALLBACK AddTopLevel(HWND window, LPARAM param) {
     if (!IsWindowVisible(window)) return TRUE;
     DWORD process = 0;
@@ -95,7 +103,7 @@ BOOL CALLBACK AddTopLevel(HWND window, LPARAM param) {
     auto& list = *reinterpret_cast<std::wstring*>(param);
     list += Number(reinterpret_cast<INT_PTR>(window)) + L"\t" + Number(process) + L"\t" +
             Number(reinterpret_cast<INT_PTR>(GetWindow(window, GW_OWNER))) + L"\t" + ClassOf(window) + L"\t" +
-            TextOrMark(window) + L"\x1f";
+            CaptionOf(window) + L"\x1f";
     return TRUE;
 }
 
@@ -135,7 +143,7 @@ std::wstring ClientRect(const Args& args) {
 }
 
 std::wstring Styles(const Args& args) {
-    HWND window = Window(args.at(1));
+    HWND window = args.size() > 2 ? Control(args) : Window(args.at(1));
     return Number(static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE))) + L" " +
            Number(static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
 }
