@@ -301,19 +301,39 @@ class Conversions(KorviCase):
     """Helpers for cases that convert: the popup, the tag on the X clipboard, korvi-cli's tag."""
 
     def popup(self):
+        """The popup's handle and message, or None while none is shown."""
         for window in self.dialogs(CAPTION):
-            try:
+            if not self._has_control(window["handle"], PREVIEW) and self._has_control(window["handle"],
+                                                                                       NOTIFICATION_TEXT):
                 return window["handle"], self.probe.text(window["handle"], NOTIFICATION_TEXT)
-            except ProbeError:
-                continue
         return None
+
+    def leave_popup(self, popup):
+        """Moves the pointer off the popup onto a control of the main window, where Wine still sees it
+        (over the bare X root Wine keeps the last position it saw)."""
+        left, top, right, bottom = self.probe.rect(popup)
+        main = self.main_window()
+        for control in (PREVIEW, PICTURE_SIZE, EDIT_PICTURE, MENU):
+            x, y = self.control_centre(main, control)
+            if not (left <= x < right and top <= y < bottom):
+                move_mouse(x, y)
+                return
+        raise AssertionError("the popup covers the whole window")
+
+    def wait_hidden(self, window, timeout=3.0):
+        wait_until(lambda: self.probe.call("shown", window) == "0", timeout, "the window to close")
+
+    def wait_closed(self, window, timeout=3.0):
+        """Waits for a popup or dialog to close and the main window to take input again."""
+        self.wait_hidden(window, timeout)
+        main = self.main_window()
+        wait_until(lambda: self.probe.call("enabled", main) == "1", what="the main window to be enabled")
 
     def wait_popup_closed(self):
         """Moves the pointer off the popup and waits for it to close."""
         handle, _ = wait_until(self.popup, what="the popup")
-        left, top, right, bottom = self.probe.rect(handle)
-        move_mouse(max(right + 40, 10) % screen_size()[0], max(bottom + 40, 10) % screen_size()[1])
-        wait_until(lambda: self.popup() is None, 3.0, "the popup to close")
+        self.leave_popup(handle)
+        self.wait_closed(handle)
 
     def convert(self, window):
         """Presses the output button and returns the text the X clipboard then holds."""

@@ -196,6 +196,22 @@ std::wstring ClearClipboard(const Args&) {
     return {};
 }
 
+// 1 while the window exists and is shown, else 0; sends the window nothing.
+std::wstring Shown(const Args& args) {
+    HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::stoll(args.at(1))));
+    return IsWindow(window) && IsWindowVisible(window) ? L"1" : L"0";
+}
+
+std::wstring Enabled(const Args& args) {
+    return IsWindowEnabled(Window(args.at(1))) ? L"1" : L"0";
+}
+
+std::wstring Cursor(const Args&) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    return Number(cursor.x) + L" " + Number(cursor.y);
+}
+
 // Keeps the clipboard open, so that nobody else can open it, until released.
 std::wstring HoldClipboard(const Args&) {
     if (!OpenClipboard(nullptr)) throw std::runtime_error("the clipboard is busy");
@@ -280,6 +296,9 @@ const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands
         {L"clear-clipboard", ClearClipboard},
         {L"formats", ClipboardFormats},
         {L"clipboard-text", ClipboardText},
+        {L"cursor", Cursor},
+        {L"shown", Shown},
+        {L"enabled", Enabled},
         {L"hold-clipboard", HoldClipboard},
         {L"release-clipboard", ReleaseClipboard},
     };

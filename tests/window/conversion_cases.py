@@ -1,0 +1,79 @@
+"""The conversion command: every failure in its message box, the settings it stores, the popup."""
+import time
+
+from harness import (FORMAT_BMP, FORMAT_GIF, FORMAT_JPEG, OUTPUT, RESIZE_METHOD, SIDE_LENGTH, WS_EX_TOPMOST,
+                     Conversions, bmp_bytes, move_mouse, wait_until)
+
+
+class Conversion(Conversions):
+    def press_output_expecting(self, window, message):
+        self.click_control(window, OUTPUT)
+        box, text = self.wait_message_box()
+        self.assertEqual(text, message)
+        self.probe.call("command", box, 1)
+        wait_until(lambda: not self.message_boxes(), what="the message box to close")
+
+    def test_every_failure_shows_its_message(self):
+        window = self.start()
+        self.press_output_expecting(window, "変換する画像が設定されていません．")
+        self.assertNotIn("Format", self.settings())
+        self.close_with_escape(window)
+        self.processes.clear()
+
+        self.path("in.bmp").write_bytes(bmp_bytes(1000, 3, lambda x, y: (x % 256, 0, 0)))
+        self.path("$korvi_sv.bmp").write_bytes(self.path("in.bmp").read_bytes())
+        self.write_settings(InputFile="C:\\pictures\\noextension", SizeChange=1, Pixel=100)
+        window = self.start()
+        self.press_output_expecting(window, "システム異常です．")
+        self.assertEqual(self.settings()["InputFile"], "C:\\pictures\\noextension")
+        self.close_with_escape(window)
+        self.processes.clear()
+
+        self.write_settings(InputFile=self.windows_path("in.bmp"), SizeChange=1, Pixel=100)
+        window = self.start()
+        # 1000 x 3 limited to a width of 100 is 100 x 0.
+        self.press_output_expecting(window, "画像変換の異常です．")
+        self.probe.call("set-text", window, SIDE_LENGTH, "800")
+        for radio, extension, message in [
+            (FORMAT_JPEG, ".jpg", "Jpegフォーマットの画像ファイルが作成できませんでした."),
+            (FORMAT_GIF, ".gif", "GIFフォーマットの画像ファイルが作成できませんでした."),
+            (FORMAT_BMP, ".bmp", "BMPフォーマットの画像ファイルが作成できませんでした."),
+        ]:
+            with self.subTest(extension):
+                # A folder in the work file's place cannot be written.
+                self.path("$korvi2" + extension).mkdir()
+                self.click_control(window, radio)
+                self.press_output_expecting(window, message)
+                stored = self.settings()
+                self.assertEqual((stored["Format"], stored["Pixel"]), (str(radio - FORMAT_JPEG), "800"))
+        self.path("$korvi2.bmp").rmdir()
+        self.probe.call("hold-clipboard")
+        try:
+            self.press_output_expecting(window, "クリップボードがオープンできない．")
+        finally:
+            self.probe.call("release-clipboard")
+        self.assertTrue(self.convert(window).startswith(b'<img src="data:image/bmp;base64,Qk'))
+
+    def test_popup_confirms_and_closes_when_the_mouse_leaves(self):
+        self.path("in.bmp").write_bytes(bmp_bytes(20, 10, lambda x, y: (9, 9, 9)))
+        self.path("$korvi_sv.bmp").write_bytes(self.path("in.bmp").read_bytes())
+        window = self.start()
+        self.assertEqual(self.probe.call("combo", window, RESIZE_METHOD), "1")
+        for stays in (True, False):
+            with self.subTest(stays=stays):
+                self.click_control(window, OUTPUT)
+                opened = time.monotonic()
+                handle, text = wait_until(self.popup, what="the popup")
+                self.assertEqual(text, "クリップボードにコピーしました．")
+                self.assertTrue(self.probe.styles(handle)[1] & WS_EX_TOPMOST)
+                left, top, right, bottom = self.probe.rect(handle)
+                if stays:
+                    move_mouse((left + right) // 2, (top + bottom) // 2)
+                    self.wait_hidden(handle, 6.0)
+                    self.assertGreater(time.monotonic() - opened, 3.0)
+                else:
+                    self.leave_popup(handle)
+                    moved = time.monotonic()
+                    self.wait_hidden(handle)
+                    self.assertLess(time.monotonic() - moved, 1.5)
+                self.wait_closed(handle)

@@ -1,0 +1,52 @@
+#!/usr/bin/python3
+"""Starts korvi.exe with a picture as its last one, waits until the preview shows it and writes
+the main window as a PNG. Arguments: korvi.exe, picture (BMP), work folder, PNG file."""
+import shutil
+import subprocess
+import sys
+import pathlib
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+import screen  # noqa: E402
+from harness import wait_until  # noqa: E402
+
+
+def main(korvi, picture, work, out):
+    folder = pathlib.Path(work)
+    shutil.rmtree(folder, ignore_errors=True)
+    folder.mkdir(parents=True)
+    shutil.copy(korvi, folder / "korvi.exe")
+    shutil.copy(picture, folder / "$korvi_sv.bmp")
+    subprocess.run(["xdotool", "mousemove", "400", "400"], check=True)
+    process = subprocess.Popen(["wine", str(folder / "korvi.exe")], cwd=folder)
+    try:
+        def window():
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "KORVI"], capture_output=True, text=True)
+            return found.stdout.split()[0] if found.stdout.split() else None
+
+        x_window = wait_until(window, 30, "the main window")
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", x_window], capture_output=True,
+                                  text=True).stdout
+        values = dict(line.split("=") for line in geometry.split())
+        x, y, width, height = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        # Drawn once the preview's corner shows the background and its middle the picture.
+        background = (0xBA, 0xBA, 0x80)
+        wait_until(lambda: screen.grab(x + 20, y + 20, 1, 1)[0][0] == background and
+                   screen.grab(x + width // 2, y + 100, 1, 1)[0][0] != background, 30, "the preview")
+        # Then until the whole window has stayed the same for a second.
+        shots = []
+
+        def settled():
+            shots.append(screen.grab(x, y, width, height))
+            return len(shots) >= 5 and all(shot == shots[-1] for shot in shots[-5:])
+
+        wait_until(settled, 30, "the window to be drawn", interval=0.25)
+        screen.write_png(out, shots[-1])
+    finally:
+        process.kill()
+        process.wait()
+
+
+if __name__ == "__main__":
+    main(*sys.argv[1:])
