@@ -12,7 +12,9 @@ scope=${1:-all}
 packages=(cmake make g++ googletest libpng-dev zlib1g-dev libcurl4-openssl-dev libstb-dev libgif-dev libbenchmark-dev)
 if [ "$scope" = all ]; then
   packages+=(clang libclang-rt-14-dev clang-format dpkg-dev g++-mingw-w64-i686-posix wine wine32:i386
-    xvfb xdotool xclip fonts-noto-cjk locales chromium python3-websocket python3 openssl)
+    xvfb xdotool xclip fonts-noto-cjk locales chromium python3-websocket python3 openssl python3-xlib
+    libxfixes3:i386 libxrender1:i386 libxi6:i386 libxrandr2:i386 libxcursor1:i386 libxinerama1:i386
+    libxcomposite1:i386 libxxf86vm1:i386)
 fi
 
 missing_packages() {

@@ -42,6 +42,7 @@ def main():
     parser.add_argument("--probe", required=True)
     parser.add_argument("--cli", required=True)
     parser.add_argument("--work", required=True)
+    parser.add_argument("--flaky-log", help="a file that collects the names of flaky cases")
     parser.add_argument("-k", dest="pattern", help="run only the cases whose name contains this")
     parser.add_argument("modules", nargs="+")
     options = parser.parse_args()
@@ -72,6 +73,9 @@ def main():
     print(f"\n{time.monotonic() - started:.0f} s; failed: {len(failed)}; flaky: {len(flaky)}")
     for name in flaky:
         print(f"FLAKY {name}")
+    if flaky and options.flaky_log:
+        with open(options.flaky_log, "a") as log:
+            log.writelines(f"{name}\n" for name in flaky)
     for name in failed:
         print(f"FAILED {name}")
     return 1 if failed else 0

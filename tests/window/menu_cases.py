@@ -1,0 +1,60 @@
+"""The menu button: the help page that ships inside the program, the about box, the guard that keeps
+a closing click from reopening the menu."""
+import pathlib
+import subprocess
+import time
+
+from harness import MENU, KorviCase, click_at, wait_until, xdotool
+
+ABOUT_CAPTION = "『絵送』について"
+VERSION = 1028
+HELP_PAGE = pathlib.Path(__file__).resolve().parents[2] / "resources" / "help.html"
+
+
+class Menu(KorviCase):
+    def menu(self):
+        return next((w for w in self.probe.windows() if w["cls"] == "#32768"), None)
+
+    def choose(self, window, downs):
+        self.click_control(window, MENU)
+        wait_until(self.menu, what="the menu")
+        for _ in range(downs):
+            xdotool("key", "Down")
+        xdotool("key", "Return")
+        wait_until(lambda: self.menu() is None, what="the menu to close")
+
+    def test_about_box_shows_the_version(self):
+        window = self.start()
+        self.choose(window, 2)
+        about = wait_until(lambda: next(iter(self.dialogs(ABOUT_CAPTION)), None), what="the about box")
+        self.assertEqual(self.probe.text(about["handle"], VERSION), "1.02")
+        self.probe.call("command", about["handle"], 2)
+        wait_until(lambda: not self.dialogs(ABOUT_CAPTION), what="the about box to close")
+
+    def test_help_page_is_written_beside_the_program_and_opened(self):
+        opened = self.path("opened.txt")
+        subprocess.run(["wine", "reg", "add", "HKCR\\htmlfile\\shell\\open\\command", "/ve", "/d",
+                        f"cmd.exe /c echo %1>{self.windows_path('opened.txt')}", "/f"], check=True,
+                       capture_output=True, timeout=60)
+        window = self.start()
+        self.choose(window, 1)
+        wait_until(lambda: opened.exists() and b"korvi_help.html" in opened.read_bytes(), 20,
+                   "the browser to be asked for the page")
+        self.assertEqual(self.path("korvi_help.html").read_bytes(), HELP_PAGE.read_bytes())
+
+    def test_a_click_that_closes_the_menu_does_not_reopen_it(self):
+        window = self.start()
+        self.click_control(window, MENU)
+        wait_until(self.menu, what="the menu")
+        # The menu opens at the cursor, down and right of it: the button's upper left is still free.
+        x, y = self.control_centre(window, MENU)
+        click_at(x - 4, y - 4)
+        wait_until(lambda: self.menu() is None, what="the menu to close")
+        closed = time.monotonic()
+        while time.monotonic() - closed < 0.6:
+            self.assertIsNone(self.menu())
+        wait_until(lambda: time.monotonic() - closed > 1.1, what="a second to pass")
+        self.click_control(window, MENU)
+        wait_until(self.menu, what="the menu again")
+        xdotool("key", "Escape")
+        wait_until(lambda: self.menu() is None, what="the menu to close")
