@@ -261,6 +261,21 @@ class KorviCase(unittest.TestCase):
         for process in self.processes:
             wait_until(lambda: process.poll() is not None, timeout, "korvi.exe to end")
 
+    # The browser.
+    def record_html_opens(self):
+        """Makes the shell's "open" of .html files run the recorder in this case's folder, which keeps
+        its command line in "recorded.txt" there."""
+        shutil.copy(pathlib.Path(Paths.probe).with_name("korvi-html-recorder.exe"), self.path("recorder.exe"))
+        command = f'"{self.windows_path("recorder.exe")}" "%1"'
+        for key, value in ((r"HKCR\.html", "htmlfile"), (r"HKCR\htmlfile\shell\open\command", command)):
+            subprocess.run(["wine", "reg", "add", key, "/ve", "/d", value, "/f"], check=True, timeout=60,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def recorded(self):
+        """What the recorder was given, or None before it ran."""
+        path = self.path("recorded.txt")
+        return path.read_bytes().decode("cp932") if path.exists() else None
+
     # The clipboard from X.
     def put_clipboard_text(self, text):
         """Owns the X clipboard with the text until the case ends or something else takes it."""

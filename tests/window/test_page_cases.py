@@ -23,16 +23,7 @@ CANNOT_WRITE = "ファイルが書き込み出来ませんでした．"
 class TestPageCases(KorviCase):
     def setUp(self):
         super().setUp()
-        # The shell's "open" of .html files runs the recorder of this case's folder.
-        shutil.copy(pathlib.Path(Paths.probe).with_name("korvi-html-recorder.exe"), self.path("recorder.exe"))
-        command = f'"{self.windows_path("recorder.exe")}" "%1"'
-        for key, value in ((r"HKCR\.html", "htmlfile"), (r"HKCR\htmlfile\shell\open\command", command)):
-            subprocess.run(["wine", "reg", "add", key, "/ve", "/d", value, "/f"], check=True, timeout=60,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-    def recorded(self):
-        path = self.path("recorded.txt")
-        return path.read_bytes().decode("cp932") if path.exists() else None
+        self.record_html_opens()
 
     def test_button_writes_the_page_of_the_picture_and_opens_it(self):
         shutil.copy(SAMPLE, self.path("$korvi_sv.bmp"))
