@@ -1,6 +1,7 @@
 """The main window: start-up, settings, position, closing."""
-from harness import (AUTO_OUTPUT, CAPTION, FORMAT_BMP, FORMAT_GIF, FORMAT_JPEG, JPEG_QUALITY, RESIZE_METHOD,
-                     SIDE_LENGTH, WS_EX_TOPMOST, KorviCase, move_mouse, screen_size, wait_until, xdotool)
+from harness import (AUTO_OUTPUT, CAPTION, FORMAT_BMP, FORMAT_GIF, FORMAT_JPEG, JPEG_QUALITY, PICTURE_SIZE,
+                     RESIZE_METHOD, SIDE_LENGTH, WS_EX_TOPMOST, KorviCase, move_mouse, screen_size, wait_until,
+                     xdotool)
 
 
 class StartUp(KorviCase):
@@ -61,7 +62,11 @@ class StartUp(KorviCase):
         # Dragged by the background: no control reaches the right margin.
         client = self.probe.client(window)
         grab_x, grab_y = client[2] - 3, (client[1] + client[3]) // 2
+        # A click on the read-only size field first makes the window the active one.
+        self.click_control(window, PICTURE_SIZE)
         move_mouse(grab_x, grab_y)
+        under = self.probe.call("window-at", grab_x, grab_y)
+        self.assertEqual(int(under), window, f"the window under the pointer; all: {self.probe.windows()}")
         xdotool("mousedown", 1)
         # The first move starts the drag; each later one moves the window, which is awaited so that a
         # busy machine cannot see the button come up before the moves.

@@ -206,6 +206,13 @@ std::wstring Enabled(const Args& args) {
     return IsWindowEnabled(Window(args.at(1))) ? L"1" : L"0";
 }
 
+// The top-level window under a screen point.
+std::wstring WindowAt(const Args& args) {
+    const POINT point{std::stoi(args.at(1)), std::stoi(args.at(2))};
+    HWND window = WindowFromPoint(point);
+    return Number(reinterpret_cast<INT_PTR>(window != nullptr ? GetAncestor(window, GA_ROOT) : nullptr));
+}
+
 std::wstring Cursor(const Args&) {
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -298,6 +305,7 @@ const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands
         {L"clipboard-text", ClipboardText},
         {L"cursor", Cursor},
         {L"shown", Shown},
+        {L"window-at", WindowAt},
         {L"enabled", Enabled},
         {L"hold-clipboard", HoldClipboard},
         {L"release-clipboard", ReleaseClipboard},
