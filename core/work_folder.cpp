@@ -19,19 +19,22 @@ FoldersInUse& InUse() {
 
 }  // namespace
 
-WorkFolder::WorkFolder(std::string path) : path_(std::move(path)) {
+// A folder is made and listed, and removed and unlisted, under the lock, so that an
+// interruption at any moment finds every folder that exists.
+std::optional<WorkFolder> WorkFolder::Create() {
     std::lock_guard<std::mutex> hold(InUse().lock);
-    InUse().paths.push_back(path_);
+    std::optional<std::string> path = MakePrivateFolder();
+    if (!path) return std::nullopt;
+    InUse().paths.push_back(*path);
+    return WorkFolder(std::move(*path));
 }
 
 WorkFolder::~WorkFolder() {
     if (path_.empty()) return;
-    {
-        std::lock_guard<std::mutex> hold(InUse().lock);
-        std::vector<std::string>& paths = InUse().paths;
-        paths.erase(std::find(paths.begin(), paths.end(), path_));
-    }
+    std::lock_guard<std::mutex> hold(InUse().lock);
     RemoveWorkFolder(path_);
+    std::vector<std::string>& paths = InUse().paths;
+    paths.erase(std::find(paths.begin(), paths.end(), path_));
 }
 
 void RemoveWorkFoldersInUse() {

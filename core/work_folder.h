@@ -19,9 +19,13 @@ class WorkFolder {
     const std::string& path() const { return path_; }
 
   private:
-    explicit WorkFolder(std::string path);
+    explicit WorkFolder(std::string path) : path_(std::move(path)) {}
     std::string path_;
 };
+
+// Makes a new private folder in the system's temporary folder; its path with the trailing
+// separator, or nothing. One implementation per platform.
+std::optional<std::string> MakePrivateFolder();
 
 // Removes a folder (given with its trailing separator) and everything in it; false when
 // something stays.

@@ -33,14 +33,14 @@ bool RemoveEntries(int folder) {
 
 }  // namespace
 
-std::optional<WorkFolder> WorkFolder::Create() {
+std::optional<std::string> MakePrivateFolder() {
     const char* base = std::getenv("TMPDIR");
     std::string pattern = base != nullptr && *base != '\0' ? base : "/tmp";
     if (pattern.back() != '/') pattern += '/';
     pattern += "korvi-XXXXXX";
     // mkdtemp makes the folder with mode 0700, so nobody else can enter it at any moment.
     if (mkdtemp(pattern.data()) == nullptr) return std::nullopt;
-    return WorkFolder(pattern + '/');
+    return pattern + '/';
 }
 
 bool RemoveWorkFolder(const std::string& path) {

@@ -4,7 +4,7 @@
 #include "core/work_folder.h"
 #include "platform/kernel.h"
 
-std::optional<WorkFolder> WorkFolder::Create() {
+std::optional<std::string> MakePrivateFolder() {
     // The ANSI calls, so that the path reaches the file calls in the code page they expect.
     char base[MAX_PATH + 1];
     const DWORD length = GetTempPathA(sizeof base, base);
@@ -14,7 +14,7 @@ std::optional<WorkFolder> WorkFolder::Create() {
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string folder = base + ("korvi-" + std::to_string(names() % 1000000000000ull));
-        if (CreateDirectoryA(folder.c_str(), nullptr)) return WorkFolder(folder + '\\');
+        if (CreateDirectoryA(folder.c_str(), nullptr)) return folder + '\\';
         if (GetLastError() != ERROR_ALREADY_EXISTS) return std::nullopt;
     }
     return std::nullopt;
