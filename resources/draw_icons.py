@@ -93,6 +93,15 @@ def gear_icon(x, y):
     return (90, 95, 105, 255)
 
 
+def folder_icon(x, y):
+    """An open folder: the browse button of the editor settings."""
+    if inside_rounded(x, y, 0.2, 0.38, 0.96, 0.84, 0.04) and x - 0.2 >= (0.84 - y) * 0.3:
+        return (240, 200, 90, 255)
+    if inside_rounded(x, y, 0.06, 0.24, 0.84, 0.84, 0.04) and not (y < 0.32 and x > 0.42):
+        return (200, 150, 50, 255)
+    return CLEAR
+
+
 def menu_icon(x, y):
     """Three bars: the menu button."""
     for top in (0.2, 0.44, 0.68):
@@ -144,6 +153,7 @@ def drag_cursor(x, y):
 def main():
     (HERE / "korvi.ico").write_bytes(icon_file([image(16, picture_icon), image(32, picture_icon), image(48, picture_icon)]))
     (HERE / "settings.ico").write_bytes(icon_file([image(16, gear_icon), image(32, gear_icon)]))
+    (HERE / "browse.ico").write_bytes(icon_file([image(16, folder_icon), image(32, folder_icon)]))
     (HERE / "menu.ico").write_bytes(icon_file([image(16, menu_icon), image(32, menu_icon)]))
     (HERE / "move.cur").write_bytes(icon_file([image(32, move_cursor)], kind=2, hotspot=(0.06, 0.06)))
     (HERE / "drag.cur").write_bytes(icon_file([image(32, drag_cursor)], kind=2, hotspot=(0.5, 0.5)))

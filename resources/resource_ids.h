@@ -6,8 +6,10 @@
 #define IDD_PROGRESS 152
 #define IDD_ABOUT 155
 #define IDD_TEST_PAGE_SETTINGS 116
+#define IDD_EDITOR_SETTINGS 120
 
 #define IDI_KORVI 101
+#define IDI_BROWSE 110
 #define IDI_SETTINGS 115
 #define IDI_MENU 128
 #define IDCUR_MOVE 122
@@ -52,3 +54,7 @@
 #define IDC_SHOW_Q100 1026
 #define IDC_SHOW_BMP 1027
 #define IDC_SHOW_ORIGINAL 1029
+
+// Editor settings: the program's path and the button that browses for it.
+#define IDC_BROWSE_EDITOR 1000
+#define IDC_EDITOR_PROGRAM 1020

@@ -240,6 +240,19 @@ class KorviCase(unittest.TestCase):
     def wait_message_box(self, timeout=10.0):
         return wait_until(lambda: next(iter(self.message_boxes()), None), timeout, "a message box")
 
+    def press_and_wait_closed(self, dialog, button):
+        """Presses a button that ends a dialog; the dialog's own handle tells when it is gone (a
+        window list taken while it closes could meet it half destroyed)."""
+        self.probe.call("press", dialog, button)
+
+        def closed():
+            try:
+                self.probe.text(dialog, button)
+                return False
+            except ProbeError:
+                return True
+        wait_until(closed, what="the dialog to close")
+
     def control_centre(self, window, control):
         left, top, right, bottom = self.probe.rect(window, control)
         return (left + right) // 2, (top + bottom) // 2

@@ -271,6 +271,21 @@ std::wstring Press(const Args& args) {
     return {};
 }
 
+std::wstring Iconic(const Args& args) {
+    return Number(IsIconic(Window(args.at(1))) ? 1 : 0);
+}
+
+// Restores a minimised window as the task bar would, without waiting for its thread.
+std::wstring Restore(const Args& args) {
+    ShowWindowAsync(Window(args.at(1)), SW_RESTORE);
+    return {};
+}
+
+std::wstring Close(const Args& args) {
+    PostMessageW(Window(args.at(1)), WM_CLOSE, 0, 0);
+    return {};
+}
+
 std::wstring PostCommand(const Args& args) {
     PostMessageW(Window(args.at(1)), WM_COMMAND, MAKEWPARAM(std::stoi(args.at(2)), BN_CLICKED), 0);
     return {};
@@ -297,6 +312,9 @@ const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands
         {L"combo", ComboSelection},
         {L"press", Press},
         {L"command", PostCommand},
+        {L"iconic", Iconic},
+        {L"restore", Restore},
+        {L"close", Close},
         {L"choose-file", ChooseFile},
         {L"place-dib", PlaceDib},
         {L"place-text", PlaceText},
@@ -318,6 +336,7 @@ std::string Answer(const std::string& line) {
     std::wstring field;
     std::wistringstream fields(FromCodePage(line, CP_UTF8));
     while (std::getline(fields, field, L'\t')) args.push_back(field);
+    if (!line.empty() && line.back() == '\t') args.emplace_back();  // an empty last argument
     if (args.empty()) return "error\tempty command";
     const auto command = Commands().find(args[0]);
     if (command == Commands().end()) return "error\tunknown command";

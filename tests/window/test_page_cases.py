@@ -5,7 +5,7 @@ import pathlib
 import shutil
 import subprocess
 
-from harness import KorviCase, Paths, ProbeError, TEST_PAGE, wait_until
+from harness import KorviCase, Paths, TEST_PAGE, wait_until
 
 TEST_PAGE_SETTINGS = 1025
 SETTINGS_CAPTION = "テスト表示する画像の設定"
@@ -63,19 +63,6 @@ class TestPageCases(KorviCase):
         self.click_control(window, TEST_PAGE_SETTINGS)
         return wait_until(lambda: next((w["handle"] for w in self.dialogs(SETTINGS_CAPTION)), None),
                           what="dialog 116")
-
-    def press_and_wait_closed(self, dialog, button):
-        """Presses OK or Cancel; the dialog's own handle tells when it is gone (a window list taken
-        while it closes could meet it half destroyed)."""
-        self.probe.call("press", dialog, button)
-
-        def closed():
-            try:
-                self.probe.text(dialog, IDOK)
-                return False
-            except ProbeError:
-                return True
-        wait_until(closed, what="dialog 116 to close")
 
     def test_dialog_shows_the_bits_and_ok_stores_them_at_exit(self):
         self.write_settings(flags=0x2040)

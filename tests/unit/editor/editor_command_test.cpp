@@ -1,0 +1,145 @@
+#include "editor/editor_command.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <vector>
+
+#include "editor/editor_setting.h"
+#include "tests/support/files.h"
+
+namespace {
+
+const std::map<std::string, std::string> kEnvironment = {{"SystemRoot", "C:\\windows"},
+                                                         {"A", "%B%"},
+                                                         {"B", "b"},
+                                                         {"LOOP", "%LOOP%"},
+                                                         {"GROW", std::string(10000, 'g') + "%GROW%"}};
+
+std::optional<std::string> Lookup(const std::string& name) {
+    const auto found = kEnvironment.find(name);
+    return found == kEnvironment.end() ? std::nullopt : std::optional<std::string>(found->second);
+}
+
+constexpr unsigned long kMultiText = 7;
+
+}  // namespace
+
+TEST(RegistryText, EndsAtTheReturnedSizeAndExpandsOnlyExpandableTexts) {
+    const struct {
+        unsigned long type;
+        std::string bytes;  // exactly the returned size: nothing behind it may be read
+        std::string text;
+    } cases[] = {
+        {kRegistryText, std::string("paint.exe\0", 10), "paint.exe"},
+        {kRegistryText, "no terminator", "no terminator"},
+        {kRegistryText, std::string("cut\0rest", 8), "cut"},
+        {kRegistryText, "", ""},
+        {kRegistryText, "%SystemRoot%\\x.exe", "%SystemRoot%\\x.exe"},
+        {kMultiText, std::string("a\0b\0\0", 5), ""},
+        {kRegistryExpandText, std::string("%SystemRoot%\\mspaint.exe \"%1\"\0", 30),
+         "C:\\windows\\mspaint.exe \"%1\""},
+        {kRegistryExpandText, "%1 %SystemRoot%", "%1 %SystemRoot%"},
+        {kRegistryExpandText, "%UNDEFINED%\\%SystemRoot%", "%UNDEFINED%\\%SystemRoot%"},
+        {kRegistryExpandText, "%SystemRoot", "%SystemRoot"},
+        {kRegistryExpandText, "100%", "100%"},
+        {kRegistryExpandText, "%A%-%B%", "b-b"},
+        {kRegistryExpandText, "%LOOP%", "%LOOP%"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<char> returned(c.bytes.begin(), c.bytes.end());
+        EXPECT_EQ(RegistryText(c.type, returned.data(), returned.size(), Lookup), c.text) << c.bytes;
+    }
+    // A value that grows at every step stops growing instead of exhausting memory.
+    EXPECT_LT(ExpandReferences("%GROW%", Lookup).size(), 2 * kCommandLineLimit);
+}
+
+TEST(PlacePathInCommand, PutsThePathInQuotesWhereverTheCommandWantsIt) {
+    const std::string path = "C:\\k\\$korvi$.bmp";
+    const struct {
+        std::string command, line;
+    } cases[] = {
+        {"\"C:\\paint.exe\" \"%1\"", "\"C:\\paint.exe\" \"C:\\k\\$korvi$.bmp\""},
+        {"C:\\paint.exe %1", "C:\\paint.exe \"C:\\k\\$korvi$.bmp\""},
+        {"C:\\paint.exe", "C:\\paint.exe \"C:\\k\\$korvi$.bmp\""},
+        {"paint.exe \"%1\" /edit", "paint.exe \"C:\\k\\$korvi$.bmp\" /edit"},
+        {"paint.exe %1 /edit", "paint.exe \"C:\\k\\$korvi$.bmp\" /edit"},
+        {"paint.exe \"%1\" %2", "paint.exe \"%1\" %2 \"C:\\k\\$korvi$.bmp\""},
+        {"paint.exe %", "paint.exe % \"C:\\k\\$korvi$.bmp\""},
+        {"%1", "\"C:\\k\\$korvi$.bmp\""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PlacePathInCommand(c.command, path), c.line) << c.command;
+    EXPECT_EQ(PlacePathInCommand("e %1", "C:\\%1\\x.bmp"), "e \"C:\\%1\\x.bmp\"");
+}
+
+TEST(EditorCommandLine, TakesTheSettingThenTheBmpAssociation) {
+    const std::string path = "C:\\k\\$korvi$.bmp";
+    using Registry = std::map<std::string, std::string>;
+    const Registry open = {{".bmp\\shell\\open\\command", "open.exe \"%1\""}};
+    const Registry byClass = {{".bmp", "Paint.Picture"},
+                              {"Paint.Picture\\shell\\edit\\command", "edit.exe %1"},
+                              {"Paint.Picture\\shell\\open\\command", "view.exe %1"}};
+    const struct {
+        const char* what;
+        std::string editBitmap;
+        Registry registry;
+        std::optional<std::string> line;
+    } cases[] = {
+        {"setting", "C:\\ed.exe", open, "\"C:\\ed.exe\" \"C:\\k\\$korvi$.bmp\""},
+        {"missing setting", "C:\\gone.exe", open, "open.exe \"C:\\k\\$korvi$.bmp\""},
+        {"open command first", "",
+         [&] {
+             Registry r = byClass;
+             r.insert(*open.begin());
+             return r;
+         }(),
+         "open.exe \"C:\\k\\$korvi$.bmp\""},
+        {"class edit", "", byClass, "edit.exe \"C:\\k\\$korvi$.bmp\""},
+        {"class without commands", "", {{".bmp", "P"}}, std::nullopt},
+        {"class open only",
+         "",
+         {{".bmp", "P"}, {"P\\shell\\open\\command", "view.exe"}},
+         "view.exe \"C:\\k\\$korvi$.bmp\""},
+        {"no .bmp", "", {}, std::nullopt},
+        {"empty class", "", {{".bmp", ""}, {"\\shell\\open\\command", "x.exe"}}, std::nullopt},
+        {"empty command", "", {{".bmp\\shell\\open\\command", ""}}, std::nullopt},
+        {"longest line",
+         "",
+         {{".bmp\\shell\\open\\command", std::string(kCommandLineLimit - 20, 'c')}},
+         std::string(kCommandLineLimit - 20, 'c') + " \"" + path + '"'},
+        {"line past the limit",
+         "",
+         {{".bmp\\shell\\open\\command", std::string(kCommandLineLimit - 19, 'c')}},
+         std::nullopt},
+        {"setting past the limit", std::string(kCommandLineLimit, 'e'), {}, std::nullopt},
+    };
+    const std::set<std::string> files = {"C:\\ed.exe", std::string(kCommandLineLimit, 'e')};
+    for (const auto& c : cases) {
+        EditorSources sources;
+        sources.editBitmap = c.editBitmap;
+        sources.fileExists = [&](const std::string& file) { return files.count(file) > 0; };
+        sources.keyText = [&](const std::string& key) {
+            const auto found = c.registry.find(key);
+            return found == c.registry.end() ? std::nullopt : std::optional<std::string>(found->second);
+        };
+        EXPECT_EQ(EditorCommandLine(sources, path), c.line) << c.what;
+    }
+}
+
+TEST(EditorProgram, IsStoredWholeAndEmptyToo) {
+    TempFolder folder;
+    const std::string ini = folder.File("korvi.ini");
+    EXPECT_EQ(ReadEditorProgram(ini), "");
+    const std::string deep = "C:\\" + std::string(1000, 'd') + "\\paint.exe";
+    for (const std::string& program : {deep, std::string()}) {
+        ASSERT_TRUE(StoreEditorProgram(ini, program));
+        EXPECT_EQ(ReadEditorProgram(ini), program);
+    }
+    const Bytes stored = ReadBytes(ini);
+    EXPECT_NE(std::string(stored.begin(), stored.end()).find("[Tools]\r\nEditBitmap=\r\n"),
+              std::string::npos);
+    ASSERT_TRUE(StoreEditorProgram(ini, std::string(kCommandLineLimit, 'x')));
+    EXPECT_EQ(ReadEditorProgram(ini), "");
+    EXPECT_FALSE(StoreEditorProgram(folder.File("missing/korvi.ini"), "x"));
+}

@@ -1,0 +1,74 @@
+// Stands in for the user's paint program: inverts the pixels of the BMP file it is given, keeps
+// its command line in "editor-command.txt" beside that file, and exits; when "editor-hold" lies
+// there too, it then shows a window "korvi test editor" and runs until that window is closed.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool EndsWithBmp(const char* text) {
+    const std::size_t length = std::strlen(text);
+    return length >= 4 && _stricmp(text + length - 4, ".bmp") == 0;
+}
+
+bool InvertPixels(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "r+b");
+    if (file == nullptr) return false;
+    std::vector<unsigned char> bytes;
+    unsigned char block[65536];
+    for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) {
+        bytes.insert(bytes.end(), block, block + got);
+    }
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return std::fclose(file), false;
+    const std::size_t offset = bytes[10] | bytes[11] << 8 | bytes[12] << 16 | bytes[13] << 24;
+    for (std::size_t i = offset; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(~bytes[i]);
+    const bool written = std::fseek(file, 0, SEEK_SET) == 0 &&
+                         std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+LRESULT CALLBACK EditorWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RunUntilClosed(HINSTANCE instance) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = EditorWindow;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = "KorviTestEditor";
+    RegisterClassA(&windowClass);
+    CreateWindowA("KorviTestEditor", "korvi test editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                  nullptr, nullptr, instance, nullptr);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    const char* picture = nullptr;
+    for (int i = 1; i < __argc && picture == nullptr; ++i) {
+        if (EndsWithBmp(__argv[i])) picture = __argv[i];
+    }
+    if (picture == nullptr) return 2;
+    std::string folder = picture;
+    folder.erase(folder.find_last_of('\\') + 1);
+    if (!InvertPixels(picture)) return 1;
+    // Written aside and renamed, so that the record is whole once it is there.
+    const std::string record = folder + "editor-command.txt", partial = record + ".part";
+    std::FILE* file = std::fopen(partial.c_str(), "wb");
+    if (file == nullptr) return 1;
+    std::fputs(GetCommandLineA(), file);
+    if (std::fclose(file) != 0 || !MoveFileExA(partial.c_str(), record.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        return 1;
+    }
+    if (GetFileAttributesA((folder + "editor-hold").c_str()) != INVALID_FILE_ATTRIBUTES)
+        RunUntilClosed(instance);
+    return 0;
+}
