@@ -1,4 +1,6 @@
 """The main window: start-up, settings, position, closing."""
+import itertools
+
 from harness import (AUTO_OUTPUT, CAPTION, FORMAT_BMP, FORMAT_GIF, FORMAT_JPEG, JPEG_QUALITY, PICTURE_SIZE,
                      RESIZE_METHOD, SIDE_LENGTH, WS_EX_TOPMOST, KorviCase, move_mouse, screen_size, wait_until,
                      xdotool)
@@ -69,13 +71,23 @@ class StartUp(KorviCase):
         self.assertEqual(int(under), window, f"the window under the pointer; all: {self.probe.windows()}")
         xdotool("mousedown", 1)
         # The first move starts the drag; each later one moves the window, which is awaited so that a
-        # busy machine cannot see the button come up before the moves.
+        # busy machine cannot see the button come up before the moves. Moves that arrive together
+        # reach the window as one, so while it waits the pointer is nudged by a pixel to send another.
         last_left = left
         for step in range(1, 8):
-            move_mouse(grab_x - 20 * step, grab_y - 10 * step)
+            x, y = grab_x - 20 * step, grab_y - 10 * step
+            move_mouse(x, y)
             if step > 1:
-                last_left = wait_until(lambda: (lambda r: r[0] if r[0] < last_left else None)(self.probe.rect(window)),
-                                       what="the window to follow the drag")
+                nudges = itertools.cycle([(x, y - 1), (x, y)])
+
+                def followed():
+                    now = self.probe.rect(window)[0]
+                    if now < last_left:
+                        return now
+                    xdotool("mousemove", *next(nudges))
+                    return None
+
+                last_left = wait_until(followed, what="the window to follow the drag", interval=0.2)
         xdotool("mouseup", 1)
         self.close_with_escape(window)
         self.processes.clear()
