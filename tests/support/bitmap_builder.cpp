@@ -42,3 +42,21 @@ Rgb PixelOf(PackedBitmap bitmap, int x, int y) {
                     std::size_t{RowBytes(24, header->biWidth)} * (header->biHeight - 1 - y) + 3 * x;
     return Rgb{p[2], p[1], p[0]};
 }
+
+int IndexOf(PackedBitmap bitmap, int x, int y) {
+    BitmapLock header(bitmap);
+    const int depth = header->biBitCount, perByte = 8 / depth;
+    const BYTE* row =
+        PixelRows(header.data()) + std::size_t{RowBytes(depth, header->biWidth)} * (header->biHeight - 1 - y);
+    return row[x / perByte] >> ((perByte - 1 - x % perByte) * depth) & ((1 << depth) - 1);
+}
+
+Rgb TableColour(PackedBitmap bitmap, int index) {
+    const RGBQUAD q = ColourTable(BitmapLock(bitmap).data())[index];
+    return Rgb{q.rgbRed, q.rgbGreen, q.rgbBlue};
+}
+
+Rgb ColourOf(PackedBitmap bitmap, int x, int y) {
+    const int depth = BitmapLock(bitmap)->biBitCount;
+    return depth == 24 ? PixelOf(bitmap, x, y) : TableColour(bitmap, IndexOf(bitmap, x, y));
+}

@@ -23,3 +23,10 @@ GlobalBlock MakePaletteBitmap(int depth, int width, int height, const std::vecto
 
 // The colour of a pixel of a 24-bit bitmap, row counted from the top.
 Rgb PixelOf(PackedBitmap bitmap, int x, int y);
+
+// A palette bitmap's pixel index (row counted from the top) and table colours.
+int IndexOf(PackedBitmap bitmap, int x, int y);
+Rgb TableColour(PackedBitmap bitmap, int index);
+
+// The colour of a pixel of a 24-bit or palette bitmap.
+Rgb ColourOf(PackedBitmap bitmap, int x, int y);

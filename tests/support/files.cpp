@@ -48,6 +48,12 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     return names;
 }
 
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
 std::int32_t ReadLe32(const Bytes& bytes, std::size_t at) {
     return static_cast<std::int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
                                      std::uint32_t{bytes[at + 3]} << 24);

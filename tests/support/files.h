@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ void MakeFolder(const std::string& path);
 
 // The names in a folder, sorted, without "." and "..".
 std::vector<std::string> FolderEntries(const std::string& folder);
+
+// The parts one after another.
+Bytes Join(std::initializer_list<Bytes> parts);
 
 // The little-endian 32-bit value at `at`, as BMP headers store their numbers.
 std::int32_t ReadLe32(const Bytes& bytes, std::size_t at);

@@ -90,9 +90,3 @@ Bytes SubBlocks(const Bytes& data) {
     out.push_back(0);
     return out;
 }
-
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
-    return out;
-}

@@ -1,7 +1,6 @@
 // Hand-built GIF files for the reader's tests and the fuzz corpus.
 #pragma once
 
-#include <initializer_list>
 #include <vector>
 
 #include "tests/support/bitmap_builder.h"
@@ -34,4 +33,3 @@ Bytes GifImageData(int minimumCodeSize, const std::vector<int>& codes);
 Bytes GifExtension(int label, const Bytes& data);
 // Bytes as sub-blocks of at most 255 bytes, closed by a zero-length block.
 Bytes SubBlocks(const Bytes& data);
-Bytes Join(std::initializer_list<Bytes> parts);

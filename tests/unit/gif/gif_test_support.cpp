@@ -44,19 +44,6 @@ std::vector<int> ReadCodes(const Bytes& data, int minimumCodeSize) {
     return codes;
 }
 
-int IndexOf(PackedBitmap bitmap, int x, int y) {
-    BitmapLock header(bitmap);
-    const int depth = header->biBitCount, perByte = 8 / depth;
-    const BYTE* row =
-        PixelRows(header.data()) + std::size_t{RowBytes(depth, header->biWidth)} * (header->biHeight - 1 - y);
-    return row[x / perByte] >> ((perByte - 1 - x % perByte) * depth) & ((1 << depth) - 1);
-}
-
-Rgb TableColour(PackedBitmap bitmap, int index) {
-    const RGBQUAD q = ColourTable(BitmapLock(bitmap).data())[index];
-    return Rgb{q.rgbRed, q.rgbGreen, q.rgbBlue};
-}
-
 WrittenGif WriteAndRead(PackedBitmap bitmap) {
     TempFolder folder;
     const std::string path = folder.File("out.gif");

@@ -22,10 +22,6 @@ std::optional<GifFileParts> SplitGifFile(const Bytes& file);
 // The codes of a data stream, read with the widths a decoder uses, up to the end code.
 std::vector<int> ReadCodes(const Bytes& data, int minimumCodeSize);
 
-// A palette bitmap's pixel index (row counted from the top) and table colours.
-int IndexOf(PackedBitmap bitmap, int x, int y);
-Rgb TableColour(PackedBitmap bitmap, int index);
-
 // WriteGifFile's status and the file it left.
 struct WrittenGif {
     std::int32_t status;
