@@ -1,11 +1,12 @@
 #include "cli/options.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "testpage/hidden_variants.h"
 
 const char kUsage[] =
-    "usage: korvi-cli [-m METHOD] [-s SIDE] [-f jpeg|gif|bmp] [-q QUALITY] [-o FILE] PICTURE\n"
+    "usage: korvi-cli [-m METHOD] [-s SIDE] [-f jpeg|gif|bmp] [-q QUALITY] [-b RRGGBB] [-o FILE] PICTURE\n"
     "Converts a picture file, or a picture at an http:// or https:// address, into one line of\n"
     "HTML, <img src=\"data:...;base64,...\">.\n"
     "  -m METHOD   0 keep the size, 1 limit the width (default), 2 fix the width,\n"
@@ -13,6 +14,8 @@ const char kUsage[] =
     "  -s SIDE     side length in pixels, 64 to 5000 (default 430)\n"
     "  -f FORMAT   jpeg (default), gif or bmp\n"
     "  -q QUALITY  JPEG quality, 10 to 100 (default 80)\n"
+    "  -b RRGGBB   colour under transparent PNG pixels where the file names none\n"
+    "              (default ffffff, white)\n"
     "  -o FILE     write the line to FILE (- for standard output); FILE is replaced\n"
     "              only once the whole line is written\n"
     "  --test-page FILE  write an HTML page to FILE that shows the picture as GIF, as JPEG\n"
@@ -41,6 +44,14 @@ std::optional<std::string> NoteFor(const char* option, const std::string& text, 
         given ? " is out of range (" + std::to_string(low) + " to " + std::to_string(high) + ")"
               : " is not a number";
     return std::string(option) + " " + text + why + ", so " + what + " " + std::to_string(used) + " is used";
+}
+
+// RRGGBB in hexadecimal, with or without a leading "#", as a COLORREF (0x00BBGGRR).
+std::optional<std::uint32_t> ColourNamed(const char* text) {
+    if (*text == '#') ++text;
+    if (std::strlen(text) != 6 || std::strspn(text, "0123456789abcdefABCDEF") != 6) return std::nullopt;
+    const std::uint32_t rgb = std::uint32_t(std::strtoul(text, nullptr, 16));
+    return (rgb >> 16) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
 }
 
 ParsedCommandLine Error(std::string text) {
@@ -75,7 +86,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
             continue;
         }
         const bool isOption = !optionsEnded && argument.size() == 2 && argument[0] == '-' &&
-                              std::strchr("msfqo", argument[1]) != nullptr;
+                              std::strchr("msfqbo", argument[1]) != nullptr;
         if (isOption) {
             if (i + 1 >= argc) return Error("option " + argument + " needs a value");
             const char* value = argv[++i];
@@ -98,6 +109,12 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
                 case 'q':
                     options.qualityText = value;
                     break;
+                case 'b': {
+                    std::optional<std::uint32_t> colour = ColourNamed(value);
+                    if (!colour) return Error("-b takes a colour as RRGGBB, such as ffffff");
+                    options.background = *colour;
+                    break;
+                }
                 default:
                     options.outputPath = value;
                     break;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/output_settings.h"
+#include "core/picture_loader.h"
 
 struct CliOptions {
     int resizeMethod = kLimitWidth;
@@ -17,6 +18,7 @@ struct CliOptions {
     std::string picturePath;
     std::string testPagePath;  // not empty: write the test page there instead of the tag
     std::uint32_t hiddenVariants = 0;
+    std::uint32_t background = kDefaultBackColor;  // COLORREF under transparent PNG pixels
     bool help = false;
     bool version = false;
 };

@@ -116,7 +116,7 @@ int Convert(const CliOptions& options) {
         picturePath = download.path;
     }
     LoadFailure failure;
-    GlobalBlock picture(LoadPictureFile(picturePath.c_str(), nullptr, &failure));
+    GlobalBlock picture(LoadPictureFile(picturePath.c_str(), nullptr, &failure, options.background));
     if (!picture) {
         return Fail(options.picturePath + ": " + kMsgNoPicture + " (" + WhyNotLoaded(picturePath, failure) +
                     ")");

@@ -5,6 +5,7 @@
 #include "codecs/gif/gif_reader.h"
 #include "codecs/jpeg/exif_orientation.h"
 #include "codecs/jpeg/jpeg_reader.h"
+#include "codecs/png/png_reader.h"
 #include "core/bmp_file.h"
 #include "core/normalise.h"
 #include "core/path_text.h"
@@ -24,7 +25,7 @@ bool IsReaderBitmap(PackedBitmap picture) {
 
 }  // namespace
 
-PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure) {
+PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure, std::uint32_t background) {
     const char* dot = FindLastChar(path, '.');
     const char letter = dot ? static_cast<char>(std::tolower(static_cast<unsigned char>(dot[1]))) : '\0';
     LoadFailure why{letter, kReaderOk};
@@ -39,6 +40,9 @@ PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure) {
         case 'j':
             why.status = ReadJpegFile(&picture, path);
             if (picture != nullptr) picture = TurnUpright(picture, ExifOrientationOfFile(path));
+            break;
+        case 'p':
+            why.status = ReadPngFile(&picture, path, background);
             break;
         default:
             why.reader = 0;
@@ -64,6 +68,7 @@ PackedBitmap PreparePicture(PackedBitmap picture, const char* savedCopyPath) {
     return NormaliseTo24(owned.release());
 }
 
-PackedBitmap LoadPictureFile(const char* path, const char* savedCopyPath, LoadFailure* failure) {
-    return PreparePicture(ReadPictureByExtension(path, failure), savedCopyPath);
+PackedBitmap LoadPictureFile(const char* path, const char* savedCopyPath, LoadFailure* failure,
+                             std::uint32_t background) {
+    return PreparePicture(ReadPictureByExtension(path, failure, background), savedCopyPath);
 }

@@ -2,11 +2,17 @@
 // saved copy in the file's own depth, then normalisation to 24 bits.
 #pragma once
 
+#include <cstdint>
+
 #include "core/packed_bitmap.h"
 #include "core/reader_status.h"
 
 // The formats the readers take, for messages.
-constexpr char kReadableFormats[] = "BMP, GIF";
+constexpr char kReadableFormats[] = "BMP, GIF, JPEG, PNG";
+
+// The colour (a COLORREF, 0x00BBGGRR) under transparent PNG pixels when the file names none and
+// the settings hold no "BackColor": white.
+constexpr std::uint32_t kDefaultBackColor = 0xFFFFFF;
 
 // Why a picture file gave no picture.
 struct LoadFailure {
@@ -16,7 +22,9 @@ struct LoadFailure {
 
 // The picture of the reader chosen by the first letter after the path's last "." (b, g, j or
 // p, in either case); null when the extension names no reader or the file does not read.
-PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure = nullptr);
+// `background` goes to the PNG reader.
+PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure = nullptr,
+                                    std::uint32_t background = kDefaultBackColor);
 
 // Takes the picture over. A block as the readers make it is kept; any other (a clipboard
 // bitmap) is read by the BMP reader's rules, or refused (null). Then writes it to
@@ -24,4 +32,4 @@ PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure = nul
 PackedBitmap PreparePicture(PackedBitmap picture, const char* savedCopyPath);
 
 PackedBitmap LoadPictureFile(const char* path, const char* savedCopyPath = nullptr,
-                             LoadFailure* failure = nullptr);
+                             LoadFailure* failure = nullptr, std::uint32_t background = kDefaultBackColor);

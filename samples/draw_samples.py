@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the bundled sample pictures: a 24-bit landscape, an 8-bit palette picture and the same
-tiles as a GIF."""
+"""Draws the bundled sample pictures: a 24-bit landscape, an 8-bit palette picture, the same
+tiles as a GIF, and a badge with transparent corners as an RGBA PNG."""
 import math
 import pathlib
 import struct
+import zlib
 
 HERE = pathlib.Path(__file__).resolve().parent
 
@@ -110,7 +111,27 @@ def tiles_gif(width=64, height=48):
     return screen + table + control + comment + descriptor + data + b"\x3B"
 
 
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+def badge(size=64):
+    """RGBA PNG: a shaded disc, opaque inside, fading over two pixels, transparent outside."""
+    rows = b""
+    for y in range(size):
+        row = bytearray(b"\0")
+        for x in range(size):
+            distance = math.hypot(x + 0.5 - size / 2, y + 0.5 - size / 2)
+            alpha = max(0, min(255, int((size / 2 - 2 - distance) * 128)))
+            row += bytes([40 + 190 * x // size, 90 + 100 * y // size, 200 - 150 * x // size, alpha])
+        rows += bytes(row)
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + png_chunk(b"IDAT", zlib.compress(rows, 9)) +
+            png_chunk(b"IEND", b""))
+
+
 if __name__ == "__main__":
     (HERE / "landscape.bmp").write_bytes(landscape())
     (HERE / "tiles-8bit.bmp").write_bytes(tiles())
     (HERE / "tiles.gif").write_bytes(tiles_gif())
+    (HERE / "badge.png").write_bytes(badge())

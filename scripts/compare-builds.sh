@@ -14,7 +14,7 @@ trap 'rm -rf "$scratch"' EXIT
 "$native" -f jpeg -m 0 -q 90 "$here/samples/landscape.bmp" | sed 's/^.*base64,//; s/">$//' | base64 -d >"$scratch/landscape.jpg"
 
 failures=0 checks=0
-for sample in "$here"/samples/*.bmp "$here"/samples/*.gif "$scratch/narrow.bmp" "$scratch/landscape.jpg"; do
+for sample in "$here"/samples/*.bmp "$here"/samples/*.gif "$here"/samples/*.png "$scratch/narrow.bmp" "$scratch/landscape.jpg"; do
   for format in jpeg gif bmp; do
     for size in "-m 0" "-m 1 -s 100" "-m 2 -s 430" "-m 2 -s 97" "-m 3 -s 333" "-m 3 -s 64"; do
       checks=$(( checks + 1 ))

@@ -11,7 +11,7 @@ takes_value=
 for argument in "$@"; do
   if [ -n "$takes_value" ]; then takes_value=; continue; fi
   case "$argument" in
-    -m|-s|-f|-q|-o) takes_value=1 ;;
+    -m|-s|-f|-q|-b|-o) takes_value=1 ;;
     -h|--help|--version) picture_given=1 ;;
     -*) ;;
     *) picture_given=1 ;;

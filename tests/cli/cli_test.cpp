@@ -47,6 +47,31 @@ TEST_F(KorviCli, ReadsGifPictures) {
     EXPECT_EQ(DataUriPayload(result.out, "image/bmp"), ReadBytes(folder_.File("expected.bmp")));
 }
 
+TEST_F(KorviCli, ComposesTransparentPngPixelsOverTheColourGiven) {
+    // The badge sample is 64 x 64, transparent in its corners and opaque in the middle.
+    const std::string badge = Quoted(std::string(KORVI_SAMPLES) + "badge.png");
+    const auto pixel = [](const Bytes& bmp, int x, int y) {
+        const std::size_t at = 54 + std::size_t(63 - y) * 192 + 3 * std::size_t(x);
+        return std::vector<int>{bmp[at + 2], bmp[at + 1], bmp[at]};
+    };
+    const struct {
+        std::string option;
+        std::vector<int> corner;
+    } cases[] = {
+        {"", {255, 255, 255}}, {"-b 204080", {0x20, 0x40, 0x80}}, {"-b " + Quoted("#00ff00"), {0, 255, 0}}};
+    std::vector<int> middle;
+    for (const auto& c : cases) {
+        const CommandResult result = Run("-f bmp -m 0 " + c.option + " " + badge);
+        ASSERT_EQ(result.exitCode, 0) << c.option << result.err;
+        const Bytes bmp = DataUriPayload(result.out, "image/bmp");
+        ASSERT_EQ(bmp.size(), 54u + 64 * 192) << c.option;
+        EXPECT_EQ(pixel(bmp, 0, 0), c.corner) << c.option;
+        EXPECT_EQ(pixel(bmp, 63, 63), c.corner) << c.option;
+        if (middle.empty()) middle = pixel(bmp, 32, 32);
+        EXPECT_EQ(pixel(bmp, 32, 32), middle) << c.option;
+    }
+}
+
 TEST_F(KorviCli, PrintsEveryFormatWithJpegAsDefault) {
     const struct {
         const char* options;
@@ -122,7 +147,8 @@ TEST_F(KorviCli, NotesEveryValueItReplacesAsTheWindowDoes) {
 TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
     for (const std::string arguments :
          {"", "-m 4 x.bmp", "-m -1 x.bmp", "-f png x.bmp", "-x x.bmp", "-q", "a.bmp b.bmp", "--test-page",
-          "--hide q75 --test-page p.html x.bmp", "--hide gif x.bmp", "-o t.txt --test-page p.html x.bmp"}) {
+          "--hide q75 --test-page p.html x.bmp", "--hide gif x.bmp", "-o t.txt --test-page p.html x.bmp",
+          "-b fff x.png", "-b 12345g x.png"}) {
         const CommandResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
         EXPECT_NE(result.err.find("usage: korvi-cli"), std::string::npos) << arguments;

@@ -11,6 +11,7 @@
 #include "tests/support/bmp_fixture.h"
 #include "tests/support/files.h"
 #include "tests/support/gif_fixture.h"
+#include "tests/support/png_fixture.h"
 
 TEST(FindLastChar, NeverTakesTheSecondByteOfACharacter) {
     // In code page 932 the second byte of 表 is a backslash.
@@ -64,6 +65,22 @@ TEST(LoadPictureFile, ShowsGifIndicesBeyondTheColourTableAsBlack) {
     EXPECT_EQ(PixelOf(loaded.get(), 0, 0), (Rgb{0, 0, 0}));
     EXPECT_EQ(PixelOf(loaded.get(), 1, 0), (Rgb{1, 2, 3}));
     EXPECT_EQ(PixelOf(loaded.get(), 2, 0), (Rgb{0, 0, 0}));
+}
+
+TEST(LoadPictureFile, HandsTheBackgroundToThePngReader) {
+    TempFolder folder;
+    PngFixture rgba;
+    rgba.width = 2;
+    rgba.colourType = 6;
+    rgba.samples = {1, 2, 3, 0, 4, 5, 6, 255};
+    const std::string path = folder.File("clear.PNG");
+    WriteBytes(path, BuildPng(rgba));
+    GlobalBlock white(LoadPictureFile(path.c_str()));
+    GlobalBlock red(LoadPictureFile(path.c_str(), nullptr, nullptr, 0x0000FF));
+    ASSERT_TRUE(white && red);
+    EXPECT_EQ(PixelOf(white.get(), 0, 0), (Rgb{255, 255, 255}));
+    EXPECT_EQ(PixelOf(red.get(), 0, 0), (Rgb{255, 0, 0}));
+    EXPECT_EQ(PixelOf(red.get(), 1, 0), (Rgb{4, 5, 6}));
 }
 
 namespace {
