@@ -38,10 +38,10 @@ PixelRect RectOfMonitor(HMONITOR monitor) {
 
 }  // namespace
 
-PixelRect MonitorOfRect(const PixelRect& rect) {
+PixelRect MonitorOfRect(const PixelRect& rect, DWORD fallback) {
     if (Api().fromRect == nullptr || Api().info == nullptr) return PrimaryScreen();
     const RECT area{rect.left, rect.top, rect.right, rect.bottom};
-    return RectOfMonitor(Api().fromRect(&area, MONITOR_DEFAULTTOPRIMARY));
+    return RectOfMonitor(Api().fromRect(&area, fallback));
 }
 
 void PlaceNearCursor(HWND window) {

@@ -5,9 +5,9 @@
 
 #include "app/screen_geometry.h"
 
-// The full rectangle of the monitor holding most of `rect`, or of the primary monitor when it
-// touches none.
-PixelRect MonitorOfRect(const PixelRect& rect);
+// The full rectangle of the monitor holding most of `rect`, or when it touches none the monitor
+// `fallback` names (MONITOR_DEFAULTTOPRIMARY or MONITOR_DEFAULTTONEAREST).
+PixelRect MonitorOfRect(const PixelRect& rect, DWORD fallback = MONITOR_DEFAULTTOPRIMARY);
 
 // Moves the window, keeping its size, to be centred on the cursor inside the cursor's monitor.
 void PlaceNearCursor(HWND window);

@@ -5,6 +5,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -299,6 +300,34 @@ std::wstring ChooseFile(const Args& args) {
     return {};
 }
 
+// The widest line and the line height of a text in the hints' font: "WIDEST HEIGHT". Lines are
+// separated by 0x1E, as line breaks travel in answers.
+std::wstring MeasureHint(const Args& args) {
+    LOGFONTW font{};
+    font.lfHeight = 12;
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    font.lfOutPrecision = OUT_TT_PRECIS;
+    font.lfPitchAndFamily = FF_MODERN | FIXED_PITCH;
+    lstrcpynW(font.lfFaceName, L"ＭＳ Ｐゴシック", LF_FACESIZE);
+    HDC dc = GetDC(nullptr);
+    HFONT handle = CreateFontIndirectW(&font);
+    HGDIOBJ previous = SelectObject(dc, handle);
+    long widest = 0, height = 0;
+    std::wistringstream lines(args.at(1));
+    std::wstring line;
+    while (std::getline(lines, line, L'\x1e')) {
+        const std::string text = ToCodePage(line, CP_ACP);
+        SIZE size{};
+        if (!text.empty()) GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+        widest = std::max(widest, static_cast<long>(size.cx));
+        height = std::max(height, static_cast<long>(size.cy));
+    }
+    SelectObject(dc, previous);
+    DeleteObject(handle);
+    ReleaseDC(nullptr, dc);
+    return Number(widest) + L" " + Number(height);
+}
+
 const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands() {
     static const std::map<std::wstring, std::function<std::wstring(const Args&)>> commands = {
         {L"windows", ListWindows},
@@ -327,6 +356,7 @@ const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands
         {L"enabled", Enabled},
         {L"hold-clipboard", HoldClipboard},
         {L"release-clipboard", ReleaseClipboard},
+        {L"measure-hint", MeasureHint},
     };
     return commands;
 }
