@@ -6,8 +6,8 @@ import subprocess
 import threading
 
 import xdnd
-from harness import (AUTO_OUTPUT, CAPTION, EDIT_PICTURE, MENU, NOTIFICATION_TEXT, OUTPUT, PICTURE_SIZE, PREVIEW,
-                     Conversions, Paths, ProbeError, bmp_bytes, move_mouse, read_clipboard_text, wait_until, xdotool)
+from harness import (AUTO_OUTPUT, OUTPUT, PREVIEW, Conversions, Paths, bmp_bytes, read_clipboard_text, wait_until,
+                     xdotool)
 
 NO_PICTURE = "変換する画像が設定されていません．"
 COPIED = "クリップボードにコピーしました．"
@@ -81,37 +81,15 @@ class Drops(Conversions):
         out, _ = helper.communicate(timeout=60)
         return out.decode().strip()
 
-    def popup_over(self, window):
-        """The popup over the main window as (handle, message), or None."""
-        for dialog in self.dialogs(CAPTION):
-            if dialog["owner"] == window:
-                try:
-                    return dialog["handle"], self.probe.text(dialog["handle"], NOTIFICATION_TEXT)
-                except ProbeError:
-                    continue
-        return None
-
-    def close_popup(self, window):
-        """Moves the pointer off the popup onto a control of the main window (over the bare X root Wine
-        would keep the last position it saw) and waits for the popup to close."""
-        handle, _ = wait_until(lambda: self.popup_over(window), 30, "the popup")
-        left, top, right, bottom = self.probe.rect(handle)
-        for control in (PREVIEW, PICTURE_SIZE, EDIT_PICTURE, MENU):
-            x, y = self.control_centre(window, control)
-            if not (left <= x < right and top <= y < bottom):
-                move_mouse(x, y)
-                break
-        wait_until(lambda: self.popup_over(window) is None, 10, "the popup to close")
-
     def settled_size(self, window):
         """The shown size once every drop before now has been handled, and what a conversion posted
         behind them said: the popup's message, or the failure it reported."""
         self.probe.call("command", window, OUTPUT)
-        popup = wait_until(lambda: self.popup_over(window) or next(iter(self.message_boxes()), None), 30,
-                           "the conversion's popup or message")
-        handle, text = popup
+        handle, text = wait_until(lambda: self.popup() or next(iter(self.message_boxes()), None), 30,
+                                  "the conversion's popup or message")
         if text == COPIED:
-            self.close_popup(window)
+            self.leave_popup(handle)
+            self.wait_closed(handle)
         else:
             self.probe.call("press", handle, IDOK)
             wait_until(lambda: not self.message_boxes(), 10, "the message to close")
@@ -131,7 +109,7 @@ class FileDrops(Drops):
         self.probe.call("clear-clipboard")
         self.assertTrue(self.x_drop_files(window, first, second))
         wait_until(lambda: self.shown_size(window) == "48 x 36", 30, "the first file's size")
-        self.close_popup(window)
+        self.wait_popup_closed()
         tag = wait_until(read_clipboard_text, what="the tag on the clipboard")
         self.assertEqual(tag, self.cli_tag(first.name))
 
