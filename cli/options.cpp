@@ -1,23 +1,32 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "testpage/hidden_variants.h"
 
 const char kUsage[] =
-    "usage: korvi-cli [-m METHOD] [-s SIDE] [-f jpeg|gif|bmp] [-q QUALITY] [-b RRGGBB] [-o FILE] PICTURE\n"
-    "Converts a picture file, or a picture at an http:// or https:// address, into one line of\n"
-    "HTML, <img src=\"data:...;base64,...\">.\n"
+    "usage: korvi-cli [OPTION...] PICTURE...\n"
+    "       korvi-cli [-m METHOD] [-s SIDE] [--hide LIST] --test-page FILE PICTURE\n"
+    "Converts each PICTURE (a file, an http:// or https:// address, or - for standard input)\n"
+    "into one line of HTML, <img src=\"data:...;base64,...\">, in the order given.\n"
     "  -m METHOD   0 keep the size, 1 limit the width (default), 2 fix the width,\n"
     "              3 fit into a square of SIDE pixels\n"
     "  -s SIDE     side length in pixels, 64 to 5000 (default 430)\n"
     "  -f FORMAT   jpeg (default), gif or bmp\n"
-    "  -q QUALITY  JPEG quality, 10 to 100 (default 80)\n"
+    "  -q QUALITY  JPEG quality, 10 to 100 (default 80); auto: the highest quality\n"
+    "              whose line fits --max-bytes\n"
     "  -b RRGGBB   colour under transparent PNG pixels where the file names none\n"
     "              (default ffffff, white)\n"
-    "  -o FILE     write the line to FILE (- for standard output); FILE is replaced\n"
-    "              only once the whole line is written\n"
+    "  --as FORM   img (default), uri (the bare data URI), css (a background-image\n"
+    "              declaration) or md (a Markdown image)\n"
+    "  --size      add the picture's width and height to the img tag\n"
+    "  --alt TEXT  add an alt attribute to the img tag, or alt text to the md image\n"
+    "  --max-bytes N  fail for a picture whose line is longer than N bytes\n"
+    "  -j N        convert N pictures at a time (default: one per processor)\n"
+    "  -o FILE     write the lines to FILE (- for standard output); FILE is replaced\n"
+    "              only once every line is written\n"
     "  --test-page FILE  write an HTML page to FILE that shows the picture as GIF, as JPEG\n"
     "              at qualities 100 to 10 and as BMP, each with its size and a copy button\n"
     "  --hide LIST leave variants out of the test page: original,gif,bmp,q100,...,q10\n"
@@ -34,6 +43,16 @@ std::optional<OutputFormat> FormatNamed(const char* name) {
     if (std::strcmp(name, "bmp") == 0) return OutputFormat::kBmp;
     return std::nullopt;
 }
+
+std::optional<TagForm> FormNamed(const char* name) {
+    if (std::strcmp(name, "img") == 0) return TagForm::kImg;
+    if (std::strcmp(name, "uri") == 0) return TagForm::kUri;
+    if (std::strcmp(name, "css") == 0) return TagForm::kCss;
+    if (std::strcmp(name, "md") == 0) return TagForm::kMarkdown;
+    return std::nullopt;
+}
+
+constexpr unsigned kMaxJobs = 256;
 
 // The note for one value, or nothing when the conversion uses it as given.
 std::optional<std::string> NoteFor(const char* option, const std::string& text, int used, const char* what,
@@ -54,6 +73,80 @@ std::optional<std::uint32_t> ColourNamed(const char* text) {
     return (rgb >> 16) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
 }
 
+bool IsOptionWithValue(const std::string& option) {
+    for (const char* name : {"-m", "-s", "-f", "-q", "-b", "-o", "-j", "--as", "--alt", "--max-bytes",
+                             "--test-page", "--hide"}) {
+        if (option == name) return true;
+    }
+    return false;
+}
+
+// Stores the value of an option; the reason it is not usable otherwise.
+std::optional<std::string> TakeValue(const std::string& option, const char* value, CliOptions& options) {
+    if (option == "-m") {
+        std::optional<unsigned> method = ParseControlNumber(value);
+        if (!method || *method > kFitSquare) return "-m takes 0, 1, 2 or 3";
+        options.resizeMethod = static_cast<int>(*method);
+    } else if (option == "-f") {
+        std::optional<OutputFormat> format = FormatNamed(value);
+        if (!format) return "-f takes jpeg, gif or bmp";
+        options.format = *format;
+    } else if (option == "-s") {
+        options.sideText = value;
+    } else if (option == "-q") {
+        options.autoQuality = std::strcmp(value, "auto") == 0;
+        options.qualityText = value;
+    } else if (option == "-b") {
+        std::optional<std::uint32_t> colour = ColourNamed(value);
+        if (!colour) return "-b takes a colour as RRGGBB, such as ffffff";
+        options.background = *colour;
+    } else if (option == "-o") {
+        options.outputPath = value;
+    } else if (option == "-j") {
+        std::optional<unsigned> jobs = ParseControlNumber(value);
+        if (!jobs || *jobs < 1 || *jobs > kMaxJobs) return "-j takes a number of threads from 1 to 256";
+        options.jobs = *jobs;
+    } else if (option == "--as") {
+        std::optional<TagForm> form = FormNamed(value);
+        if (!form) return "--as takes img, uri, css or md";
+        options.form = *form;
+    } else if (option == "--alt") {
+        options.alt = value;
+    } else if (option == "--max-bytes") {
+        std::optional<unsigned> bytes = ParseControlNumber(value);
+        if (!bytes || *bytes == 0) return "--max-bytes takes a number of bytes, 1 or more";
+        options.maxBytes = *bytes;
+    } else if (option == "--test-page") {
+        options.testPagePath = value;
+    } else {
+        std::optional<std::uint32_t> hidden = ParseHiddenVariants(value);
+        if (!hidden) return "--hide takes names from original,gif,bmp,q100,q90,...,q10";
+        options.hiddenVariants = *hidden;
+    }
+    return std::nullopt;
+}
+
+// Why options that each parse do not go together, if they do not.
+std::optional<std::string> Inconsistency(const CliOptions& options) {
+    if (options.pictures.empty()) return "no picture given";
+    if (std::count(options.pictures.begin(), options.pictures.end(), "-") > 1)
+        return "standard input (-) can be read only once";
+    if (options.withSize && options.form != TagForm::kImg) return "--size applies to --as img only";
+    if (options.alt && options.form != TagForm::kImg && options.form != TagForm::kMarkdown)
+        return "--alt applies to --as img and --as md only";
+    if (options.autoQuality && !options.maxBytes) return "-q auto needs --max-bytes";
+    if (options.autoQuality && options.format != OutputFormat::kJpeg) return "-q auto chooses a JPEG quality";
+    if (options.hiddenVariants != 0 && options.testPagePath.empty()) return "--hide needs --test-page";
+    if (options.testPagePath.empty()) return std::nullopt;
+    if (!options.outputPath.empty()) return "--test-page writes the page to its own FILE; -o does not apply";
+    if (options.pictures.size() > 1) return "--test-page shows one picture";
+    if (options.form != TagForm::kImg || options.withSize || options.alt || options.maxBytes ||
+        options.autoQuality) {
+        return "--test-page shows every encoding; --as, --size, --alt, --max-bytes and -q auto do not apply";
+    }
+    return std::nullopt;
+}
+
 ParsedCommandLine Error(std::string text) {
     return ParsedCommandLine{std::nullopt, std::move(text)};
 }
@@ -65,76 +158,28 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            options.help = true;
+        if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
+            options.pictures.push_back(argument);
             continue;
         }
-        if (argument == "--version") {
-            options.version = true;
-            continue;
-        }
-        if (!optionsEnded && (argument == "--test-page" || argument == "--hide")) {
-            if (i + 1 >= argc) return Error("option " + argument + " needs a value");
-            const char* value = argv[++i];
-            if (argument == "--test-page") {
-                options.testPagePath = value;
-                continue;
-            }
-            std::optional<std::uint32_t> hidden = ParseHiddenVariants(value);
-            if (!hidden) return Error("--hide takes names from original,gif,bmp,q100,q90,...,q10");
-            options.hiddenVariants = *hidden;
-            continue;
-        }
-        const bool isOption = !optionsEnded && argument.size() == 2 && argument[0] == '-' &&
-                              std::strchr("msfqbo", argument[1]) != nullptr;
-        if (isOption) {
-            if (i + 1 >= argc) return Error("option " + argument + " needs a value");
-            const char* value = argv[++i];
-            switch (argument[1]) {
-                case 'm': {
-                    std::optional<unsigned> method = ParseControlNumber(value);
-                    if (!method || *method > kFitSquare) return Error("-m takes 0, 1, 2 or 3");
-                    options.resizeMethod = static_cast<int>(*method);
-                    break;
-                }
-                case 'f': {
-                    std::optional<OutputFormat> format = FormatNamed(value);
-                    if (!format) return Error("-f takes jpeg, gif or bmp");
-                    options.format = *format;
-                    break;
-                }
-                case 's':
-                    options.sideText = value;
-                    break;
-                case 'q':
-                    options.qualityText = value;
-                    break;
-                case 'b': {
-                    std::optional<std::uint32_t> colour = ColourNamed(value);
-                    if (!colour) return Error("-b takes a colour as RRGGBB, such as ffffff");
-                    options.background = *colour;
-                    break;
-                }
-                default:
-                    options.outputPath = value;
-                    break;
-            }
-            continue;
-        }
-        if (argument == "--" && !optionsEnded) {
+        if (argument == "--") {
             optionsEnded = true;
-            continue;
-        }
-        if (!optionsEnded && argument.size() > 1 && argument[0] == '-')
+        } else if (argument == "--help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
+        } else if (argument == "--size") {
+            options.withSize = true;
+        } else if (IsOptionWithValue(argument)) {
+            if (i + 1 >= argc) return Error("option " + argument + " needs a value");
+            if (std::optional<std::string> error = TakeValue(argument, argv[++i], options))
+                return Error(*error);
+        } else {
             return Error("unknown option " + argument);
-        if (!options.picturePath.empty()) return Error("only one picture can be converted at a time");
-        options.picturePath = argument;
+        }
     }
-    if (options.picturePath.empty() && !options.help && !options.version) return Error("no picture given");
-    if (options.hiddenVariants != 0 && options.testPagePath.empty()) return Error("--hide needs --test-page");
-    if (!options.testPagePath.empty() && !options.outputPath.empty()) {
-        return Error("--test-page writes the page to its own FILE; -o does not apply");
-    }
+    if (options.help || options.version) return ParsedCommandLine{options, {}};
+    if (std::optional<std::string> error = Inconsistency(options)) return Error(*error);
     return ParsedCommandLine{options, {}};
 }
 
@@ -142,8 +187,11 @@ std::vector<std::string> ReplacedValueNotes(const CliOptions& options) {
     std::vector<std::string> notes;
     const int quality = ClampJpegQuality(options.qualityText.c_str());
     const int side = ClampSideLength(options.sideText.c_str());
-    if (auto note = NoteFor("-q", options.qualityText, quality, "quality", kMinJpegQuality, kMaxJpegQuality))
-        notes.push_back(*note);
+    if (!options.autoQuality) {
+        if (auto note =
+                NoteFor("-q", options.qualityText, quality, "quality", kMinJpegQuality, kMaxJpegQuality))
+            notes.push_back(*note);
+    }
     if (auto note = NoteFor("-s", options.sideText, side, "side", kMinSideLength, kMaxSideLength))
         notes.push_back(*note);
     return notes;

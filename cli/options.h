@@ -9,13 +9,27 @@
 #include "core/output_settings.h"
 #include "core/picture_loader.h"
 
+// What is printed for each picture.
+enum class TagForm {
+    kImg,       // <img src="data:..."> as the window makes it
+    kUri,       // data:...
+    kCss,       // background-image: url("data:...")
+    kMarkdown,  // ![](data:...)
+};
+
 struct CliOptions {
     int resizeMethod = kLimitWidth;
     OutputFormat format = OutputFormat::kJpeg;
     std::string qualityText = "80";
+    bool autoQuality = false;  // -q auto: the highest quality within maxBytes
     std::string sideText = "430";
-    std::string outputPath;  // empty or "-": standard output
-    std::string picturePath;
+    std::string outputPath;             // empty or "-": standard output
+    std::vector<std::string> pictures;  // paths, web addresses, "-" for standard input
+    unsigned jobs = 0;                  // threads; 0: one per processor
+    TagForm form = TagForm::kImg;
+    bool withSize = false;
+    std::optional<std::string> alt;
+    std::optional<std::uint64_t> maxBytes;
     std::string testPagePath;  // not empty: write the test page there instead of the tag
     std::uint32_t hiddenVariants = 0;
     std::uint32_t background = kDefaultBackColor;  // COLORREF under transparent PNG pixels

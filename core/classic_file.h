@@ -27,6 +27,10 @@ class ClassicFile {
     bool ReadExactly(void* buffer, std::uint32_t bytes) {
         return _hread(file_, buffer, static_cast<long>(bytes)) == static_cast<long>(bytes);
     }
+    // Reads until `bytes` are read or the file ends; the count read, or -1 on failure.
+    long ReadUpTo(void* buffer, std::uint32_t bytes) {
+        return _hread(file_, buffer, static_cast<long>(bytes));
+    }
     // Writes every byte, in pieces the classic calls can take.
     bool WriteExactly(const void* buffer, std::size_t bytes) {
         constexpr std::size_t kPiece = std::size_t{1} << 30;

@@ -7,8 +7,10 @@
 #include "codecs/jpeg/jpeg_reader.h"
 #include "codecs/png/png_reader.h"
 #include "core/bmp_file.h"
+#include "core/classic_file.h"
 #include "core/normalise.h"
 #include "core/path_text.h"
+#include "core/picture_signature.h"
 
 namespace {
 
@@ -28,7 +30,24 @@ bool IsReaderBitmap(PackedBitmap picture) {
 PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure, std::uint32_t background) {
     const char* dot = FindLastChar(path, '.');
     const char letter = dot ? static_cast<char>(std::tolower(static_cast<unsigned char>(dot[1]))) : '\0';
-    LoadFailure why{letter, kReaderOk};
+    return ReadPictureWith(letter, path, failure, background);
+}
+
+PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure, std::uint32_t background) {
+    std::uint8_t first[kSignatureBytes] = {};
+    ClassicFile file = ClassicFile::OpenForReading(path);
+    const long count = file.is_open() ? file.ReadUpTo(first, sizeof first) : -1;
+    file.Close();
+    if (count < 0) {
+        if (failure != nullptr) *failure = LoadFailure{0, kReaderCannotRead};
+        return nullptr;
+    }
+    return ReadPictureWith(ReaderForFirstBytes(first, static_cast<std::size_t>(count)), path, failure,
+                           background);
+}
+
+PackedBitmap ReadPictureWith(char reader, const char* path, LoadFailure* failure, std::uint32_t background) {
+    LoadFailure why{reader, kReaderOk};
     PackedBitmap picture = nullptr;
     switch (why.reader) {
         case 'b':

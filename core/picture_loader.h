@@ -26,6 +26,16 @@ struct LoadFailure {
 PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure = nullptr,
                                     std::uint32_t background = kDefaultBackColor);
 
+// The picture of the reader with this letter (b, g, j or p); null when the letter names none
+// (`failure->reader` 0) or the file does not read.
+PackedBitmap ReadPictureWith(char reader, const char* path, LoadFailure* failure = nullptr,
+                             std::uint32_t background = kDefaultBackColor);
+
+// The picture of the reader that the file's first bytes name, whatever the file is called; a
+// file that cannot be opened gives reader 0 with kReaderCannotRead.
+PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure = nullptr,
+                                  std::uint32_t background = kDefaultBackColor);
+
 // Takes the picture over. A block as the readers make it is kept; any other (a clipboard
 // bitmap) is read by the BMP reader's rules, or refused (null). Then writes it to
 // `savedCopyPath` when one is given (failures ignored) and returns it as a 24-bit picture.

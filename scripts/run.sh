@@ -11,8 +11,8 @@ takes_value=
 for argument in "$@"; do
   if [ -n "$takes_value" ]; then takes_value=; continue; fi
   case "$argument" in
-    -m|-s|-f|-q|-b|-o) takes_value=1 ;;
-    -h|--help|--version) picture_given=1 ;;
+    -m|-s|-f|-q|-b|-o|-j|--as|--alt|--max-bytes|--test-page|--hide) takes_value=1 ;;
+    -h|--help|--version|-) picture_given=1 ;;
     -*) ;;
     *) picture_given=1 ;;
   esac

@@ -145,10 +145,31 @@ TEST_F(KorviCli, NotesEveryValueItReplacesAsTheWindowDoes) {
 }
 
 TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
-    for (const std::string arguments :
-         {"", "-m 4 x.bmp", "-m -1 x.bmp", "-f png x.bmp", "-x x.bmp", "-q", "a.bmp b.bmp", "--test-page",
-          "--hide q75 --test-page p.html x.bmp", "--hide gif x.bmp", "-o t.txt --test-page p.html x.bmp",
-          "-b fff x.png", "-b 12345g x.png"}) {
+    const char* const cases[] = {"",
+                                 "-m 4 x.bmp",
+                                 "-m -1 x.bmp",
+                                 "-f png x.bmp",
+                                 "-x x.bmp",
+                                 "-q",
+                                 "--test-page",
+                                 "--hide q75 --test-page p.html x.bmp",
+                                 "--hide gif x.bmp",
+                                 "-o t.txt --test-page p.html x.bmp",
+                                 "-b fff x.png",
+                                 "-b 12345g x.png",
+                                 "--test-page p.html a.bmp b.bmp",
+                                 "--as uri --test-page p.html x.bmp",
+                                 "- -",
+                                 "--as svg x.bmp",
+                                 "--size --as uri x.bmp",
+                                 "--alt a --as css x.bmp",
+                                 "-q auto x.bmp",
+                                 "-q auto --max-bytes 9 -f gif x.bmp",
+                                 "--max-bytes 0 x.bmp",
+                                 "--max-bytes",
+                                 "-j 0 x.bmp",
+                                 "-j 257 x.bmp"};
+    for (const std::string arguments : cases) {
         const CommandResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
         EXPECT_NE(result.err.find("usage: korvi-cli"), std::string::npos) << arguments;
@@ -175,23 +196,28 @@ TEST_F(KorviCli, SaysWhyAPictureDoesNotLoad) {
     WriteBytes(folder_.File("notes.txt"), {'h', 'i'});
     WriteBytes(folder_.File("noextension"), {'h', 'i'});
     WriteBytes(folder_.File("fake.jpg"), {'G', 'I', 'F', '8', '9', 'a'});
+    WriteBytes(folder_.File("empty"), {});
     const struct {
-        const char* name;
-        const char* why;
+        std::string picture;
+        std::string why;
     } cases[] = {
-        {"missing.bmp", "(no such file)"},
+        {"missing.bmp", "missing.bmp: " + std::string(kMsgNoPicture) + " (no such file)"},
         {"short.bmp", "(cannot be read, or ends before the picture does)"},
         {"rle.bmp", "(a format or variant the BMP reader does not read)"},
-        {"notes.txt", "(no reader for this extension"},
-        {"noextension", "(no reader for this extension"},
+        {"notes.txt", "(no reader for this extension or its first bytes"},
+        {"noextension", "(no reader for this extension or its first bytes"},
         {"fake.jpg", "(damaged (JPEG reader status -38))"},
+        {"- < " + Quoted(folder_.File("notes.txt")),
+         "standard input: " + std::string(kMsgNoPicture) + " (no reader for these first bytes"},
+        {"- < " + Quoted(folder_.File("short.bmp")), "(cannot be read, or ends before the picture does)"},
+        {"- < " + Quoted(folder_.File("empty")), "(standard input is empty)"},
     };
     for (const auto& c : cases) {
-        const CommandResult result = Run("-f bmp " + Quoted(folder_.File(c.name)));
-        EXPECT_EQ(result.exitCode, 1) << c.name;
-        const std::string message = std::string(kMsgNoPicture) + " " + c.why;
-        EXPECT_NE(result.err.find(message), std::string::npos) << c.name << ": " << result.err;
-        EXPECT_EQ(result.out, "") << c.name;
+        const bool named = c.picture[0] != '-';
+        const CommandResult result = Run("-f bmp " + (named ? Quoted(folder_.File(c.picture)) : c.picture));
+        EXPECT_EQ(result.exitCode, 1) << c.picture;
+        EXPECT_NE(result.err.find(c.why), std::string::npos) << c.picture << ": " << result.err;
+        EXPECT_EQ(result.out, "") << c.picture;
     }
 }
 
@@ -227,4 +253,112 @@ TEST_F(KorviCli, WritesTheTestPageWithTheTagsOfTheConversion) {
         EXPECT_NE(text.find("value='" + tag.out + "'>"), std::string::npos) << format;
     }
     EXPECT_EQ(text.find("Jpeg(q=90)"), std::string::npos);
+}
+
+// Standard input and files whose extension names no reader are read by their first bytes.
+TEST_F(KorviCli, ReadsStandardInputAndFilesWithoutAReaderExtensionByTheirFirstBytes) {
+    JpegFixture photo = FixtureFromPicture(37, 23, NaturalPicture(37, 23), FixtureColour::kYCbCr,
+                                           {{2, 2}, {1, 1}, {1, 1}}, 90);
+    WriteBytes(folder_.File("photo.jpg"), WriteJpegFixture(photo));
+    for (const std::string& picture : {kSample, std::string(KORVI_SAMPLES) + "tiles.gif",
+                                       folder_.File("photo.jpg"), std::string(KORVI_SAMPLES) + "badge.png"}) {
+        const CommandResult expected = Run("-f bmp -m 0 " + Quoted(picture));
+        ASSERT_EQ(expected.exitCode, 0) << picture << expected.err;
+        WriteBytes(folder_.File("nameless"), ReadBytes(picture));
+        WriteBytes(folder_.File("picture.dat"), ReadBytes(picture));
+        for (const std::string& given : {"- < " + Quoted(picture), Quoted(folder_.File("nameless")),
+                                         Quoted(folder_.File("picture.dat"))}) {
+            const CommandResult result = Run("-f bmp -m 0 " + given);
+            EXPECT_EQ(result.exitCode, 0) << given << result.err;
+            EXPECT_EQ(result.out, expected.out) << given;
+        }
+    }
+}
+
+TEST_F(KorviCli, PrintsEachFormOfTheLineExactly) {
+    const std::string options = "-f gif -m 2 -s 64 ";
+    const CommandResult plain = Run(options + Quoted(kSample));
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    const std::string uri = plain.out.substr(10, plain.out.size() - 12);
+    ASSERT_EQ("<img src=\"" + uri + "\">", plain.out);
+    const struct {
+        const char* options;
+        std::string line;
+    } cases[] = {
+        {"--as img", plain.out},
+        {"--as uri", uri},
+        {"--as css", "background-image: url(\"" + uri + "\")"},
+        {"--as md", "![](" + uri + ")"},
+        {"--as md --alt \"a [b]\"", "![a \\[b\\]](" + uri + ")"},
+        {"--size", "<img src=\"" + uri + "\" width=\"64\" height=\"48\">"},
+        {"--alt \"Tom & Jerry <3\" --size",
+         "<img src=\"" + uri + "\" width=\"64\" height=\"48\" alt=\"Tom &amp; Jerry &lt;3\">"},
+    };
+    for (const auto& c : cases) {
+        const CommandResult result = Run(options + c.options + " " + Quoted(kSample));
+        EXPECT_EQ(result.exitCode, 0) << c.options << result.err;
+        EXPECT_EQ(result.out, c.line) << c.options;
+    }
+}
+
+// Each line is the one the picture gives alone, in the order given, whatever the threads; a
+// picture that fails leaves its line empty and the others are still converted.
+TEST_F(KorviCli, ConvertsSeveralPicturesInOrderOnAnyNumberOfThreads) {
+    const std::vector<std::string> pictures = {kSample, folder_.File("missing.bmp"),
+                                               std::string(KORVI_SAMPLES) + "tiles.gif", kSample};
+    std::string expected, arguments = "-m 3 -s 100";
+    for (const std::string& picture : pictures) {
+        expected += Run("-m 3 -s 100 " + Quoted(picture)).out + "\n";
+        arguments += " " + Quoted(picture);
+    }
+    ASSERT_GT(expected.size(), 1000u);
+    for (const char* jobs : {"-j 1", "-j 3", ""}) {
+        const CommandResult result = Run(std::string(jobs) + " " + arguments);
+        EXPECT_EQ(result.exitCode, 1) << jobs;
+        EXPECT_TRUE(result.out == expected) << jobs;
+        EXPECT_EQ(result.err.find("missing.bmp: " + std::string(kMsgNoPicture) + " (no such file)"),
+                  result.err.rfind("missing.bmp"))
+            << result.err;
+    }
+
+    // -o FILE gets every line once all succeed, and is left as it was otherwise.
+    const std::string tags = folder_.File("tags.txt");
+    WriteBytes(tags, {'o', 'l', 'd'});
+    EXPECT_EQ(Run("-o " + Quoted(tags) + " " + arguments).exitCode, 1);
+    EXPECT_EQ(ReadBytes(tags), (Bytes{'o', 'l', 'd'}));
+    const CommandResult good =
+        Run("-o " + Quoted(tags) + " -m 3 -s 100 " + Quoted(kSample) + " " + Quoted(kSample));
+    EXPECT_EQ(good.exitCode, 0) << good.err;
+    const std::string line = expected.substr(0, expected.find('\n') + 1);
+    const Bytes written = ReadBytes(tags);
+    EXPECT_EQ(std::string(written.begin(), written.end()), line + line);
+}
+
+TEST_F(KorviCli, KeepsEachLineWithinMaxBytes) {
+    const std::string picture = " -m 3 -s 100 " + Quoted(kSample);
+    const CommandResult plain = Run("-q 80" + picture);
+    const std::string length = std::to_string(plain.out.size());
+    const CommandResult fits = Run("-q 80 --max-bytes " + length + picture);
+    EXPECT_EQ(fits.exitCode, 0) << fits.err;
+    EXPECT_EQ(fits.out, plain.out);
+    const CommandResult over = Run("-q 80 --max-bytes " + std::to_string(plain.out.size() - 1) + picture);
+    EXPECT_EQ(over.exitCode, 1);
+    EXPECT_EQ(over.out, "");
+    EXPECT_NE(over.err.find("the line is " + length + " bytes, more than --max-bytes"), std::string::npos)
+        << over.err;
+
+    // -q auto chooses the quality whose line fits where the next one's does not.
+    const CommandResult chosen = Run("-q auto --max-bytes " + length + picture);
+    ASSERT_EQ(chosen.exitCode, 0) << chosen.err;
+    const std::size_t at = chosen.err.find(": quality ");
+    ASSERT_NE(at, std::string::npos) << chosen.err;
+    const int quality = std::atoi(chosen.err.c_str() + at + 10);
+    EXPECT_GE(quality, 80);
+    EXPECT_EQ(chosen.out, Run("-q " + std::to_string(quality) + picture).out);
+    if (quality < 100) {
+        EXPECT_GT(Run("-q " + std::to_string(quality + 1) + picture).out.size(), plain.out.size());
+    }
+    const CommandResult none = Run("-q auto --max-bytes 100" + picture);
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_NE(none.err.find("no quality fits --max-bytes 100"), std::string::npos) << none.err;
 }

@@ -7,6 +7,7 @@
 
 #include "core/bmp_file.h"
 #include "core/path_text.h"
+#include "core/picture_signature.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/bmp_fixture.h"
 #include "tests/support/files.h"
@@ -144,5 +145,70 @@ TEST(PreparePicture, ReadsOutsideBlocksByTheBmpRulesOrRefusesThemUntouched) {
         ASSERT_GE(copy.size(), 54u);
         EXPECT_EQ(copy[26], 1) << "planes";
         EXPECT_EQ(ReadLe32(copy, 30), 0) << "compression";
+    }
+}
+
+TEST(ReaderForFirstBytes, NamesTheReaderOfEachSignature) {
+    auto bytes = [](const char* text, std::size_t count) { return Bytes(text, text + count); };
+    Bytes macBinary(131, 0);
+    macBinary[1] = 9;
+    std::memcpy(&macBinary[65], "JPEG", 4);
+    macBinary[128] = 0xFF, macBinary[129] = 0xD8, macBinary[130] = 0xFF;
+    Bytes textFork = macBinary, unnamed = macBinary, cut = macBinary;
+    std::memcpy(&textFork[65], "TEXT", 4);
+    unnamed[1] = 0;
+    cut.pop_back();
+    const struct {
+        Bytes first;
+        char reader;
+    } cases[] = {
+        {bytes("BM\x36\x24", 4), 'b'},
+        {bytes("GIF87a", 6), 'g'},
+        {bytes("GIF89a\x40", 7), 'g'},
+        {bytes("GIF88a", 6), 0},
+        {bytes("\xFF\xD8\xFF", 3), 'j'},
+        {bytes("\xFF\xD8", 2), 0},
+        {bytes("\x89PNG\r\n\x1A\n", 8), 'p'},
+        {bytes("\x89PNG\r\n\x1A", 7), 0},
+        {{}, 0},
+        {bytes("B", 1), 0},
+        {macBinary, 'j'},
+        {textFork, 0},
+        {unnamed, 0},
+        {cut, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReaderForFirstBytes(c.first.data(), c.first.size()), c.reader)
+            << std::string(c.first.begin(), c.first.end());
+    }
+}
+
+TEST(ReadPictureByContent, ReadsAFileByItsFirstBytesWhateverItsName) {
+    TempFolder folder;
+    GlobalBlock palette =
+        MakePaletteBitmap(8, 3, 2, {{9, 8, 7}, {1, 2, 3}}, [](int x, int) { return x % 2; });
+    ASSERT_TRUE(WriteBmpFile(palette.get(), folder.File("bitmap.gif").c_str()));
+    ASSERT_TRUE(WriteBmpFile(palette.get(), folder.File("nameless").c_str()));
+    WriteBytes(folder.File("gif.jpg"),
+               Join({GifHeader("GIF89a", 3, 1, {{9, 8, 7}, {1, 2, 3}}),
+                     GifImageDescriptor(0, 0, 3, 1, false, {}), GifImageData(2, {4, 0, 1, 0, 5})}));
+    WriteBytes(folder.File("text.bmp"), {'h', 'i'});
+    const struct {
+        const char* name;
+        LoadFailure failure;
+    } cases[] = {
+        {"bitmap.gif", {'b', kReaderOk}}, {"nameless", {'b', kReaderOk}},      {"gif.jpg", {'g', kReaderOk}},
+        {"text.bmp", {0, kReaderOk}},     {"missing", {0, kReaderCannotRead}},
+    };
+    for (const auto& c : cases) {
+        LoadFailure failure{'x', -99};
+        GlobalBlock picture(
+            PreparePicture(ReadPictureByContent(folder.File(c.name).c_str(), &failure), nullptr));
+        EXPECT_EQ(failure.reader, c.failure.reader) << c.name;
+        EXPECT_EQ(failure.status, c.failure.status) << c.name;
+        EXPECT_EQ(static_cast<bool>(picture), c.failure.reader != 0) << c.name;
+        if (picture) {
+            EXPECT_EQ(PixelOf(picture.get(), 1, 0), (Rgb{1, 2, 3})) << c.name;
+        }
     }
 }

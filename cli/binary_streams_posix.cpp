@@ -1,0 +1,4 @@
+#include "cli/binary_streams.h"
+
+// POSIX streams carry bytes unchanged.
+void UseBinaryStandardStreams() {}

@@ -1,0 +1,199 @@
+#include "cli/picture_job.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include "cli/quality_budget.h"
+#include "cli/standard_input.h"
+#include "cli/tag_form.h"
+#include "core/messages.h"
+#include "core/picture_loader.h"
+#include "testpage/variant_picture.h"
+#include "web/download.h"
+#include "web/url_parts.h"
+
+namespace {
+
+constexpr char kStandardInput[] = "-";
+
+const char* ReaderName(char letter) {
+    switch (letter) {
+        case 'b':
+            return "BMP";
+        case 'g':
+            return "GIF";
+        case 'j':
+            return "JPEG";
+        default:
+            return "PNG";
+    }
+}
+
+// Why a picture file gave no picture, in a few words. `named` tells a file that has a name of
+// its own from standard input.
+std::string WhyNotLoaded(const std::string& path, const LoadFailure& failure, bool named) {
+    struct stat file;
+    if (stat(path.c_str(), &file) != 0) {
+        return errno == ENOENT ? "no such file" : std::string("cannot open: ") + std::strerror(errno);
+    }
+    if (S_ISDIR(file.st_mode)) return "a folder, not a file";
+    if (failure.reader == 0) {
+        if (failure.status == kReaderCannotRead) return "cannot be read";
+        return std::string(named ? "no reader for this extension or its first bytes"
+                                 : "no reader for these first bytes") +
+               " (read: " + kReadableFormats + ")";
+    }
+    const std::string reader = ReaderName(failure.reader);
+    switch (failure.status) {
+        case kReaderOk:
+            return "a picture of a kind the program cannot take";
+        case kReaderCannotRead:
+            return "cannot be read, or ends before the picture does";
+        case kReaderUnsupported:
+            return "a format or variant the " + reader + " reader does not read";
+        case kReaderOutOfMemory:
+            return "not enough memory";
+        default:
+            return "damaged (" + reader + " reader status " + std::to_string(failure.status) + ")";
+    }
+}
+
+// The window's message for a failed download; a failed fetch also names its status.
+std::string DownloadFailure(const DownloadOutcome& download) {
+    std::string text = download.message;
+    if (download.status != 0) {
+        text += " (status " + std::to_string(download.status) + ": " + FetchStatusText(download.status);
+        text += download.detail.empty() ? ")" : "; " + download.detail + ")";
+    }
+    return text;
+}
+
+std::optional<std::string> WhyNotSaved(SavedInput saved) {
+    switch (saved) {
+        case SavedInput::kSaved:
+            return std::nullopt;
+        case SavedInput::kEmpty:
+            return "standard input is empty";
+        case SavedInput::kTooLarge:
+            return "standard input holds more than " + std::to_string(kMaxStandardInputBytes) +
+                   " bytes, more than any picture the program takes";
+        case SavedInput::kCannotRead:
+            return std::string("standard input cannot be read");
+        case SavedInput::kCannotWrite:
+            return std::string("cannot write a work file");
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+LoadedPicture LoadCliPicture(const std::string& picture, const std::string& workFolder,
+                             std::uint32_t background) {
+    LoadedPicture loaded;
+    std::string path = picture;
+    const bool named = picture != kStandardInput;
+    if (!named) {
+        path = workFolder + "standard input";
+        if (std::optional<std::string> why = WhyNotSaved(SaveStandardInput(path))) {
+            loaded.failure = std::string(kMsgNoPicture) + " (" + *why + ")";
+            return loaded;
+        }
+    } else if (IsWebAddress(picture.c_str())) {
+        const DownloadOutcome download = DownloadToFolder(picture.c_str(), workFolder);
+        if (download.message != nullptr) {
+            loaded.failure = DownloadFailure(download);
+            return loaded;
+        }
+        path = download.path;
+    }
+    LoadFailure failure;
+    PackedBitmap read = named ? ReadPictureByExtension(path.c_str(), &failure, background) : nullptr;
+    if (read == nullptr && failure.reader == 0)
+        read = ReadPictureByContent(path.c_str(), &failure, background);
+    loaded.picture.reset(PreparePicture(read, nullptr));
+    if (!loaded.picture) {
+        loaded.failure = std::string(kMsgNoPicture) + " (" + WhyNotLoaded(path, failure, named) + ")";
+        return loaded;
+    }
+    BitmapLock header(loaded.picture.get());
+    loaded.width = header->biWidth;
+    loaded.height = header->biHeight;
+    return loaded;
+}
+
+PictureResult ConvertCliPicture(const CliOptions& options, const std::string& picture,
+                                const std::string& workFolder) {
+    PictureResult result;
+    const std::string name = picture == kStandardInput ? "standard input" : picture;
+    if (workFolder.empty()) {
+        result.messages.push_back(name + ": cannot create a work folder");
+        return result;
+    }
+    LoadedPicture loaded = LoadCliPicture(picture, workFolder, options.background);
+    if (!loaded.picture) {
+        result.messages.push_back(name + ": " + loaded.failure);
+        return result;
+    }
+    const VariantPicture variant(PageSource{loaded.picture.get(), loaded.width, loaded.height},
+                                 options.resizeMethod, ClampSideLength(options.sideText.c_str()));
+    const TagStyle style{options.form, options.withSize, options.alt};
+    const char* failure = nullptr;
+    auto lineAt = [&](int quality) -> std::optional<std::string> {
+        ConversionOutcome outcome = variant.BuildVariantTag(options.format, quality, workFolder);
+        if (!outcome.succeeded) {
+            failure = outcome.message;
+            return std::nullopt;
+        }
+        return FormTag(outcome.text, style, variant.width(), variant.height());
+    };
+    const std::string budget = options.maxBytes ? std::to_string(*options.maxBytes) : std::string();
+
+    if (!options.autoQuality) {
+        std::optional<std::string> line = lineAt(ClampJpegQuality(options.qualityText.c_str()));
+        if (!line) {
+            result.messages.push_back(name + ": " + failure);
+        } else if (options.maxBytes && line->size() > *options.maxBytes) {
+            result.messages.push_back(name + ": the line is " + std::to_string(line->size()) +
+                                      " bytes, more than --max-bytes " + budget);
+        } else {
+            result.line = std::move(*line);
+            result.succeeded = true;
+        }
+        return result;
+    }
+
+    // The line of the highest fitting quality tried is the one chosen; the shortest line tried
+    // tells how far off the budget is when none fits.
+    int chosen = 0, shortestQuality = 0;
+    std::size_t shortest = 0;
+    const std::optional<int> quality = HighestFittingQuality([&](int q) {
+        std::optional<std::string> line = lineAt(q);
+        if (!line) return false;
+        if (shortestQuality == 0 || line->size() < shortest) {
+            shortest = line->size();
+            shortestQuality = q;
+        }
+        if (line->size() > *options.maxBytes) return false;
+        if (q > chosen) {
+            chosen = q;
+            result.line = std::move(*line);
+        }
+        return true;
+    });
+    if (quality) {
+        result.messages.push_back(name + ": quality " + std::to_string(*quality) +
+                                  ", the highest whose line (" + std::to_string(result.line.size()) +
+                                  " bytes) fits --max-bytes " + budget);
+        result.succeeded = true;
+    } else if (shortestQuality == 0) {
+        result.messages.push_back(name + ": " + failure);
+    } else {
+        result.messages.push_back(name + ": no quality fits --max-bytes " + budget +
+                                  "; the shortest line tried (quality " + std::to_string(shortestQuality) +
+                                  ") is " + std::to_string(shortest) + " bytes");
+    }
+    return result;
+}

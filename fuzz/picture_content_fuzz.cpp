@@ -1,0 +1,16 @@
+// Feeds arbitrary bytes as a file without a name's hint to the reader its first bytes choose,
+// and what it reads, when small, to the normaliser.
+#include "core/picture_loader.h"
+#include "fuzz/input_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string path = WriteInputFile(data, size, "");
+    PackedBitmap picture = path.empty() ? nullptr : ReadPictureByContent(path.c_str());
+    if (picture == nullptr) return 0;
+    if (GlobalSize(picture) > (1u << 20)) {
+        GlobalFree(picture);
+        return 0;
+    }
+    GlobalFree(PreparePicture(picture, nullptr));
+    return 0;
+}

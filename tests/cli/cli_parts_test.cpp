@@ -1,0 +1,80 @@
+// korvi-cli's decisions that need no process: the forms of the line and the quality budget.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "cli/quality_budget.h"
+#include "cli/tag_form.h"
+#include "core/picture_loader.h"
+#include "testpage/variant_picture.h"
+#include "tests/support/bitmap_builder.h"
+#include "tests/support/files.h"
+#include "tests/support/synthetic_picture.h"
+
+TEST(FormTag, GivesEachFormWithItsAttributesEscaped) {
+    const std::string tag = "<img src=\"data:image/gif;base64,R0lG\">";
+    const std::string uri = "data:image/gif;base64,R0lG";
+    const struct {
+        TagForm form;
+        bool withSize;
+        const char* alt;  // null: none
+        std::string line;
+    } cases[] = {
+        {TagForm::kImg, false, nullptr, tag},
+        {TagForm::kUri, false, nullptr, uri},
+        {TagForm::kCss, false, nullptr, "background-image: url(\"" + uri + "\")"},
+        {TagForm::kMarkdown, false, nullptr, "![](" + uri + ")"},
+        {TagForm::kMarkdown, false, "a [b] *c*\\_\n表", "![a \\[b\\] \\*c\\*\\\\\\_ 表](" + uri + ")"},
+        {TagForm::kImg, true, nullptr, "<img src=\"" + uri + "\" width=\"3\" height=\"2\">"},
+        {TagForm::kImg, false, "\"Tom & Jerry\" <b>'s\r\n",
+         "<img src=\"" + uri + "\" alt=\"&quot;Tom &amp; Jerry&quot; &lt;b&gt;&#39;s&#13;&#10;\">"},
+        {TagForm::kImg, true, "", "<img src=\"" + uri + "\" width=\"3\" height=\"2\" alt=\"\">"},
+    };
+    for (const auto& c : cases) {
+        TagStyle style{c.form, c.withSize, std::nullopt};
+        if (c.alt != nullptr) style.alt = c.alt;
+        EXPECT_EQ(FormTag(tag, style, 3, 2), c.line) << c.line;
+    }
+}
+
+// Real lines do not grow evenly with the quality: 16-bit tables below 24 and 20 make them longer,
+// and here and there a higher quality gives a few bytes less.
+TEST(HighestFittingQuality, ChoosesWhatASearchFrom100DownwardsChooses) {
+    TempFolder folder;
+    GlobalBlock natural = MakeBitmap24(64, 48, NaturalPicture(64, 48));
+    GlobalBlock landscape(LoadPictureFile(KORVI_SAMPLES "landscape.bmp"));
+    GlobalBlock tiles(LoadPictureFile(KORVI_SAMPLES "tiles.gif"));
+    const struct {
+        PackedBitmap picture;
+        int method, side;
+    } cases[] = {
+        {natural.get(), kKeepSize, 430}, {landscape.get(), kFitSquare, 200}, {tiles.get(), kFitSquare, 64}};
+    int smallDips = 0;
+    for (const auto& c : cases) {
+        ASSERT_NE(c.picture, nullptr);
+        const VariantPicture variant(
+            PageSource{c.picture, BitmapLock(c.picture)->biWidth, BitmapLock(c.picture)->biHeight}, c.method,
+            c.side);
+        std::array<std::size_t, 101> length{};
+        std::vector<std::size_t> budgets = {0};
+        for (int q = 10; q <= 100; ++q) {
+            length[q] = variant.BuildVariantTag(OutputFormat::kJpeg, q, folder.path()).text.size();
+            budgets.insert(budgets.end(), {length[q] - 1, length[q]});
+            if (q > 10 && q != 20 && q != 24 && length[q] < length[q - 1]) ++smallDips;
+        }
+        for (std::size_t budget : budgets) {
+            std::optional<int> linear;
+            for (int q = 100; q >= 10 && !linear; --q) {
+                if (length[q] <= budget) linear = q;
+            }
+            int asked = 0;
+            const std::optional<int> found = HighestFittingQuality([&](int q) {
+                ++asked;
+                return length[q] <= budget;
+            });
+            EXPECT_EQ(found, linear) << c.side << " " << budget;
+            EXPECT_LE(asked, 20) << c.side << " " << budget;
+        }
+    }
+    EXPECT_GE(smallDips, 3) << "the pictures no longer show lines that shrink as the quality rises";
+}
