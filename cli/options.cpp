@@ -14,7 +14,7 @@ const char kUsage[] =
     "  -m METHOD   0 keep the size, 1 limit the width (default), 2 fix the width,\n"
     "              3 fit into a square of SIDE pixels\n"
     "  -s SIDE     side length in pixels, 64 to 5000 (default 430)\n"
-    "  -f FORMAT   jpeg (default), gif or bmp\n"
+    "  -f FORMAT   jpeg (default), gif, bmp or png\n"
     "  -q QUALITY  JPEG quality, 10 to 100 (default 80); auto: the highest quality\n"
     "              whose line fits --max-bytes\n"
     "  -b RRGGBB   colour under transparent PNG pixels where the file names none\n"
@@ -41,6 +41,7 @@ std::optional<OutputFormat> FormatNamed(const char* name) {
     if (std::strcmp(name, "jpeg") == 0 || std::strcmp(name, "jpg") == 0) return OutputFormat::kJpeg;
     if (std::strcmp(name, "gif") == 0) return OutputFormat::kGif;
     if (std::strcmp(name, "bmp") == 0) return OutputFormat::kBmp;
+    if (std::strcmp(name, "png") == 0) return OutputFormat::kPng;
     return std::nullopt;
 }
 
@@ -89,7 +90,7 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
         options.resizeMethod = static_cast<int>(*method);
     } else if (option == "-f") {
         std::optional<OutputFormat> format = FormatNamed(value);
-        if (!format) return "-f takes jpeg, gif or bmp";
+        if (!format) return "-f takes jpeg, gif, bmp or png";
         options.format = *format;
     } else if (option == "-s") {
         options.sideText = value;

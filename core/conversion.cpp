@@ -7,6 +7,7 @@
 #include "codecs/gif/gif_writer.h"
 #include "codecs/gif/palette_reduction.h"
 #include "codecs/jpeg/jpeg_writer.h"
+#include "codecs/png/png_writer.h"
 #include "core/base64.h"
 #include "core/bmp_file.h"
 #include "core/messages.h"
@@ -33,6 +34,12 @@ const char* WritePicture(PackedBitmap bitmap, OutputFormat format, int quality, 
         case OutputFormat::kBmp:
             written = WriteBmpFile(bitmap, path);
             break;
+        case OutputFormat::kPng: {
+            // Lossless either way: a palette when the colours fit one, else RGB.
+            GlobalBlock palette(ReduceToExactPalette(bitmap));
+            written = WritePngFile(palette ? palette.get() : bitmap, path) == kPngWritten;
+            break;
+        }
     }
     return written ? nullptr : TraitsOf(format).failureMessage;
 }

@@ -11,6 +11,7 @@ constexpr FormatTraits kFormats[] = {
     {".jpg", "image/jpeg", kMsgJpegWriteFailed},
     {".gif", "image/gif", kMsgGifWriteFailed},
     {".bmp", "image/bmp", kMsgBmpWriteFailed},
+    {".png", "image/png", kMsgPngWriteFailed},
 };
 
 bool IsBlank(char c) {

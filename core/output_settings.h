@@ -4,7 +4,8 @@
 #include <optional>
 #include <string>
 
-enum class OutputFormat { kJpeg = 0, kGif = 1, kBmp = 2 };
+// kPng is korvi-cli's own; the window stores and offers the other three.
+enum class OutputFormat { kJpeg = 0, kGif = 1, kBmp = 2, kPng = 3 };
 
 // Combo index; any value other than these keeps the picture's size.
 enum ResizeMethod { kKeepSize = 0, kLimitWidth = 1, kFixWidth = 2, kFitSquare = 3 };

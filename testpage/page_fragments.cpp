@@ -48,6 +48,8 @@ std::string VariantHeading(OutputFormat format, int quality) {
             return Formatted("<hr><h3>Jpeg(q=%d)</h3>\r\n", quality);
         case OutputFormat::kGif:
             return "<hr><h3>GIF</h3>\r\n";
+        case OutputFormat::kPng:
+            return "<hr><h3>PNG</h3>\r\n";
         case OutputFormat::kBmp:
             break;
     }

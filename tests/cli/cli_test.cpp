@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "core/bmp_file.h"
 #include "core/messages.h"
 #include "core/picture_loader.h"
 #include "tests/support/base64_decode.h"
+#include "tests/support/bitmap_builder.h"
 #include "tests/support/bmp_fixture.h"
 #include "tests/support/command.h"
 #include "tests/support/jpeg_fixture.h"
@@ -148,7 +150,7 @@ TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
     const char* const cases[] = {"",
                                  "-m 4 x.bmp",
                                  "-m -1 x.bmp",
-                                 "-f png x.bmp",
+                                 "-f tiff x.bmp",
                                  "-x x.bmp",
                                  "-q",
                                  "--test-page",
@@ -361,4 +363,30 @@ TEST_F(KorviCli, KeepsEachLineWithinMaxBytes) {
     const CommandResult none = Run("-q auto --max-bytes 100" + picture);
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_NE(none.err.find("no quality fits --max-bytes 100"), std::string::npos) << none.err;
+}
+
+// PNG keeps every pixel of the converted picture: a palette PNG when its colours fit one.
+TEST_F(KorviCli, WritesPngsThatKeepEveryPixel) {
+    GlobalBlock photo = MakeBitmap24(150, 90, NaturalPicture(150, 90));
+    ASSERT_TRUE(WriteBmpFile(photo.get(), folder_.File("photo.bmp").c_str()));
+    const struct {
+        std::string picture;
+        const char* options;
+        int colourType;
+    } cases[] = {{folder_.File("photo.bmp"), "-m 3 -s 100", 2},
+                 {std::string(KORVI_SAMPLES) + "tiles.gif", "-m 0", 3}};
+    for (const auto& c : cases) {
+        const std::string options = std::string(c.options) + " " + Quoted(c.picture);
+        const Bytes png = DataUriPayload(Run("-f png " + options).out, "image/png");
+        ASSERT_GT(png.size(), 26u) << c.picture;
+        EXPECT_EQ(png[25], c.colourType) << c.picture;
+        WriteBytes(folder_.File("out.png"), png);
+        WriteBytes(folder_.File("out.bmp"), DataUriPayload(Run("-f bmp " + options).out, "image/bmp"));
+        GlobalBlock fromPng(LoadPictureFile(folder_.File("out.png").c_str()));
+        GlobalBlock fromBmp(LoadPictureFile(folder_.File("out.bmp").c_str()));
+        ASSERT_TRUE(fromPng && fromBmp) << c.picture;
+        BitmapLock a(fromPng.get()), b(fromBmp.get());
+        ASSERT_EQ(a->biSizeImage, b->biSizeImage);
+        EXPECT_EQ(std::memcmp(PixelRows(a.data()), PixelRows(b.data()), a->biSizeImage), 0) << c.picture;
+    }
 }

@@ -1,0 +1,82 @@
+#include "codecs/png/png_writer.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include "codecs/gif/palette_reduction.h"
+#include "tests/support/bitmap_builder.h"
+#include "tests/support/files.h"
+#include "tests/support/synthetic_picture.h"
+
+namespace {
+
+// libpng's own decoding of the file to RGB, top row first.
+std::vector<Rgb> DecodedByLibpng(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<Rgb> pixels(std::size_t{image.width} * image.height);
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+    return pixels;
+}
+
+std::vector<Rgb> PixelsOf(PackedBitmap bitmap, int width, int height) {
+    std::vector<Rgb> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixels.push_back(PixelOf(bitmap, x, y));
+    }
+    return pixels;
+}
+
+}  // namespace
+
+// A picture of N colours goes through the exact palette, as the conversion sends it, and comes
+// back from libpng pixel for pixel, as a palette of the smallest depth or as RGB.
+TEST(PngWriter, WritesEveryPixelExactlyAtTheSmallestDepth) {
+    TempFolder folder;
+    const struct {
+        int colours;  // 0: a photograph
+        int depth, colourType;
+    } cases[] = {{1, 1, 3},  {2, 1, 3},  {3, 2, 3},   {4, 2, 3},   {5, 4, 3},
+                 {16, 4, 3}, {17, 8, 3}, {256, 8, 3}, {257, 8, 2}, {0, 8, 2}};
+    const int width = 37, height = 11;  // rows that end inside a byte at every depth
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.colours);
+        GlobalBlock picture =
+            c.colours == 0 ? MakeBitmap24(width, height, NaturalPicture(width, height))
+                           : MakeBitmap24(width, height, [&](int x, int y) {
+                                 const int i = (x * 7 + y * 13) % c.colours;
+                                 return Rgb{std::uint8_t(i), std::uint8_t(i * 7), std::uint8_t(i >> 8)};
+                             });
+        GlobalBlock palette(ReduceToExactPalette(picture.get()));
+        const std::string path = folder.File("out.png");
+        ASSERT_EQ(WritePngFile(palette ? palette.get() : picture.get(), path.c_str()), kPngWritten);
+        const Bytes file = ReadBytes(path);
+        ASSERT_GT(file.size(), 26u);
+        EXPECT_EQ(file[24], c.depth);
+        EXPECT_EQ(file[25], c.colourType);
+        EXPECT_EQ(DecodedByLibpng(path), PixelsOf(picture.get(), width, height));
+    }
+}
+
+TEST(PngWriter, RefusesWhatItCannotWriteAndLeavesNoFile) {
+    TempFolder folder;
+    GlobalBlock beyond =
+        MakePaletteBitmap(8, 4, 2, {{1, 2, 3}, {4, 5, 6}}, [](int x, int) { return x == 3 ? 7 : 1; });
+    GlobalBlock picture = MakeBitmap24(4, 2, NaturalPicture(4, 2));
+    const struct {
+        const char* name;
+        PackedBitmap bitmap;
+        std::string path;
+        std::int32_t result;
+    } cases[] = {
+        {"an index beyond the colours", beyond.get(), folder.File("beyond.png"), kPngBadBitmap},
+        {"no bitmap", nullptr, folder.File("none.png"), kPngCannotLock},
+        {"a missing folder", picture.get(), folder.File("missing/out.png"), kPngCannotOpen},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WritePngFile(c.bitmap, c.path.c_str()), c.result) << c.name;
+    }
+    EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{});
+}
