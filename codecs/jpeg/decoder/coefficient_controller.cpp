@@ -35,6 +35,7 @@ void SetUpCoefficients(JpegDecoderContext& c) {
         const int columns = (component.widthInBlocks + component.h - 1) / component.h * component.h;
         component.storeBlocksPerRow = columns;
         component.store.assign(rows * static_cast<std::size_t>(columns), CoefficientBlock{});
+        component.nonzero.assign(component.store.size(), 0);
     }
 }
 
@@ -49,24 +50,36 @@ int ConsumeData(JpegDecoderContext& c) {
                     static_cast<std::uint64_t>(c.scan.blocksInMcu);
     if (c.scanBlocks > c.limits.maxScanBlocks) Fail(kJpegReadTooMuchScanWork);
     std::array<CoefficientBlock*, kMaxBlocksInMcu> blocks{};
-    for (int y = 0; y < mcuRows; ++y) {
+    std::array<std::uint64_t*, kMaxBlocksInMcu> nonzero{};
+    if (c.scan.componentCount == 1) {
+        // One block an MCU, row after row.
+        JpegFrameComponent& component = ScanComponent(c, 0);
+        for (int y = 0; y < mcuRows; ++y) {
+            const std::size_t first = (std::size_t(row) * std::size_t(component.v) + std::size_t(y)) *
+                                      std::size_t(component.storeBlocksPerRow);
+            blocks[0] = &component.store[first];
+            nonzero[0] = &component.nonzero[first];
+            for (int column = 0; column < c.scan.mcusPerRow; ++column, ++blocks[0], ++nonzero[0])
+                DecodeMcu(c, blocks.data(), nonzero.data());
+        }
+    }
+    for (int y = 0; y < mcuRows && c.scan.componentCount > 1; ++y) {
         for (int column = 0; column < c.scan.mcusPerRow; ++column) {
             int b = 0;
             for (int i = 0; i < c.scan.componentCount; ++i) {
                 JpegFrameComponent& component = ScanComponent(c, i);
-                const std::size_t firstColumn =
-                    static_cast<std::size_t>(column) * static_cast<std::size_t>(component.mcuWidth);
                 for (int by = 0; by < component.mcuHeight; ++by) {
                     const std::size_t blockRow =
-                        static_cast<std::size_t>(row) * static_cast<std::size_t>(component.v) +
-                        static_cast<std::size_t>(y + by);
-                    CoefficientBlock* first =
-                        component.store.data() +
-                        blockRow * static_cast<std::size_t>(component.storeBlocksPerRow) + firstColumn;
-                    for (int bx = 0; bx < component.mcuWidth; ++bx) blocks[b++] = first + bx;
+                        std::size_t(row) * std::size_t(component.v) + std::size_t(y + by);
+                    const std::size_t first = blockRow * std::size_t(component.storeBlocksPerRow) +
+                                              std::size_t(column) * std::size_t(component.mcuWidth);
+                    for (int bx = 0; bx < component.mcuWidth; ++bx, ++b) {
+                        blocks[b] = &component.store[first + bx];
+                        nonzero[b] = &component.nonzero[first + bx];
+                    }
                 }
             }
-            DecodeMcu(c, blocks.data());
+            DecodeMcu(c, blocks.data(), nonzero.data());
         }
     }
     if (++c.inputImcuRow < c.totalImcuRows) return kRowCompleted;
@@ -107,7 +120,7 @@ int DecompressData(JpegDecoderContext& c, int slot) {
             for (int column = 0; column < c.scan.mcusPerRow; ++column) {
                 std::memset(c.mcuBuffer.data(), 0,
                             sizeof(CoefficientBlock) * static_cast<std::size_t>(c.scan.blocksInMcu));
-                DecodeMcu(c, blocks.data());
+                DecodeMcu(c, blocks.data(), nullptr);
                 const bool lastColumn = column == c.scan.mcusPerRow - 1;
                 int b = 0;
                 for (int i = 0; i < c.scan.componentCount; ++i) {

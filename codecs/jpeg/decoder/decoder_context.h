@@ -64,6 +64,7 @@ struct JpegFrameComponent {
     // Files with more than one scan: every block of the component, rows rounded up to v and
     // columns to h.
     std::vector<CoefficientBlock> store;
+    std::vector<std::uint64_t> nonzero;  // per stored block: its nonzero AC places, zigzag order
     int storeBlocksPerRow = 0;
 };
 

@@ -131,7 +131,17 @@ std::uint32_t EndOfBandRun(BitReader& bits, int r) {
     return (1u << r) + (r != 0 ? bits.GetBits(r) : 0);
 }
 
-void DecodeAcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
+// Bit k for each zigzag place k from `first` to `last` (within 0 to 63), none when first > last.
+inline std::uint64_t Places(int first, int last) {
+    return first > last ? 0 : (~std::uint64_t{0} >> (63 - last)) & (~std::uint64_t{0} << first);
+}
+
+// The map bit of a zigzag index (indices past the block fall on its last place).
+inline std::uint64_t Place(int k) {
+    return std::uint64_t{1} << (k < 63 ? k : 63);
+}
+
+void DecodeAcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero) {
     EntropyState& e = c.entropy;
     if (e.endOfBandRun > 0) {
         --e.endOfBandRun;
@@ -140,12 +150,15 @@ void DecodeAcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
     const JpegDerivedHuffTable& ac = e.acTables[ScanComponent(c, 0).acTable];
     const int se = c.scan.se, al = c.scan.al;
     std::int16_t* block = blocks[0]->data();
+    std::uint64_t map = *nonzero[0];
     BitReader bits = c.bits;
     for (int k = c.scan.ss; k <= se; ++k) {
         const RunValue symbol = DecodeRunValue(bits, ac);
         if (symbol.size != 0) {
             k += symbol.run;
-            block[kNaturalExtended[k]] = Truncate(static_cast<std::uint32_t>(symbol.value) << al);
+            const std::int16_t value = Truncate(static_cast<std::uint32_t>(symbol.value) << al);
+            block[kNaturalExtended[k]] = value;
+            map = value != 0 ? map | Place(k) : map & ~Place(k);
         } else if (symbol.run == 15) {
             k += 15;
         } else {
@@ -153,6 +166,7 @@ void DecodeAcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
             break;
         }
     }
+    *nonzero[0] = map;
     c.bits = bits;
 }
 
@@ -163,18 +177,24 @@ inline void Correct(BitReader& bits, std::int16_t& coefficient, int p1) {
         coefficient = static_cast<std::int16_t>(coefficient >= 0 ? coefficient + p1 : coefficient - p1);
 }
 
-void DecodeAcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
+// Correction bits for the nonzero coefficients at the places of `map`, in zigzag order.
+inline void CorrectAll(BitReader& bits, std::int16_t* block, std::uint64_t map, int p1) {
+    for (; map != 0; map &= map - 1) Correct(bits, block[kNaturalOrder[__builtin_ctzll(map)]], p1);
+}
+
+void DecodeAcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero) {
     EntropyState& e = c.entropy;
     const int p1 = 1 << c.scan.al, se = c.scan.se;
     const JpegDerivedHuffTable& ac = e.acTables[ScanComponent(c, 0).acTable];
     std::int16_t* block = blocks[0]->data();
+    std::uint64_t map = *nonzero[0];
     BitReader bits = c.bits;
     std::uint32_t run = e.endOfBandRun;
     int k = c.scan.ss;
     if (run == 0) {
         for (; k <= se; ++k) {
             const int rs = bits.DecodeSymbol(ac);
-            int r = rs >> 4;
+            const int r = rs >> 4;
             int value = 0;
             if ((rs & 15) != 0) {
                 value = bits.GetBits(1) != 0 ? p1 : -p1;  // any size counts as 1
@@ -182,26 +202,24 @@ void DecodeAcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
                 run = EndOfBandRun(bits, r);
                 break;
             }
-            // Past the nonzero coefficients (correcting them) and r zero ones.
-            do {
-                std::int16_t& coefficient = block[kNaturalExtended[k]];
-                if (coefficient != 0) {
-                    Correct(bits, coefficient, p1);
-                } else if (--r < 0) {
-                    break;
-                }
-                ++k;
-            } while (k <= se);
-            if (value != 0) block[kNaturalExtended[k]] = static_cast<std::int16_t>(value);
+            // Past r zero coefficients to the next one, correcting the nonzero ones on the way
+            // (to the band's end when the zeros run out).
+            std::uint64_t zeros = ~map & Places(k, se);
+            for (int skip = 0; skip < r && zeros != 0; ++skip) zeros &= zeros - 1;
+            const int stop = zeros != 0 ? __builtin_ctzll(zeros) : se + 1;
+            CorrectAll(bits, block, map & Places(k, stop - 1), p1);
+            k = stop;
+            if (value != 0) {
+                block[kNaturalExtended[k]] = static_cast<std::int16_t>(value);
+                map |= Place(k);
+            }
         }
     }
     if (run > 0) {
-        for (; k <= se; ++k) {
-            std::int16_t& coefficient = block[kNaturalExtended[k]];
-            if (coefficient != 0) Correct(bits, coefficient, p1);
-        }
+        CorrectAll(bits, block, map & Places(k, se), p1);
         --run;
     }
+    *nonzero[0] = map;
     e.endOfBandRun = run;
     c.bits = bits;
 }
@@ -234,7 +252,7 @@ void StartScanDecoding(JpegDecoderContext& c) {
     c.bits.Reset();
 }
 
-void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
+void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero) {
     if (c.restartInterval != 0) {
         if (c.entropy.restartsLeft == 0) ProcessRestart(c);
         --c.entropy.restartsLeft;
@@ -250,10 +268,10 @@ void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
             DecodeDcRefine(c, blocks);
             break;
         case ScanDecoder::kAcFirst:
-            DecodeAcFirst(c, blocks);
+            DecodeAcFirst(c, blocks, nonzero);
             break;
         case ScanDecoder::kAcRefine:
-            DecodeAcRefine(c, blocks);
+            DecodeAcRefine(c, blocks, nonzero);
             break;
     }
 }

@@ -11,7 +11,9 @@ namespace jpeg::decoder {
 void StartScanDecoding(JpegDecoderContext& c);
 
 // Decodes the next MCU of the scan into its blocks, one per block of the MCU in membership
-// order. Sequential scans need them zeroed; progressive ones add to what the blocks hold.
-void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks);
+// order. Sequential scans need them zeroed; progressive ones add to what the blocks hold, and
+// keep each block's map of nonzero AC coefficients (bit k for zigzag position k) in `nonzero`,
+// which only they need.
+void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero);
 
 }  // namespace jpeg::decoder
