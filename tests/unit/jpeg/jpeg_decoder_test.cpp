@@ -5,7 +5,6 @@
 #include <functional>
 #include <random>
 
-#include "codecs/jpeg/decoder/jpeg_decoder.h"
 #include "codecs/jpeg/jpeg_reader.h"
 #include "tests/support/jpeg_fixture.h"
 #include "tests/unit/jpeg/jpeg_test_support.h"
@@ -59,12 +58,6 @@ Decoded Decode(const Bytes& bytes) {
     return decoded;
 }
 
-GlobalBlock DecodeToBitmap(const Bytes& bytes) {
-    PackedBitmap picture = nullptr;
-    jpeg::decoder::DecodeJpeg(bytes.data(), bytes.size(), {}, &picture);
-    return GlobalBlock(picture);
-}
-
 TEST(JpegDecoder, FlatBlocksGiveTheirRangeLimitedSample) {
     // A block with only a DC coefficient, dequantised to d, is flat at R[((4 d + 16) >> 5) & 1023]:
     // saturating just out of range, wrapping far out of it.
@@ -82,22 +75,6 @@ TEST(JpegDecoder, FlatBlocksGiveTheirRangeLimitedSample) {
             EXPECT_EQ(p, (Rgb{std::uint8_t(c.sample), std::uint8_t(c.sample), std::uint8_t(c.sample)}))
                 << c.coefficient;
     }
-}
-
-TEST(JpegDecoder, OnePixelGreyFileFillsOneRowWithItsPadding) {
-    TempFolder folder;
-    const std::string path = folder.File("dot.jpg");
-    WriteBytes(path, WriteJpegFixture(Flat(1, 1, {{1, 1}}, [](int, int, int) { return 77; })));
-    PackedBitmap picture = nullptr;
-    ASSERT_EQ(ReadJpegFile(&picture, path.c_str()), 0);
-    GlobalBlock owned(picture);
-    ASSERT_EQ(GlobalSize(picture), 44u);
-    BitmapLock header(picture);
-    EXPECT_EQ(header->biWidth, 1);
-    EXPECT_EQ(header->biHeight, 1);
-    EXPECT_EQ(header->biBitCount, 24);
-    const BYTE* row = PixelRows(header.data());
-    EXPECT_EQ((Bytes{row[0], row[1], row[2], row[3]}), (Bytes{77, 77, 77, 0}));
 }
 
 // The samples of component c before upsampling: its blocks decoded as a grey picture of the
@@ -224,22 +201,31 @@ TEST(JpegDecoder, ChoosesRgbOrYCbCrByTheFileMarks) {
     }
 }
 
-TEST(JpegDecoder, TakesTheResolutionOnlyFromDotsPerCentimetre) {
+TEST(JpegDecoder, WritesTheHeaderWithTheResolutionOnlyFromDotsPerCentimetre) {
     const struct {
         int unit, x, y;
         LONG xPels, yPels;
     } cases[] = {{2, 40, 20, 4000, 2000}, {1, 300, 300, 0, 0}, {0, 1, 1, 0, 0}};
+    TempFolder folder;
     for (const auto& c : cases) {
-        JpegFixture f = Flat(8, 8, {{1, 1}}, [](int, int, int) { return 50; });
+        // One grey pixel: three equal bytes and one of padding.
+        JpegFixture f = Flat(1, 1, {{1, 1}}, [](int, int, int) { return 77; });
         f.densityUnit = c.unit;
         f.xDensity = c.x;
         f.yDensity = c.y;
-        GlobalBlock picture = DecodeToBitmap(WriteJpegFixture(f));
-        ASSERT_TRUE(picture);
-        BitmapLock header(picture.get());
-        EXPECT_EQ(header->biXPelsPerMeter, c.xPels);
-        EXPECT_EQ(header->biYPelsPerMeter, c.yPels);
+        WriteBytes(folder.File("dot.jpg"), WriteJpegFixture(f));
+        PackedBitmap picture = nullptr;
+        ASSERT_EQ(ReadJpegFile(&picture, folder.File("dot.jpg").c_str()), 0);
+        GlobalBlock owned(picture);
+        ASSERT_EQ(GlobalSize(picture), 44u);
+        BitmapLock header(picture);
+        EXPECT_EQ((std::array<LONG, 4>{header->biWidth, header->biHeight, header->biXPelsPerMeter,
+                                       header->biYPelsPerMeter}),
+                  (std::array<LONG, 4>{1, 1, c.xPels, c.yPels}));
+        EXPECT_EQ(header->biBitCount, 24);
         EXPECT_EQ(header->biSizeImage, 0u);
+        const BYTE* row = PixelRows(header.data());
+        EXPECT_EQ((Bytes{row[0], row[1], row[2], row[3]}), (Bytes{77, 77, 77, 0}));
     }
 }
 
