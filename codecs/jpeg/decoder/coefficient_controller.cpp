@@ -49,8 +49,8 @@ int ConsumeData(JpegDecoderContext& c) {
     c.scanBlocks += static_cast<std::uint64_t>(mcuRows) * static_cast<std::uint64_t>(c.scan.mcusPerRow) *
                     static_cast<std::uint64_t>(c.scan.blocksInMcu);
     if (c.scanBlocks > c.limits.maxScanBlocks) Fail(kJpegReadTooMuchScanWork);
-    std::array<CoefficientBlock*, kMaxBlocksInMcu> blocks{};
-    std::array<std::uint64_t*, kMaxBlocksInMcu> nonzero{};
+    std::array<CoefficientBlock*, kMaxBlocksPerMcu> blocks{};
+    std::array<std::uint64_t*, kMaxBlocksPerMcu> nonzero{};
     if (c.scan.componentCount == 1) {
         // One block an MCU, row after row.
         JpegFrameComponent& component = ScanComponent(c, 0);
@@ -113,8 +113,8 @@ int DecompressData(JpegDecoderContext& c, int slot) {
             }
         }
     } else {
-        std::array<CoefficientBlock*, kMaxBlocksInMcu> blocks{};
-        for (int b = 0; b < kMaxBlocksInMcu; ++b) blocks[b] = &c.mcuBuffer[b];
+        std::array<CoefficientBlock*, kMaxBlocksPerMcu> blocks{};
+        for (int b = 0; b < kMaxBlocksPerMcu; ++b) blocks[b] = &c.mcuBuffer[b];
         const int mcuRows = McuRowsIn(c, row);
         for (int y = 0; y < mcuRows; ++y) {
             for (int column = 0; column < c.scan.mcusPerRow; ++column) {

@@ -10,6 +10,7 @@
 #include "codecs/jpeg/decoder/byte_source.h"
 #include "codecs/jpeg/decoder/huffman_decoding.h"
 #include "codecs/jpeg/decoder/inverse_dct.h"
+#include "codecs/jpeg/jpeg_layout.h"
 #include "codecs/jpeg/jpeg_reader.h"
 #include "codecs/jpeg/jpeg_tables.h"
 
@@ -46,17 +47,10 @@ struct JpegQuantTable {
 // Quantised coefficients in natural (row-major) order.
 using CoefficientBlock = std::array<std::int16_t, kBlockSize>;
 
-constexpr int kMaxBlocksInMcu = 10;
-
-struct JpegFrameComponent {
-    int id = 0, index = 0;
-    int h = 1, v = 1;  // sampling factors
-    int quantTable = 0, dcTable = 0, acTable = 0;
-    int widthInBlocks = 0, heightInBlocks = 0;
-    int downsampledWidth = 0, downsampledHeight = 0;
-    // In the current scan.
-    int mcuWidth = 0, mcuHeight = 0, mcuBlocks = 0, mcuSampleWidth = 0;
-    int lastColumnWidth = 0, lastRowHeight = 0;
+// A component of the frame: the geometry the encoder's components have (the MCU fields for the
+// current scan), and what decoding keeps for it.
+struct JpegFrameComponent : JpegComponent {
+    int index = 0;
     // Copied from its slot by the first scan that holds the component.
     std::optional<JpegQuantTable> latchedQuant;
     // The latched table in natural order, for the inverse DCT; zero until built.
@@ -72,7 +66,7 @@ struct ScanGeometry {
     int componentCount = 0;
     std::array<int, 4> components{};  // frame component indices
     int mcusPerRow = 0, mcuRows = 0, blocksInMcu = 0;
-    std::array<int, kMaxBlocksInMcu> membership{};  // scan component of each block of an MCU
+    std::array<int, kMaxBlocksPerMcu> membership{};  // scan component of each block of an MCU
     int ss = 0, se = 0, ah = 0, al = 0;
 };
 
@@ -139,7 +133,7 @@ struct JpegDecoderContext {
     EntropyState entropy;
 
     // Coefficient controller.
-    std::array<CoefficientBlock, kMaxBlocksInMcu> mcuBuffer{};
+    std::array<CoefficientBlock, kMaxBlocksPerMcu> mcuBuffer{};
     int inputImcuRow = 0, outputImcuRow = 0;
     std::uint64_t scanBlocks = 0;  // blocks decoded into the stores so far
 

@@ -116,7 +116,7 @@ void SetScanGeometry(JpegDecoderContext& c) {
         if (component.lastColumnWidth == 0) component.lastColumnWidth = component.h;
         component.lastRowHeight = component.heightInBlocks % component.v;
         if (component.lastRowHeight == 0) component.lastRowHeight = component.v;
-        if (scan.blocksInMcu + component.mcuBlocks > kMaxBlocksInMcu) Fail(kJpegReadMcuTooLarge);
+        if (scan.blocksInMcu + component.mcuBlocks > kMaxBlocksPerMcu) Fail(kJpegReadMcuTooLarge);
         for (int b = 0; b < component.mcuBlocks; ++b) scan.membership[scan.blocksInMcu++] = i;
     }
 }
