@@ -1,6 +1,10 @@
 #include "bench/bench_support.h"
 
+#include <malloc.h>
+
+#include <fstream>
 #include <map>
+#include <string>
 #include <utility>
 
 #include "core/conversion.h"
@@ -33,4 +37,26 @@ void BenchmarkConversion(benchmark::State& state, int width, int height, OutputF
         if (!outcome.succeeded) state.SkipWithError(outcome.message);
         benchmark::DoNotOptimize(outcome.text.data());
     }
+}
+
+namespace {
+
+long StatusKilobytes(const char* field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
+    return 0;
+}
+
+}  // namespace
+
+double PeakOverPicture(int width, int height, const std::function<void()>& read) {
+    // Every large block from its own mapping, given back when freed, so that the resident size
+    // counts what the read holds and not what an earlier one left in the heap.
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024);
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from what is resident now
+    const long before = StatusKilobytes("VmRSS:");
+    read();
+    return double(StatusKilobytes("VmHWM:") - before) * 1024 / (3.0 * width * height);
 }

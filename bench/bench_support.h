@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
+
 #include "core/output_settings.h"
 #include "core/packed_bitmap.h"
 #include "tests/support/files.h"
@@ -17,3 +19,7 @@ const TempFolder& BenchFolder();
 // Converts the photograph of that size to its tag (quality 80, side 430).
 void BenchmarkConversion(benchmark::State& state, int width, int height, OutputFormat format,
                          int resizeMethod);
+
+// The resident memory one call of `read` adds at its peak, over the size of the decoded 24-bit
+// picture of that size (Linux: from /proc/self).
+double PeakOverPicture(int width, int height, const std::function<void()>& read);

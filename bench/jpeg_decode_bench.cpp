@@ -1,5 +1,6 @@
 // The JPEG decoder beside stb_image decoding the same files in the same run, and the whole
-// conversion of a camera-sized JPEG beside stb_image decoding for the same conversion.
+// conversion of a camera-sized JPEG beside stb_image decoding for the same conversion; the
+// decodes with the peak memory of one over the decoded picture.
 #include <benchmark/benchmark.h>
 
 #include <map>
@@ -51,22 +52,26 @@ const std::string& JpegFile(int width, int height, Kind kind) {
 
 void DecodeKorvi(benchmark::State& state, int width, int height, Kind kind) {
     const std::string& path = JpegFile(width, height, kind);
-    for (auto _ : state) {
+    const auto decode = [&] {
         PackedBitmap picture = nullptr;
         if (ReadJpegFile(&picture, path.c_str()) != 0) state.SkipWithError("ReadJpegFile failed");
         GlobalFree(picture);
-    }
+    };
+    for (auto _ : state) decode();
+    state.counters["peak/picture"] = PeakOverPicture(width, height, decode);
     state.SetLabel(std::to_string(ReadBytes(path).size()) + " bytes");
 }
 
 void DecodeStb(benchmark::State& state, int width, int height, Kind kind) {
     const std::string& path = JpegFile(width, height, kind);
-    for (auto _ : state) {
+    const auto decode = [&] {
         int w = 0, h = 0, channels = 0;
         stbi_uc* pixels = stbi_load(path.c_str(), &w, &h, &channels, 3);
         if (pixels == nullptr) state.SkipWithError("stbi_load failed");
         stbi_image_free(pixels);
-    }
+    };
+    for (auto _ : state) decode();
+    state.counters["peak/picture"] = PeakOverPicture(width, height, decode);
 }
 
 // The conversion as the window runs it after loading a picture file.

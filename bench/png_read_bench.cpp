@@ -3,8 +3,6 @@
 #include <benchmark/benchmark.h>
 #include <png.h>
 
-#include <fstream>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -39,21 +37,6 @@ const std::string& PngPhotograph(int width, int height, bool alpha) {
     path = BenchFolder().File(alpha ? "photograph-rgba.png" : "photograph-rgb.png");
     if (!png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr)) path.clear();
     return path;
-}
-
-long StatusKilobytes(const char* field) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
-    return 0;
-}
-
-// The resident memory one read adds at its peak, against the decoded 24-bit picture.
-double PeakOverPicture(int width, int height, const std::function<void()>& read) {
-    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from what is resident now
-    const long before = StatusKilobytes("VmRSS:");
-    read();
-    return double(StatusKilobytes("VmHWM:") - before) * 1024 / (3.0 * width * height);
 }
 
 void ReadKorvi(benchmark::State& state, int width, int height, bool alpha) {
