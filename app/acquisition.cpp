@@ -65,7 +65,7 @@ bool LoadPicture(HWND mainWindow, const char* path, bool saveCopy) {
     const char* savedCopy = saveCopy ? Paths().savedCopy.c_str() : nullptr;
     if (path != nullptr) {
         current.picture.reset();
-        current.picture.reset(LoadPictureFile(path, savedCopy));
+        current.picture.reset(LoadPictureFile(path, savedCopy, nullptr, state.backColor));
     } else {
         current.picture.reset(PreparePicture(current.picture.release(), savedCopy));
     }

@@ -1,5 +1,6 @@
 """Pictures into the window (clipboard text, clipboard bitmap, the open-file dialog), the preview,
 and the tag on the clipboard."""
+import pathlib
 import struct
 
 from harness import (AUTO_OUTPUT, CAPTION, PREVIEW, Conversions, bmp_bytes, click_at, dib_bytes, move_mouse,
@@ -7,6 +8,7 @@ from harness import (AUTO_OUTPUT, CAPTION, PREVIEW, Conversions, bmp_bytes, clic
 
 BACKGROUND = (0xBA, 0xBA, 0x80)
 RED, BLUE, GREEN = (220, 30, 40), (20, 40, 200), (30, 160, 60)
+BADGE = pathlib.Path(__file__).resolve().parents[2] / "samples" / "badge.png"
 
 
 def halves(width):
@@ -116,6 +118,17 @@ class Acquisition(Conversions):
         self.assertEqual(self.shown_size(window), "500 x 300")
         self.assertEqual(tag, self.cli_tag("pictures/photo.bmp", "-f", "gif", "-m", 3, "-s", 120))
         self.assertEqual(self.settings()["InputFile"], self.windows_path("pictures/photo.bmp"))
+
+    def test_transparent_png_pixels_take_the_back_colour_of_the_settings(self):
+        self.path("badge.png").write_bytes(BADGE.read_bytes())
+        self.write_settings(BackColor=0xFF0000, SizeChange=0, Format=2)  # blue, as a COLORREF
+        window = self.start()
+        self.put_clipboard_text(self.windows_path("badge.png"))
+        self.click_control(window, PREVIEW)
+        wait_until(lambda: self.shown_size(window) == "64 x 64", what="the picture size")
+        tag = self.convert(window)
+        self.assertEqual(tag, self.cli_tag("badge.png", "-f", "bmp", "-m", 0, "-b", "0000ff"))
+        self.assertNotEqual(tag, self.cli_tag("badge.png", "-f", "bmp", "-m", 0))
 
     def test_tags_equal_the_cli_output_for_every_format(self):
         self.path("in.bmp").write_bytes(bmp_bytes(700, 90, lambda x, y: ((x * 3) % 256, (y * 5) % 256, 90)))
