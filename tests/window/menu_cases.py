@@ -41,11 +41,14 @@ class Menu(KorviCase):
     def test_a_click_that_closes_the_menu_does_not_reopen_it(self):
         window = self.start()
         self.click_control(window, MENU)
-        wait_until(self.menu, what="the menu")
-        # The menu opens at the cursor, down and right of it: the button's upper left is still free.
-        x, y = self.control_centre(window, MENU)
-        click_at(x - 4, y - 4)
-        wait_until(lambda: self.menu() is None, what="the menu to close")
+        menu = self.probe.rect(wait_until(self.menu, what="the menu")["handle"])
+        # A corner of the button that the menu does not cover (it opens at the cursor, down and
+        # right of it, or up and left of it near the screen's edges).
+        left, top, right, bottom = self.probe.rect(window, MENU)
+        x, y = next(((x, y) for x in (left + 2, right - 3) for y in (top + 2, bottom - 3)
+                     if not (menu[0] <= x < menu[2] and menu[1] <= y < menu[3])))
+        click_at(x, y)
+        wait_until(lambda: self.menu() is None, what=f"the menu at {menu} to close on a click at {x}, {y}")
         closed = time.monotonic()
         while time.monotonic() - closed < 0.6:
             self.assertIsNone(self.menu())
