@@ -30,8 +30,8 @@ TEST(ClassifyDroppedText, AddressesAndTextsWithinTheirLimits) {
 }
 
 TEST(PlanDrop, ActsOnWhatWasDropped) {
-    const std::set<std::string> files = {"C:\\a\\cat.png", "C:\\a\\dog.JPG", "C:\\a\\notes.txt",
-                                         "C:\\a\\noext"};
+    const std::set<std::string> files = {"C:\\a\\cat.png", "C:\\a\\dog.JPG",    "C:\\a\\notes.txt",
+                                         "C:\\a\\noext",   "C:\\a\\report.pdf", "C:\\a\\b.jpeg"};
     const auto isFile = [&](const char* path) { return files.count(path) != 0; };
     const std::string longest(259, 'p'), tooLong(260, 'p');
     const struct {
@@ -51,6 +51,8 @@ TEST(PlanDrop, ActsOnWhatWasDropped) {
         // A text names a picture file, or is ignored; the previous item plays no part.
         {DropKind::kText, "C:\\a\\cat.png", "C:\\a\\dog.JPG", DropPlan::kLoad, "C:\\a\\dog.JPG"},
         {DropKind::kText, "C:\\a\\cat.png", "C:\\a\\notes.txt", DropPlan::kIgnore, ""},
+        {DropKind::kText, "C:\\a\\cat.png", "C:\\a\\b.jpeg", DropPlan::kLoad, "C:\\a\\b.jpeg"},
+        {DropKind::kText, "C:\\a\\cat.png", "C:\\a\\report.pdf", DropPlan::kIgnore, ""},  // p, but no PNG
         {DropKind::kText, "C:\\a\\cat.png", "C:\\a\\noext", DropPlan::kIgnore, ""},
         {DropKind::kText, "C:\\a\\cat.png", "C:\\a\\missing.png", DropPlan::kIgnore, ""},
         {DropKind::kText, "C:\\a\\cat.png", "some words", DropPlan::kIgnore, ""},
@@ -63,7 +65,8 @@ TEST(PlanDrop, ActsOnWhatWasDropped) {
         EXPECT_EQ(plan.target, c.target) << c.item;
     }
     // A text taken as a path fits as a clipboard path does: 255 bytes.
-    const std::string name255 = "C:\\" + std::string(248, 'n') + ".bmp", name256 = name255 + "p";
+    const std::string name255 = "C:\\" + std::string(248, 'n') + ".bmp",
+                      name256 = "C:\\" + std::string(249, 'n') + ".bmp";
     const auto anyFile = [](const char*) { return true; };
     EXPECT_EQ(PlanDrop(DropKind::kText, "", name255.c_str(), anyFile).action, DropPlan::kLoad);
     EXPECT_EQ(PlanDrop(DropKind::kText, "", name256.c_str(), anyFile).action, DropPlan::kIgnore);
