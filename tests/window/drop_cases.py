@@ -130,6 +130,7 @@ class TextDrops(Drops):
     def test_drops_that_name_no_loadable_file_keep_the_picture(self):
         dropped = self.picture("dropped.bmp", 40, 30)
         self.path("notes.txt").write_text("not a picture")
+        self.path("report.pdf").write_bytes(b"%PDF-1.4\n")
         deep = self.picture("/".join(["d" * 60] * 4) + "/long.bmp", 8, 8)
         self.assertGreaterEqual(len(self.windows_path(deep.relative_to(self.folder))), 260)
         hangul = self.picture("한국.bmp", 8, 8)
@@ -140,6 +141,7 @@ class TextDrops(Drops):
         self.picture("dropped.bmp", 70, 70)
         cases = [("words", lambda: self.x_drop_text(window, "ただの言葉です")),
                  ("text file", lambda: self.x_drop_text(window, self.windows_path("notes.txt"))),
+                 ("file of no picture's extension", lambda: self.x_drop_text(window, self.windows_path("report.pdf"))),
                  ("missing picture", lambda: self.x_drop_text(window, self.windows_path("missing.bmp"))),
                  ("outside the code page", lambda: self.x_drop_text(window, "http://127.0.0.1:9/한.bmp")),
                  ("path of 260 bytes", lambda: self.x_drop_files(window, deep)),
