@@ -38,7 +38,7 @@ TEST(PlaceToolHint, BelowTheControlOrAboveItInsideTheMonitor) {
         // Near the right edge pulled left; wider than the monitor, to its left edge.
         {{1200, 10, 1280, 30}, 200, 1, {1074, 36, 1280, 54}},
         {{0, 10, 20, 30}, 1400, 1, {0, 36, 1406, 54}},
-        // Near the bottom above the control: the hint would end at 1024 and does not fit.
+        // Near the bottom above the control: the hint would end on the bottom edge (1024), not above it.
         {{500, 970, 600, 1000}, 94, 1, {500, 946, 600, 964}},
         {{500, 969, 600, 999}, 94, 1, {500, 1005, 600, 1023}},
     };
