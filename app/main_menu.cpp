@@ -44,6 +44,15 @@ void OpenHelpPage(HWND mainWindow) {
     ShellExecuteA(mainWindow, "open", path.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
+// Whether a press closed the menu: a button still down, or a press the menu left in the queue for
+// the window under the pointer (a quick tap is up again before the menu has returned).
+bool ClosedByClick() {
+    MSG pending;
+    return GetAsyncKeyState(VK_LBUTTON) < 0 || GetAsyncKeyState(VK_RBUTTON) < 0 ||
+           PeekMessageA(&pending, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE) ||
+           PeekMessageA(&pending, nullptr, WM_RBUTTONDOWN, WM_RBUTTONDOWN, PM_NOREMOVE);
+}
+
 }  // namespace
 
 void RunMainMenu(HWND mainWindow, MenuGuard& guard) {
@@ -57,8 +66,7 @@ void RunMainMenu(HWND mainWindow, MenuGuard& guard) {
     GetCursorPos(&cursor);
     const int chosen =
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, mainWindow, nullptr);
-    if (GetAsyncKeyState(VK_LBUTTON) < 0 || GetAsyncKeyState(VK_RBUTTON) < 0)
-        guard.ClosedByClick(GetTickCount());
+    if (ClosedByClick()) guard.ClosedByClick(GetTickCount());
     DestroyMenu(menu);
     if (chosen == kOpenHelp) {
         OpenHelpPage(mainWindow);
