@@ -166,10 +166,11 @@ PictureResult ConvertCliPicture(const CliOptions& options, const std::string& pi
     }
 
     // The line of the highest fitting quality tried is the one chosen; the shortest line tried
-    // tells how far off the budget is when none fits.
+    // tells how far off the budget is when none fits. A failed conversion ends the search.
     int chosen = 0, shortestQuality = 0;
     std::size_t shortest = 0;
     const std::optional<int> quality = HighestFittingQuality([&](int q) {
+        if (failure != nullptr) return false;
         std::optional<std::string> line = lineAt(q);
         if (!line) return false;
         if (shortestQuality == 0 || line->size() < shortest) {
@@ -183,13 +184,14 @@ PictureResult ConvertCliPicture(const CliOptions& options, const std::string& pi
         }
         return true;
     });
-    if (quality) {
+    if (failure != nullptr) {
+        result.line.clear();
+        result.messages.push_back(name + ": " + failure);
+    } else if (quality) {
         result.messages.push_back(name + ": quality " + std::to_string(*quality) +
                                   ", the highest whose line (" + std::to_string(result.line.size()) +
                                   " bytes) fits --max-bytes " + budget);
         result.succeeded = true;
-    } else if (shortestQuality == 0) {
-        result.messages.push_back(name + ": " + failure);
     } else {
         result.messages.push_back(name + ": no quality fits --max-bytes " + budget +
                                   "; the shortest line tried (quality " + std::to_string(shortestQuality) +

@@ -15,8 +15,10 @@ trap 'rm -rf "$scratch"' EXIT
 
 failures=0 checks=0
 for sample in "$here"/samples/*.bmp "$here"/samples/*.gif "$here"/samples/*.png "$scratch/narrow.bmp" "$scratch/landscape.jpg"; do
-  for format in jpeg gif bmp; do
+  for format in jpeg gif bmp png; do
     for size in "-m 0" "-m 1 -s 100" "-m 2 -s 430" "-m 2 -s 97" "-m 3 -s 333" "-m 3 -s 64"; do
+      # PNG (korvi-cli's own) at two sizes: its pixels come from the same resampling.
+      case "$format $size" in png\ -m\ [12]*|png\ -m\ 3\ -s\ 333) continue ;; esac
       checks=$(( checks + 1 ))
       name="$(basename "$sample") -f $format $size"
       # shellcheck disable=SC2086
@@ -33,5 +35,19 @@ for sample in "$here"/samples/*.bmp "$here"/samples/*.gif "$here"/samples/*.png 
     done
   done
 done
+# Several pictures in one run, on threads, in another form: the same lines, LF-ended.
+checks=$(( checks + 1 ))
+pictures=("$here"/samples/*.bmp "$here"/samples/*.gif "$here"/samples/*.png)
+windowsPictures=()
+for sample in "${pictures[@]}"; do windowsPictures+=("Z:${sample//\//\\}"); done
+"$native" -j 3 --as md --alt "a [b]" -m 3 -s 64 "${pictures[@]}" >"$scratch/native" 2>/dev/null || true
+"$here/scripts/wine-run.sh" "$windows" -j 3 --as md --alt "a [b]" -m 3 -s 64 "${windowsPictures[@]}" >"$scratch/windows" 2>/dev/null || true
+if [ "$(grep -c '^!\[a \\\[b\\\]\](data:image/jpeg;base64,' "$scratch/native")" -ne "${#pictures[@]}" ]; then
+  echo "FAILED several pictures -j 3 --as md: native build printed $(wc -l <"$scratch/native") lines"; failures=$(( failures + 1 ))
+elif cmp -s "$scratch/native" "$scratch/windows"; then
+  echo "same   several pictures -j 3 --as md ($(wc -l <"$scratch/native") lines)"
+else
+  echo "FAILED several pictures -j 3 --as md: the builds differ"; failures=$(( failures + 1 ))
+fi
 echo "$(( checks - failures )) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -3,8 +3,10 @@
 
 #include <array>
 
+#include "cli/picture_job.h"
 #include "cli/quality_budget.h"
 #include "cli/tag_form.h"
+#include "core/messages.h"
 #include "core/picture_loader.h"
 #include "testpage/variant_picture.h"
 #include "tests/support/bitmap_builder.h"
@@ -77,4 +79,22 @@ TEST(HighestFittingQuality, ChoosesWhatASearchFrom100DownwardsChooses) {
         }
     }
     EXPECT_GE(smallDips, 3) << "the pictures no longer show lines that shrink as the quality rises";
+}
+
+// A work file that cannot be written fails the picture with the writer's message, also in the
+// middle of a quality search, which must not settle on a lower quality instead.
+TEST(ConvertCliPicture, EndsInTheMessageOfAFailedConversion) {
+    TempFolder folder;
+    for (const bool automatic : {false, true}) {
+        CliOptions options;
+        options.autoQuality = automatic;
+        options.maxBytes = 1 << 20;
+        const PictureResult result =
+            ConvertCliPicture(options, KORVI_SAMPLES "landscape.bmp", folder.File("missing/"));
+        EXPECT_FALSE(result.succeeded) << automatic;
+        EXPECT_EQ(result.line, "") << automatic;
+        EXPECT_EQ(result.messages, std::vector<std::string>{std::string(KORVI_SAMPLES "landscape.bmp: ") +
+                                                            kMsgJpegWriteFailed})
+            << automatic;
+    }
 }

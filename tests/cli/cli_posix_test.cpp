@@ -28,23 +28,31 @@ bool WaitUntil(const std::function<bool()>& done) {
 }  // namespace
 
 // A picture that never arrives (a pipe nobody writes) keeps korvi-cli busy with its work
-// folder made, until the signal.
-TEST(KorviCliInterrupted, RemovesItsWorkFolderAndEndsByTheSignal) {
+// folder made, until the signal; several pictures keep a folder busy on each thread.
+TEST(KorviCliInterrupted, RemovesItsWorkFoldersAndEndsByTheSignal) {
     TempFolder folder;
     const std::string picture = folder.File("slow.bmp");
     ASSERT_EQ(mkfifo(picture.c_str(), 0600), 0);
-    for (int number : {SIGINT, SIGTERM, SIGHUP}) {
+    const struct {
+        int number;
+        bool threads;
+    } cases[] = {{SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGTERM, true}};
+    for (const auto& c : cases) {
+        const int number = c.number;
+        const bool threads = c.threads;
         SCOPED_TRACE(number);
-        const std::string temporary = folder.File(std::to_string(number));
+        const std::string temporary = folder.File(std::to_string(number) + (threads ? "j" : ""));
         MakeFolder(temporary);
         const std::string variable = "TMPDIR=" + temporary;
-        const char* argv[] = {kCli.c_str(), picture.c_str(), nullptr};
+        const char* alone[] = {kCli.c_str(), picture.c_str(), nullptr};
+        const char* several[] = {kCli.c_str(), "-j", "2", picture.c_str(), picture.c_str(), nullptr};
+        const char* const* argv = threads ? several : alone;
         const char* envp[] = {variable.c_str(), nullptr};
         pid_t child;
         ASSERT_EQ(posix_spawn(&child, argv[0], nullptr, nullptr, const_cast<char**>(argv),
                               const_cast<char**>(envp)),
                   0);
-        EXPECT_TRUE(WaitUntil([&] { return !FolderEntries(temporary).empty(); }));
+        EXPECT_TRUE(WaitUntil([&] { return FolderEntries(temporary).size() == (threads ? 2u : 1u); }));
         kill(child, number);
         int status = 0;
         if (!WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; })) {

@@ -96,19 +96,24 @@ class Harness {
         double seconds;
     };
     // korvi-cli converting `picture` (an address, or a file of the server's folder) to BMP.
-    Outcome Convert(const std::string& picture) {
+    Outcome Convert(const std::string& picture) { return Convert(std::vector<std::string>{picture}, ""); }
+    // Several pictures in one run.
+    Outcome Convert(const std::vector<std::string>& pictures, const std::string& options) {
         const std::string windows = WindowsBuild() ? WindowsBuild() : "";
-        const bool local = picture.rfind("http", 0) != 0;
-        const std::string argument = local && !windows.empty() ? WinePath(root_ + picture)
-                                     : local                   ? root_ + picture
-                                                               : picture;
+        std::string arguments = options;
+        for (const std::string& picture : pictures) {
+            const bool local = picture.rfind("http", 0) != 0;
+            arguments += " " + Quoted(local && !windows.empty() ? WinePath(root_ + picture)
+                                      : local                   ? root_ + picture
+                                                                : picture);
+        }
         const std::string program = windows.empty()
                                         ? Quoted(KORVI_CLI_PATH)
                                         : Quoted(std::string(KORVI_SOURCE_DIR) + "/scripts/wine-run.sh") +
                                               " " + Quoted(windows + "/cli/korvi-cli.exe");
         const Clock::time_point start = Clock::now();
         CommandResult result =
-            RunCommand("timeout -k 5 60 " + program + " -f bmp -m 0 " + Quoted(argument), work_.path());
+            RunCommand("timeout -k 5 60 " + program + " -f bmp -m 0 " + arguments, work_.path());
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         if (!windows.empty()) result.err = Utf8FromCp932(result.err);
         return Outcome{result.exitCode, result.out, result.err, seconds};
@@ -266,9 +271,13 @@ TEST_F(Download, PicturesConvertAsTheirFilesDo) {
     };
     const std::string absolute = "<meta http-equiv=\"refresh\" content=\"0;url=" + h.Url("pic.gif") + "\">";
     WriteBytes(h.root() + "a/absolute.html", Bytes(absolute.begin(), absolute.end()));
+    std::vector<std::string> urls;
+    std::string lines;
     for (const auto& c : cases) {
         const Harness::Outcome file = h.Convert(c.file);
         const Harness::Outcome url = h.Convert(c.url);
+        urls.push_back(c.url);
+        lines += file.out + "\n";
         EXPECT_EQ(url.exitCode, file.exitCode) << c.url << "\n" << url.err;
         EXPECT_TRUE(url.out == file.out) << c.url << "\n"
                                          << url.out.substr(0, 80) << "\n"
@@ -277,6 +286,10 @@ TEST_F(Download, PicturesConvertAsTheirFilesDo) {
         EXPECT_EQ(url.err.find(kMsgDownloadFailed), std::string::npos) << c.url << "\n" << url.err;
         EXPECT_EQ(url.err.find(kMsgUnknownFormat), std::string::npos) << c.url << "\n" << url.err;
     }
+    // All the addresses in one run, downloaded on threads: each line as the address gives it alone.
+    const Harness::Outcome all = h.Convert(urls, "-j 4");
+    EXPECT_EQ(all.exitCode, 0) << all.err;
+    EXPECT_TRUE(all.out == lines);
 }
 
 TEST_F(Download, HostileAnswersEndInTheirMessage) {
