@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "core/whole_file.h"
@@ -10,16 +11,6 @@
 
 namespace {
 
-Bytes Le16(std::uint16_t v) {
-    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
-}
-
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
 struct ReadCase {
     const char* name;
     BmpFixture fixture;
@@ -27,103 +18,78 @@ struct ReadCase {
     int depth = 0;              // of the result
     std::uint32_t colours = 0;  // biClrUsed of the result
     Bytes firstPixels = {};     // the first bytes of the bottom row
+    Bytes firstEntries = {};    // the first bytes of the colour table
 };
 
-// 24-bit rows of width 1: three bytes and one byte of padding.
-const Bytes kBlueGreenRed = {1, 2, 3, 0};
+BmpFixture With(BmpFixture fixture, const std::function<void(BmpFixture&)>& change) {
+    change(fixture);
+    return fixture;
+}
 
 std::vector<ReadCase> ReadCases() {
-    BmpFixture dib;
-    dib.fileHeader = false;
-    dib.depth = 8;
-    dib.width = 2;
-    dib.coloursUsed = 2;
-    dib.colourTable = {10, 20, 30, 0, 40, 50, 60, 0};
-    dib.rows = {1, 0, 0, 0};
-
-    BmpFixture core;
-    core.headerSize = 12;
-    core.depth = 8;
-    for (int i = 0; i < 256; ++i) core.colourTable.insert(core.colourTable.end(), {std::uint8_t(i), 7, 9});
-    core.rows = {200, 0, 0, 0};
-
-    BmpFixture rgb555;
-    rgb555.depth = 16;
-    rgb555.width = 2;
-    rgb555.rows = Join({Le16(0x7FFF), Le16(0x7C00)});
-
-    BmpFixture rgb565 = rgb555;
-    rgb565.compression = BI_BITFIELDS;
-    rgb565.masks = {0xF800, 0x07E0, 0x001F};
-    rgb565.rows = Join({Le16(0x07E0 & (21 << 5)), Le16(0xF800)});
-
-    BmpFixture argb;
-    argb.depth = 32;
-    argb.rows = {5, 6, 7, 0xEE};
-
-    BmpFixture tenBit;  // 2:10:10:10 keeps the top 8 bits of each channel
-    tenBit.depth = 32;
-    tenBit.compression = BI_BITFIELDS;
-    tenBit.masks = {0x3FF00000, 0x000FFC00, 0x000003FF};
-    tenBit.rows = {0xFF, 0x0B, 0x00, 0x20};  // blue 1023, green 2, red 512
-
-    BmpFixture noBlue = argb;
-    noBlue.compression = BI_BITFIELDS;
-    noBlue.masks = {0xFF0000, 0x00FF00, 0};
-
-    BmpFixture topDown;
-    topDown.height = -2;
-    topDown.rows = Join({kBlueGreenRed, {4, 5, 6, 0}});
-
-    BmpFixture impliedTable;
-    impliedTable.depth = 8;
-    impliedTable.colourTable.assign(1024, 0);
-    impliedTable.rows = {0, 0, 0, 0};
-
-    auto with = [](BmpFixture f, auto change) {
-        change(f);
-        return f;
-    };
     BmpFixture plain;
-    plain.rows = kBlueGreenRed;
-
+    plain.rows = {1, 2, 3, 0};  // blue, green, red and a byte of padding
+    const BmpFixture dib = With(plain, [](BmpFixture& f) {
+        f.fileHeader = false, f.depth = 8, f.width = 2, f.coloursUsed = 2;
+        f.colourTable = {10, 20, 30, 0, 40, 50, 60, 0}, f.rows = {1, 0, 0, 0};
+    });
+    const BmpFixture core = With(plain, [](BmpFixture& f) {
+        f.headerSize = 12, f.depth = 8, f.rows = {200, 0, 0, 0};
+        for (int i = 0; i < 256; ++i) f.colourTable.insert(f.colourTable.end(), {std::uint8_t(i), 7, 9});
+    });
+    const BmpFixture rgb565 = With(plain, [](BmpFixture& f) {
+        f.depth = 16, f.width = 2, f.compression = BI_BITFIELDS, f.masks = {0xF800, 0x07E0, 0x001F};
+        f.rows = {0xA0, 0x02, 0x00, 0xF8};  // green 21, then red 31
+    });
+    BmpFixture argb = plain;
+    argb.depth = 32, argb.rows = {5, 6, 7, 0xEE};
+    BmpFixture rgb555 = plain, tenBit = argb, noBlue = argb, topDown = plain, implied = plain, sized = plain;
+    rgb555.depth = 16, rgb555.width = 2, rgb555.rows = {0xFF, 0x7F, 0x00, 0x7C};
+    // 2:10:10:10 keeps the top 8 bits of each channel: blue 1023, green 2, red 512.
+    tenBit.compression = BI_BITFIELDS, tenBit.masks = {0x3FF00000, 0x000FFC00, 0x000003FF};
+    tenBit.rows = {0xFF, 0x0B, 0x00, 0x20};
+    noBlue.compression = BI_BITFIELDS, noBlue.masks = {0xFF0000, 0x00FF00, 0};
+    topDown.height = -2, topDown.rows = {1, 2, 3, 0, 4, 5, 6, 0};
+    implied.depth = 8, implied.colourTable.assign(1024, 0), implied.rows = {0, 0, 0, 0};
+    sized.sizeImage = 1;  // ignored
     return {
         {"24-bit", plain, kReaderOk, 24, 0, {1, 2, 3}},
-        {"packed DIB", dib, kReaderOk, 8, 2, {1}},
-        {"core header", core, kReaderOk, 8, 256, {200}},
+        {"packed DIB", dib, kReaderOk, 8, 2, {1}, {10, 20, 30, 0, 40, 50, 60, 0}},
+        {"core header", core, kReaderOk, 8, 256, {200}, {0, 7, 9, 0, 1, 7, 9, 0}},
         {"16-bit 555", rgb555, kReaderOk, 24, 0, {248, 248, 248, 0, 0, 248}},
         {"16-bit 565", rgb565, kReaderOk, 24, 0, {0, 84, 0, 0, 0, 248}},
         {"32-bit", argb, kReaderOk, 24, 0, {5, 6, 7}},
         {"10-bit channels", tenBit, kReaderOk, 24, 0, {255, 0, 128}},
         {"zero mask", noBlue, kReaderOk, 24, 0, {0, 6, 7}},
         {"top-down", topDown, kReaderOk, 24, 0, {4, 5, 6}},
-        {"no planes", with(plain, [](BmpFixture& f) { f.planes = 0; }), kReaderOk, 24, 0, {1, 2, 3}},
-        {"implied 256 colours", impliedTable, kReaderOk, 8, 256, {0}},
-        {"size image ignored",
-         with(plain, [](BmpFixture& f) { f.sizeImage = 1; }),
-         kReaderOk,
-         24,
-         0,
-         {1, 2, 3}},
-        {"RLE8", with(dib, [](BmpFixture& f) { f.compression = BI_RLE8; }), kReaderUnsupported},
-        {"2-bit", with(plain, [](BmpFixture& f) { f.depth = 2; }), kReaderUnsupported},
-        {"V5 header", with(plain, [](BmpFixture& f) { f.headerSize = 124; }), kReaderUnsupported},
-        {"24-bit bit fields", with(plain, [](BmpFixture& f) { f.compression = BI_BITFIELDS; }),
+        {"no planes", With(plain, [](BmpFixture& f) { f.planes = 0; }), kReaderOk, 24, 0, {1, 2, 3}},
+        {"implied 256 colours", implied, kReaderOk, 8, 256, {0}},
+        {"size image ignored", sized, kReaderOk, 24, 0, {1, 2, 3}},
+        {"RLE8", With(dib, [](BmpFixture& f) { f.compression = BI_RLE8; }), kReaderUnsupported},
+        {"2-bit", With(plain, [](BmpFixture& f) { f.depth = 2; }), kReaderUnsupported},
+        {"V5 header", With(plain, [](BmpFixture& f) { f.headerSize = 124; }), kReaderUnsupported},
+        {"24-bit bit fields", With(plain, [](BmpFixture& f) { f.compression = BI_BITFIELDS; }),
          kReaderUnsupported},
-        {"zero width", with(plain, [](BmpFixture& f) { f.width = 0; }), kReaderUnsupported},
-        {"zero height", with(plain, [](BmpFixture& f) { f.height = 0; }), kReaderUnsupported},
-        {"negative width", with(plain, [](BmpFixture& f) { f.width = -1; }), kReaderUnsupported},
-        {"overflowing size", with(plain, [](BmpFixture& f) { f.width = f.height = 0x40000000; }),
+        {"zero width", With(plain, [](BmpFixture& f) { f.width = 0; }), kReaderUnsupported},
+        {"zero height", With(plain, [](BmpFixture& f) { f.height = 0; }), kReaderUnsupported},
+        {"negative width", With(plain, [](BmpFixture& f) { f.width = -1; }), kReaderUnsupported},
+        {"overflowing size", With(plain, [](BmpFixture& f) { f.width = f.height = 0x40000000; }),
          kReaderUnsupported},
-        {"most negative height", with(plain, [](BmpFixture& f) { f.height = INT32_MIN; }),
+        {"most negative height", With(plain, [](BmpFixture& f) { f.height = INT32_MIN; }),
          kReaderUnsupported},
-        {"too many colours", with(dib, [](BmpFixture& f) { f.coloursUsed = 300; }), kReaderUnsupported},
-        {"rows shorter than the size", with(plain, [](BmpFixture& f) { f.height = 2; }), kReaderCannotRead},
-        {"cut colour table", with(dib, [](BmpFixture& f) { f.colourTable.resize(5), f.rows.clear(); }),
+        {"too many colours", With(dib, [](BmpFixture& f) { f.coloursUsed = 300; }), kReaderUnsupported},
+        {"rows shorter than the size", With(plain, [](BmpFixture& f) { f.height = 2; }), kReaderCannotRead},
+        {"cut colour table", With(dib, [](BmpFixture& f) { f.colourTable.resize(5), f.rows.clear(); }),
          kReaderCannotRead},
-        {"cut masks", with(rgb565, [](BmpFixture& f) { f.masks.clear(), f.rows.clear(); }),
+        {"cut masks", With(rgb565, [](BmpFixture& f) { f.masks.clear(), f.rows.clear(); }),
          kReaderCannotRead},
     };
+}
+
+Bytes BlockBytes(PackedBitmap bitmap) {
+    if (bitmap == nullptr) return {};
+    BlockLock<BYTE> bytes(bitmap);
+    return Bytes(bytes.data(), bytes.data() + GlobalSize(bitmap));
 }
 
 }  // namespace
@@ -152,18 +118,10 @@ TEST(ReadBmpFile, ReadsEveryVariantOrEndsInItsStatus) {
         EXPECT_GE(GlobalSize(result), 40 + 4 * c.colours + header->biSizeImage);
         const BYTE* pixels = PixelRows(header.data());
         EXPECT_EQ(Bytes(pixels, pixels + c.firstPixels.size()), c.firstPixels);
+        const BYTE* table = reinterpret_cast<const BYTE*>(ColourTable(header.data()));
+        EXPECT_EQ(Bytes(table, table + c.firstEntries.size()), c.firstEntries);
     }
 }
-
-namespace {
-
-Bytes BlockBytes(PackedBitmap bitmap) {
-    if (bitmap == nullptr) return {};
-    BlockLock<BYTE> bytes(bitmap);
-    return Bytes(bytes.data(), bytes.data() + GlobalSize(bitmap));
-}
-
-}  // namespace
 
 TEST(ReadBmpBlock, ReadsABlockInMemoryAsTheFileReaderReadsTheSameBytes) {
     TempFolder folder;
@@ -184,22 +142,6 @@ TEST(ReadBmpBlock, ReadsABlockInMemoryAsTheFileReaderReadsTheSameBytes) {
     }
 }
 
-TEST(ReadBmpFile, WidensCoreColourTables) {
-    TempFolder folder;
-    BmpFixture core;
-    core.headerSize = 12;
-    core.depth = 1;
-    core.colourTable = {1, 2, 3, 4, 5, 6};
-    core.rows = {0x80, 0, 0, 0};
-    WriteBytes(folder.File("core.bmp"), BuildBmp(core));
-    PackedBitmap result;
-    ASSERT_EQ(ReadBmpFile(&result, folder.File("core.bmp").c_str()), kReaderOk);
-    GlobalBlock owned(result);
-    BitmapLock header(result);
-    const BYTE* table = reinterpret_cast<const BYTE*>(ColourTable(header.data()));
-    EXPECT_EQ(Bytes(table, table + 8), (Bytes{1, 2, 3, 0, 4, 5, 6, 0}));
-}
-
 TEST(ReadBmpFile, MissingAndEmptyFilesCannotBeRead) {
     TempFolder folder;
     PackedBitmap result;
@@ -218,10 +160,8 @@ TEST(WriteBmpFile, WritesHeaderTableAndRowsThatReadBackTheSame) {
     ASSERT_TRUE(WriteBmpFile(rgb.get(), path.c_str()));
     const Bytes file = ReadBytes(path);
     ASSERT_EQ(file.size(), 78u);
-    EXPECT_EQ(file[0], 'B');
-    EXPECT_EQ(file[1], 'M');
-    EXPECT_EQ(file[2], 78);
-    EXPECT_EQ(file[10], 54) << "bfOffBits";
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 14),
+              (Bytes{'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0}));
 
     GlobalBlock palette = MakePaletteBitmap(4, 5, 3, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}},
                                             [](int x, int y) { return (x + y) % 3; });
@@ -244,10 +184,7 @@ TEST(WriteBmpFile, RefusesUnusableBlocksAndPaths) {
     EXPECT_FALSE(WriteBmpFile(rgb.get(), folder.File("missing/out.bmp").c_str()));
     EXPECT_FALSE(WriteBmpFile(nullptr, folder.File("out.bmp").c_str()));
     GlobalBlock tooSmall = GlobalBlock::Allocate(40);
-    {
-        BitmapLock header(tooSmall.get());
-        *header.data() = BITMAPINFOHEADER{40, 100, 100, 1, 24, 0, 0, 0, 0, 0, 0};
-    }
+    *BitmapLock(tooSmall.get()).data() = BITMAPINFOHEADER{40, 100, 100, 1, 24, 0, 0, 0, 0, 0, 0};
     EXPECT_FALSE(WriteBmpFile(tooSmall.get(), folder.File("out.bmp").c_str()));
 }
 

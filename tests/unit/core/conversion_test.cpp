@@ -29,7 +29,7 @@ struct Request {
 
 }  // namespace
 
-TEST(ConvertPicture, ResizesByMethodAndSide) {
+TEST(ConvertPicture, ResizesByMethodAndSideAndPutsTheWorkFileInTheText) {
     const struct {
         int method, width, height;
         const char* side;
@@ -53,18 +53,13 @@ TEST(ConvertPicture, ResizesByMethodAndSide) {
         EXPECT_EQ(ReadLe32(file, 18), c.expectedWidth);
         EXPECT_EQ(ReadLe32(file, 22), c.expectedHeight);
         EXPECT_EQ(std::size_t(ReadLe32(file, 34)), file.size() - 54) << "biSizeImage";
+        EXPECT_EQ(ReadBytes(TempOutputPath(r.folder.path(), OutputFormat::kBmp)), file)
+            << "the work file stays";
+        if (c.expectedWidth != c.width || c.expectedHeight != c.height) continue;
+        ASSERT_TRUE(WriteBmpFile(r.picture.get(), r.folder.File("unscaled.bmp").c_str()));
+        EXPECT_EQ(file, ReadBytes(r.folder.File("unscaled.bmp")))
+            << "an unscaled picture is written as it is";
     }
-}
-
-TEST(ConvertPicture, BmpTextIsTheWrittenFileInBase64) {
-    Request r(5, 3);
-    r.request.resizeMethod = kKeepSize;
-    const ConversionOutcome outcome = ConvertPicture(r.request);
-    ASSERT_TRUE(outcome.succeeded);
-    EXPECT_EQ(outcome.text.rfind("<img src=\"data:image/bmp;base64,Qk", 0), 0u);
-    ASSERT_TRUE(WriteBmpFile(r.picture.get(), r.folder.File("expected.bmp").c_str()));
-    EXPECT_EQ(DataUriPayload(outcome.text, "image/bmp"), ReadBytes(r.folder.File("expected.bmp")));
-    EXPECT_TRUE(FileExists(TempOutputPath(r.folder.path(), OutputFormat::kBmp))) << "the work file stays";
 }
 
 TEST(ConvertPicture, ClampsQualityAndSideAsTheyAreStored) {
@@ -100,24 +95,20 @@ TEST(ConvertPicture, EndsFailuresInTheirMessages) {
     }
     const struct {
         const char* name;
+        int width, height;
         void (*change)(Request&);
         const char* message;
     } cases[] = {
-        {"source path without a dot", [](Request& r) { r.request.sourcePath = "picture"; }, kMsgSystemError},
-        {"height rounds to zero",
-         [](Request& r) {
-             r.request.sideText = "100";
-             r.picture = MakeBitmap24(1000, 3, [](int, int) { return Rgb{0, 0, 0}; });
-             r.request.picture = r.picture.get();
-             r.request.width = 1000;
-             r.request.height = 3;
-         },
+        {"source path without a dot", 300, 200, [](Request& r) { r.request.sourcePath = "picture"; },
+         kMsgSystemError},
+        {"height rounds to zero", 1000, 3, [](Request& r) { r.request.sideText = "100"; },
          kMsgConversionError},
-        {"no recorded size", [](Request& r) { r.request.width = 0; }, kMsgConversionError},
-        {"work folder missing", [](Request& r) { r.request.workFolder += "missing/"; }, kMsgBmpWriteFailed},
+        {"no recorded size", 300, 200, [](Request& r) { r.request.width = 0; }, kMsgConversionError},
+        {"work folder missing", 300, 200, [](Request& r) { r.request.workFolder += "missing/"; },
+         kMsgBmpWriteFailed},
     };
     for (const auto& c : cases) {
-        Request r(300, 200);
+        Request r(c.width, c.height);
         c.change(r);
         const ConversionOutcome outcome = ConvertPicture(r.request);
         EXPECT_FALSE(outcome.succeeded) << c.name;

@@ -22,10 +22,11 @@ TEST(FindLastChar, NeverTakesTheSecondByteOfACharacter) {
     EXPECT_EQ(FindLastChar("none", '.'), nullptr);
 }
 
-TEST(LoadPictureFile, ChoosesTheReaderByTheFirstLetterOfTheExtension) {
+// The copy is saved in the source's depth, and only when a reader took the file.
+TEST(LoadPictureFile, ChoosesTheReaderByTheFirstLetterOfTheExtensionAndSavesTheCopy) {
     TempFolder folder;
     GlobalBlock palette =
-        MakePaletteBitmap(8, 3, 2, {{9, 8, 7}, {1, 2, 3}}, [](int x, int) { return x % 2; });
+        MakePaletteBitmap(4, 5, 2, {{9, 8, 7}, {1, 2, 3}}, [](int x, int y) { return (x + y) % 2; });
     const struct {
         const char* name;
         bool loads;
@@ -34,54 +35,43 @@ TEST(LoadPictureFile, ChoosesTheReaderByTheFirstLetterOfTheExtension) {
         {"picture.txt", false}, {"picture", false},    {"picture.", false},
     };
     for (const auto& c : cases) {
-        const std::string path = folder.File(c.name);
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.File(c.name), saved = path + ".saved";
         ASSERT_TRUE(WriteBmpFile(palette.get(), path.c_str()));
-        GlobalBlock loaded(LoadPictureFile(path.c_str()));
-        EXPECT_EQ(static_cast<bool>(loaded), c.loads) << c.name;
+        GlobalBlock loaded(LoadPictureFile(path.c_str(), saved.c_str()));
+        EXPECT_EQ(static_cast<bool>(loaded), c.loads);
+        EXPECT_EQ(ReadBytes(saved), c.loads ? ReadBytes(path) : Bytes{});
         if (!loaded) continue;
-        BitmapLock header(loaded.get());
-        EXPECT_EQ(header->biBitCount, 24) << c.name;
-        EXPECT_EQ(PixelOf(loaded.get(), 1, 0), (Rgb{1, 2, 3})) << c.name;
+        EXPECT_EQ(BitmapLock(loaded.get())->biBitCount, 24);
+        EXPECT_EQ(PixelOf(loaded.get(), 1, 0), (Rgb{1, 2, 3}));
     }
 }
 
-TEST(LoadPictureFile, SavesTheCopyInTheSourceDepth) {
-    TempFolder folder;
-    GlobalBlock palette =
-        MakePaletteBitmap(4, 5, 5, {{9, 8, 7}, {1, 2, 3}}, [](int x, int y) { return (x + y) % 2; });
-    ASSERT_TRUE(WriteBmpFile(palette.get(), folder.File("in.bmp").c_str()));
-    GlobalBlock loaded(LoadPictureFile(folder.File("in.bmp").c_str(), folder.File("saved.bmp").c_str()));
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(ReadBytes(folder.File("saved.bmp")), ReadBytes(folder.File("in.bmp")));
-}
-
-TEST(LoadPictureFile, ShowsGifIndicesBeyondTheColourTableAsBlack) {
-    TempFolder folder;
-    const std::string path = folder.File("two colours.Gif");
-    WriteBytes(path,
-               Join({GifHeader("GIF89a", 3, 1, {{9, 8, 7}, {1, 2, 3}}),
-                     GifImageDescriptor(0, 0, 3, 1, false, {}), GifImageData(8, {256, 255, 1, 2, 257})}));
-    GlobalBlock loaded(LoadPictureFile(path.c_str()));
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(PixelOf(loaded.get(), 0, 0), (Rgb{0, 0, 0}));
-    EXPECT_EQ(PixelOf(loaded.get(), 1, 0), (Rgb{1, 2, 3}));
-    EXPECT_EQ(PixelOf(loaded.get(), 2, 0), (Rgb{0, 0, 0}));
-}
-
-TEST(LoadPictureFile, HandsTheBackgroundToThePngReader) {
+TEST(LoadPictureFile, ShowsGifIndicesPastTheTableAsBlackAndHandsTheBackgroundToThePngReader) {
     TempFolder folder;
     PngFixture rgba;
-    rgba.width = 2;
-    rgba.colourType = 6;
-    rgba.samples = {1, 2, 3, 0, 4, 5, 6, 255};
-    const std::string path = folder.File("clear.PNG");
-    WriteBytes(path, BuildPng(rgba));
-    GlobalBlock white(LoadPictureFile(path.c_str()));
-    GlobalBlock red(LoadPictureFile(path.c_str(), nullptr, nullptr, 0x0000FF));
-    ASSERT_TRUE(white && red);
-    EXPECT_EQ(PixelOf(white.get(), 0, 0), (Rgb{255, 255, 255}));
-    EXPECT_EQ(PixelOf(red.get(), 0, 0), (Rgb{255, 0, 0}));
-    EXPECT_EQ(PixelOf(red.get(), 1, 0), (Rgb{4, 5, 6}));
+    rgba.width = 2, rgba.colourType = 6, rgba.samples = {1, 2, 3, 0, 4, 5, 6, 255};
+    const Bytes png = BuildPng(rgba), gif = Join({GifHeader("GIF89a", 3, 1, {{9, 8, 7}, {1, 2, 3}}),
+                                                  GifImageDescriptor(0, 0, 3, 1, false, {}),
+                                                  GifImageData(8, {256, 255, 1, 2, 257})});
+    const struct {
+        const char* name;
+        const Bytes& file;
+        std::uint32_t background;
+        std::vector<Rgb> row;
+    } cases[] = {
+        {"two colours.Gif", gif, kDefaultBackColor, {{0, 0, 0}, {1, 2, 3}, {0, 0, 0}}},
+        {"clear.PNG", png, kDefaultBackColor, {{255, 255, 255}, {4, 5, 6}}},
+        {"clear.png", png, 0x0000FF, {{255, 0, 0}, {4, 5, 6}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(folder.File(c.name), c.file);
+        GlobalBlock loaded(LoadPictureFile(folder.File(c.name).c_str(), nullptr, nullptr, c.background));
+        ASSERT_TRUE(loaded);
+        for (std::size_t x = 0; x < c.row.size(); ++x)
+            EXPECT_EQ(PixelOf(loaded.get(), int(x), 0), c.row[x]) << x;
+    }
 }
 
 namespace {
@@ -95,7 +85,7 @@ GlobalBlock BlockOf(const Bytes& bytes) {
 
 }  // namespace
 
-// Clipboard bitmaps arrive as blocks in any layout a program chose to put there.
+// Clipboard blocks come in any layout a program chose.
 TEST(PreparePicture, ReadsOutsideBlocksByTheBmpRulesOrRefusesThemUntouched) {
     TempFolder folder;
     const std::string saved = folder.File("saved.bmp");

@@ -6,14 +6,10 @@
 
 namespace {
 
-std::uint8_t Grey(int value) {
-    return static_cast<std::uint8_t>(value);
-}
-
 // A picture whose red channel holds the given values, row by row from the top.
 GlobalBlock RedPicture(const std::vector<std::vector<int>>& rows) {
     return MakeBitmap24(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), [&](int x, int y) {
-        return Rgb{Grey(rows[y][x]), 0, 0};
+        return Rgb{std::uint8_t(rows[y][x]), 0, 0};
     });
 }
 
@@ -29,8 +25,7 @@ std::vector<std::vector<int>> RedOf(PackedBitmap bitmap) {
 }  // namespace
 
 TEST(ResizeBitmap, InterpolatesAndAveragesExactly) {
-    // Rows are listed top first; the bitmap stores them bottom first, which is the row order
-    // the interpolation walks, so vertical cases read bottom-up.
+    // Rows are listed top first; the interpolation walks them bottom first.
     const struct {
         const char* name;
         std::vector<std::vector<int>> source;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "codecs/gif/gif_reader.h"
 #include "codecs/gif/gif_writer.h"
 #include "tests/support/gif_fixture.h"
 
@@ -49,4 +50,32 @@ WrittenGif WriteAndRead(PackedBitmap bitmap) {
     const std::string path = folder.File("out.gif");
     const std::int32_t status = WriteGifFile(bitmap, path.c_str());
     return WrittenGif{status, FileExists(path), ReadBytes(path)};
+}
+
+std::int32_t ReadGifBytes(const Bytes& file, PackedBitmap* result) {
+    TempFolder folder;
+    WriteBytes(folder.File("in.gif"), file);
+    return ReadGifFile(result, folder.File("in.gif").c_str());
+}
+
+std::vector<int> IndicesOf(PackedBitmap bitmap) {
+    BitmapLock header(bitmap);
+    std::vector<int> indices;
+    for (int y = 0; y < header->biHeight; ++y)
+        for (int x = 0; x < header->biWidth; ++x) indices.push_back(IndexOf(bitmap, x, y));
+    return indices;
+}
+
+std::vector<Rgb> TableOf(PackedBitmap bitmap) {
+    std::vector<Rgb> table;
+    for (int i = 0; i < int(ImpliedColourCount(*BitmapLock(bitmap).data())); ++i)
+        table.push_back(TableColour(bitmap, i));
+    return table;
+}
+
+std::vector<Rgb> Colours(int count) {
+    std::vector<Rgb> palette;
+    for (int i = 0; i < count; ++i)
+        palette.push_back(Rgb{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i / 2)});
+    return palette;
 }

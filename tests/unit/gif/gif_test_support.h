@@ -29,3 +29,13 @@ struct WrittenGif {
     Bytes file;
 };
 WrittenGif WriteAndRead(PackedBitmap bitmap);
+
+// ReadGifFile over the bytes, put in a file.
+std::int32_t ReadGifBytes(const Bytes& file, PackedBitmap* result);
+
+// A palette bitmap's pixel indices, top row first, and its colour table.
+std::vector<int> IndicesOf(PackedBitmap bitmap);
+std::vector<Rgb> TableOf(PackedBitmap bitmap);
+
+// Distinct colours for palettes of up to 256 entries.
+std::vector<Rgb> Colours(int count);

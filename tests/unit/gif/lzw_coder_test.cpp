@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 
 #include "codecs/gif/gif_output.h"
@@ -10,47 +11,29 @@
 
 namespace {
 
-// The plain search the hash table replaces: a new string is looked for among the entries one
-// by one, newer than the last match and only while longer strings exist.
+// Greedy LZW over an ordered map, cleared when the next entry would be 4095.
 std::vector<int> ReferenceCodes(const std::vector<std::uint8_t>& pixels, int minimumCodeSize) {
-    struct Entry {
-        int prefix, length, last;
-    };
-    const int clear = 1 << minimumCodeSize, end = clear + 1;
-    std::vector<Entry> table(4096, Entry{-1, 0, 0});
-    for (int i = 0; i < clear; ++i) table[i] = Entry{-1, 1, i};
-    const auto same = [&](int a, int b) {
-        for (; a >= 0 && b >= 0; a = table[a].prefix, b = table[b].prefix) {
-            if (table[a].last != table[b].last) return false;
-        }
-        return a == b;
-    };
+    const int clear = 1 << minimumCodeSize;
+    std::map<std::pair<int, int>, int> table;  // (prefix code, last index) -> code
     std::vector<int> codes{clear};
-    int next = clear + 2, longest = 1, searched = end, omega = pixels[0];
+    int next = clear + 2, omega = pixels[0];
     for (std::size_t i = 1; i < pixels.size(); ++i) {
-        const int k = pixels[i], length = table[omega].length + 1;
-        int found = -1;
-        for (int j = searched + 1; table[omega].length < longest && j < next && found < 0; ++j) {
-            searched = j;
-            if (table[j].length == length && table[j].last == k && same(table[j].prefix, omega)) found = j;
-        }
-        if (found >= 0) {
-            omega = found;
+        const auto found = table.find({omega, pixels[i]});
+        if (found != table.end()) {
+            omega = found->second;
             continue;
         }
         codes.push_back(omega);
-        searched = end;
-        if (next >= 4095) {
+        if (next == 4095) {
             codes.push_back(clear);
-            longest = 1;
+            table.clear();
             next = clear + 2;
         } else {
-            table[next++] = Entry{omega, length, k};
-            longest = std::max(longest, length);
+            table[{omega, pixels[i]}] = next++;
         }
-        omega = k;
+        omega = pixels[i];
     }
-    codes.insert(codes.end(), {omega, end});
+    codes.insert(codes.end(), {omega, clear + 1});
     return codes;
 }
 

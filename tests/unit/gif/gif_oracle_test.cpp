@@ -1,0 +1,242 @@
+// Our reader and writer against giflib: files giflib writes, files we write, the shared corpus.
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "codecs/gif/gif_layout.h"
+#include "codecs/gif/gif_reader.h"
+#include "codecs/gif/gif_writer.h"
+#include "codecs/gif/palette_reduction.h"
+#include "tests/support/corpus.h"
+#include "tests/support/synthetic_picture.h"
+#include "tests/unit/gif/gif_test_support.h"
+
+namespace {
+
+// A file slurped by giflib's decoder; `whole` is false where it stopped early.
+struct Giflib {
+    int error = 0;
+    GifFileType* gif;
+    bool whole;
+    explicit Giflib(const std::string& path) : gif(DGifOpenFileName(path.c_str(), &error)) {
+        whole = gif != nullptr && DGifSlurp(gif) == GIF_OK;
+    }
+    ~Giflib() {
+        if (gif != nullptr) DGifCloseFile(gif, &error);
+    }
+};
+
+// Our bitmap against giflib's first image: the size and table size, and where giflib read it
+// whole, the colours and every index.
+void ExpectSameFirstImage(PackedBitmap ours, const GifFileType* gif, bool whole = true) {
+    const SavedImage& image = gif->SavedImages[0];
+    const int width = image.ImageDesc.Width, height = image.ImageDesc.Height;
+    const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+    ASSERT_EQ(BitmapLock(ours)->biWidth, width);
+    ASSERT_EQ(BitmapLock(ours)->biHeight, height);
+    ASSERT_EQ(int(BitmapLock(ours)->biClrUsed), map->ColorCount);
+    if (!whole) return;
+    std::vector<Rgb> table;
+    for (int i = 0; i < map->ColorCount; ++i)
+        table.push_back({map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue});
+    EXPECT_EQ(TableOf(ours), table);
+    EXPECT_EQ(IndicesOf(ours),
+              std::vector<int>(image.RasterBits, image.RasterBits + std::size_t(width) * height));
+}
+
+struct Frame {
+    int left, top, width, height;
+    bool interlaced;
+    int localBits;  // 0: no local table
+};
+
+ColorMapObject* MapOf(int bits, int seed) {
+    std::vector<GifColorType> colours;
+    for (int i = 0; i < 1 << bits; ++i)
+        colours.push_back(
+            GifColorType{GifByteType(i * 7 + seed), GifByteType(255 - i), GifByteType(i ^ seed)});
+    return GifMakeMapObject(int(colours.size()), colours.data());
+}
+
+// Writes the frames with giflib: extensions before the first, pixels from a hash of position.
+void WriteWithGiflib(const std::string& path, int globalBits, const std::vector<Frame>& frames,
+                     bool extensions) {
+    int error = 0;
+    GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
+    ASSERT_NE(gif, nullptr);
+    EGifSetGifVersion(gif, extensions);
+    ColorMapObject* global = globalBits ? MapOf(globalBits, 3) : nullptr;
+    ASSERT_EQ(EGifPutScreenDesc(gif, 200, 200, 8, 0, global), GIF_OK);
+    if (extensions) {
+        const GifByteType control[4] = {1, 10, 0, 2}, comment[3] = {'a', 'b', 'c'};
+        ASSERT_EQ(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control), GIF_OK);
+        ASSERT_EQ(EGifPutExtension(gif, COMMENT_EXT_FUNC_CODE, 3, comment), GIF_OK);
+    }
+    for (const Frame& f : frames) {
+        ColorMapObject* local = f.localBits ? MapOf(f.localBits, 9) : nullptr;
+        ASSERT_EQ(EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlaced, local), GIF_OK);
+        const int colours = 1 << (f.localBits ? f.localBits : globalBits);
+        std::vector<GifByteType> line(std::size_t(f.width));
+        const auto putRow = [&](std::int32_t y) {
+            for (int x = 0; x < f.width; ++x)
+                line[std::size_t(x)] = GifByteType(
+                    ((std::uint32_t(x) * 73856093u ^ std::uint32_t(y) * 19349663u) * 2654435761u >> 13) %
+                    colours);
+            EGifPutLine(gif, line.data(), f.width);
+        };
+        if (f.interlaced) {
+            ForEachInterlacedRow(f.height, putRow);
+        } else {
+            for (int y = 0; y < f.height; ++y) putRow(y);
+        }
+        GifFreeMapObject(local);
+    }
+    GifFreeMapObject(global);
+    ASSERT_EQ(EGifCloseFile(gif, &error), GIF_OK);
+}
+
+}  // namespace
+
+TEST(GifOracle, ReadsGiflibFilesAsGiflibDoesAndKeepsWhatArrivedOfACutOne) {
+    const struct {
+        const char* name;
+        int globalBits;
+        std::vector<Frame> frames;
+        bool extensions;
+    } cases[] = {
+        {"1-bit", 1, {{0, 0, 23, 17, false, 0}}, false},
+        {"2-bit interlaced", 2, {{0, 0, 23, 17, true, 0}}, false},
+        {"3-bit", 3, {{0, 0, 40, 9, false, 0}}, false},
+        {"4-bit interlaced", 4, {{0, 0, 9, 40, true, 0}}, false},
+        {"5-bit", 5, {{0, 0, 64, 64, false, 0}}, false},
+        {"6-bit interlaced", 6, {{0, 0, 64, 63, true, 0}}, false},
+        {"7-bit", 7, {{0, 0, 100, 70, false, 0}}, false},
+        {"8-bit, many clears", 8, {{0, 0, 200, 200, false, 0}}, false},
+        {"8-bit interlaced", 8, {{0, 0, 199, 173, true, 0}}, false},
+        {"GIF89a with control and comment", 4, {{0, 0, 30, 20, false, 0}}, true},
+        {"animation, first frame placed", 8, {{17, 5, 31, 12, false, 0}, {0, 0, 200, 200, false, 2}}, true},
+        {"local table of 4 over a global one of 256", 8, {{0, 0, 30, 20, true, 2}}, true},
+        {"local table only", 0, {{0, 0, 30, 20, false, 5}}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string path = folder.File("giflib.gif");
+        WriteWithGiflib(path, c.globalBits, c.frames, c.extensions);
+        const Giflib giflib(path);
+        ASSERT_TRUE(giflib.whole);
+        PackedBitmap read = nullptr;
+        ASSERT_EQ(ReadGifFile(&read, path.c_str()), 0);
+        GlobalBlock bitmap(read);
+        ExpectSameFirstImage(bitmap.get(), giflib.gif);
+        if (c.frames.size() > 1) continue;
+
+        // Cut in the image data: what arrived is kept, the rest (the last row among it) is colour 0.
+        Bytes file = ReadBytes(path);
+        const Frame& f = c.frames[0];
+        const std::size_t before = 13 + (c.globalBits ? 3u << c.globalBits : 0) + (c.extensions ? 15 : 0) +
+                                   10 + (f.localBits ? 3u << f.localBits : 0);
+        file.resize(before + (file.size() - before) * 3 / 5);
+        ASSERT_EQ(ReadGifBytes(file, &read), 0);
+        const std::vector<int> full = IndicesOf(bitmap.get()), cut = IndicesOf(GlobalBlock(read).get());
+        int kept = 0;
+        for (std::size_t i = 0; i < full.size(); ++i) {
+            ASSERT_TRUE(cut[i] == full[i] || cut[i] == 0) << i;
+            kept += cut[i] == full[i] && full[i] != 0;
+        }
+        EXPECT_GT(kept, f.width);
+        const auto lastRow =
+            cut.begin() + (f.interlaced ? f.height - 1 - f.height % 2 : f.height - 1) * f.width;
+        EXPECT_EQ(std::count(lastRow, lastRow + f.width, 0), f.width);
+    }
+}
+
+// What we write, giflib and our reader read back as it was, the table padded with black.
+TEST(GifOracle, WrittenFilesReadBackByGiflibAndOurs) {
+    const auto hash = [](int colours) {
+        return [colours](int x, int y) {
+            return int((std::uint32_t(x) * 2654435761u ^ std::uint32_t(y) * 40503u) >> 9) % colours;
+        };
+    };
+    std::vector<std::pair<std::string, GlobalBlock>> cases;
+    const auto add = [&](std::string name, int depth, int colours, int width, int height,
+                         const IndexAt& index) {
+        cases.emplace_back(std::move(name), MakePaletteBitmap(depth, width, height, Colours(colours), index));
+    };
+    add("1-bit, two colours", 1, 2, 37, 23, [](int x, int y) { return (x * y + x) % 2; });
+    add("1-bit, one colour", 1, 1, 9, 9, [](int, int) { return 0; });
+    add("4-bit, three colours", 4, 3, 31, 17, [](int x, int y) { return (x + y) % 3; });
+    add("4-bit, sixteen colours", 4, 16, 50, 41, [](int x, int y) { return (x ^ y) % 16; });
+    add("8-bit noise, several clears", 8, 256, 301, 203, hash(256));
+    add("one column", 8, 200, 1, 700, [](int, int y) { return y % 200; });
+    add("wider than 32767", 1, 2, 40000, 3, [](int x, int y) { return (x / 3 + y) % 2; });
+    // Every minimum code size, with the interlace passes of the first few heights.
+    for (int colours : {3, 5, 9, 17, 33, 65, 129})
+        for (int height = 1; height <= 9; ++height)
+            add(std::to_string(colours) + " colours, height " + std::to_string(height), 8, colours, 7, height,
+                hash(colours));
+    for (const auto& [width, height] : {std::pair<int, int>{430, 323}, {97, 1201}}) {
+        GlobalBlock photo = MakeBitmap24(width, height, NaturalPicture(width, height));
+        GlobalBlock few = MakeBitmap24(width, height, [](int x, int y) {
+            return Rgb{std::uint8_t(x / 3 % 11 * 20), 9, std::uint8_t(y % 7)};
+        });
+        cases.emplace_back("quantised photograph", QuantizeWithDither(photo.get()));
+        cases.emplace_back("exact palette", ReduceToExactPalette(few.get()));
+    }
+    for (const auto& [name, bitmap] : cases) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(bitmap);
+        TempFolder folder;
+        const std::string path = folder.File("round.gif");
+        ASSERT_EQ(WriteGifFile(bitmap.get(), path.c_str()), 0);
+        const Giflib giflib(path);
+        ASSERT_TRUE(giflib.whole);
+        ASSERT_EQ(giflib.gif->ImageCount, 1);
+        EXPECT_TRUE(giflib.gif->SavedImages[0].ImageDesc.Interlace);
+        PackedBitmap read = nullptr;
+        ASSERT_EQ(ReadGifFile(&read, path.c_str()), 0);
+        GlobalBlock back(read);
+        ExpectSameFirstImage(back.get(), giflib.gif);
+        EXPECT_EQ(IndicesOf(back.get()), IndicesOf(bitmap.get()));
+        std::vector<Rgb> table = TableOf(bitmap.get());
+        table.resize(std::size_t(giflib.gif->SColorMap->ColorCount), Rgb{0, 0, 0});
+        EXPECT_EQ(TableOf(back.get()), table);
+    }
+}
+
+TEST(GifOracle, ReadsEveryCorpusFirstImageAsGiflibDoesAndRefusesTheRest) {
+    const std::vector<CorpusFile> files = CorpusFiles("gif");
+    if (files.empty()) GTEST_SKIP() << "the shared corpus is not there";
+    int compared = 0;
+    for (const CorpusFile& file : files) {
+        SCOPED_TRACE(file.name);
+        PackedBitmap read = nullptr;
+        const std::int32_t status = ReadGifFile(&read, file.path.c_str());
+        GlobalBlock bitmap(read);
+        // giflib stops at a truncated image, having taken its descriptor, and refuses code sizes
+        // above 8 at once.
+        const Giflib giflib(file.path);
+        ASSERT_NE(giflib.gif, nullptr);
+        if (file.description.find("expected refusal") != std::string::npos ||
+            file.description.find("frames=0") != std::string::npos) {
+            EXPECT_LT(status, 0);
+        } else if (giflib.gif->ImageCount == 0) {
+            EXPECT_EQ(status, 0);
+        } else {
+            ASSERT_EQ(status, 0);
+            ExpectSameFirstImage(bitmap.get(), giflib.gif, giflib.whole);
+            compared += giflib.whole;
+        }
+    }
+    EXPECT_GE(compared, 25);
+}
+
+// A device that takes no bytes: the short write must not pass for success.
+TEST(GifOracle, WriterReportsAShortWrite) {
+    if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    GlobalBlock bitmap = MakePaletteBitmap(8, 64, 64, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}},
+                                           [](int x, int y) { return (x + y) % 3; });
+    EXPECT_EQ(WriteGifFile(bitmap.get(), "/dev/full"), -1);
+}
