@@ -1,7 +1,5 @@
 #include "core/picture_loader.h"
 
-#include <cctype>
-
 #include "codecs/gif/gif_reader.h"
 #include "codecs/jpeg/exif_orientation.h"
 #include "codecs/jpeg/jpeg_reader.h"
@@ -28,9 +26,7 @@ bool IsReaderBitmap(PackedBitmap picture) {
 }  // namespace
 
 PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure, std::uint32_t background) {
-    const char* dot = FindLastChar(path, '.');
-    const char letter = dot ? static_cast<char>(std::tolower(static_cast<unsigned char>(dot[1]))) : '\0';
-    return ReadPictureWith(letter, path, failure, background);
+    return ReadPictureWith(ExtensionLetter(path), path, failure, background);
 }
 
 PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure, std::uint32_t background) {
