@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "codecs/jpeg/jpeg_writer.h"
+#include "tests/support/corpus.h"
 #include "tests/support/jpeg_fixture.h"
 #include "tests/support/synthetic_picture.h"
 #include "tests/unit/jpeg/jpeg_test_support.h"
@@ -80,13 +78,6 @@ constexpr std::size_t kLargestFile = 300000;
 constexpr std::size_t kLargestFile = SIZE_MAX;
 #endif
 
-std::filesystem::path CorpusFolder() {
-    for (std::filesystem::path dir = KORVI_SOURCE_DIR; dir.has_relative_path(); dir = dir.parent_path())
-        if (std::filesystem::exists(dir / "shared" / "corpus" / "MANIFEST.tsv"))
-            return dir / "shared" / "corpus";
-    return {};
-}
-
 // The numbers the corpus's refusals end in.
 const std::map<std::string, int> kRefusals = {
     {"blink-cs-uma-two-channels-jfif-marker.jpg", -50},
@@ -106,20 +97,14 @@ const std::map<std::string, int> kRefusals = {
 };
 
 TEST(JpegOracle, DecodesTheCorpusCloseToStbImageAndRefusesWhatItMust) {
-    const std::filesystem::path corpus = CorpusFolder();
-    if (corpus.empty()) GTEST_SKIP() << "the shared corpus is not there";
-    std::ifstream manifest(corpus / "MANIFEST.tsv");
-    std::string line;
+    const std::vector<CorpusFile> files = CorpusFiles("jpeg");
+    if (files.empty()) GTEST_SKIP() << "the shared corpus is not there";
     int decoded = 0, refused = 0;
-    while (std::getline(manifest, line)) {
-        std::istringstream fields(line);
-        std::string path, description;
-        std::getline(fields, path, '\t');
-        for (int i = 0; i < 5; ++i) std::getline(fields, description, '\t');  // the sixth column
-        if (path.rfind("jpeg/", 0) != 0) continue;
-        const std::string name = path.substr(5);
+    for (const CorpusFile& file : files) {
+        const std::string& name = file.name;
+        const std::string& description = file.description;
         SCOPED_TRACE(name);
-        const Bytes bytes = ReadBytes((corpus / path).string());
+        const Bytes bytes = ReadBytes(file.path);
         if (bytes.size() > kLargestFile) continue;
         Decoded ours;
         const int status = DecodeWithKorvi(bytes, ours);
