@@ -17,6 +17,10 @@ case "$config" in
   windows) options=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake") ;;
   *) echo "unknown configuration: $config" >&2; exit 2 ;;
 esac
+# Rebuilds of other checkouts reuse compiled objects where ccache is installed.
+if command -v ccache >/dev/null; then
+  options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 
 cmake -S "$here" -B "$dir" "${options[@]}" >/dev/null
 targets=()
