@@ -136,13 +136,12 @@ bool AcquirePicture(HWND mainWindow) {
 bool ChoosePictureFile(HWND owner, const char* title, const char* description, const char* pattern,
                        char* path) {
     char picturesFolder[MAX_PATH] = {};
-    if (path[0] == '\0') SHGetSpecialFolderPathA(owner, picturesFolder, CSIDL_MYPICTURES, FALSE);
-    const std::optional<DialogStart> start = PlanDialogStart(path, picturesFolder);
-    if (!start) return false;
+    SHGetSpecialFolderPathA(owner, picturesFolder, CSIDL_MYPICTURES, FALSE);
+    const DialogStart start = PlanDialogStart(path, picturesFolder);
 
     char file[kDialogPathSize] = {};
     char fileTitle[kDialogPathSize] = {};
-    CopyIfFits(file, sizeof file, start->file.c_str());
+    CopyIfFits(file, sizeof file, start.file.c_str());
     const std::string filter = std::string(description) + '\0' + pattern + '\0' + '\0';
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -154,7 +153,7 @@ bool ChoosePictureFile(HWND owner, const char* title, const char* description, c
     dialog.nMaxFile = sizeof file;
     dialog.lpstrFileTitle = fileTitle;
     dialog.nMaxFileTitle = sizeof fileTitle;
-    dialog.lpstrInitialDir = start->folder.c_str();
+    dialog.lpstrInitialDir = start.folder.c_str();
     dialog.lpstrTitle = title;
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     if (!GetOpenFileNameA(&dialog) || !FileExists(file)) return false;

@@ -105,7 +105,8 @@ class Acquisition(Conversions):
     def test_chosen_file_converts_at_once_and_equals_the_cli_tag(self):
         self.path("pictures").mkdir()
         self.path("pictures/photo.bmp").write_bytes(bmp_bytes(500, 300, lambda x, y: (x % 256, y % 256, (x * y) % 256)))
-        self.write_settings(SizeChange=3, Format=1, Pixel=120)
+        # A source path without a folder opens the dialog in the picture folder.
+        self.write_settings(SizeChange=3, Format=1, Pixel=120, InputFile="photo.bmp")
         window = self.start()
         self.probe.call("clear-clipboard")
         self.click_control(window, AUTO_OUTPUT)
