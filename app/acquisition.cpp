@@ -12,6 +12,7 @@
 #include "app/app_context.h"
 #include "app/dialog_start.h"
 #include "app/download_picture.h"
+#include "app/drop_rules.h"
 #include "app/main_window.h"
 #include "app/preview_image.h"
 #include "core/bmp_file.h"
@@ -111,7 +112,8 @@ bool ChooseAndLoad(HWND mainWindow) {
 
 bool AcquirePicture(HWND mainWindow) {
     if (!OpenClipboard(mainWindow)) return ChooseAndLoad(mainWindow);
-    const std::string text = IsClipboardFormatAvailable(CF_TEXT) ? ClipboardText() : std::string();
+    const std::string text(IsClipboardFormatAvailable(CF_TEXT) ? TrimClipboardText(ClipboardText())
+                                                               : std::string_view());
     if (!text.empty() && PathIsURLA(text.c_str())) {
         // The clipboard stays free for other programs while the picture downloads.
         CloseClipboard();

@@ -41,7 +41,8 @@ class Acquisition(Conversions):
     def test_clipboard_text_naming_a_picture_loads_it_and_empties_the_clipboard(self):
         self.path("in.bmp").write_bytes(bmp_bytes(40, 30, halves(40)))
         window = self.start()
-        self.put_clipboard_text(self.windows_path("in.bmp"))
+        # As Explorer's "Copy as path" gives it, and with the line break of a copied line.
+        self.put_clipboard_text('"%s"\n' % self.windows_path("in.bmp"))
         self.click_control(window, PREVIEW)
         wait_until(lambda: self.shown_size(window) == "40 x 30", what="the picture size")
         self.assert_preview(window, 40, 30, halves(40))
