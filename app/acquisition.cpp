@@ -108,6 +108,13 @@ bool ChooseAndLoad(HWND mainWindow) {
     return true;
 }
 
+// Empties the clipboard unless another program has put something on it since `taken`.
+void EmptyClipboardTaken(HWND mainWindow, DWORD taken) {
+    if (!OpenClipboard(mainWindow)) return;
+    if (GetClipboardSequenceNumber() == taken) EmptyClipboard();
+    CloseClipboard();
+}
+
 }  // namespace
 
 bool AcquirePicture(HWND mainWindow) {
@@ -116,12 +123,10 @@ bool AcquirePicture(HWND mainWindow) {
                                                                : std::string_view());
     if (!text.empty() && PathIsURLA(text.c_str())) {
         // The clipboard stays free for other programs while the picture downloads.
+        const DWORD taken = GetClipboardSequenceNumber();
         CloseClipboard();
         if (DownloadPicture(mainWindow, text.c_str()) != 0) {
-            if (OpenClipboard(mainWindow)) {
-                EmptyClipboard();
-                CloseClipboard();
-            }
+            EmptyClipboardTaken(mainWindow, taken);
             return false;
         }
         if (!OpenClipboard(mainWindow)) return ChooseAndLoad(mainWindow);
