@@ -12,6 +12,7 @@
 #include "app/app_context.h"
 #include "app/dialog_start.h"
 #include "app/download_picture.h"
+#include "app/drop_rules.h"
 #include "app/main_window.h"
 #include "app/preview_image.h"
 #include "core/bmp_file.h"
@@ -53,68 +54,84 @@ void ShowPictureSize(HWND mainWindow, int width, int height) {
     SetDlgItemTextA(mainWindow, IDC_PICTURE_SIZE, text);
 }
 
-}  // namespace
-
-bool LoadPicture(HWND mainWindow, const char* path, bool saveCopy) {
+// Makes a picture as a reader gives it the current one once it is prepared and drawn; its saved
+// copy is written aside and put in place only then. `sourcePath` null keeps the source path.
+bool ReplacePicture(HWND mainWindow, PackedBitmap read, bool saveCopy, const char* sourcePath) {
     MainWindowState& state = StateOf(mainWindow);
-    if (!state.preview) return false;
-    BITMAPINFOHEADER* preview = state.preview->data();
-    FillPreviewBackground(preview);
-
-    CurrentPicture& current = state.current;
-    const char* savedCopy = saveCopy ? Paths().savedCopy.c_str() : nullptr;
-    if (path != nullptr) {
-        current.picture.reset();
-        current.picture.reset(LoadPictureFile(path, savedCopy, nullptr, state.backColor));
-    } else {
-        current.picture.reset(PreparePicture(current.picture.release(), savedCopy));
-    }
-    if (!current.picture) return false;
-    {
-        BitmapLock header(current.picture.get());
-        if (!header) return false;
-        current.width = header->biWidth;
-        current.height = header->biHeight;
-    }
-    ShowPictureSize(mainWindow, current.width, current.height);
-    const bool drawn = DrawPreview(preview, current.picture.get(), current.width, current.height);
-    InvalidateRect(GetDlgItem(mainWindow, IDC_PREVIEW), nullptr, FALSE);
-    UpdateWindow(mainWindow);
-    return drawn;
-}
-
-namespace {
-
-// The open-file dialog, then the chosen file; true when a file was chosen, whatever it gave.
-bool ChooseAndLoad(HWND mainWindow, CurrentPicture& current) {
-    if (!ChoosePictureFile(mainWindow, "元の画像ファイルを選択する", "画像ファイル",
-                           "*.jpg;*.gif;*.bmp;*.png", current.sourcePath)) {
+    const std::string pendingCopy = Paths().savedCopy + ".new";
+    GlobalBlock picture(PreparePicture(read, saveCopy ? pendingCopy.c_str() : nullptr));
+    int width = 0, height = 0;
+    if (BitmapLock header{picture.get()}) width = header->biWidth, height = header->biHeight;
+    const bool drawn = state.preview && width > 0 && height > 0 &&
+                       DrawPreview(state.preview->data(), picture.get(), width, height);
+    if (!drawn) {
+        if (saveCopy) DeleteFileA(pendingCopy.c_str());
         return false;
     }
-    LoadPicture(mainWindow, current.sourcePath, true);
+    if (saveCopy) MoveFileExA(pendingCopy.c_str(), Paths().savedCopy.c_str(), MOVEFILE_REPLACE_EXISTING);
+    CurrentPicture& current = state.current;
+    current.picture = std::move(picture);
+    current.width = width;
+    current.height = height;
+    if (sourcePath != nullptr) CopyIfFits(current.sourcePath, kSourcePathSize, sourcePath);
+    ShowPictureSize(mainWindow, width, height);
+    InvalidateRect(GetDlgItem(mainWindow, IDC_PREVIEW), nullptr, FALSE);
+    UpdateWindow(mainWindow);
     return true;
 }
 
 }  // namespace
 
+bool LoadPicture(HWND mainWindow, const char* path, PictureOrigin origin) {
+    const bool atStart = origin == PictureOrigin::kSavedCopy;
+    const char* sourcePath = origin == PictureOrigin::kSourceFile ? path : nullptr;
+    const bool fits = sourcePath == nullptr || std::strlen(sourcePath) < kSourcePathSize;
+    const bool loaded =
+        fits &&
+        ReplacePicture(mainWindow, ReadPictureByExtension(path, nullptr, StateOf(mainWindow).backColor),
+                       !atStart, sourcePath);
+    if (!loaded && !atStart) MessageBeep(0);
+    return loaded;
+}
+
+namespace {
+
+// The open-file dialog, then the chosen file; true when a file was chosen, whatever it gave.
+bool ChooseAndLoad(HWND mainWindow) {
+    char path[kSourcePathSize];
+    std::memcpy(path, StateOf(mainWindow).current.sourcePath, sizeof path);
+    if (!ChoosePictureFile(mainWindow, "元の画像ファイルを選択する", "画像ファイル",
+                           "*.jpg;*.gif;*.bmp;*.png", path)) {
+        return false;
+    }
+    LoadPicture(mainWindow, path, PictureOrigin::kSourceFile);
+    return true;
+}
+
+// Empties the clipboard unless another program has put something on it since `taken`.
+void EmptyClipboardTaken(HWND mainWindow, DWORD taken) {
+    if (!OpenClipboard(mainWindow)) return;
+    if (GetClipboardSequenceNumber() == taken) EmptyClipboard();
+    CloseClipboard();
+}
+
+}  // namespace
+
 bool AcquirePicture(HWND mainWindow) {
-    CurrentPicture& current = StateOf(mainWindow).current;
-    if (!OpenClipboard(mainWindow)) return ChooseAndLoad(mainWindow, current);
-    const std::string text = IsClipboardFormatAvailable(CF_TEXT) ? ClipboardText() : std::string();
+    if (!OpenClipboard(mainWindow)) return ChooseAndLoad(mainWindow);
+    const std::string text(IsClipboardFormatAvailable(CF_TEXT) ? TrimClipboardText(ClipboardText())
+                                                               : std::string_view());
     if (!text.empty() && PathIsURLA(text.c_str())) {
         // The clipboard stays free for other programs while the picture downloads.
+        const DWORD taken = GetClipboardSequenceNumber();
         CloseClipboard();
         if (DownloadPicture(mainWindow, text.c_str()) != 0) {
-            if (OpenClipboard(mainWindow)) {
-                EmptyClipboard();
-                CloseClipboard();
-            }
+            EmptyClipboardTaken(mainWindow, taken);
             return false;
         }
-        if (!OpenClipboard(mainWindow)) return ChooseAndLoad(mainWindow, current);
+        if (!OpenClipboard(mainWindow)) return ChooseAndLoad(mainWindow);
     } else if (!text.empty() && text.size() < kClipboardPathSize && FileExists(text.c_str())) {
-        std::memcpy(current.sourcePath, text.c_str(), text.size() + 1);
-        if (LoadPicture(mainWindow, current.sourcePath, true)) {
+        if (LoadPicture(mainWindow, text.c_str(), PictureOrigin::kSourceFile)) {
             EmptyClipboard();
             CloseClipboard();
             return false;
@@ -122,27 +139,24 @@ bool AcquirePicture(HWND mainWindow) {
     }
     // A bitmap that cannot be read leaves the current picture as it was.
     if (PackedBitmap picture = IsClipboardFormatAvailable(CF_DIB) ? ReadClipboardBitmap() : nullptr) {
-        current.picture.reset(picture);
-        current.sourcePath[0] = '\0';
         EmptyClipboard();
         CloseClipboard();
-        LoadPicture(mainWindow, nullptr, true);
+        if (!ReplacePicture(mainWindow, picture, true, "")) MessageBeep(0);
         return false;
     }
     CloseClipboard();
-    return ChooseAndLoad(mainWindow, current);
+    return ChooseAndLoad(mainWindow);
 }
 
 bool ChoosePictureFile(HWND owner, const char* title, const char* description, const char* pattern,
                        char* path) {
     char picturesFolder[MAX_PATH] = {};
-    if (path[0] == '\0') SHGetSpecialFolderPathA(owner, picturesFolder, CSIDL_MYPICTURES, FALSE);
-    const std::optional<DialogStart> start = PlanDialogStart(path, picturesFolder);
-    if (!start) return false;
+    SHGetSpecialFolderPathA(owner, picturesFolder, CSIDL_MYPICTURES, FALSE);
+    const DialogStart start = PlanDialogStart(path, picturesFolder);
 
     char file[kDialogPathSize] = {};
     char fileTitle[kDialogPathSize] = {};
-    CopyIfFits(file, sizeof file, start->file.c_str());
+    CopyIfFits(file, sizeof file, start.file.c_str());
     const std::string filter = std::string(description) + '\0' + pattern + '\0' + '\0';
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -154,7 +168,7 @@ bool ChoosePictureFile(HWND owner, const char* title, const char* description, c
     dialog.nMaxFile = sizeof file;
     dialog.lpstrFileTitle = fileTitle;
     dialog.nMaxFileTitle = sizeof fileTitle;
-    dialog.lpstrInitialDir = start->folder.c_str();
+    dialog.lpstrInitialDir = start.folder.c_str();
     dialog.lpstrTitle = title;
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     if (!GetOpenFileNameA(&dialog) || !FileExists(file)) return false;

@@ -3,10 +3,18 @@
 
 #include <windows.h>
 
-// Reads the file by its extension (or, with a null path, takes the picture already placed in the
-// current slot), keeps a BMP copy of it beside the program when asked, shows its size and draws it
-// into the preview. True when it is the current picture and drawn.
-bool LoadPicture(HWND mainWindow, const char* path, bool saveCopy);
+// Where a picture file comes from decides what a load keeps of it.
+enum class PictureOrigin {
+    kSavedCopy,   // the last run's picture, at start: no copy is written, the source path stays
+    kEditor,      // the editor's hand-over file: the source path stays
+    kSourceFile,  // a file chosen, pasted, dropped or downloaded: it becomes the source path
+};
+
+// Reads the file by its extension and makes it the current picture: keeps a BMP copy of it beside
+// the program (except at start), shows its size and draws it into the preview. The current
+// picture is replaced only once its successor is read and drawn; a load that fails beeps (except
+// at start) and leaves the picture, its preview, size, source path and saved copy as they were.
+bool LoadPicture(HWND mainWindow, const char* path, PictureOrigin origin);
 
 // Takes a path, an address or a bitmap from the clipboard, and otherwise lets the user choose a
 // file. True only when a file was chosen in the dialog.

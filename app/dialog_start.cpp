@@ -3,14 +3,13 @@
 #include "app/source_path.h"
 #include "core/path_text.h"
 
-std::optional<DialogStart> PlanDialogStart(const std::string& sourcePath, const std::string& picturesFolder) {
+DialogStart PlanDialogStart(const std::string& sourcePath, const std::string& picturesFolder) {
     std::string path = sourcePath;
-    if (path.empty()) {
+    const char* slash = FindLastChar(path.c_str(), '\\');
+    if (slash == nullptr) {
         path = picturesFolder + "\\" + kUntitled;
-    } else {
-        const char* slash = FindLastChar(path.c_str(), '\\');
-        if (slash == nullptr) return std::nullopt;
-        if (slash[1] == '\0') path += kUntitled;
+    } else if (slash[1] == '\0') {
+        path += kUntitled;
     }
     const std::size_t split = FindLastChar(path.c_str(), '\\') - path.c_str();
     DialogStart start{path, path.substr(0, split)};

@@ -1,7 +1,6 @@
 // Where the open-file dialog starts: the file name it shows and the folder it opens in.
 #pragma once
 
-#include <optional>
 #include <string>
 
 struct DialogStart {
@@ -11,7 +10,7 @@ struct DialogStart {
 
 constexpr char kUntitled[] = "無題";
 
-// From the current source path, or the user's picture folder when it is empty: a path ending in
-// a backslash gets "無題" appended; nothing when a non-empty path has no backslash at all. A file
-// name that would not fit the dialog's buffer is replaced by "無題" alone.
-std::optional<DialogStart> PlanDialogStart(const std::string& sourcePath, const std::string& picturesFolder);
+// From the current source path: a path ending in a backslash gets "無題" appended. A path without a
+// folder (empty, relative, a bare program name) starts in the user's picture folder with "無題". A
+// file name that would not fit the dialog's buffer is replaced by "無題" alone.
+DialogStart PlanDialogStart(const std::string& sourcePath, const std::string& picturesFolder);

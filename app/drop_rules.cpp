@@ -41,6 +41,12 @@ std::string_view TrimDroppedText(std::string_view text) {
     return text;
 }
 
+std::string_view TrimClipboardText(std::string_view text) {
+    text = TrimDroppedText(text);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+    return text;
+}
+
 std::optional<DropKind> ClassifyDroppedText(std::string_view text, bool acceptedAsUrl) {
     if (acceptedAsUrl && !HasControlCharacter(text)) {
         if (text.size() < kDroppedItemSize) return DropKind::kUrl;

@@ -18,6 +18,10 @@ enum class DropKind { kUrl = 0, kFiles = 1, kText = 2 };
 // A dropped text without the blanks and line ends around it.
 std::string_view TrimDroppedText(std::string_view text);
 
+// A clipboard text as a path or address: trimmed as a dropped text, then without one pair of
+// double quotes around it (Explorer's "Copy as path").
+std::string_view TrimClipboardText(std::string_view text);
+
 // How a trimmed text is taken: an address shorter than the item buffer, any other text shorter
 // than the limit, else nothing. `acceptedAsUrl` is the system's verdict; a text with control
 // characters is never an address.

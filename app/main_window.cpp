@@ -62,7 +62,7 @@ void Initialise(HWND window, MainWindowState& state) {
     state.drag.LoadCursors(AppInstance());
 
     CopyIfFits(state.current.sourcePath, kSourcePathSize, settings.inputFile.c_str());
-    LoadPicture(window, Paths().savedCopy.c_str(), false);
+    LoadPicture(window, Paths().savedCopy.c_str(), PictureOrigin::kSavedCopy);
     state.backColor = settings.backColor;
 
     for (const char* method : kResizeMethods) {
@@ -113,7 +113,7 @@ void EditPicture(HWND window, MainWindowState& state) {
     const char* path = Paths().editorFile.c_str();
     if (!state.current.picture || !WriteBmpFile(state.current.picture.get(), path)) return;
     state.busy = true;
-    if (LaunchEditor(window, path) == 1) LoadPicture(window, path, true);
+    if (LaunchEditor(window, path) == 1) LoadPicture(window, path, PictureOrigin::kEditor);
     EndBusy(window, state);
 }
 
@@ -131,8 +131,9 @@ void TakeDrop(HWND window, MainWindowState& state, WPARAM kind) {
     if (plan.action == DropPlan::kDownload) {
         acquired = DownloadPicture(window, plan.target.c_str()) != 0;
     } else if (plan.action == DropPlan::kLoad) {
-        CopyIfFits(state.current.sourcePath, kSourcePathSize, plan.target.c_str());
-        acquired = LoadPicture(window, state.current.sourcePath, true);
+        acquired = LoadPicture(window, plan.target.c_str(), PictureOrigin::kSourceFile);
+    } else {
+        MessageBeep(0);
     }
     FinishAcquisition(window, state, acquired);
 }

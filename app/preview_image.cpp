@@ -5,6 +5,17 @@
 
 #include "core/resample.h"
 
+namespace {
+
+void FillPreviewBackground(BITMAPINFOHEADER* preview) {
+    BYTE* rows = PixelRows(preview);
+    const std::uint32_t stride = RowBytes(24, preview->biWidth);
+    for (int x = 0; x < preview->biWidth; ++x) std::memcpy(rows + 3 * x, kPreviewBackground, 3);
+    for (int y = 1; y < preview->biHeight; ++y) std::memcpy(rows + std::size_t{stride} * y, rows, stride);
+}
+
+}  // namespace
+
 PreviewPlacement PlacePreview(int pictureWidth, int pictureHeight, int boxWidth, int boxHeight) {
     const double ratio = std::max(static_cast<double>(pictureWidth) / boxWidth,
                                   static_cast<double>(pictureHeight) / boxHeight);
@@ -19,18 +30,12 @@ PreviewPlacement PlacePreview(int pictureWidth, int pictureHeight, int boxWidth,
 }
 
 GlobalBlock CreatePreviewImage(int boxWidth, int boxHeight) {
-    return AllocatePackedBitmap(boxWidth, boxHeight, 24, 0);
-}
-
-void FillPreviewBackground(BITMAPINFOHEADER* preview) {
-    BYTE* rows = PixelRows(preview);
-    const std::uint32_t stride = RowBytes(24, preview->biWidth);
-    for (int x = 0; x < preview->biWidth; ++x) std::memcpy(rows + 3 * x, kPreviewBackground, 3);
-    for (int y = 1; y < preview->biHeight; ++y) std::memcpy(rows + std::size_t{stride} * y, rows, stride);
+    GlobalBlock preview = AllocatePackedBitmap(boxWidth, boxHeight, 24, 0);
+    if (BitmapLock header{preview.get()}) FillPreviewBackground(header.data());
+    return preview;
 }
 
 bool DrawPreview(BITMAPINFOHEADER* preview, PackedBitmap picture, int width, int height) {
-    FillPreviewBackground(preview);
     const int boxWidth = preview->biWidth, boxHeight = preview->biHeight;
     const PreviewPlacement placement = PlacePreview(width, height, boxWidth, boxHeight);
     GlobalBlock scaled;
@@ -40,6 +45,7 @@ bool DrawPreview(BITMAPINFOHEADER* preview, PackedBitmap picture, int width, int
     }
     BitmapLock shown(scaled ? scaled.get() : picture);
     if (!shown || shown->biBitCount != 24 || shown->biWidth <= 0 || shown->biHeight <= 0) return false;
+    FillPreviewBackground(preview);
     const int w = std::min<int>(shown->biWidth, boxWidth - placement.x);
     const int h = std::min<int>(shown->biHeight, boxHeight - placement.y);
     const std::uint32_t sourceStride = RowBytes(24, shown->biWidth), targetStride = RowBytes(24, boxWidth);

@@ -17,11 +17,10 @@ struct PreviewPlacement {
 // smaller one is shown 1:1. A scaled side never drops below one pixel.
 PreviewPlacement PlacePreview(int pictureWidth, int pictureHeight, int boxWidth, int boxHeight);
 
-// A zeroed 24-bit bitmap of the box's size; null when a side is below 1 or memory is short.
+// A 24-bit bitmap of the box's size in the background colour; null when a side is below 1 or
+// memory is short.
 GlobalBlock CreatePreviewImage(int boxWidth, int boxHeight);
 
-void FillPreviewBackground(BITMAPINFOHEADER* preview);
-
-// Fills the background and draws the 24-bit picture of the recorded size into it; false (with
-// only the background drawn) when the picture cannot be scaled or read.
+// Fills the background and draws the 24-bit picture of the recorded size into it; false, with the
+// preview untouched, when the picture cannot be scaled or read.
 bool DrawPreview(BITMAPINFOHEADER* preview, PackedBitmap picture, int width, int height);

@@ -4,13 +4,6 @@
 
 namespace {
 
-// A value that refers to itself would otherwise expand forever.
-constexpr int kMaxExpansions = 64;
-
-bool IsAsciiLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 std::optional<std::string> CommandOfAssociation(const EditorSources& sources) {
     if (std::optional<std::string> command = sources.keyText(".bmp\\shell\\open\\command")) return command;
     const std::optional<std::string> className = sources.keyText(".bmp");
@@ -28,35 +21,53 @@ std::string RegistryText(unsigned long type, const char* bytes, std::size_t size
     if ((type != kRegistryText && type != kRegistryExpandText) || size == 0) return {};
     const void* zero = std::memchr(bytes, '\0', size);
     std::string text(bytes, zero != nullptr ? static_cast<const char*>(zero) : bytes + size);
-    return type == kRegistryExpandText ? ExpandReferences(std::move(text), environment) : text;
+    return type == kRegistryExpandText ? ExpandReferences(text, environment) : text;
 }
 
-std::string ExpandReferences(std::string text, const EnvironmentLookup& environment) {
-    // "%" is never the second byte of a Shift_JIS character, so a byte search is safe in the ANSI
-    // code page.
-    for (int step = 0; step < kMaxExpansions && text.size() < kCommandLineLimit; ++step) {
-        const std::size_t open = text.find('%');
-        if (open == std::string::npos || open + 1 >= text.size() || !IsAsciiLetter(text[open + 1])) break;
+// "%" and '"' are never the second byte of a Shift_JIS character, so byte searches are safe in
+// the ANSI code page.
+std::string ExpandReferences(const std::string& text, const EnvironmentLookup& environment) {
+    std::string expanded;
+    std::size_t at = 0;
+    while (at < text.size() && expanded.size() < kCommandLineLimit) {
+        const std::size_t open = text.find('%', at);
+        if (open == std::string::npos) {
+            expanded.append(text, at, std::string::npos);
+            break;
+        }
+        expanded.append(text, at, open - at);
         const std::size_t close = text.find('%', open + 1);
-        if (close == std::string::npos) break;
-        const std::optional<std::string> value = environment(text.substr(open + 1, close - open - 1));
-        if (!value) break;
-        text.replace(open, close - open + 1, *value);
+        const std::optional<std::string> value =
+            close == std::string::npos ? std::nullopt : environment(text.substr(open + 1, close - open - 1));
+        if (value) {
+            expanded += *value;
+            at = close + 1;
+        } else {
+            expanded += '%';
+            at = open + 1;
+        }
     }
-    return text;
+    return expanded;
 }
 
-std::string PlacePathInCommand(std::string command, const std::string& path) {
-    std::size_t mark = command.rfind('%');
-    if (mark == std::string::npos || mark + 1 >= command.size() || command[mark + 1] != '1') {
-        command += " \"%1\"";
-        mark = command.rfind('%');
+std::string PlacePathInCommand(const std::string& command, const std::string& path) {
+    std::string line;
+    bool inQuotes = false, placed = false;
+    for (std::size_t i = 0; i < command.size(); ++i) {
+        const char c = command[i];
+        const char next = i + 1 < command.size() ? command[i + 1] : '\0';
+        if (c == '%' && (next == '1' || next == 'L' || next == 'l')) {
+            line += inQuotes ? path : '"' + path + '"';
+            placed = true;
+            ++i;
+        } else if (c == '%' && next == '*') {
+            ++i;
+        } else {
+            if (c == '"') inQuotes = !inQuotes;
+            line += c;
+        }
     }
-    const bool quoted = mark > 0 && command[mark - 1] == '"';
-    const std::string rest = command.substr(mark + 2);
-    command.resize(mark);
-    command += quoted ? path : '"' + path + '"';
-    return command + rest;
+    return placed ? line : line + " \"" + path + '"';
 }
 
 std::optional<std::string> EditorCommandLine(const EditorSources& sources, const std::string& path) {

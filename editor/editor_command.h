@@ -24,14 +24,15 @@ using EnvironmentLookup = std::function<std::optional<std::string>(const std::st
 std::string RegistryText(unsigned long type, const char* bytes, std::size_t size,
                          const EnvironmentLookup& environment);
 
-// Replaces %NAME% references, always looking from the start of the text, until the first "%" is
-// not followed by a letter and a closing "%", or names an undefined variable. Self-referring
-// values end the expansion after a bounded number of steps.
-std::string ExpandReferences(std::string text, const EnvironmentLookup& environment);
+// Replaces %NAME% references as the system expands them: once, left to right, a value is never
+// scanned again, and a "%" that starts no defined reference stays and the scan goes on behind it.
+// Stops growing once the text passes a command line's limit.
+std::string ExpandReferences(const std::string& text, const EnvironmentLookup& environment);
 
-// Puts the path in place of the command's "%1", first appending ` "%1"` when the last "%" of the
-// command is not "%1". The path always ends up in double quotes.
-std::string PlacePathInCommand(std::string command, const std::string& path);
+// Puts the path in place of every "%1" and "%L" of the command and drops "%*" (no further
+// arguments), or appends it when there is neither. The path always ends up in double quotes: bare
+// inside a quoted part of the command, quoted elsewhere.
+std::string PlacePathInCommand(const std::string& command, const std::string& path);
 
 struct EditorSources {
     std::string editBitmap;  // the program chosen in the settings, or empty

@@ -8,9 +8,7 @@
 #include "app/app_context.h"
 #include "app/download_picture.h"
 #include "app/failure_message.h"
-#include "app/main_window.h"
 #include "app/place_near_cursor.h"
-#include "app/source_path.h"
 #include "resources/resource_ids.h"
 #include "web/download.h"
 #include "web/fetch_context.h"
@@ -70,7 +68,5 @@ int DownloadPicture(HWND mainWindow, const char* url) {
         ReportFailure(mainWindow, download.message);
         return 0;
     }
-    char* sourcePath = StateOf(mainWindow).current.sourcePath;
-    if (!CopyIfFits(sourcePath, kSourcePathSize, download.path.c_str())) return 0;
-    return LoadPicture(mainWindow, sourcePath, true) ? 1 : 0;
+    return LoadPicture(mainWindow, download.path.c_str(), PictureOrigin::kSourceFile) ? 1 : 0;
 }

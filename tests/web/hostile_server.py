@@ -165,6 +165,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def stall_headers(self):
         self.stall()
 
+    def late(self):
+        """The picture after a few seconds, as from a slow server."""
+        time.sleep(4)
+        self.static("/pic.bmp")
+
     def stall_body(self):
         body = picture()
         self.head(length=len(body))
@@ -185,6 +190,7 @@ HOSTILE = {
     "/404.gif": Handler.not_found_picture,
     "/stall-headers.gif": Handler.stall_headers,
     "/stall-body.gif": Handler.stall_body,
+    "/late.bmp": Handler.late,
 }
 
 

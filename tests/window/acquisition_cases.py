@@ -41,7 +41,8 @@ class Acquisition(Conversions):
     def test_clipboard_text_naming_a_picture_loads_it_and_empties_the_clipboard(self):
         self.path("in.bmp").write_bytes(bmp_bytes(40, 30, halves(40)))
         window = self.start()
-        self.put_clipboard_text(self.windows_path("in.bmp"))
+        # As Explorer's "Copy as path" gives it, and with the line break of a copied line.
+        self.put_clipboard_text('"%s"\n' % self.windows_path("in.bmp"))
         self.click_control(window, PREVIEW)
         wait_until(lambda: self.shown_size(window) == "40 x 30", what="the picture size")
         self.assert_preview(window, 40, 30, halves(40))
@@ -86,26 +87,35 @@ class Acquisition(Conversions):
         self.convert(window)
         self.assertEqual(self.settings()["InputFile"], self.windows_path("earlier.bmp"))
 
-    def test_unreadable_clipboard_bitmap_keeps_the_picture_and_opens_the_dialog(self):
+    def test_pictures_that_cannot_be_read_keep_the_current_one(self):
         self.path("in.bmp").write_bytes(bmp_bytes(8, 6, halves(8)))
-        self.write_settings(InputFile=self.windows_path("in.bmp"))
+        self.path("x.jpg").write_bytes(b"only a text named like a picture\r\n")
+        self.write_settings(InputFile=self.windows_path("in.bmp"), SizeChange=0, Format=2)
         self.path("$korvi_sv.bmp").write_bytes(self.path("in.bmp").read_bytes())
         window = self.start()
         self.assertEqual(self.shown_size(window), "8 x 6")
+        # A clipboard bitmap that does not read opens the dialog; a file there that does not read
+        # either leaves the picture, its preview, source path and saved copy as they were.
         self.path("rle.dib").write_bytes(dib_bytes(40, 2, 2, 8, bytes([2, 1, 0, 0, 2, 1, 0, 1]), bytes(1024),
                                                    compression=1))
         self.probe.call("place-dib", self.windows_path("rle.dib"))
         self.click_control(window, PREVIEW)
         dialog = wait_until(lambda: next(iter(self.dialogs("元の画像ファイルを選択する")), None), what="the dialog")
-        self.probe.call("command", dialog["handle"], 2)
+        self.probe.call("choose-file", dialog["handle"], self.windows_path("x.jpg"))
         wait_until(lambda: not self.dialogs("元の画像ファイルを選択する"), what="the dialog to close")
+        # The size field answers once the load has returned.
         self.assertEqual(self.shown_size(window), "8 x 6")
-        self.assertTrue(self.convert(window).startswith(b'<img src="data:image/jpeg;base64,'))
+        self.assert_preview(window, 8, 6, halves(8))
+        self.assertEqual(self.path("$korvi_sv.bmp").read_bytes(), self.path("in.bmp").read_bytes())
+        self.assertEqual(self.message_boxes(), [])
+        self.assertEqual(self.convert(window), self.cli_tag("in.bmp", "-f", "bmp", "-m", 0))
+        self.assertEqual(self.settings()["InputFile"], self.windows_path("in.bmp"))
 
     def test_chosen_file_converts_at_once_and_equals_the_cli_tag(self):
         self.path("pictures").mkdir()
         self.path("pictures/photo.bmp").write_bytes(bmp_bytes(500, 300, lambda x, y: (x % 256, y % 256, (x * y) % 256)))
-        self.write_settings(SizeChange=3, Format=1, Pixel=120)
+        # A source path without a folder opens the dialog in the picture folder.
+        self.write_settings(SizeChange=3, Format=1, Pixel=120, InputFile="photo.bmp")
         window = self.start()
         self.probe.call("clear-clipboard")
         self.click_control(window, AUTO_OUTPUT)

@@ -11,7 +11,7 @@ import subprocess
 import tempfile
 
 import screen
-from harness import CAPTION, PREVIEW, Conversions, bmp_bytes, wait_until
+from harness import CAPTION, PREVIEW, Conversions, bmp_bytes, read_clipboard_text, wait_until
 
 SERVER = pathlib.Path(__file__).resolve().parent.parent / "web" / "hostile_server.py"
 PROGRESS_CAPTION = "絵送(KORVI) [ダウンロード]"
@@ -133,6 +133,16 @@ class Downloads(Conversions):
                 wait_until(lambda: self.shown_size(window) == size, 20, f"the size {size}")
                 self.assertEqual(self.path(work_file).read_bytes(), served[picture])
                 self.assertEqual(self.message_boxes(), [])
+                wait_until(lambda: self.probe.call("formats") == "", what="the address to be taken off")
+
+    def test_a_text_copied_during_the_download_stays_on_the_clipboard(self):
+        self.publish("pic.bmp", bmp_bytes(64, 48, colours))
+        window = self.start()
+        self.download(window, self.server.url("late.bmp"))
+        wait_until(lambda: self.dialogs(PROGRESS_CAPTION), 10, "the progress window")
+        self.put_clipboard_text("copied meanwhile")
+        wait_until(lambda: self.shown_size(window) == "64 x 48", 20, "the picture")
+        self.assertEqual(read_clipboard_text(), b"copied meanwhile")
 
     def test_a_failed_download_shows_its_message_and_keeps_the_picture(self):
         self.publish("pic.bmp", bmp_bytes(64, 48, colours))

@@ -27,6 +27,10 @@ TEST(ClassifyDroppedText, AddressesAndTextsWithinTheirLimits) {
     }
     EXPECT_EQ(TrimDroppedText(" \t\r\nhttp://a/b c\r\n"), "http://a/b c");
     EXPECT_EQ(TrimDroppedText("\r\n"), "");
+    // Clipboard texts lose one pair of quotes too.
+    EXPECT_EQ(TrimClipboardText("\"C:\\a b\\cat.png\"\r\n"), "C:\\a b\\cat.png");
+    EXPECT_EQ(TrimClipboardText("\"\"x\"\""), "\"x\"");
+    EXPECT_EQ(TrimClipboardText(" \" "), "\"");
 }
 
 TEST(PlanDrop, ActsOnWhatWasDropped) {

@@ -42,13 +42,17 @@ TEST(DrawPreview, ShowsThePictureCentredOnTheBackground) {
     }
 }
 
-TEST(DrawPreview, KeepsRowOrderAndColumnsOfASmallPicture) {
+// A picture that cannot be drawn leaves the preview as it was, so it never shows what is gone.
+TEST(DrawPreview, KeepsRowOrderAndColumnsOfASmallPictureAndThePreviewOnFailure) {
     GlobalBlock preview = CreatePreviewImage(7, 5);
     BitmapLock header(preview.get());
+    EXPECT_EQ(PixelOf(preview.get(), 3, 2), kBackground);
     GlobalBlock picture = MakeBitmap24(3, 2, [](int x, int y) {
         return Rgb{std::uint8_t(x), std::uint8_t(y), 9};
     });
     ASSERT_TRUE(DrawPreview(header.data(), picture.get(), 3, 2));
+    GlobalBlock palette = MakePaletteBitmap(8, 3, 2, {{1, 1, 1}}, [](int, int) { return 0; });
+    EXPECT_FALSE(DrawPreview(header.data(), palette.get(), 3, 2));
     for (int y = 0; y < 2; ++y) {
         for (int x = 0; x < 3; ++x)
             EXPECT_EQ(PixelOf(preview.get(), 2 + x, 1 + y), (Rgb{std::uint8_t(x), std::uint8_t(y), 9}));

@@ -12,6 +12,8 @@
 namespace {
 
 const std::map<std::string, std::string> kEnvironment = {{"SystemRoot", "C:\\windows"},
+                                                         {"ProgramFiles", "C:\\Program Files"},
+                                                         {"TEMP", "C:\\t"},
                                                          {"A", "%B%"},
                                                          {"B", "b"},
                                                          {"LOOP", "%LOOP%"},
@@ -40,36 +42,59 @@ TEST(RegistryText, EndsAtTheReturnedSizeAndExpandsOnlyExpandableTexts) {
         {kMultiText, std::string("a\0b\0\0", 5), ""},
         {kRegistryExpandText, std::string("%SystemRoot%\\mspaint.exe \"%1\"\0", 30),
          "C:\\windows\\mspaint.exe \"%1\""},
-        {kRegistryExpandText, "%1 %SystemRoot%", "%1 %SystemRoot%"},
-        {kRegistryExpandText, "%UNDEFINED%\\%SystemRoot%", "%UNDEFINED%\\%SystemRoot%"},
+        // Once, left to right: an undefined name or a lone "%" stays, and the scan goes on behind it.
+        {kRegistryExpandText, "%1 %SystemRoot%", "%1 C:\\windows"},
+        {kRegistryExpandText, "%UNDEFINED%\\%SystemRoot%", "%UNDEFINED%\\C:\\windows"},
+        {kRegistryExpandText, "100%% %TEMP%", "100%% C:\\t"},
         {kRegistryExpandText, "%SystemRoot", "%SystemRoot"},
         {kRegistryExpandText, "100%", "100%"},
-        {kRegistryExpandText, "%A%-%B%", "b-b"},
+        {kRegistryExpandText, "%A%-%B%", "%B%-b"},
         {kRegistryExpandText, "%LOOP%", "%LOOP%"},
     };
     for (const auto& c : cases) {
         const std::vector<char> returned(c.bytes.begin(), c.bytes.end());
         EXPECT_EQ(RegistryText(c.type, returned.data(), returned.size(), Lookup), c.text) << c.bytes;
     }
-    // A value that grows at every step stops growing instead of exhausting memory.
-    EXPECT_LT(ExpandReferences("%GROW%", Lookup).size(), 2 * kCommandLineLimit);
+    // Many references to a long value stop growing past a command line instead of exhausting memory.
+    std::string many;
+    for (int i = 0; i < 5000; ++i) many += "%GROW%";
+    EXPECT_LT(ExpandReferences(many, Lookup).size(), 2 * kCommandLineLimit);
 }
 
-TEST(PlacePathInCommand, PutsThePathInQuotesWhereverTheCommandWantsIt) {
+// Association commands as programs register them, as the registry returns them.
+TEST(PlacePathInCommand, PutsThePathInQuotesWhereverTheAssociationWantsIt) {
     const std::string path = "C:\\k\\$korvi$.bmp";
     const struct {
+        unsigned long type;
         std::string command, line;
     } cases[] = {
-        {"\"C:\\paint.exe\" \"%1\"", "\"C:\\paint.exe\" \"C:\\k\\$korvi$.bmp\""},
-        {"C:\\paint.exe %1", "C:\\paint.exe \"C:\\k\\$korvi$.bmp\""},
-        {"C:\\paint.exe", "C:\\paint.exe \"C:\\k\\$korvi$.bmp\""},
-        {"paint.exe \"%1\" /edit", "paint.exe \"C:\\k\\$korvi$.bmp\" /edit"},
-        {"paint.exe %1 /edit", "paint.exe \"C:\\k\\$korvi$.bmp\" /edit"},
-        {"paint.exe \"%1\" %2", "paint.exe \"%1\" %2 \"C:\\k\\$korvi$.bmp\""},
-        {"paint.exe %", "paint.exe % \"C:\\k\\$korvi$.bmp\""},
-        {"%1", "\"C:\\k\\$korvi$.bmp\""},
+        {kRegistryText, "\"C:\\Windows\\system32\\mspaint.exe\" \"%1\"",
+         "\"C:\\Windows\\system32\\mspaint.exe\" \"C:\\k\\$korvi$.bmp\""},
+        {kRegistryExpandText, "%SystemRoot%\\system32\\mspaint.exe \"%1\"",
+         "C:\\windows\\system32\\mspaint.exe \"C:\\k\\$korvi$.bmp\""},
+        {kRegistryExpandText,
+         "%SystemRoot%\\System32\\rundll32.exe \"%ProgramFiles%\\Windows Photo Viewer\\PhotoViewer.dll\", "
+         "ImageView_Fullscreen %1",
+         "C:\\windows\\System32\\rundll32.exe \"C:\\Program Files\\Windows Photo Viewer\\PhotoViewer.dll\", "
+         "ImageView_Fullscreen \"C:\\k\\$korvi$.bmp\""},
+        {kRegistryExpandText, "\"%ProgramFiles%\\x.exe\" \"%1\" /temp=%TEMP%",
+         "\"C:\\Program Files\\x.exe\" \"C:\\k\\$korvi$.bmp\" /temp=C:\\t"},
+        {kRegistryText, "\"paint.exe\" \"%1\" %*", "\"paint.exe\" \"C:\\k\\$korvi$.bmp\" "},
+        {kRegistryText, "\"x.exe\" \"%L\"", "\"x.exe\" \"C:\\k\\$korvi$.bmp\""},
+        {kRegistryText, "x.exe /view %l", "x.exe /view \"C:\\k\\$korvi$.bmp\""},
+        {kRegistryText, "x.exe \"/in=%1\" /edit", "x.exe \"/in=C:\\k\\$korvi$.bmp\" /edit"},
+        {kRegistryText, "x.exe %1", "x.exe \"C:\\k\\$korvi$.bmp\""},
+        {kRegistryText, "x.exe", "x.exe \"C:\\k\\$korvi$.bmp\""},
+        {kRegistryText, "x.exe %*", "x.exe  \"C:\\k\\$korvi$.bmp\""},
+        {kRegistryText, "paint.exe \"%1\" %2", "paint.exe \"C:\\k\\$korvi$.bmp\" %2"},
+        {kRegistryText, "paint.exe %", "paint.exe % \"C:\\k\\$korvi$.bmp\""},
+        {kRegistryText, "%1", "\"C:\\k\\$korvi$.bmp\""},
     };
-    for (const auto& c : cases) EXPECT_EQ(PlacePathInCommand(c.command, path), c.line) << c.command;
+    for (const auto& c : cases) {
+        const std::string command = RegistryText(c.type, c.command.data(), c.command.size(), Lookup);
+        EXPECT_EQ(PlacePathInCommand(command, path), c.line) << c.command;
+    }
+    // The path is placed, never scanned.
     EXPECT_EQ(PlacePathInCommand("e %1", "C:\\%1\\x.bmp"), "e \"C:\\%1\\x.bmp\"");
 }
 
