@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """The web server of the download tests: static files from a folder, plus answers by path that
-a careless or hostile server gives (stalls, drips, endless bodies, bad redirects). Listens on free ports of 127.0.0.1 (plain HTTP, HTTPS with a
+a careless or hostile server gives. Listens on free ports of 127.0.0.1 (plain HTTP, HTTPS with a
 certificate of the test authority, HTTPS with an untrusted certificate), writes them as JSON to
 the --ready file, appends what it saw of each hostile answer to the --log file, and ends when
 its parent (--parent) ends or after --lifetime seconds."""
@@ -156,7 +156,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.head(length=len(body), extra=[("Content-Encoding", "gzip")])
         self.wfile.write(body)
 
-    def redirect(self, to="/pic.bmp"):
+    def redirect(self, to):
         self.head(302, 0, extra=[("Location", to)])
 
     def not_found_picture(self):
@@ -192,7 +192,6 @@ HOSTILE = {
     "/chunked.gif": Handler.chunked,
     "/cut-chunked.gif": lambda handler: handler.chunked(cut=True),
     "/gzip.gif": Handler.gzipped,
-    "/redirect.gif": Handler.redirect,
     "/404.gif": Handler.not_found_picture,
     "/stall-headers.gif": Handler.stall_headers,
     "/stall-body.gif": Handler.stall_body,
