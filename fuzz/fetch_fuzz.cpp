@@ -15,6 +15,7 @@ class FuzzRequest final : public FetchRequest {
   public:
     FuzzRequest(const std::uint8_t* body, std::size_t size) : body_(body), size_(size) {}
     std::optional<std::string> ContentLength() override { return std::nullopt; }
+    std::optional<std::string> RedirectTarget() override { return std::nullopt; }
     int Read(std::uint8_t* buffer, int size) override {
         const std::size_t count = std::min<std::size_t>({static_cast<std::size_t>(size), 97, size_ - at_});
         std::memcpy(buffer, body_ + at_, count);
@@ -30,7 +31,7 @@ class FuzzRequest final : public FetchRequest {
 class FuzzSession final : public FetchSession {
   public:
     FuzzSession(const std::uint8_t* body, std::size_t size) : body_(body), size_(size) {}
-    std::unique_ptr<FetchRequest> Send(const UrlParts&, const char*, int*) override {
+    std::unique_ptr<FetchRequest> Send(const UrlParts&, const char*, std::int64_t, int*) override {
         return std::make_unique<FuzzRequest>(body_, size_);
     }
 

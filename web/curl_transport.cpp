@@ -15,8 +15,6 @@
 
 namespace {
 
-// Redirects followed before a request counts as failed.
-constexpr int kMaxRedirects = 10;
 // Body bytes held for the reader before the transfer pauses.
 constexpr std::size_t kBufferedBody = 64 * 1024;
 
@@ -47,9 +45,9 @@ std::string HeaderValue(const char* line, std::size_t length, std::size_t nameLe
 
 class CurlRequest final : public FetchRequest {
   public:
-    // `failure` receives what went wrong when the request fails.
-    explicit CurlRequest(std::string& failure)
-        : failure_(failure), multi_(curl_multi_init()), easy_(curl_easy_init()) {}
+    // `failure` receives what went wrong when the request fails; no wait lasts beyond `deadline`.
+    CurlRequest(std::string& failure, std::int64_t deadline)
+        : failure_(failure), deadline_(deadline), multi_(curl_multi_init()), easy_(curl_easy_init()) {}
     ~CurlRequest() override {
         if (multi_ != nullptr && easy_ != nullptr) curl_multi_remove_handle(multi_, easy_);
         if (easy_ != nullptr) curl_easy_cleanup(easy_);
@@ -59,23 +57,22 @@ class CurlRequest final : public FetchRequest {
 
     // Sends the GET and waits for the response headers; the fetch status, 0 when they came.
     int Start(const std::string& url, const char* referrer, const std::string& agent, const char* caFile);
-    // The address a redirecting response points to, when it is one to follow.
-    std::optional<std::string> RedirectTarget();
-
     std::optional<std::string> ContentLength() override { return encoded_ ? std::nullopt : contentLength_; }
+    std::optional<std::string> RedirectTarget() override;
     int Read(std::uint8_t* buffer, int size) override;
 
   private:
     static std::size_t OnHeader(char* line, std::size_t, std::size_t length, void* self);
     static std::size_t OnBody(char* bytes, std::size_t, std::size_t length, void* self);
     // Runs the transfer until `ready` holds or it ends; false after a wait of kFetchTimeoutMs
-    // in which nothing arrived.
+    // in which nothing arrived, or at the deadline.
     bool Pump(const std::function<bool()>& ready);
     std::size_t Waiting() const { return pending_.size() - taken_; }
     // Records why the transfer failed; `timedOut` when it waited too long.
     void NoteFailure(bool timedOut);
 
     std::string& failure_;
+    const std::int64_t deadline_;
     char errorText_[CURL_ERROR_SIZE] = {};
     CURLM* multi_;
     CURL* easy_;
@@ -159,9 +156,10 @@ bool CurlRequest::Pump(const std::function<bool()>& ready) {
         } else if (now - lastProgress >= kFetchTimeoutMs) {
             return false;
         }
-        const int wait =
-            static_cast<int>(std::min<std::int64_t>(200, kFetchTimeoutMs - (now - lastProgress)));
-        curl_multi_poll(multi_, nullptr, 0, wait, nullptr);
+        if (now >= deadline_) return false;
+        const std::int64_t wait =
+            std::min({std::int64_t{200}, kFetchTimeoutMs - (now - lastProgress), deadline_ - now});
+        curl_multi_poll(multi_, nullptr, 0, static_cast<int>(wait), nullptr);
     }
     return true;
 }
@@ -237,23 +235,14 @@ int CurlRequest::Read(std::uint8_t* buffer, int size) {
 
 class CurlSession final : public FetchSession {
   public:
-    std::unique_ptr<FetchRequest> Send(const UrlParts& url, const char* referrer, int* status) override {
+    std::unique_ptr<FetchRequest> Send(const UrlParts& url, const char* referrer, std::int64_t deadlineMs,
+                                       int* status) override {
         // Certificates are checked against the system's store, or the bundle SSL_CERT_FILE names.
         const char* caFile = std::getenv("SSL_CERT_FILE");
-        std::string address = CurlUrl(url);
         failure_.clear();
-        for (int redirects = 0;; ++redirects) {
-            auto request = std::make_unique<CurlRequest>(failure_);
-            *status = request->Start(address, referrer, kDefaultUserAgent, caFile);
-            if (*status != kFetchOk) return nullptr;
-            std::optional<std::string> target = request->RedirectTarget();
-            if (!target) return request;
-            if (redirects == kMaxRedirects || !IsWebAddress(target->c_str())) break;
-            address = std::move(*target);
-        }
-        failure_ = "too many redirects, or one to another scheme";
-        *status = kFetchSendFailed;
-        return nullptr;
+        auto request = std::make_unique<CurlRequest>(failure_, deadlineMs);
+        *status = request->Start(CurlUrl(url), referrer, kDefaultUserAgent, caFile);
+        return *status == kFetchOk ? std::move(request) : nullptr;
     }
 };
 

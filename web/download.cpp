@@ -1,8 +1,21 @@
 #include "web/download.h"
 
+#include <cstdlib>
+
 #include "core/classic_file.h"
 #include "core/messages.h"
 #include "web/fetch_url.h"
+
+namespace {
+
+// The limit of a whole download: the product's, or a shorter one that the download tests set.
+std::int64_t DownloadTimeLimitMs() {
+    const char* setting = std::getenv("KORVI_FETCH_TIME_LIMIT_MS");
+    const long long limit = setting != nullptr ? std::atoll(setting) : 0;
+    return limit > 0 && limit < kDownloadTimeLimitMs ? limit : kDownloadTimeLimitMs;
+}
+
+}  // namespace
 
 const char* DownloadExtension(int type) {
     switch (type) {
@@ -23,6 +36,7 @@ DownloadOutcome DownloadToFolder(const char* url, const std::string& folder,
                                  const std::function<void()>& sessionOpened) {
     DownloadOutcome outcome;
     FetchContext context;
+    context.timeLimitMs = DownloadTimeLimitMs();
     if (!OpenFetchSession(context)) {
         outcome.message = kMsgCannotConnect;
         return outcome;
@@ -59,7 +73,7 @@ const char* FetchStatusText(int status) {
         case kFetchOpenRequestFailed:
             return "cannot open the request";
         case kFetchSendFailed:
-            return "the server cannot be reached or does not answer";
+            return "the server cannot be reached or does not answer, or a redirect is refused";
         case kFetchEmptyLength:
             return "the server announces an empty body";
         case kFetchTooLarge:

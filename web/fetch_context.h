@@ -30,15 +30,16 @@ enum FetchType { kFetchJpeg = 0, kFetchGif = 1, kFetchPng = 2, kFetchBmp = 14, k
 // The limits a download uses.
 constexpr std::int32_t kDownloadMinimumSide = 10;
 constexpr std::int32_t kDownloadMaximumSize = 5000000;
+constexpr std::int64_t kDownloadTimeLimitMs = 120000;
 
 struct FetchContext {
     std::unique_ptr<FetchSession> session;  // null when closed
     const char* referrer = nullptr;
     std::int32_t minimumSide = kDownloadMinimumSide;
     std::int32_t maximumSize = kDownloadMaximumSize;
-    // A fetch that has not ended after this long fails (status 10), so that a server dripping
-    // its body cannot hold the program indefinitely.
-    std::int64_t timeLimitMs = 120000;
+    // A fetch that has not ended after this long fails (status 10): connecting, every redirect,
+    // the headers and the body all count, so that no server can hold the program longer.
+    std::int64_t timeLimitMs = kDownloadTimeLimitMs;
 
     std::int32_t status = kFetchOk;
     std::int32_t type = kFetchUnknown;

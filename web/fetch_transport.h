@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "web/url_parts.h"
 
@@ -18,8 +19,11 @@ class FetchRequest {
     // The Content-Length header as the server wrote it; none when it is absent or when the body
     // arrives decoded from a content encoding, so that the length counts other bytes.
     virtual std::optional<std::string> ContentLength() = 0;
+    // The absolute address a redirect (301, 302, 303, 307 or 308 with a Location) points to;
+    // none for any other answer.
+    virtual std::optional<std::string> RedirectTarget() = 0;
     // Reads up to `size` body bytes: the count read, 0 at the end of the body, -1 on failure
-    // (a time-out included).
+    // (a time-out included). Never waits beyond the deadline the request was sent with.
     virtual int Read(std::uint8_t* buffer, int size) = 0;
 };
 
@@ -27,22 +31,25 @@ class FetchRequest {
 class FetchSession {
   public:
     virtual ~FetchSession() = default;
-    // Connects and sends a GET; on failure null, with `status` set to 2 (connect), 3 (open
-    // request) or 4 (send).
-    virtual std::unique_ptr<FetchRequest> Send(const UrlParts& url, const char* referrer, int* status) = 0;
+    // Connects and sends one GET, without following redirects, and waits for the answer's
+    // headers, but not beyond `deadlineMs` of NowMs(); on failure null, with `status` set to
+    // 2 (connect), 3 (open request) or 4 (send).
+    virtual std::unique_ptr<FetchRequest> Send(const UrlParts& url, const char* referrer,
+                                               std::int64_t deadlineMs, int* status) = 0;
     // Whether the program has been asked to quit while the fetch runs.
     virtual bool QuitRequested() { return false; }
     // The clock the fetch's time limit is measured by.
     virtual std::int64_t NowMs() { return SteadyMilliseconds(); }
-    // What the transport said about the last failure of a request, for messages; empty when a
-    // request has not failed in the transport.
+    // What went wrong with the last failed request, for messages; empty when no request has
+    // failed in the transport.
     const std::string& failure() const { return failure_; }
+    void NoteFailure(std::string failure) { failure_ = std::move(failure); }
 
   protected:
     std::string failure_;
 };
 
-// Every wait of a fetch (connect, send, receive) ends after this long.
+// Every wait of a fetch (connect, send, receive) in which nothing arrives ends after this long.
 constexpr int kFetchTimeoutMs = 10000;
 
 // The user agent sent when the system names none.

@@ -14,6 +14,8 @@ namespace {
 // Pieces the body is read in, before and after the type is known.
 constexpr int kFirstPiece = 256;
 constexpr int kPiece = 1024;
+// Redirects followed before a fetch fails.
+constexpr int kMaxRedirects = 10;
 
 // One request of a fetch: the first bytes, the type, then the rest of the body.
 class FetchPass final : public ArrivingBytes {
@@ -24,8 +26,9 @@ class FetchPass final : public ArrivingBytes {
           body_(static_cast<std::size_t>(context.maximumSize) + kPiece) {}
 
     // The body, or null with the status set; `forwardUrl`, when given, receives the address
-    // a page forwards to, and the result is then null with status 0.
-    FetchedBody Run(const std::string& url, std::optional<std::string>* forwardUrl);
+    // a page forwards to (resolved against the address the redirects ended at), and the result
+    // is then null with status 0.
+    FetchedBody Run(std::string url, std::optional<std::string>* forwardUrl);
 
     const std::uint8_t* data() const override { return body_.data(); }
     std::size_t size() const override { return body_.size(); }
@@ -45,6 +48,12 @@ class FetchPass final : public ArrivingBytes {
         context_.status = status;
         return -1;
     }
+    bool Expired() const { return context_.session->NowMs() >= deadline_; }
+    // The status of a transport call that failed: its own, or the time-out once time is up.
+    int TransportStatus(int status);
+    // Sends the request for `url`, split into `parts`, following redirects, and leaves `url` at
+    // the address that answered; false with the status set.
+    bool Send(std::string& url, UrlParts parts);
     // A page that forwards when no forwarding has been followed yet; `status` otherwise.
     FetchedBody ForwardOrFail(const std::string& url, std::optional<std::string>* forwardUrl, int status);
     // Bytes read, 0 at the end of the body, -1 on failure with the status set.
@@ -64,10 +73,10 @@ int FetchPass::ReadPiece(int pieceSize) {
     if (ended_) return 0;
     if (context_.session->QuitRequested()) g_fetchCancelled = 1;
     if (g_fetchCancelled != 0) return FailRead(kFetchCancelled);
-    if (context_.session->NowMs() > deadline_) return FailRead(kFetchReadFailed);
+    if (Expired()) return FailRead(TransportStatus(kFetchReadFailed));
     if (!body_.Reserve(static_cast<std::size_t>(pieceSize))) return FailRead(kFetchOutOfMemory);
     const int read = request_->Read(body_.end(), pieceSize);
-    if (read < 0 || read > pieceSize) return FailRead(kFetchReadFailed);
+    if (read < 0 || read > pieceSize) return FailRead(TransportStatus(kFetchReadFailed));
     if (read == 0) {
         ended_ = true;
         return 0;
@@ -79,6 +88,41 @@ int FetchPass::ReadPiece(int pieceSize) {
         return FailRead(kFetchLengthMismatch);
     }
     return read;
+}
+
+int FetchPass::TransportStatus(int status) {
+    if (!Expired()) return status;
+    context_.session->NoteFailure("the whole download took longer than " +
+                                  std::to_string((context_.timeLimitMs + 999) / 1000) + " seconds");
+    return kFetchReadFailed;
+}
+
+bool FetchPass::Send(std::string& url, UrlParts parts) {
+    FetchSession& session = *context_.session;
+    for (int redirects = 0;; ++redirects) {
+        int status = kFetchSendFailed;
+        request_.reset();
+        if (!Expired()) request_ = session.Send(parts, context_.referrer, deadline_, &status);
+        if (!request_) {
+            context_.status = TransportStatus(status);
+            return false;
+        }
+        std::optional<std::string> target = request_->RedirectTarget();
+        if (!target) return true;
+        std::optional<UrlParts> next = SplitUrl(target->c_str());
+        // A picture asked for over HTTPS never travels in clear.
+        const char* refusal = redirects == kMaxRedirects ? "more than 10 redirects"
+                              : !next                    ? "a redirect to an address the download cannot use"
+                              : parts.secure && !next->secure ? "a redirect from https:// to http://"
+                                                              : nullptr;
+        if (refusal != nullptr) {
+            session.NoteFailure(refusal);
+            context_.status = kFetchSendFailed;
+            return false;
+        }
+        url = std::move(*target);
+        parts = std::move(*next);
+    }
 }
 
 FetchedBody FetchPass::ForwardOrFail(const std::string& url, std::optional<std::string>* forwardUrl,
@@ -106,16 +150,14 @@ FetchedBody FetchPass::ReadRest() {
     return body ? std::move(body) : Fail(kFetchOutOfMemory);
 }
 
-FetchedBody FetchPass::Run(const std::string& url, std::optional<std::string>* forwardUrl) {
+FetchedBody FetchPass::Run(std::string url, std::optional<std::string>* forwardUrl) {
     context_.status = kFetchOk;
     context_.type = kFetchUnknown;
     context_.length = 0;
-    const std::optional<UrlParts> parts = SplitUrl(url.c_str());
+    std::optional<UrlParts> parts = SplitUrl(url.c_str());
     if (!parts) return Fail(kFetchBadUrl);
     if (!context_.session) return Fail(kFetchConnectFailed);
-    int status = kFetchSendFailed;
-    request_ = context_.session->Send(*parts, context_.referrer, &status);
-    if (!request_) return Fail(status);
+    if (!Send(url, std::move(*parts))) return nullptr;
     if (std::optional<std::string> length = request_->ContentLength()) {
         contentLength_ = ParseContentLength(*length);
         if (*contentLength_ < 1) return Fail(kFetchEmptyLength);

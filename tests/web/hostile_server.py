@@ -8,6 +8,7 @@ its parent (--parent) ends or after --lifetime seconds."""
 import argparse
 import gzip
 import http.server
+import itertools
 import json
 import os
 import socket
@@ -32,6 +33,7 @@ def parse_arguments():
 
 ARGS = parse_arguments()
 LOG_LOCK = threading.Lock()
+PORTS = {}
 
 
 def log(line):
@@ -154,8 +156,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.head(length=len(body), extra=[("Content-Encoding", "gzip")])
         self.wfile.write(body)
 
-    def redirect(self):
-        self.head(302, 0, extra=[("Location", "/pic.bmp")])
+    def redirect(self, to):
+        self.head(302, 0, extra=[("Location", to)])
 
     def not_found_picture(self):
         body = picture()
@@ -177,6 +179,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.wfile.flush()
         self.stall()
 
+    def drip(self, name, first, then, pause):
+        """Sends `first`, then `then` after every pause, never ending on its own."""
+        self.stream(name, itertools.chain([first], itertools.repeat(then, 1000)), pause)
+
+    def drip_body(self):
+        body = picture()
+        self.head(length=len(body))
+        self.stream("drip-body", [body[:300]] + [body[i : i + 1] for i in range(300, len(body))], pause=9)
+
 
 HOSTILE = {
     "/big-length.gif": Handler.big_length,
@@ -186,11 +197,19 @@ HOSTILE = {
     "/chunked.gif": Handler.chunked,
     "/cut-chunked.gif": lambda handler: handler.chunked(cut=True),
     "/gzip.gif": Handler.gzipped,
-    "/redirect.gif": Handler.redirect,
     "/404.gif": Handler.not_found_picture,
     "/stall-headers.gif": Handler.stall_headers,
     "/stall-body.gif": Handler.stall_body,
     "/late.bmp": Handler.late,
+    "/drip-headers.gif": lambda handler: handler.drip(
+        "drip-headers", b"HTTP/1.1 200 OK\r\n", b"X-Drip: 1\r\n", pause=1
+    ),
+    "/continue.gif": lambda handler: handler.drip(
+        "continue", b"HTTP/1.1 100 Continue\r\n\r\n", b"HTTP/1.1 100 Continue\r\n\r\n", pause=1
+    ),
+    "/drip-body.gif": Handler.drip_body,
+    "/a/moved": lambda handler: handler.redirect("/a/b/page.html"),
+    "/to-http.gif": lambda handler: handler.redirect(f"http://127.0.0.1:{PORTS['http']}/pic.bmp"),
 }
 
 
@@ -209,13 +228,13 @@ def listen(certificate=None):
 
 
 def main():
-    ports = {"http": listen()}
+    PORTS["http"] = listen()
     if ARGS.cert:
-        ports["https"] = listen(ARGS.cert)
+        PORTS["https"] = listen(ARGS.cert)
     if ARGS.untrusted:
-        ports["untrusted"] = listen(ARGS.untrusted)
+        PORTS["untrusted"] = listen(ARGS.untrusted)
     with open(ARGS.ready + ".part", "w", encoding="utf-8") as out:
-        json.dump(ports, out)
+        json.dump(PORTS, out)
     os.replace(ARGS.ready + ".part", ARGS.ready)
     deadline = time.monotonic() + ARGS.lifetime
     while parent_alive() and time.monotonic() < deadline:

@@ -87,10 +87,17 @@ struct Answer {
 
     Bytes body;
     std::optional<std::string> contentLength;
-    bool endless;    // zero bytes follow the body without end
-    int failAt;      // reads fail once this many bytes have been handed over
-    int sendStatus;  // Send fails with this status
+    bool endless;                         // zero bytes follow the body without end
+    int failAt;                           // reads fail once this many bytes have been handed over
+    int sendStatus;                       // Send fails with this status
+    std::optional<std::string> location;  // a redirect to this address
 };
+
+Answer Redirect(std::string to) {
+    Answer answer;
+    answer.location = std::move(to);
+    return answer;
+}
 
 struct BodyCase {
     BodyCase(const char* caseName, Answer served, int expectedStatus, int expectedType = kFetchUnknown,
@@ -112,7 +119,8 @@ struct BodyCase {
 // A server that answers by the requested object and counts what it hands over.
 class FakeServer final : public FetchSession {
   public:
-    std::unique_ptr<FetchRequest> Send(const UrlParts& url, const char*, int* status) override;
+    std::unique_ptr<FetchRequest> Send(const UrlParts& url, const char*, std::int64_t deadline,
+                                       int* status) override;
     bool QuitRequested() override { return quit; }
     std::int64_t NowMs() override { return clock; }
 
@@ -120,7 +128,7 @@ class FakeServer final : public FetchSession {
     std::vector<std::string> requested;  // host:port and object
     std::size_t delivered = 0;
     int largestRead = 1 << 30;
-    std::int64_t clock = 0, msPerRead = 0;
+    std::int64_t clock = 0, msPerRead = 0, msPerSend = 0;
     bool quit = false;
 };
 
@@ -128,6 +136,7 @@ class FakeRequest final : public FetchRequest {
   public:
     FakeRequest(FakeServer& server, const Answer& answer) : server_(server), answer_(answer) {}
     std::optional<std::string> ContentLength() override { return answer_.contentLength; }
+    std::optional<std::string> RedirectTarget() override { return answer_.location; }
     int Read(std::uint8_t* buffer, int size) override {
         server_.clock += server_.msPerRead;
         if (answer_.failAt >= 0 && position_ >= static_cast<std::size_t>(answer_.failAt)) return -1;
@@ -146,10 +155,12 @@ class FakeRequest final : public FetchRequest {
     std::size_t position_ = 0;
 };
 
-std::unique_ptr<FetchRequest> FakeServer::Send(const UrlParts& url, const char*, int* status) {
+std::unique_ptr<FetchRequest> FakeServer::Send(const UrlParts& url, const char*, std::int64_t deadline,
+                                               int* status) {
     requested.push_back(url.host + ":" + std::to_string(url.port) + url.object);
+    clock += msPerSend;
     const auto found = answers.find(url.object);
-    if (found == answers.end()) {
+    if (found == answers.end() || clock >= deadline) {
         *status = kFetchSendFailed;
         return nullptr;
     }
@@ -262,45 +273,67 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
     }
 }
 
-TEST_F(Fetch, FollowsOneRefreshPage) {
+TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
     const auto page = [](const std::string& target, std::size_t size) {
         std::string text = "<html><head><meta http-equiv=\"refresh\" content=\"0;url=" + target + "\">";
         text.resize(std::max(text.size(), size), ' ');
         return text;
     };
+    const std::string pageUrl = "http://host/a/page";
     const struct {
         const char* name;
-        std::string page;
+        std::string url, page;
         int status;
         std::vector<std::string> requested;
     } cases[] = {
-        {"short page", page("./pic.gif", 0), 0, {"host:80/a/page", "host:80/a/pic.gif"}},
-        {"long page", page("../pic.gif", 400), 0, {"host:80/a/page", "host:80/pic.gif"}},
+        {"short page", pageUrl, page("./pic.gif", 0), 0, {"host:80/a/page", "host:80/a/pic.gif"}},
+        {"long page", pageUrl, page("../pic.gif", 400), 0, {"host:80/a/page", "host:80/pic.gif"}},
         {"absolute target",
+         pageUrl,
          page("http://other:8080/x/pic.gif", 0),
          0,
          {"host:80/a/page", "other:8080/x/pic.gif"}},
         {"page forwarding to a page",
+         pageUrl,
          page("/a/page", 0),
          kFetchReadFailed,
          {"host:80/a/page", "host:80/a/page"}},
         {"long page forwarding to itself",
+         pageUrl,
          page("page", 300),
          kFetchNotAPicture,
          {"host:80/a/page", "host:80/a/page"}},
         {"tag beyond the first bytes",
+         pageUrl,
          std::string(600, ' ') + page("pic.gif", 0),
          kFetchNotAPicture,
          {"host:80/a/page"}},
+        {"page behind a redirect, resolved where the redirect ended",
+         "https://host/a/redir",
+         page("pic.gif", 0),
+         0,
+         {"host:443/a/redir", "host:443/b/page", "host:443/b/pic.gif"}},
+        {"redirect from https to http",
+         "https://host/a/to-http",
+         "",
+         kFetchSendFailed,
+         {"host:443/a/to-http"}},
+        {"endless redirects", "http://host/loop", "", kFetchSendFailed,
+         std::vector<std::string>(11, "host:80/loop")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         server_->answers = {{"/a/page", {Text(c.page)}},
+                            {"/b/page", {Text(c.page)}},
+                            {"/a/redir", Redirect("https://host/b/page")},
+                            {"/a/to-http", Redirect("http://host/a/pic.gif")},
+                            {"/loop", Redirect("http://host/loop")},
                             {"/a/pic.gif", {Gif(20, 20)}},
+                            {"/b/pic.gif", {Gif(20, 20)}},
                             {"/pic.gif", {Gif(20, 20)}},
                             {"/x/pic.gif", {Gif(20, 20)}}};
         server_->requested.clear();
-        const FetchedBody body = Get("http://host/a/page");
+        const FetchedBody body = Get(c.url);
         EXPECT_EQ(context_.status, c.status);
         EXPECT_EQ(server_->requested, c.requested);
         if (c.status == 0) {
@@ -325,6 +358,15 @@ TEST_F(Fetch, EndsAtAQuitRequestOrTheTimeLimit) {
     server_->quit = false;
     EXPECT_FALSE(Get("http://host/pic"));
     EXPECT_EQ(context_.status, kFetchCancelled) << "the flag stays set";
+    g_fetchCancelled = 0;
+
+    // Redirects, each answered after a second, share the one limit.
+    server_->answers["/loop"] = Redirect("http://host/loop");
+    server_->msPerSend = 1000;
+    server_->requested.clear();
+    EXPECT_FALSE(Get("http://host/loop"));
+    EXPECT_EQ(context_.status, kFetchReadFailed);
+    EXPECT_EQ(server_->requested.size(), 5u);
 }
 
 TEST_F(Fetch, RefusesAddressesItCannotUse) {
