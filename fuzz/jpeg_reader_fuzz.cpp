@@ -10,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     limits.maxPixels = std::int64_t{1} << 20;
     PackedBitmap picture = nullptr;
     const int orientation = ExifOrientation(data, size);
-    if (jpeg::decoder::DecodeJpeg(data, size, limits, &picture) == 0) GlobalFree(TurnUpright(picture, orientation));
+    if (jpeg::decoder::DecodeJpeg(data, size, limits, &picture) == 0)
+        GlobalFree(TurnUpright(picture, orientation));
     return 0;
 }
