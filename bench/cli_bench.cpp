@@ -1,11 +1,19 @@
 // korvi-cli over a folder of pictures: every line made on worker threads (-j with one thread
-// per processor) beside one thread (-j 1), the lines taken in order as korvi-cli prints them.
+// per processor) beside one thread (-j 1), the lines taken in order as korvi-cli prints them;
+// and the built korvi-cli converting the largest picture it accepts, with its peak memory.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <thread>
 #include <vector>
 
 #include "bench/bench_support.h"
 #include "cli/picture_queue.h"
 #include "codecs/jpeg/jpeg_writer.h"
+#include "tests/support/gif_fixture.h"
 
 namespace {
 
@@ -36,6 +44,34 @@ void ConvertFolder(benchmark::State& state, unsigned workers) {
     }
 }
 
+// `korvi-cli -m 0 -f bmp` of a 65500 x 1024 GIF whose data ends at once (its pixels stay the
+// first colour): the process's peak resident memory over the 24-bit picture's size.
+void ConvertLargestPicture(benchmark::State& state) {
+    constexpr int kWidth = 65500, kHeight = 1024;
+    const std::string path = BenchFolder().File("largest.gif");
+    WriteBytes(path, Join({GifHeader("GIF89a", kWidth, kHeight, {{0, 0, 0}, {255, 255, 255}}),
+                           GifImageDescriptor(0, 0, kWidth, kHeight, false, {}),
+                           GifImageData(2, {4, 5}),
+                           {0x3B}}));
+    long peakKilobytes = 0;
+    for (auto _ : state) {
+        const pid_t child = fork();
+        if (child == 0) {
+            const int nothing = open("/dev/null", O_WRONLY);
+            dup2(nothing, STDOUT_FILENO);
+            execl(KORVI_CLI, KORVI_CLI, "-m", "0", "-f", "bmp", path.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0)
+            state.SkipWithError("korvi-cli failed");
+        peakKilobytes = std::max(peakKilobytes, usage.ru_maxrss);
+    }
+    state.counters["peak/picture"] = double(peakKilobytes) * 1024 / (3.0 * kWidth * kHeight);
+}
+
 }  // namespace
 
 BENCHMARK_CAPTURE(ConvertFolder, workers, std::max(2u, std::thread::hardware_concurrency()))
@@ -44,5 +80,9 @@ BENCHMARK_CAPTURE(ConvertFolder, workers, std::max(2u, std::thread::hardware_con
     ->UseRealTime();
 BENCHMARK_CAPTURE(ConvertFolder, serial, 1u)
     ->Name("korvi-cli 16 pictures 1600x1200 | one thread")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(ConvertLargestPicture)
+    ->Name("korvi-cli -m 0 -f bmp of a 65500x1024 gif | korvi")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -1,11 +1,13 @@
 // The JPEG decoder beside stb_image decoding the same files in the same run, and the whole
 // conversion of a camera-sized JPEG beside stb_image decoding for the same conversion; the
-// decodes with the peak memory of one over the decoded picture.
+// decodes with the peak memory of one over the decoded picture. The costliest scans a file of
+// the largest grey frame can hold beside an ordinary progressive file of that frame.
 #include <benchmark/benchmark.h>
 
 #include <map>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "bench/bench_support.h"
 #include "codecs/jpeg/jpeg_reader.h"
@@ -13,6 +15,7 @@
 #include "core/conversion.h"
 #include "core/picture_loader.h"
 #include "tests/support/jpeg_fixture.h"
+#include "tests/support/jpeg_scan_bomb.h"
 #include "tests/support/synthetic_picture.h"
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -21,11 +24,20 @@
 
 namespace {
 
-enum class Kind { kBaseline, kProgressive, kGrey };
+enum class Kind { kBaseline, kProgressive, kGrey, kGreyTenScans, kScansWithoutData, kOneBitRefinements };
+
+// An ordinary progressive script for one component: DC, four AC bands, then the AC refined in
+// two steps and DC once.
+std::vector<FixtureScan> TenScans() {
+    return {{{0}, 0, 0, 0, 1, {}},   {{0}, 1, 2, 0, 2, {}},  {{0}, 3, 5, 0, 2, {}}, {{0}, 6, 14, 0, 2, {}},
+            {{0}, 15, 63, 0, 2, {}}, {{0}, 1, 63, 2, 1, {}}, {{0}, 0, 0, 1, 0, {}}, {{0}, 1, 5, 1, 0, {}},
+            {{0}, 6, 27, 1, 0, {}},  {{0}, 28, 63, 1, 0, {}}};
+}
 
 // The photograph of that size as a JPEG file: baseline 4:2:0 at quality 80 from the program's
 // encoder, the same progressive (DC first, AC bands refined by successive approximation) or
-// grey from the fixture writer. Written once.
+// grey (sequential, or in ten scans) from the fixture writer; or the most scans a file may
+// hold (64 passes over the frame) of the costliest kinds. Written once.
 const std::string& JpegFile(int width, int height, Kind kind) {
     static std::map<std::tuple<int, int, Kind>, std::string> made;
     std::string& path = made[{width, height, kind}];
@@ -36,15 +48,21 @@ const std::string& JpegFile(int width, int height, Kind kind) {
         WriteJpegFile(Photograph(width, height).get(), path.c_str(), 80);
         return path;
     }
-    const bool grey = kind == Kind::kGrey;
+    if (kind == Kind::kScansWithoutData || kind == Kind::kOneBitRefinements) {
+        const ScanBomb bomb =
+            kind == Kind::kScansWithoutData ? ScanBomb::kScansWithoutData : ScanBomb::kOneBitRefinements;
+        WriteBytes(path, WriteScanBomb(bomb, width, height, 64));
+        return path;
+    }
+    const bool grey = kind != Kind::kProgressive;
     JpegFixture f = FixtureFromPicture(width, height, NaturalPicture(width, height),
                                        grey ? FixtureColour::kGrey : FixtureColour::kYCbCr,
                                        grey ? std::vector<std::array<int, 2>>{{1, 1}}
                                             : std::vector<std::array<int, 2>>{{2, 2}, {1, 1}, {1, 1}},
                                        80);
-    if (!grey) {
+    if (kind != Kind::kGrey) {
         f.sofMarker = 0xC2;
-        f.scans = SuccessiveScript(3);
+        f.scans = grey ? TenScans() : SuccessiveScript(3);
     }
     WriteBytes(path, WriteJpegFixture(f));
     return path;
@@ -143,6 +161,18 @@ BENCHMARK_CAPTURE(DecodeKorvi, grey, 2000, 1500, Kind::kGrey)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DecodeStb, grey, 2000, 1500, Kind::kGrey)
     ->Name("jpeg decode 2000x1500 grey | stb_image")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeKorvi, without data, 8192, 8192, Kind::kScansWithoutData)
+    ->Name("jpeg decode 8192x8192 grey, 64 scans without data | korvi")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeKorvi, ten scans, 8192, 8192, Kind::kGreyTenScans)
+    ->Name("jpeg decode 8192x8192 grey, 64 scans without data | 10-scan file")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeKorvi, one - bit, 8192, 8192, Kind::kOneBitRefinements)
+    ->Name("jpeg decode 8192x8192 grey, 64 one-bit scans | korvi")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeKorvi, ten scans, 8192, 8192, Kind::kGreyTenScans)
+    ->Name("jpeg decode 8192x8192 grey, 64 one-bit scans | 10-scan file")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(ConvertKorvi)
     ->Name("conversion 4000x3000 jpeg file to jpeg tag | korvi")

@@ -1,7 +1,10 @@
 // PNG input: our reader beside libpng's simplified API reading the same files into a buffer,
-// RGB and RGBA (composed over white by both), with the peak memory of one read.
+// RGB and RGBA (composed over white by both), with the peak memory of one read; and a small
+// picture behind a thousand compressed texts beside the picture alone: the texts are passed
+// over, where inflating them would cost seconds and a gigabyte.
 #include <benchmark/benchmark.h>
 #include <png.h>
+#include <zlib.h>
 
 #include <map>
 #include <string>
@@ -9,6 +12,7 @@
 
 #include "bench/bench_support.h"
 #include "codecs/png/png_reader.h"
+#include "tests/support/png_fixture.h"
 
 namespace {
 
@@ -37,6 +41,42 @@ const std::string& PngPhotograph(int width, int height, bool alpha) {
     path = BenchFolder().File(alpha ? "photograph-rgba.png" : "photograph-rgb.png");
     if (!png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr)) path.clear();
     return path;
+}
+
+// A grey 1024 x 1024 picture, alone or behind 1000 zTXt chunks of a megabyte of text each (1 KB
+// compressed).
+const std::string& PngBehindTexts(bool texts) {
+    static std::map<bool, std::string> made;
+    std::string& path = made[texts];
+    if (!path.empty()) return path;
+    PngFixture picture;
+    picture.width = picture.height = 1024;
+    picture.samples.assign(1024 * 1024, 128);
+    Bytes file = BuildPng(picture);
+    const Bytes text(1 << 20, ' ');
+    uLongf packedSize = compressBound(uLong(text.size()));
+    Bytes chunk = {0, 0, 0, 0, 'z', 'T', 'X', 't', 'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0};
+    chunk.resize(chunk.size() + packedSize);
+    compress2(chunk.data() + 17, &packedSize, text.data(), uLong(text.size()), 9);
+    chunk.resize(17 + packedSize);
+    const std::uint32_t length = std::uint32_t(chunk.size() - 8);
+    for (int i = 0; i < 4; ++i) chunk[std::size_t(i)] = std::uint8_t(length >> (24 - 8 * i));
+    const std::uint32_t crc = std::uint32_t(crc32(0, chunk.data() + 4, uInt(chunk.size() - 4)));
+    for (int i = 0; i < 4; ++i) chunk.push_back(std::uint8_t(crc >> (24 - 8 * i)));
+    for (int i = 0; texts && i < 1000; ++i)
+        file.insert(file.begin() + 33, chunk.begin(), chunk.end());  // behind IHDR
+    path = BenchFolder().File(texts ? "behind-texts.png" : "without-texts.png");
+    WriteBytes(path, file);
+    return path;
+}
+
+void ReadBehindTexts(benchmark::State& state, bool texts) {
+    const std::string& path = PngBehindTexts(texts);
+    for (auto _ : state) {
+        PackedBitmap picture = nullptr;
+        if (ReadPngFile(&picture, path.c_str(), 0xFFFFFF) != 0) state.SkipWithError("ReadPngFile failed");
+        GlobalFree(picture);
+    }
 }
 
 void ReadKorvi(benchmark::State& state, int width, int height, bool alpha) {
@@ -79,4 +119,10 @@ BENCHMARK_CAPTURE(ReadKorvi, rgba, 4000, 3000, true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ReadLibpng, rgba, 4000, 3000, true)
     ->Name("png read rgba 4000x3000 | libpng")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReadBehindTexts, texts, true)
+    ->Name("png read 1024x1024 behind 1000 compressed texts | korvi")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReadBehindTexts, alone, false)
+    ->Name("png read 1024x1024 behind 1000 compressed texts | the picture alone")
     ->Unit(benchmark::kMillisecond);

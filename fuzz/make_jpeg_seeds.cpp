@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/support/jpeg_fixture.h"
+#include "tests/support/jpeg_scan_bomb.h"
 #include "tests/support/synthetic_picture.h"
 
 int main(int argc, char** argv) {
@@ -44,5 +45,9 @@ int main(int argc, char** argv) {
     const Bytes plain = WriteJpegFixture(seeds[0].second);
     wrapped.insert(wrapped.end(), plain.begin(), plain.end());
     WriteBytes(std::string(argv[1]) + "/macbinary.jpg", wrapped);
+    WriteBytes(std::string(argv[1]) + "/scans-without-data.jpg",
+               WriteScanBomb(ScanBomb::kScansWithoutData, 256, 256, 64));
+    WriteBytes(std::string(argv[1]) + "/one-bit-refinements.jpg",
+               WriteScanBomb(ScanBomb::kOneBitRefinements, 64, 64, 64));
     return 0;
 }

@@ -143,6 +143,17 @@ ReaderStatus Decode(PngRead* read, std::uint32_t background) {
     return kReaderOk;
 }
 
+// Every ancillary chunk but those that decide the colours is passed over unread: texts and
+// the like may come by the thousand, each inflating to megabytes. The limits on kept chunks
+// are set here, the same in every build of libpng.
+void ReadOnlyWhatThePictureNeeds(png_structp png) {
+    static constexpr png_byte kColourChunks[] = "bKGD\0cHRM\0gAMA\0iCCP\0sBIT\0sRGB";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, kColourChunks, sizeof kColourChunks / 5);
+    png_set_chunk_cache_max(png, 16);
+    png_set_chunk_malloc_max(png, 8000000);
+}
+
 // Opens the file, checks the first four signature bytes and creates libpng's records.
 ReaderStatus Open(PngRead* read, const char* path) {
     read->file = std::fopen(path, "rb");
@@ -152,6 +163,7 @@ ReaderStatus Open(PngRead* read, const char* path) {
         return kReaderCannotRead;
     read->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Abandon, Ignore);
     if (read->png == nullptr) return kReaderOutOfMemory;
+    ReadOnlyWhatThePictureNeeds(read->png);
     read->info = png_create_info_struct(read->png);
     return read->info ? kReaderOk : kReaderOutOfMemory;
 }

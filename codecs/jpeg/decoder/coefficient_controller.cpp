@@ -32,9 +32,8 @@ void SetUpCoefficients(JpegDecoderContext& c) {
     for (JpegFrameComponent& component : c.components) {
         const std::size_t rows =
             static_cast<std::size_t>(c.totalImcuRows) * static_cast<std::size_t>(component.v);
-        const int columns = (component.widthInBlocks + component.h - 1) / component.h * component.h;
-        component.storeBlocksPerRow = columns;
-        component.store.assign(rows * static_cast<std::size_t>(columns), CoefficientBlock{});
+        component.store.assign(rows * static_cast<std::size_t>(component.storeBlocksPerRow),
+                               CoefficientBlock{});
         component.nonzero.assign(component.store.size(), 0);
     }
 }
@@ -46,9 +45,6 @@ void StartInputCoefficients(JpegDecoderContext& c) {
 int ConsumeData(JpegDecoderContext& c) {
     const int row = c.inputImcuRow;
     const int mcuRows = McuRowsIn(c, row);
-    c.scanBlocks += static_cast<std::uint64_t>(mcuRows) * static_cast<std::uint64_t>(c.scan.mcusPerRow) *
-                    static_cast<std::uint64_t>(c.scan.blocksInMcu);
-    if (c.scanBlocks > c.limits.maxScanBlocks) Fail(kJpegReadTooMuchScanWork);
     std::array<CoefficientBlock*, kMaxBlocksPerMcu> blocks{};
     std::array<std::uint64_t*, kMaxBlocksPerMcu> nonzero{};
     if (c.scan.componentCount == 1) {

@@ -24,12 +24,13 @@ struct Failure {
     throw Failure{code};
 }
 
-// What one read may cost. The picture limit is the program's; the scan limit bounds the work of
-// files with many scans (about 40 passes over the largest picture).
+// What one read may cost. The picture limit is the program's; the work of the scans is bounded
+// by the frame: all scans together decode at most kMaxScanPasses times its blocks, and blocks
+// behind the end of a scan's data decode from zero bits for at most one pass over them.
 struct DecodeLimits {
     std::int64_t maxPixels = kMaxPicturePixels;
-    std::uint64_t maxScanBlocks = std::uint64_t{1} << 27;
 };
+constexpr std::uint64_t kMaxScanPasses = 64;
 
 // The order of the steps of a read: created, reading headers, first scan reached, scans being
 // collected, rows being delivered, reading up to EOI.
@@ -108,6 +109,7 @@ struct JpegDecoderContext {
     std::vector<JpegFrameComponent> components;
     bool progressive = false, arithmetic = false;
     int maxH = 1, maxV = 1, totalImcuRows = 0;
+    std::uint64_t frameBlocks = 0;  // of every component, in whole MCUs
     ColourSpace jpegColour = ColourSpace::kUnknown, outColour = ColourSpace::kUnknown;
 
     // Tables and the segments around the frame.
@@ -135,7 +137,8 @@ struct JpegDecoderContext {
     // Coefficient controller.
     std::array<CoefficientBlock, kMaxBlocksPerMcu> mcuBuffer{};
     int inputImcuRow = 0, outputImcuRow = 0;
-    std::uint64_t scanBlocks = 0;  // blocks decoded into the stores so far
+    std::uint64_t scanBlocks = 0;         // blocks of every scan begun so far
+    std::uint64_t zeroBitBlocksLeft = 0;  // blocks that may still decode from missing data
 
     // Output side.
     std::vector<ComponentOutput> outputs;

@@ -186,8 +186,12 @@ void DecodeAcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks, std:
     EntropyState& e = c.entropy;
     const int p1 = 1 << c.scan.al, se = c.scan.se;
     const JpegDerivedHuffTable& ac = e.acTables[ScanComponent(c, 0).acTable];
-    std::int16_t* block = blocks[0]->data();
     std::uint64_t map = *nonzero[0];
+    if (e.endOfBandRun > 0 && (map & Places(c.scan.ss, se)) == 0) {
+        --e.endOfBandRun;  // nothing in the band to correct
+        return;
+    }
+    std::int16_t* block = blocks[0]->data();
     BitReader bits = c.bits;
     std::uint32_t run = e.endOfBandRun;
     int k = c.scan.ss;
@@ -224,6 +228,24 @@ void DecodeAcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks, std:
     c.bits = bits;
 }
 
+// Whether the next MCU, which lies behind the end of its scan's data (up to the next restart)
+// where every bit is zero, is decoded. Such blocks decode for one pass over the frame in all;
+// later ones keep what they hold, so that scans without data cost little. Zero bits change
+// nothing in a DC refinement or in the blocks of an end-of-band run: those are passed over
+// without taking from the allowance.
+bool DecodesFromZeroBits(JpegDecoderContext& c) {
+    EntropyState& e = c.entropy;
+    if (e.decoder == ScanDecoder::kDcRefine) return false;
+    if (e.endOfBandRun > 0 && (e.decoder == ScanDecoder::kAcFirst || e.decoder == ScanDecoder::kAcRefine)) {
+        --e.endOfBandRun;
+        return false;
+    }
+    const auto blocks = static_cast<std::uint64_t>(c.scan.blocksInMcu);
+    if (c.zeroBitBlocksLeft < blocks) return false;
+    c.zeroBitBlocksLeft -= blocks;
+    return true;
+}
+
 }  // namespace
 
 void StartScanDecoding(JpegDecoderContext& c) {
@@ -257,6 +279,8 @@ void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint
         if (c.entropy.restartsLeft == 0) ProcessRestart(c);
         --c.entropy.restartsLeft;
     }
+    c.bits.EnsureBits(1);  // so that a marker right at the start of the data is seen
+    if (c.bits.AtEnd() && !DecodesFromZeroBits(c)) return;
     switch (c.entropy.decoder) {
         case ScanDecoder::kSequential:
             DecodeSequential(c, blocks);

@@ -55,6 +55,8 @@ class BitReader {
   public:
     BitReader(JpegSource& source, int& unreadMarker) : source_(&source), unreadMarker_(&unreadMarker) {}
 
+    // True when every further bit is a zero bit supplied behind the data, up to the next restart.
+    bool AtEnd() const { return *unreadMarker_ != 0 && buffer_ == 0; }
     // Drops what is buffered.
     void Reset() {
         buffer_ = 0;

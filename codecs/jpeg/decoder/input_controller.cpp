@@ -28,13 +28,18 @@ void InitialSetup(JpegDecoderContext& c) {
     const std::int64_t width = c.width, height = c.height;
     if (!IsPictureSizeAccepted(width, height) || width * height > c.limits.maxPixels)
         Fail(kJpegReadTooManyPixels);
+    c.totalImcuRows = CeilDiv(height, 8 * c.maxV);
+    c.frameBlocks = 0;
     for (JpegFrameComponent& component : c.components) {
         component.widthInBlocks = CeilDiv(width * component.h, 8 * c.maxH);
         component.heightInBlocks = CeilDiv(height * component.v, 8 * c.maxV);
         component.downsampledWidth = CeilDiv(width * component.h, c.maxH);
         component.downsampledHeight = CeilDiv(height * component.v, c.maxV);
+        component.storeBlocksPerRow = CeilDiv(component.widthInBlocks, component.h) * component.h;
+        c.frameBlocks += std::uint64_t(c.totalImcuRows) * std::uint64_t(component.v) *
+                         std::uint64_t(component.storeBlocksPerRow);
     }
-    c.totalImcuRows = CeilDiv(height, 8 * c.maxV);
+    c.zeroBitBlocksLeft = c.frameBlocks;
     c.multipleScans = c.scan.componentCount < static_cast<int>(c.components.size()) || c.progressive;
 }
 
@@ -156,6 +161,9 @@ int ConsumeInput(JpegDecoderContext& c) {
 
 void StartInputPass(JpegDecoderContext& c) {
     SetScanGeometry(c);
+    c.scanBlocks +=
+        std::uint64_t(c.scan.mcuRows) * std::uint64_t(c.scan.mcusPerRow) * std::uint64_t(c.scan.blocksInMcu);
+    if (c.scanBlocks > kMaxScanPasses * c.frameBlocks) Fail(kJpegReadTooMuchScanWork);
     LatchQuantTables(c);
     StartScanDecoding(c);
     StartInputCoefficients(c);
