@@ -67,7 +67,9 @@ std::optional<PictureSize> ResizedSize(int method, int width, int height, int si
         default:
             return std::nullopt;
     }
-    return PictureSize{static_cast<int>(width / ratio + 0.5), static_cast<int>(height / ratio + 0.5)};
+    // A side that rounds to nothing keeps one pixel, so that a long strip still converts.
+    auto scaled = [ratio](int length) { return std::max(1, static_cast<int>(length / ratio + 0.5)); };
+    return PictureSize{scaled(width), scaled(height)};
 }
 
 ConversionOutcome ConvertPicture(const ConversionRequest& request) {
