@@ -20,7 +20,7 @@ class Conversion(Conversions):
         self.close_with_escape(window)
         self.processes.clear()
 
-        self.path("in.bmp").write_bytes(bmp_bytes(1000, 3, lambda x, y: (x % 256, 0, 0)))
+        self.path("in.bmp").write_bytes(bmp_bytes(20, 300, lambda x, y: (x % 256, 0, 0)))
         self.path("$korvi_sv.bmp").write_bytes(self.path("in.bmp").read_bytes())
         self.write_settings(InputFile="C:\\pictures\\noextension", SizeChange=1, Pixel=100)
         window = self.start()
@@ -29,11 +29,11 @@ class Conversion(Conversions):
         self.close_with_escape(window)
         self.processes.clear()
 
-        self.write_settings(InputFile=self.windows_path("in.bmp"), SizeChange=1, Pixel=100)
+        self.write_settings(InputFile=self.windows_path("in.bmp"), SizeChange=2, Pixel=5000)
         window = self.start()
-        # 1000 x 3 limited to a width of 100 is 100 x 0.
+        # 20 x 300 fixed at a width of 5000 is 5000 x 75000, taller than any picture may be.
         self.press_output_expecting(window, "画像変換の異常です．")
-        self.probe.call("set-text", window, SIDE_LENGTH, "800")
+        self.probe.call("set-text", window, SIDE_LENGTH, "64")
         for radio, extension, message in [
             (FORMAT_JPEG, ".jpg", "Jpegフォーマットの画像ファイルが作成できませんでした."),
             (FORMAT_GIF, ".gif", "GIFフォーマットの画像ファイルが作成できませんでした."),
@@ -45,7 +45,7 @@ class Conversion(Conversions):
                 self.click_control(window, radio)
                 self.press_output_expecting(window, message)
                 stored = self.settings()
-                self.assertEqual((stored["Format"], stored["Pixel"]), (str(radio - FORMAT_JPEG), "800"))
+                self.assertEqual((stored["Format"], stored["Pixel"]), (str(radio - FORMAT_JPEG), "64"))
         self.path("$korvi2.bmp").rmdir()
         self.probe.call("hold-clipboard")
         try:
