@@ -6,6 +6,7 @@
 #include <system_error>
 #include <thread>
 
+#include "core/messages.h"
 #include "core/work_folder.h"
 #include "testpage/hidden_variants.h"
 #include "testpage/page_encoding.h"
@@ -49,34 +50,18 @@ void MakeInParallel(const std::vector<Variant>& variants, const VariantMaker& ma
 }
 
 // The page under construction, kept as pieces and joined once at the end, so that the large tags
-// are copied only once. A piece that does not fit in memory is left out.
+// are copied only once.
 class PageText {
   public:
-    void Append(std::string piece) noexcept {
-        try {
-            pieces_.push_back(std::move(piece));
-        } catch (const std::bad_alloc&) {
-        }
-    }
-    void AppendJapanese(const std::string& piece) noexcept {
-        try {
-            Append(ShiftJisText(piece));
-        } catch (const std::bad_alloc&) {
-        }
-    }
-    std::string Join() noexcept {
+    void Append(std::string piece) { pieces_.push_back(std::move(piece)); }
+    void AppendJapanese(const std::string& piece) { Append(ShiftJisText(piece)); }
+    std::string Join() {
         std::size_t total = 0;
         for (const std::string& piece : pieces_) total += piece.size();
         std::string text;
-        try {
-            text.reserve(total);
-        } catch (const std::bad_alloc&) {
-        }
+        text.reserve(total);
         for (std::string& piece : pieces_) {
-            try {
-                text.append(piece);
-            } catch (const std::bad_alloc&) {
-            }
+            text.append(piece);
             std::string().swap(piece);
         }
         return text;
@@ -86,18 +71,8 @@ class PageText {
     std::vector<std::string> pieces_;
 };
 
-}  // namespace
-
-TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder) {
-    return BuildTestPage(
-        source, options, workFolder,
-        [](const VariantPicture& picture, OutputFormat format, int quality, const std::string& folder) {
-            return picture.BuildVariantTag(format, quality, folder);
-        });
-}
-
-TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
-                       const VariantMaker& make) {
+TestPage BuildPage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
+                   const VariantMaker& make) {
     const VariantPicture original(source, kKeepSize, options.side);
     const VariantPicture converted(source, options.method, options.side);
     const bool showOriginal = !(options.flags & kHideOriginal);
@@ -135,11 +110,7 @@ TestPage BuildTestPage(const PageSource& source, const PageOptions& options, con
         return std::move(outcome->text);
     };
     auto appendSection = [&](std::string tag, OutputFormat format, int quality) {
-        std::string button;
-        try {
-            button = BuildCopyButton(tag, counter);
-        } catch (const std::bad_alloc&) {
-        }
+        std::string button = BuildCopyButton(tag, counter);
         const std::size_t size = tag.size();
         text.Append(VariantHeading(format, quality));
         text.Append(std::move(tag));
@@ -183,4 +154,25 @@ TestPage BuildTestPage(const PageSource& source, const PageOptions& options, con
     text.Append(page::kClosing);
     page.text = text.Join();
     return page;
+}
+
+}  // namespace
+
+TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
+                       const VariantMaker& make) {
+    try {
+        return BuildPage(source, options, workFolder, make);
+    } catch (const std::bad_alloc&) {
+        TestPage failed;
+        failed.messages = {kMsgConversionError};
+        return failed;
+    }
+}
+
+TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder) {
+    return BuildTestPage(
+        source, options, workFolder,
+        [](const VariantPicture& picture, OutputFormat format, int quality, const std::string& folder) {
+            return picture.BuildVariantTag(format, quality, folder);
+        });
 }

@@ -18,12 +18,13 @@ struct PageOptions {
 };
 
 struct TestPage {
-    std::string text;                   // Shift_JIS, lines ending in CR LF
+    std::string text;                   // Shift_JIS, lines ending in CR LF; empty when memory ran short
     std::vector<const char*> messages;  // the failure of each variant left out, in page order
 };
 
 // Builds the page for the source. Variants that fail are left out, a failed JPEG quality ends the
 // JPEG series, and the GIF variant is always made because the converted size is taken from it.
+// Memory too short for the page itself gives no page, with the conversion's failure message.
 TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder);
 
 // Makes one variant's tag; called from the workers' threads when there are several.

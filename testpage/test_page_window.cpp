@@ -49,6 +49,7 @@ int ShowTestPage(HWND mainWindow) {
                                         options, Paths().folder);
     SetCursor(previous);
     for (const char* message : page.messages) ReportFailure(mainWindow, message);
+    if (page.text.empty()) return 0;
 
     // A page that could not be written is not opened: the browser would show an earlier picture's.
     const std::string path = Paths().folder + "$korvi2.html";
