@@ -38,10 +38,6 @@ bool WriteToStandardOutput(const std::string& text) {
     return WriteToStandardOutput(text.data(), text.size());
 }
 
-bool WriteText(const std::string& text, const std::string& path) {
-    return ReplaceFileContents(path.c_str(), text.data(), text.size());
-}
-
 // Where the lines go: standard output as they come, or a file that is replaced once all are
 // written.
 class LineOutput {
@@ -74,14 +70,16 @@ int WriteTestPage(const CliOptions& options) {
     page.side = ClampSideLength(options.sideText.c_str());
     page.flags = options.hiddenVariants;
     page.workers = Workers(options);
-    const TestPage built =
-        BuildTestPage(PageSource{loaded.picture.get(), loaded.width, loaded.height}, page, folder->path());
-    for (const char* message : built.messages) std::fprintf(stderr, "korvi-cli: %s\n", message);
-    if (built.text.empty()) return Fail(options.testPagePath + " is left as it was");
-    if (!WriteText(built.text, options.testPagePath)) {
-        return Fail("cannot write " + options.testPagePath + " (it is left as it was)");
-    }
-    return built.messages.empty() ? kSucceeded : kFailed;
+    const std::string unchanged = options.testPagePath + " is left as it was";
+    FileReplacement file(options.testPagePath.c_str());
+    if (!file.is_open()) return Fail("cannot write " + unchanged);
+    const WrittenPage written =
+        StreamTestPage(PageSource{loaded.picture.get(), loaded.width, loaded.height}, page, folder->path(),
+                       [&file](const std::string& piece) { return file.Write(piece.data(), piece.size()); });
+    for (const char* message : written.messages) std::fprintf(stderr, "korvi-cli: %s\n", message);
+    if (!written.complete) return Fail(unchanged);
+    if (!written.written || !file.Commit()) return Fail("cannot write " + unchanged);
+    return written.messages.empty() ? kSucceeded : kFailed;
 }
 
 // Converts every picture, printing each line in the order given as soon as it and those before

@@ -49,30 +49,26 @@ void MakeInParallel(const std::vector<Variant>& variants, const VariantMaker& ma
     for (std::thread& thread : threads) thread.join();
 }
 
-// The page under construction, kept as pieces and joined once at the end, so that the large tags
-// are copied only once.
+// The page as it is written: each piece goes to the writer at once.
+ConversionOutcome MakeVariant(const VariantPicture& picture, OutputFormat format, int quality,
+                              const std::string& workFolder) {
+    return picture.BuildVariantTag(format, quality, workFolder);
+}
+
 class PageText {
   public:
-    void Append(std::string piece) { pieces_.push_back(std::move(piece)); }
+    explicit PageText(const PageWriter& write) : write_(write) {}
+    void Append(const std::string& piece) { written_ = written_ && write_(piece); }
     void AppendJapanese(const std::string& piece) { Append(ShiftJisText(piece)); }
-    std::string Join() {
-        std::size_t total = 0;
-        for (const std::string& piece : pieces_) total += piece.size();
-        std::string text;
-        text.reserve(total);
-        for (std::string& piece : pieces_) {
-            text.append(piece);
-            std::string().swap(piece);
-        }
-        return text;
-    }
+    bool written() const { return written_; }
 
   private:
-    std::vector<std::string> pieces_;
+    const PageWriter& write_;
+    bool written_ = true;
 };
 
-TestPage BuildPage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
-                   const VariantMaker& make) {
+WrittenPage WritePage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
+                      const PageWriter& write, const VariantMaker& make) {
     const VariantPicture original(source, kKeepSize, options.side);
     const VariantPicture converted(source, options.method, options.side);
     const bool showOriginal = !(options.flags & kHideOriginal);
@@ -91,8 +87,8 @@ TestPage BuildPage(const PageSource& source, const PageOptions& options, const s
     Outcomes outcomes(variants.size());
     if (options.workers > 1) MakeInParallel(variants, make, outcomes, options.workers, workFolder);
 
-    TestPage page;
-    PageText text;
+    WrittenPage page;
+    PageText text(write);
     std::size_t next = 0;
     int counter = 1;
     // The next variant's tag, made now unless made ahead; null after its failure was noted.
@@ -109,21 +105,22 @@ TestPage BuildPage(const PageSource& source, const PageOptions& options, const s
         }
         return std::move(outcome->text);
     };
-    auto appendSection = [&](std::string tag, OutputFormat format, int quality) {
-        std::string button = BuildCopyButton(tag, counter);
-        const std::size_t size = tag.size();
+    auto appendSection = [&](const std::string& tag, OutputFormat format, int quality) {
+        const CopyButton button = BuildCopyButton(counter);
         text.Append(VariantHeading(format, quality));
-        text.Append(std::move(tag));
+        text.Append(tag);
         text.AppendJapanese(page::kDataSizeLabel);
-        text.Append(FormatDataSize(size));
+        text.Append(FormatDataSize(tag.size()));
         text.AppendJapanese(page::kDataSizeUnit);
-        text.Append(std::move(button));
+        text.Append(button.before);
+        text.Append(tag);
+        text.Append(button.after);
     };
 
     text.Append(page::kOpening);
     if (showOriginal) {
         text.AppendJapanese(page::kOriginalHeading);
-        if (std::optional<std::string> tag = nextTag()) text.Append(std::move(*tag));
+        if (std::optional<std::string> tag = nextTag()) text.Append(*tag);
     }
     text.AppendJapanese(page::kSourceSizeRow);
     text.Append(SizeText(source.width, source.height));
@@ -133,7 +130,7 @@ TestPage BuildPage(const PageSource& source, const PageOptions& options, const s
     if (std::optional<std::string> gif = nextTag()) {
         text.Append(SizeText(converted.width(), converted.height()));
         text.Append(page::kTableEnd);
-        if (!(options.flags & kHideGif)) appendSection(std::move(*gif), OutputFormat::kGif, 0);
+        if (!(options.flags & kHideGif)) appendSection(*gif, OutputFormat::kGif, 0);
     }
     bool jpegFailed = false;
     for (int quality : kPageQualities) {
@@ -143,36 +140,53 @@ TestPage BuildPage(const PageSource& source, const PageOptions& options, const s
             continue;
         }
         if (std::optional<std::string> tag = nextTag()) {
-            appendSection(std::move(*tag), OutputFormat::kJpeg, quality);
+            appendSection(*tag, OutputFormat::kJpeg, quality);
         } else {
             jpegFailed = true;
         }
     }
     if (!(options.flags & kHideBmp)) {
-        if (std::optional<std::string> tag = nextTag()) appendSection(std::move(*tag), OutputFormat::kBmp, 0);
+        if (std::optional<std::string> tag = nextTag()) appendSection(*tag, OutputFormat::kBmp, 0);
     }
     text.Append(page::kClosing);
-    page.text = text.Join();
+    page.written = text.written();
     return page;
 }
 
 }  // namespace
 
-TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
-                       const VariantMaker& make) {
+WrittenPage StreamTestPage(const PageSource& source, const PageOptions& options,
+                           const std::string& workFolder, const PageWriter& write, const VariantMaker& make) {
     try {
-        return BuildPage(source, options, workFolder, make);
+        return WritePage(source, options, workFolder, write, make);
     } catch (const std::bad_alloc&) {
-        TestPage failed;
+        WrittenPage failed;
         failed.messages = {kMsgConversionError};
+        failed.complete = false;
         return failed;
     }
 }
 
-TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder) {
-    return BuildTestPage(
+WrittenPage StreamTestPage(const PageSource& source, const PageOptions& options,
+                           const std::string& workFolder, const PageWriter& write) {
+    return StreamTestPage(source, options, workFolder, write, MakeVariant);
+}
+
+TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
+                       const VariantMaker& make) {
+    TestPage page;
+    WrittenPage written = StreamTestPage(
         source, options, workFolder,
-        [](const VariantPicture& picture, OutputFormat format, int quality, const std::string& folder) {
-            return picture.BuildVariantTag(format, quality, folder);
-        });
+        [&page](const std::string& piece) {
+            page.text += piece;
+            return true;
+        },
+        make);
+    if (!written.complete) page.text.clear();
+    page.messages = std::move(written.messages);
+    return page;
+}
+
+TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder) {
+    return BuildTestPage(source, options, workFolder, MakeVariant);
 }
