@@ -1,6 +1,6 @@
 #include "app/clipboard_output.h"
 
-#include <cstring>
+#include <memory>
 #include <string>
 
 #include "app/app_context.h"
@@ -9,6 +9,7 @@
 #include "app/notification.h"
 #include "app/settings_file.h"
 #include "core/conversion.h"
+#include "core/global_block.h"
 #include "core/messages.h"
 #include "resources/resource_ids.h"
 
@@ -26,23 +27,32 @@ OutputFormat CheckedFormat(HWND window) {
     return OutputFormat::kBmp;
 }
 
-// Hands the text to the clipboard as CF_TEXT; false when the clipboard cannot be opened or
-// does not take the text.
-bool PlaceText(HWND owner, const std::string& text) {
-    if (!OpenClipboard(owner)) return false;
-    EmptyClipboard();
-    bool placed = false;
-    if (HGLOBAL block = GlobalAlloc(GMEM_DDESHARE | GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 8)) {
-        if (void* bytes = GlobalLock(block)) {
-            std::memcpy(bytes, text.c_str(), text.size() + 1);
-            GlobalUnlock(block);
-            placed = SetClipboardData(CF_TEXT, block) != nullptr;
-        }
-        if (!placed) GlobalFree(block);
+// The clipboard's text block, which the conversion writes the text into directly, so that the
+// text is never held twice.
+class ClipboardText {
+  public:
+    char* Allocate(std::size_t length) {
+        block_.reset(GlobalAlloc(GMEM_DDESHARE | GMEM_MOVEABLE | GMEM_ZEROINIT, length + 8));
+        lock_ = std::make_unique<BlockLock<char>>(block_.get());
+        return lock_->data();
     }
-    CloseClipboard();
-    return placed;
-}
+
+    // Hands the text to the clipboard as CF_TEXT; false when the clipboard cannot be opened or
+    // does not take the text.
+    bool Place(HWND owner) {
+        lock_.reset();
+        if (!OpenClipboard(owner)) return false;
+        EmptyClipboard();
+        const bool placed = block_ && SetClipboardData(CF_TEXT, block_.get()) != nullptr;
+        if (placed) block_.release();
+        CloseClipboard();
+        return placed;
+    }
+
+  private:
+    GlobalBlock block_;
+    std::unique_ptr<BlockLock<char>> lock_;
+};
 
 }  // namespace
 
@@ -60,14 +70,16 @@ bool CopyToClipboard(HWND mainWindow) {
     request.sideText = ControlText(mainWindow, IDC_SIDE_LENGTH);
     request.workFolder = Paths().folder;
 
-    const ConversionOutcome outcome = ConvertPicture(request);
+    ClipboardText text;
+    const ConversionOutcome outcome =
+        ConvertPicture(request, [&text](std::size_t length) { return text.Allocate(length); });
     if (outcome.settings)
         StoreConversionSettings(Paths().settingsFile, *outcome.settings, request.sourcePath);
     if (!outcome.succeeded) {
         ReportFailure(mainWindow, outcome.message);
         return false;
     }
-    if (!PlaceText(mainWindow, outcome.text)) {
+    if (!text.Place(mainWindow)) {
         ReportFailure(mainWindow, kMsgClipboardUnavailable);
         return false;
     }

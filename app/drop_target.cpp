@@ -126,7 +126,18 @@ class DropIE final : public IDropTarget {
     HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD*) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
 
+    // A drop too large for the memory left is ignored, as an unusable one is: no exception may
+    // reach OLE.
     HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD*) override {
+        try {
+            return Take(data);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+  private:
+    HRESULT Take(IDataObject* data) {
         if (data == nullptr) return S_OK;
         if (DroppedMedium files{data, CF_HDROP}) {
             g_droppedText.reset();
@@ -150,7 +161,6 @@ class DropIE final : public IDropTarget {
         return S_OK;
     }
 
-  private:
     void Notify(DropKind kind) const {
         if (window_ != nullptr) PostMessageA(window_, message_, static_cast<WPARAM>(kind), 0);
     }

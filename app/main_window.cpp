@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <new>
+
 #include "app/acquisition.h"
 #include "app/app_context.h"
 #include "app/clipboard_output.h"
@@ -7,6 +9,7 @@
 #include "app/drop_rules.h"
 #include "app/drop_target.h"
 #include "app/editor.h"
+#include "app/failure_message.h"
 #include "app/main_menu.h"
 #include "app/place_near_cursor.h"
 #include "app/preview_image.h"
@@ -14,6 +17,7 @@
 #include "app/test_page.h"
 #include "app/tool_hints.h"
 #include "core/bmp_file.h"
+#include "core/messages.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -174,6 +178,18 @@ void Command(HWND window, MainWindowState& state, int id) {
     }
 }
 
+// Runs a command; memory too short for it ends it in the conversion's failure message, since no
+// exception may leave the window procedure.
+template <typename Action>
+void Guarded(HWND window, MainWindowState& state, Action action) {
+    try {
+        action();
+    } catch (const std::bad_alloc&) {
+        EndBusy(window, state);
+        ReportFailure(window, kMsgConversionError);
+    }
+}
+
 void DrawPreviewBox(const MainWindowState& state, const DRAWITEMSTRUCT& item) {
     if (!state.preview || !(item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT)) ||
         (item.itemState & ODS_SELECTED)) {
@@ -199,10 +215,10 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             DrawPreviewBox(*state, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         case WM_COMMAND:
-            Command(window, *state, LOWORD(wParam));
+            Guarded(window, *state, [&] { Command(window, *state, LOWORD(wParam)); });
             return TRUE;
         case WM_DROPNOTIFY:
-            TakeDrop(window, *state, wParam);
+            Guarded(window, *state, [&] { TakeDrop(window, *state, wParam); });
             return TRUE;
         case WM_DESTROY:
             Destroy(window, *state);

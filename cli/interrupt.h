@@ -1,5 +1,6 @@
 // korvi-cli interrupted (Ctrl+C, a closed terminal, a request to terminate): the work folders
-// in use are removed before the process ends the way the interruption asks.
+// in use and the unfinished replacement of -o FILE are removed before the process ends the way
+// the interruption asks.
 #pragma once
 
 // Starts watching for interruptions; called once, before any work folder exists. Writing to a

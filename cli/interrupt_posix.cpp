@@ -5,6 +5,7 @@
 
 #include "cli/interrupt.h"
 #include "core/work_folder.h"
+#include "platform/replace_file.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ void AwaitInterruption(sigset_t watched) {
     int number = 0;
     if (sigwait(&watched, &number) != 0) return;
     RemoveWorkFoldersInUse();
+    RemoveUnfinishedReplacements();
     sigset_t only;
     sigemptyset(&only);
     sigaddset(&only, number);

@@ -7,9 +7,10 @@
 #include <optional>
 
 #include "cli/quality_budget.h"
-#include "cli/standard_input.h"
+#include "cli/stream_input.h"
 #include "cli/tag_form.h"
 #include "core/messages.h"
+#include "core/path_text.h"
 #include "core/picture_loader.h"
 #include "testpage/variant_picture.h"
 #include "web/download.h"
@@ -55,7 +56,7 @@ std::string WhyNotLoaded(const std::string& path, const LoadFailure& failure, bo
         case kReaderUnsupported:
             return "a format or variant the " + reader + " reader does not read";
         case kReaderOutOfMemory:
-            return "not enough memory";
+            return "out of memory";
         default:
             return "damaged (" + reader + " reader status " + std::to_string(failure.status) + ")";
     }
@@ -71,17 +72,18 @@ std::string DownloadFailure(const DownloadOutcome& download) {
     return text;
 }
 
-std::optional<std::string> WhyNotSaved(SavedInput saved) {
+// Why a stream gave no work file; `source` names it ("standard input", "the file").
+std::optional<std::string> WhyNotSaved(SavedInput saved, const std::string& source) {
     switch (saved) {
         case SavedInput::kSaved:
             return std::nullopt;
         case SavedInput::kEmpty:
-            return "standard input is empty";
+            return source + " is empty";
         case SavedInput::kTooLarge:
-            return "standard input holds more than " + std::to_string(kMaxStandardInputBytes) +
+            return source + " holds more than " + std::to_string(kMaxStreamBytes) +
                    " bytes, more than any picture the program takes";
         case SavedInput::kCannotRead:
-            return std::string("standard input cannot be read");
+            return source + " cannot be read";
         case SavedInput::kCannotWrite:
             return std::string("cannot write a work file");
     }
@@ -95,12 +97,12 @@ LoadedPicture LoadCliPicture(const std::string& picture, const std::string& work
     LoadedPicture loaded;
     std::string path = picture;
     const bool named = picture != kStandardInput;
+    // A stream is read once, into a work file; its name still chooses the reader.
+    char letter = named ? ExtensionLetter(picture.c_str()) : '\0';
+    std::optional<std::string> notSaved;
     if (!named) {
         path = workFolder + "standard input";
-        if (std::optional<std::string> why = WhyNotSaved(SaveStandardInput(path))) {
-            loaded.failure = std::string(kMsgNoPicture) + " (" + *why + ")";
-            return loaded;
-        }
+        notSaved = WhyNotSaved(SaveStream(stdin, path), "standard input");
     } else if (IsWebAddress(picture.c_str())) {
         const DownloadOutcome download = DownloadToFolder(picture.c_str(), workFolder);
         if (download.message != nullptr) {
@@ -108,12 +110,23 @@ LoadedPicture LoadCliPicture(const std::string& picture, const std::string& work
             return loaded;
         }
         path = download.path;
+        letter = ExtensionLetter(path.c_str());
+    } else if (std::FILE* stream = OpenIfStream(picture.c_str())) {
+        path = workFolder + "stream";
+        notSaved = WhyNotSaved(SaveStream(stream, path), "the file");
+        std::fclose(stream);
+    }
+    if (notSaved) {
+        loaded.failure = std::string(kMsgNoPicture) + " (" + *notSaved + ")";
+        return loaded;
     }
     LoadFailure failure;
-    PackedBitmap read = named ? ReadPictureByExtension(path.c_str(), &failure, background) : nullptr;
+    PackedBitmap read = ReadPictureWith(letter, path.c_str(), &failure, background);
     if (read == nullptr && failure.reader == 0)
         read = ReadPictureByContent(path.c_str(), &failure, background);
     loaded.picture.reset(PreparePicture(read, nullptr));
+    // A picture the reader made fails to become 24-bit only for want of memory.
+    if (read != nullptr && !loaded.picture) failure.status = kReaderOutOfMemory;
     if (!loaded.picture) {
         loaded.failure = std::string(kMsgNoPicture) + " (" + WhyNotLoaded(path, failure, named) + ")";
         return loaded;
@@ -139,15 +152,16 @@ PictureResult ConvertCliPicture(const CliOptions& options, const std::string& pi
     }
     const VariantPicture variant(PageSource{loaded.picture.get(), loaded.width, loaded.height},
                                  options.resizeMethod, ClampSideLength(options.sideText.c_str()));
-    const TagStyle style{options.form, options.withSize, options.alt};
+    const UriFrame frame =
+        LineFrame(TagStyle{options.form, options.withSize, options.alt}, variant.width(), variant.height());
     const char* failure = nullptr;
     auto lineAt = [&](int quality) -> std::optional<std::string> {
-        ConversionOutcome outcome = variant.BuildVariantTag(options.format, quality, workFolder);
+        ConversionOutcome outcome = variant.BuildVariantTag(options.format, quality, workFolder, frame);
         if (!outcome.succeeded) {
             failure = outcome.message;
             return std::nullopt;
         }
-        return FormTag(outcome.text, style, variant.width(), variant.height());
+        return std::move(outcome.text);
     };
     const std::string budget = options.maxBytes ? std::to_string(*options.maxBytes) : std::string();
 

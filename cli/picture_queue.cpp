@@ -1,5 +1,6 @@
 #include "cli/picture_queue.h"
 
+#include <new>
 #include <system_error>
 
 PictureQueue::PictureQueue(std::size_t count, std::size_t workers, Job job)
@@ -12,6 +13,14 @@ PictureQueue::PictureQueue(std::size_t count, std::size_t workers, Job job)
         } catch (const std::system_error&) {
             break;  // fewer threads do the same work
         }
+    }
+}
+
+PictureResult PictureQueue::Run(std::size_t index, const std::string& workFolder) const {
+    try {
+        return job_(index, workFolder);
+    } catch (const std::bad_alloc&) {
+        return PictureResult();  // failed, and nothing more said: saying it would need memory
     }
 }
 
@@ -35,7 +44,7 @@ void PictureQueue::Work() {
             if (stopping_ || next_ >= count_) return;
             index = next_++;
         }
-        PictureResult result = job_(index, path);
+        PictureResult result = Run(index, path);
         {
             std::lock_guard<std::mutex> hold(mutex_);
             results_[index] = std::move(result);
@@ -51,7 +60,7 @@ PictureResult PictureQueue::Take(std::size_t index) {
             if (std::optional<WorkFolder> folder = WorkFolder::Create())
                 ownFolder_ = std::make_unique<WorkFolder>(std::move(*folder));
         }
-        return job_(index, ownFolder_ ? ownFolder_->path() : std::string());
+        return Run(index, ownFolder_ ? ownFolder_->path() : std::string());
     }
     std::unique_lock<std::mutex> hold(mutex_);
     changed_.wait(hold, [&] { return results_[index].has_value(); });

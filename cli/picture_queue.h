@@ -34,6 +34,8 @@ class PictureQueue {
 
   private:
     void Work();
+    // The job's result; a job that runs out of memory fails with no messages.
+    PictureResult Run(std::size_t index, const std::string& workFolder) const;
 
     const std::size_t count_;
     const Job job_;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <new>
 #include <thread>
 
 #include "cli/binary_streams.h"
@@ -11,6 +13,7 @@
 #include "cli/options.h"
 #include "cli/picture_job.h"
 #include "cli/picture_queue.h"
+#include "core/messages.h"
 #include "core/work_folder.h"
 #include "platform/replace_file.h"
 #include "testpage/test_page.h"
@@ -26,14 +29,32 @@ int Fail(const std::string& text) {
     return kFailed;
 }
 
-bool WriteToStandardOutput(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+bool WriteToStandardOutput(const char* text, std::size_t size) {
+    std::fwrite(text, 1, size, stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
-bool WriteText(const std::string& text, const std::string& path) {
-    return ReplaceFileContents(path.c_str(), text.data(), text.size());
+bool WriteToStandardOutput(const std::string& text) {
+    return WriteToStandardOutput(text.data(), text.size());
 }
+
+// Where the lines go: standard output as they come, or a file that is replaced once all are
+// written.
+class LineOutput {
+  public:
+    explicit LineOutput(const std::string& path) {
+        if (!path.empty() && path != "-") file_ = std::make_unique<FileReplacement>(path.c_str());
+    }
+    bool ToFile() const { return file_ != nullptr; }
+    bool is_open() const { return !file_ || file_->is_open(); }
+    bool Write(const char* text, std::size_t size) {
+        return file_ ? file_->Write(text, size) : WriteToStandardOutput(text, size);
+    }
+    bool Commit() { return !file_ || file_->Commit(); }
+
+  private:
+    std::unique_ptr<FileReplacement> file_;
+};
 
 unsigned Workers(const CliOptions& options) {
     return options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
@@ -49,45 +70,50 @@ int WriteTestPage(const CliOptions& options) {
     page.side = ClampSideLength(options.sideText.c_str());
     page.flags = options.hiddenVariants;
     page.workers = Workers(options);
-    const TestPage built =
-        BuildTestPage(PageSource{loaded.picture.get(), loaded.width, loaded.height}, page, folder->path());
-    for (const char* message : built.messages) std::fprintf(stderr, "korvi-cli: %s\n", message);
-    if (!WriteText(built.text, options.testPagePath)) {
-        return Fail("cannot write " + options.testPagePath + " (it is left as it was)");
-    }
-    return built.messages.empty() ? kSucceeded : kFailed;
+    const std::string unchanged = options.testPagePath + " is left as it was";
+    FileReplacement file(options.testPagePath.c_str());
+    if (!file.is_open()) return Fail("cannot write " + unchanged);
+    const WrittenPage written =
+        StreamTestPage(PageSource{loaded.picture.get(), loaded.width, loaded.height}, page, folder->path(),
+                       [&file](const std::string& piece) { return file.Write(piece.data(), piece.size()); });
+    for (const char* message : written.messages) std::fprintf(stderr, "korvi-cli: %s\n", message);
+    if (!written.complete) return Fail(unchanged);
+    if (!written.written || !file.Commit()) return Fail("cannot write " + unchanged);
+    return written.messages.empty() ? kSucceeded : kFailed;
 }
 
 // Converts every picture, printing each line in the order given as soon as it and those before
 // it are done. One picture prints its line alone (with a newline only on a terminal), several
 // print one line each, a failed picture an empty one. With -o FILE the lines replace FILE once
-// all succeeded.
+// all succeeded. Each line is written where it goes as the conversion made it, never copied.
 int ConvertPictures(const CliOptions& options) {
     const std::size_t count = options.pictures.size();
-    const bool toFile = !options.outputPath.empty() && options.outputPath != "-";
-    const bool terminal = !toFile && isatty(fileno(stdout));
-    const bool newlines = count > 1 || terminal;
+    LineOutput output(options.outputPath);
+    if (!output.is_open()) return Fail("cannot write " + options.outputPath + " (it is left as it was)");
+    const bool newlines = count > 1 || (!output.ToFile() && isatty(fileno(stdout)));
     PictureQueue queue(count, std::min<std::size_t>(Workers(options), count),
                        [&](std::size_t index, const std::string& workFolder) {
                            return ConvertCliPicture(options, options.pictures[index], workFolder);
                        });
-    std::string text;
-    bool allSucceeded = true;
+    bool allSucceeded = true, written = true;
     for (std::size_t index = 0; index < count; ++index) {
         const PictureResult result = queue.Take(index);
         for (const std::string& message : result.messages)
             std::fprintf(stderr, "korvi-cli: %s\n", message.c_str());
+        if (!result.succeeded && result.messages.empty()) {
+            // The job ran out of memory before it could say so; this message needs none.
+            std::fprintf(stderr, "korvi-cli: %s: %s (out of memory)\n", options.pictures[index].c_str(),
+                         kMsgConversionError);
+        }
         allSucceeded = allSucceeded && result.succeeded;
         if (count == 1 && !result.succeeded) break;
-        const std::string line = result.line + (newlines ? "\n" : "");
-        if (toFile)
-            text += line;
-        else if (!WriteToStandardOutput(line))
-            return Fail("cannot write standard output");
+        written = written && output.Write(result.line.data(), result.line.size()) &&
+                  (!newlines || output.Write("\n", 1));
+        if (!written && !output.ToFile()) return Fail("cannot write standard output");
     }
-    if (toFile && allSucceeded && !WriteText(text, options.outputPath))
+    if (output.ToFile() && allSucceeded && !(written && output.Commit()))
         return Fail("cannot write " + options.outputPath + " (it is left as it was)");
-    if (toFile && !allSucceeded) Fail(options.outputPath + " is left as it was");
+    if (output.ToFile() && !allSucceeded) Fail(options.outputPath + " is left as it was");
     return allSucceeded ? kSucceeded : kFailed;
 }
 
@@ -95,11 +121,7 @@ int PrintText(const char* text) {
     return WriteToStandardOutput(text) ? kSucceeded : Fail("cannot write standard output");
 }
 
-}  // namespace
-
-int RunKorviCli(int argc, const char* const* argv) {
-    WatchForInterruptions();
-    UseBinaryStandardStreams();
+int Run(int argc, const char* const* argv) {
     const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
     if (!parsed.options) {
         std::fprintf(stderr, "korvi-cli: %s\n%s", parsed.error.c_str(), kUsage);
@@ -111,4 +133,18 @@ int RunKorviCli(int argc, const char* const* argv) {
     for (const std::string& note : ReplacedValueNotes(options))
         std::fprintf(stderr, "korvi-cli: %s\n", note.c_str());
     return options.testPagePath.empty() ? ConvertPictures(options) : WriteTestPage(options);
+}
+
+}  // namespace
+
+int RunKorviCli(int argc, const char* const* argv) {
+    WatchForInterruptions();
+    UseBinaryStandardStreams();
+    // Short memory anywhere else ends here, after every work folder and unfinished file is gone.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("korvi-cli: out of memory\n", stderr);
+        return kFailed;
+    }
 }

@@ -6,9 +6,6 @@
 
 namespace {
 
-constexpr char kOpening[] = "<img src=\"";
-constexpr char kClosing[] = "\">";
-
 bool IsAsciiPunctuation(char c) {
     return std::strchr("!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~", c) != nullptr && c != '\0';
 }
@@ -69,23 +66,22 @@ std::string MarkdownAltText(const std::string& text) {
     return escaped;
 }
 
-std::string FormTag(const std::string& imgTag, const TagStyle& style, int width, int height) {
-    if (style.form == TagForm::kImg && !style.withSize && !style.alt) return imgTag;
-    const std::size_t opening = sizeof kOpening - 1, closing = sizeof kClosing - 1;
-    const std::string uri = imgTag.substr(opening, imgTag.size() - opening - closing);
+UriFrame LineFrame(const TagStyle& style, int width, int height) {
     switch (style.form) {
         case TagForm::kUri:
-            return uri;
+            return {"", ""};
         case TagForm::kCss:
-            return "background-image: url(\"" + uri + "\")";
+            return {"background-image: url(\"", "\")"};
         case TagForm::kMarkdown:
-            return "![" + (style.alt ? MarkdownAltText(*style.alt) : std::string()) + "](" + uri + ")";
+            return {"![" + (style.alt ? MarkdownAltText(*style.alt) : std::string()) + "](", ")"};
         case TagForm::kImg:
             break;
     }
-    std::string tag = kOpening + uri + "\"";
+    UriFrame frame;
+    frame.after = "\"";
     if (style.withSize)
-        tag += " width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\"";
-    if (style.alt) tag += " alt=\"" + HtmlAttributeText(*style.alt) + "\"";
-    return tag + ">";
+        frame.after += " width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\"";
+    if (style.alt) frame.after += " alt=\"" + HtmlAttributeText(*style.alt) + "\"";
+    frame.after += ">";
+    return frame;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/options.h"
+#include "core/data_uri.h"
 
 struct TagStyle {
     TagForm form = TagForm::kImg;
@@ -12,9 +13,9 @@ struct TagStyle {
     std::optional<std::string> alt;
 };
 
-// The line for the conversion's `<img src="data:...">` tag of a picture of the given size; the
-// tag itself when the style adds nothing.
-std::string FormTag(const std::string& imgTag, const TagStyle& style, int width, int height);
+// The text around the data URI in the line of a picture of the given size; the conversion's
+// <img> element when the style adds nothing.
+UriFrame LineFrame(const TagStyle& style, int width, int height);
 
 // Text for a double-quoted HTML attribute, on one line.
 std::string HtmlAttributeText(const std::string& text);

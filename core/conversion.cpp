@@ -1,19 +1,37 @@
 #include "core/conversion.h"
 
-#include <cstdlib>
-#include <memory>
+#include <algorithm>
 #include <new>
 
 #include "codecs/gif/gif_writer.h"
 #include "codecs/gif/palette_reduction.h"
 #include "codecs/jpeg/jpeg_writer.h"
 #include "codecs/png/png_writer.h"
-#include "core/base64.h"
 #include "core/bmp_file.h"
 #include "core/messages.h"
 #include "core/path_text.h"
 #include "core/resample.h"
-#include "core/whole_file.h"
+
+std::optional<PictureSize> ResizedSize(int method, int width, int height, int side) {
+    double ratio;
+    switch (method) {
+        case kLimitWidth:
+            if (width <= side) return std::nullopt;
+            ratio = double(width) / side;
+            break;
+        case kFixWidth:
+            ratio = double(width) / side;
+            break;
+        case kFitSquare:
+            ratio = std::max(double(width) / side, double(height) / side);
+            break;
+        default:
+            return std::nullopt;
+    }
+    // A side that rounds to nothing keeps one pixel, so that a long strip still converts.
+    auto scaled = [ratio](int length) { return std::max(1, static_cast<int>(length / ratio + 0.5)); };
+    return PictureSize{scaled(width), scaled(height)};
+}
 
 namespace {
 
@@ -44,80 +62,67 @@ const char* WritePicture(PackedBitmap bitmap, OutputFormat format, int quality, 
     return written ? nullptr : TraitsOf(format).failureMessage;
 }
 
-ConversionOutcome Failure(ConversionOutcome outcome, const char* message) {
-    outcome.message = message;
-    return outcome;
-}
-
-}  // namespace
-
-std::optional<PictureSize> ResizedSize(int method, int width, int height, int side) {
-    double ratio;
-    switch (method) {
-        case kLimitWidth:
-            if (width <= side) return std::nullopt;
-            ratio = double(width) / side;
-            break;
-        case kFixWidth:
-            ratio = double(width) / side;
-            break;
-        case kFitSquare:
-            ratio = std::max(double(width) / side, double(height) / side);
-            break;
-        default:
-            return std::nullopt;
+void Convert(const ConversionRequest& request, const TextBuffer& buffer, ConversionOutcome& outcome) {
+    if (request.picture == nullptr) {
+        outcome.message = kMsgNoPicture;
+        return;
     }
-    return PictureSize{static_cast<int>(width / ratio + 0.5), static_cast<int>(height / ratio + 0.5)};
-}
-
-ConversionOutcome ConvertPicture(const ConversionRequest& request) {
-    ConversionOutcome outcome;
-    if (request.picture == nullptr) return Failure(outcome, kMsgNoPicture);
-
     const int quality = ClampJpegQuality(request.qualityText.c_str());
     const int side = ClampSideLength(request.sideText.c_str());
     outcome.settings =
         StoredOutputSettings{request.resizeMethod, static_cast<int>(request.format), quality, side};
     if (!request.sourcePath.empty() && FindLastChar(request.sourcePath.c_str(), '.') == nullptr) {
-        return Failure(outcome, kMsgSystemError);
+        outcome.message = kMsgSystemError;
+        return;
     }
-    if (request.width <= 0 || request.height <= 0 || !BitmapLock(request.picture)) {
-        return Failure(outcome, kMsgConversionError);
-    }
+    outcome.message = kMsgConversionError;
+    if (request.width <= 0 || request.height <= 0 || !BitmapLock(request.picture)) return;
 
     // The writers only borrow the picture, so it is copied only when it is resized.
     GlobalBlock resized;
     if (std::optional<PictureSize> size =
             ResizedSize(request.resizeMethod, request.width, request.height, side)) {
         resized.reset(ResizeBitmap(request.picture, size->width, size->height));
-        if (!resized) return Failure(outcome, kMsgConversionError);
+        if (!resized) return;
     }
     const std::string path = TempOutputPath(request.workFolder, request.format);
-    if (const char* message =
-            WritePicture(resized ? resized.get() : request.picture, request.format, quality, path.c_str())) {
-        return Failure(outcome, message);
-    }
+    outcome.message =
+        WritePicture(resized ? resized.get() : request.picture, request.format, quality, path.c_str());
+    if (outcome.message != nullptr) return;
     resized.reset();
 
-    std::uint32_t size = 0;
-    std::unique_ptr<BYTE, decltype(&std::free)> file(ReadWholeFile(path.c_str(), &size), &std::free);
-    if (!file) return Failure(outcome, kMsgCannotReadFile);
-
-    static constexpr char kOpening[] = "<img src=\"data:";
-    static constexpr char kClosing[] = "\">";
-    const std::string mime = std::string(TraitsOf(request.format).mimeType) + ";base64,";
-    try {
-        std::string& text = outcome.text;
-        text.reserve(sizeof kOpening - 1 + mime.size() + Base64Length(size) + sizeof kClosing - 1);
-        text.append(kOpening).append(mime);
-        const std::size_t start = text.size();
-        text.resize(start + Base64Length(size));
-        Base64EncodeTo(file.get(), size, &text[start]);
-        text.append(kClosing);
-    } catch (const std::bad_alloc&) {
-        outcome.text.clear();
-        return Failure(outcome, kMsgConversionError);
+    switch (WriteDataUri(path.c_str(), TraitsOf(request.format).mimeType, request.frame, buffer)) {
+        case DataUriResult::kWritten:
+            outcome.succeeded = true;
+            return;
+        case DataUriResult::kCannotRead:
+            outcome.message = kMsgCannotReadFile;
+            return;
+        case DataUriResult::kOutOfMemory:
+            outcome.message = kMsgConversionError;
+            return;
     }
-    outcome.succeeded = true;
+}
+
+}  // namespace
+
+ConversionOutcome ConvertPicture(const ConversionRequest& request, const TextBuffer& buffer) {
+    ConversionOutcome outcome;
+    try {
+        Convert(request, buffer, outcome);
+    } catch (const std::bad_alloc&) {
+        outcome.succeeded = false;
+        outcome.message = kMsgConversionError;
+    }
+    return outcome;
+}
+
+ConversionOutcome ConvertPicture(const ConversionRequest& request) {
+    std::string text;
+    ConversionOutcome outcome = ConvertPicture(request, [&text](std::size_t length) {
+        text.resize(length);
+        return &text[0];
+    });
+    if (outcome.succeeded) outcome.text = std::move(text);
     return outcome;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "core/data_uri.h"
 #include "core/output_settings.h"
 #include "core/packed_bitmap.h"
 
@@ -15,6 +16,7 @@ struct ConversionRequest {
     OutputFormat format = OutputFormat::kJpeg;
     std::string qualityText = "80", sideText = "430";  // as the edit controls hold them
     std::string workFolder;                            // with its trailing separator
+    UriFrame frame;                                    // the text around the data URI
 };
 
 // What the window stores in section "minicon", as clamped by the conversion.
@@ -24,7 +26,7 @@ struct StoredOutputSettings {
 
 struct ConversionOutcome {
     bool succeeded = false;
-    std::string text;               // the <img> element on success
+    std::string text;               // the <img> element (or the frame asked for) on success
     const char* message = nullptr;  // the failure message otherwise
     // Present once the settings were read, which happens before every check but the first.
     std::optional<StoredOutputSettings> settings;
@@ -38,5 +40,9 @@ struct PictureSize {
 std::optional<PictureSize> ResizedSize(int method, int width, int height, int side);
 
 // Resizes, encodes into the work file of the format, reads it back and wraps it as
-// <img src="data:MIME;base64,...">. The picture itself is never changed.
+// <img src="data:MIME;base64,..."> (or in the request's frame). The picture itself is never
+// changed; short memory anywhere ends in the conversion's failure message.
 ConversionOutcome ConvertPicture(const ConversionRequest& request);
+
+// The same with the text written into `buffer` instead of `text`.
+ConversionOutcome ConvertPicture(const ConversionRequest& request, const TextBuffer& buffer);

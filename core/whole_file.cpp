@@ -1,7 +1,5 @@
 #include "core/whole_file.h"
 
-#include <cstdlib>
-
 #include "core/classic_file.h"
 #include "core/global_block.h"
 
@@ -15,23 +13,6 @@ std::uint32_t LengthFromStart(ClassicFile& file) {
 }
 
 }  // namespace
-
-BYTE* ReadWholeFile(const char* path, std::uint32_t* size) {
-    *size = 0;
-    ClassicFile file = ClassicFile::OpenForReading(path);
-    if (!file.is_open()) return nullptr;
-    const std::uint32_t bytes = LengthFromStart(file);
-    if (bytes == 0) return nullptr;
-    BYTE* buffer = static_cast<BYTE*>(std::malloc(std::size_t{bytes} + 16));
-    if (buffer == nullptr) return nullptr;
-    if (!file.ReadExactly(buffer, bytes)) {
-        std::free(buffer);
-        return nullptr;
-    }
-    buffer[bytes] = 0;
-    *size = bytes;
-    return buffer;
-}
 
 HGLOBAL LoadFileToGlobal(const char* path, std::uint32_t* size) {
     *size = 0;

@@ -1,7 +1,9 @@
 #include "core/work_folder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -10,6 +12,7 @@ namespace {
 struct FoldersInUse {
     std::mutex lock;
     std::vector<std::string> paths;
+    bool interrupted = false;  // once set, no folder is made
 };
 
 FoldersInUse& InUse() {
@@ -23,6 +26,7 @@ FoldersInUse& InUse() {
 // interruption at any moment finds every folder that exists.
 std::optional<WorkFolder> WorkFolder::Create() {
     std::lock_guard<std::mutex> hold(InUse().lock);
+    if (InUse().interrupted) return std::nullopt;
     std::optional<std::string> path = MakePrivateFolder();
     if (!path) return std::nullopt;
     InUse().paths.push_back(*path);
@@ -39,9 +43,12 @@ WorkFolder::~WorkFolder() {
 
 void RemoveWorkFoldersInUse() {
     std::lock_guard<std::mutex> hold(InUse().lock);
+    InUse().interrupted = true;
+    // The work goes on meanwhile: it may add a file after a pass, and on Windows a file another
+    // thread has open cannot be removed until it is closed, which each step does soon.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     for (const std::string& path : InUse().paths) {
-        // The work goes on meanwhile and may add a file after a pass; a few passes catch it.
-        for (int pass = 0; pass < 5 && !RemoveWorkFolder(path); ++pass) {
-        }
+        while (!RemoveWorkFolder(path) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }

@@ -31,6 +31,7 @@ std::optional<std::string> MakePrivateFolder();
 // something stays.
 bool RemoveWorkFolder(const std::string& path);
 
-// Removes every work folder still in use, for a process that is being interrupted; the work
-// going on meanwhile may fail, and the process is to end right after.
+// Removes every work folder still in use, for a process that is being interrupted, waiting up to
+// a few seconds for files the work still has open; the work going on meanwhile may fail, no
+// folder is made afterwards, and the process is to end right after.
 void RemoveWorkFoldersInUse();

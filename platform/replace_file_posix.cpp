@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "platform/replace_file.h"
+#include "platform/unfinished_replacements.h"
 
 namespace {
 
@@ -39,29 +41,71 @@ int CreateBeside(const std::string& target, std::string* name) {
 
 }  // namespace
 
-bool ReplaceFileContents(const char* path, const void* data, std::size_t size) {
+struct FileReplacement::State {
+    int file = -1;
+    std::string target;   // the file replaced, links resolved
+    std::string beside;   // empty when the target is written directly, or once finished
+    bool written = true;  // every step so far succeeded
+};
+
+FileReplacement::FileReplacement(const char* path) : state_(std::make_unique<State>()) {
+    State& s = *state_;
     struct stat existing;
     const bool exists = stat(path, &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
-        const int file = open(path, O_WRONLY | O_CLOEXEC);
-        if (file < 0) return false;
-        const bool written = WriteAll(file, data, size);
-        return close(file) == 0 && written;
+        s.file = open(path, O_WRONLY | O_CLOEXEC);
+        return;
     }
     // A link keeps pointing where it did; the file it names is replaced.
-    std::string target = path;
+    s.target = path;
     if (exists) {
         char resolved[PATH_MAX];
-        if (realpath(path, resolved) == nullptr) return false;
-        target = resolved;
+        if (realpath(path, resolved) == nullptr) return;
+        s.target = resolved;
     }
-    std::string beside;
-    const int file = CreateBeside(target, &beside);
-    if (file < 0) return false;
-    bool done = (!exists || fchmod(file, existing.st_mode & 07777) == 0) && WriteAll(file, data, size) &&
-                fsync(file) == 0;
-    done = close(file) == 0 && done;
-    done = done && rename(beside.c_str(), target.c_str()) == 0;
-    if (!done) unlink(beside.c_str());
+    UnfinishedReplacements& unfinished = Unfinished();
+    std::lock_guard<std::mutex> hold(unfinished.lock);
+    if (unfinished.interrupted) return;
+    s.file = CreateBeside(s.target, &s.beside);
+    if (s.file < 0) {
+        s.beside.clear();
+        return;
+    }
+    unfinished.paths.push_back(s.beside);
+    s.written = !exists || fchmod(s.file, existing.st_mode & 07777) == 0;
+}
+
+FileReplacement::~FileReplacement() {
+    State& s = *state_;
+    if (s.file >= 0) close(s.file);
+    if (s.beside.empty()) return;
+    UnfinishedReplacements& unfinished = Unfinished();
+    std::lock_guard<std::mutex> hold(unfinished.lock);
+    unlink(s.beside.c_str());
+    unfinished.Unlist(s.beside);
+}
+
+bool FileReplacement::is_open() const {
+    return state_->file >= 0;
+}
+
+bool FileReplacement::Write(const void* data, std::size_t size) {
+    State& s = *state_;
+    s.written = s.file >= 0 && s.written && WriteAll(s.file, data, size);
+    return s.written;
+}
+
+bool FileReplacement::Commit() {
+    State& s = *state_;
+    if (s.file < 0) return false;
+    bool done = s.written && (s.beside.empty() || fsync(s.file) == 0);
+    done = close(std::exchange(s.file, -1)) == 0 && done;
+    if (s.beside.empty()) return done;
+    UnfinishedReplacements& unfinished = Unfinished();
+    std::lock_guard<std::mutex> hold(unfinished.lock);
+    done = done && !unfinished.interrupted && rename(s.beside.c_str(), s.target.c_str()) == 0;
+    if (!done) unlink(s.beside.c_str());
+    unfinished.Unlist(s.beside);
+    s.beside.clear();
     return done;
 }

@@ -1,7 +1,9 @@
 #include <string>
+#include <utility>
 
 #include "platform/kernel.h"
 #include "platform/replace_file.h"
+#include "platform/unfinished_replacements.h"
 
 namespace {
 
@@ -14,11 +16,6 @@ bool WriteAll(HANDLE file, const void* data, std::size_t size) {
         size -= piece;
     }
     return true;
-}
-
-bool WriteTo(HANDLE file, const void* data, std::size_t size) {
-    const bool written = WriteAll(file, data, size);
-    return CloseHandle(file) && written;
 }
 
 // A device such as NUL or CON, which cannot be replaced but only written to.
@@ -34,20 +31,72 @@ HANDLE OpenDevice(const char* path) {
 
 }  // namespace
 
-bool ReplaceFileContents(const char* path, const void* data, std::size_t size) {
-    if (HANDLE device = OpenDevice(path); device != INVALID_HANDLE_VALUE) return WriteTo(device, data, size);
+struct FileReplacement::State {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    std::string target;
+    std::string beside;   // empty when the target is written directly, or once finished
+    bool written = true;  // every write so far succeeded
+};
+
+FileReplacement::FileReplacement(const char* path) : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.file = OpenDevice(path);
+    if (s.file != INVALID_HANDLE_VALUE) return;
     char full[MAX_PATH];
     char* name = nullptr;
     const DWORD length = GetFullPathNameA(path, sizeof full, full, &name);
-    if (length == 0 || length >= sizeof full || name == nullptr) return false;
+    if (length == 0 || length >= sizeof full || name == nullptr) return;
     const std::string folder(full, name);
-    // GetTempFileNameA creates the new file, so that no other can take its name.
+    UnfinishedReplacements& unfinished = Unfinished();
+    std::lock_guard<std::mutex> hold(unfinished.lock);
+    if (unfinished.interrupted) return;
+    // GetTempFileNameA creates the new file, so that no other can take its name. It is shared for
+    // deleting, so that an interruption can remove it while it is being written.
     char beside[MAX_PATH];
-    if (GetTempFileNameA(folder.c_str(), "kv", 0, beside) == 0) return false;
-    HANDLE file =
-        CreateFileA(beside, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    const bool done = file != INVALID_HANDLE_VALUE && WriteTo(file, data, size) &&
-                      MoveFileExA(beside, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!done) DeleteFileA(beside);
+    if (GetTempFileNameA(folder.c_str(), "kv", 0, beside) == 0) return;
+    s.file = CreateFileA(beside, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, TRUNCATE_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (s.file == INVALID_HANDLE_VALUE) {
+        DeleteFileA(beside);
+        return;
+    }
+    s.target = path;
+    s.beside = beside;
+    unfinished.paths.push_back(s.beside);
+}
+
+FileReplacement::~FileReplacement() {
+    State& s = *state_;
+    if (s.file != INVALID_HANDLE_VALUE) CloseHandle(s.file);
+    if (s.beside.empty()) return;
+    UnfinishedReplacements& unfinished = Unfinished();
+    std::lock_guard<std::mutex> hold(unfinished.lock);
+    DeleteFileA(s.beside.c_str());
+    unfinished.Unlist(s.beside);
+}
+
+bool FileReplacement::is_open() const {
+    return state_->file != INVALID_HANDLE_VALUE;
+}
+
+bool FileReplacement::Write(const void* data, std::size_t size) {
+    State& s = *state_;
+    s.written = s.file != INVALID_HANDLE_VALUE && s.written && WriteAll(s.file, data, size);
+    return s.written;
+}
+
+bool FileReplacement::Commit() {
+    State& s = *state_;
+    if (s.file == INVALID_HANDLE_VALUE) return false;
+    bool done = CloseHandle(std::exchange(s.file, INVALID_HANDLE_VALUE)) && s.written;
+    if (s.beside.empty()) return done;
+    UnfinishedReplacements& unfinished = Unfinished();
+    std::lock_guard<std::mutex> hold(unfinished.lock);
+    done =
+        done && !unfinished.interrupted &&
+        MoveFileExA(s.beside.c_str(), s.target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!done) DeleteFileA(s.beside.c_str());
+    unfinished.Unlist(s.beside);
+    s.beside.clear();
     return done;
 }

@@ -17,6 +17,18 @@ case "$config" in
   windows) options=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake") ;;
   *) echo "unknown configuration: $config" >&2; exit 2 ;;
 esac
+# A tool the configuration needs, or which set-up installs it: require TOOL WHAT SCOPE.
+require() {
+  command -v "$1" >/dev/null && return 0
+  echo "build.sh: the $config build needs $2 ($1); 'sudo scripts/setup.sh $3' installs it" >&2
+  exit 1
+}
+require cmake CMake native
+case "$config" in
+  sanitize) require clang++ clang all ;;
+  windows) require i686-w64-mingw32-g++-posix "the MinGW-w64 cross compiler" all
+           "$here/scripts/windows-deps.sh" ;;
+esac
 # Rebuilds of other checkouts reuse compiled objects where ccache is installed.
 if command -v ccache >/dev/null; then
   options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

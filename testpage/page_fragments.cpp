@@ -28,17 +28,18 @@ std::string FormatDataSize(std::size_t bytes) {
     return text;
 }
 
-std::string BuildCopyButton(const std::string& tag, int& counter) {
+CopyButton BuildCopyButton(int& counter) {
     const std::string box = Formatted("s%d", counter);
     const std::string function = Formatted("f%d()", counter);
     ++counter;
-    std::string button;
-    button.reserve(tag.size() + 400);
-    button.append("<input id=\"").append(box).append("\" type=\"text\" value='").append(tag);
-    button.append("'><button onclick=\"").append(function).append("\"><img src=\"data:image/gif;base64,");
-    button.append(kCopyIcon).append("\"></button><script>function ").append(function);
-    button.append("{var c = document.getElementById(\"").append(box);
-    button.append("\");c.select();document.execCommand(\"Copy\");}</script>");
+    CopyButton button;
+    button.before.append("<input id=\"").append(box).append("\" type=\"text\" value='");
+    button.after.append("'><button onclick=\"")
+        .append(function)
+        .append("\"><img src=\"data:image/gif;base64,");
+    button.after.append(kCopyIcon).append("\"></button><script>function ").append(function);
+    button.after.append("{var c = document.getElementById(\"").append(box);
+    button.after.append("\");c.select();document.execCommand(\"Copy\");}</script>");
     return button;
 }
 

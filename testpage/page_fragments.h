@@ -9,9 +9,12 @@
 // A byte count with a comma between groups of three digits; millions are not grouped further.
 std::string FormatDataSize(std::size_t bytes);
 
-// A text box holding the tag and a button that copies it, with a script of its own; `counter`
-// numbers the ids and advances by one.
-std::string BuildCopyButton(const std::string& tag, int& counter);
+// A text box holding a tag and a button that copies it, with a script of its own: the text before
+// the tag and the text after it. `counter` numbers the ids and advances by one.
+struct CopyButton {
+    std::string before, after;
+};
+CopyButton BuildCopyButton(int& counter);
 
 // "<hr><h3>GIF</h3>", "<hr><h3>BMP</h3>" or "<hr><h3>Jpeg(q=Q)</h3>", each with CR LF.
 std::string VariantHeading(OutputFormat format, int quality);

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <thread>
 
+#include "core/messages.h"
 #include "core/work_folder.h"
 #include "testpage/hidden_variants.h"
 #include "testpage/page_encoding.h"
@@ -48,56 +49,26 @@ void MakeInParallel(const std::vector<Variant>& variants, const VariantMaker& ma
     for (std::thread& thread : threads) thread.join();
 }
 
-// The page under construction, kept as pieces and joined once at the end, so that the large tags
-// are copied only once. A piece that does not fit in memory is left out.
-class PageText {
-  public:
-    void Append(std::string piece) noexcept {
-        try {
-            pieces_.push_back(std::move(piece));
-        } catch (const std::bad_alloc&) {
-        }
-    }
-    void AppendJapanese(const std::string& piece) noexcept {
-        try {
-            Append(ShiftJisText(piece));
-        } catch (const std::bad_alloc&) {
-        }
-    }
-    std::string Join() noexcept {
-        std::size_t total = 0;
-        for (const std::string& piece : pieces_) total += piece.size();
-        std::string text;
-        try {
-            text.reserve(total);
-        } catch (const std::bad_alloc&) {
-        }
-        for (std::string& piece : pieces_) {
-            try {
-                text.append(piece);
-            } catch (const std::bad_alloc&) {
-            }
-            std::string().swap(piece);
-        }
-        return text;
-    }
-
-  private:
-    std::vector<std::string> pieces_;
-};
-
-}  // namespace
-
-TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder) {
-    return BuildTestPage(
-        source, options, workFolder,
-        [](const VariantPicture& picture, OutputFormat format, int quality, const std::string& folder) {
-            return picture.BuildVariantTag(format, quality, folder);
-        });
+// The page as it is written: each piece goes to the writer at once.
+ConversionOutcome MakeVariant(const VariantPicture& picture, OutputFormat format, int quality,
+                              const std::string& workFolder) {
+    return picture.BuildVariantTag(format, quality, workFolder);
 }
 
-TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
-                       const VariantMaker& make) {
+class PageText {
+  public:
+    explicit PageText(const PageWriter& write) : write_(write) {}
+    void Append(const std::string& piece) { written_ = written_ && write_(piece); }
+    void AppendJapanese(const std::string& piece) { Append(ShiftJisText(piece)); }
+    bool written() const { return written_; }
+
+  private:
+    const PageWriter& write_;
+    bool written_ = true;
+};
+
+WrittenPage WritePage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
+                      const PageWriter& write, const VariantMaker& make) {
     const VariantPicture original(source, kKeepSize, options.side);
     const VariantPicture converted(source, options.method, options.side);
     const bool showOriginal = !(options.flags & kHideOriginal);
@@ -116,8 +87,8 @@ TestPage BuildTestPage(const PageSource& source, const PageOptions& options, con
     Outcomes outcomes(variants.size());
     if (options.workers > 1) MakeInParallel(variants, make, outcomes, options.workers, workFolder);
 
-    TestPage page;
-    PageText text;
+    WrittenPage page;
+    PageText text(write);
     std::size_t next = 0;
     int counter = 1;
     // The next variant's tag, made now unless made ahead; null after its failure was noted.
@@ -134,25 +105,22 @@ TestPage BuildTestPage(const PageSource& source, const PageOptions& options, con
         }
         return std::move(outcome->text);
     };
-    auto appendSection = [&](std::string tag, OutputFormat format, int quality) {
-        std::string button;
-        try {
-            button = BuildCopyButton(tag, counter);
-        } catch (const std::bad_alloc&) {
-        }
-        const std::size_t size = tag.size();
+    auto appendSection = [&](const std::string& tag, OutputFormat format, int quality) {
+        const CopyButton button = BuildCopyButton(counter);
         text.Append(VariantHeading(format, quality));
-        text.Append(std::move(tag));
+        text.Append(tag);
         text.AppendJapanese(page::kDataSizeLabel);
-        text.Append(FormatDataSize(size));
+        text.Append(FormatDataSize(tag.size()));
         text.AppendJapanese(page::kDataSizeUnit);
-        text.Append(std::move(button));
+        text.Append(button.before);
+        text.Append(tag);
+        text.Append(button.after);
     };
 
     text.Append(page::kOpening);
     if (showOriginal) {
         text.AppendJapanese(page::kOriginalHeading);
-        if (std::optional<std::string> tag = nextTag()) text.Append(std::move(*tag));
+        if (std::optional<std::string> tag = nextTag()) text.Append(*tag);
     }
     text.AppendJapanese(page::kSourceSizeRow);
     text.Append(SizeText(source.width, source.height));
@@ -162,7 +130,7 @@ TestPage BuildTestPage(const PageSource& source, const PageOptions& options, con
     if (std::optional<std::string> gif = nextTag()) {
         text.Append(SizeText(converted.width(), converted.height()));
         text.Append(page::kTableEnd);
-        if (!(options.flags & kHideGif)) appendSection(std::move(*gif), OutputFormat::kGif, 0);
+        if (!(options.flags & kHideGif)) appendSection(*gif, OutputFormat::kGif, 0);
     }
     bool jpegFailed = false;
     for (int quality : kPageQualities) {
@@ -172,15 +140,53 @@ TestPage BuildTestPage(const PageSource& source, const PageOptions& options, con
             continue;
         }
         if (std::optional<std::string> tag = nextTag()) {
-            appendSection(std::move(*tag), OutputFormat::kJpeg, quality);
+            appendSection(*tag, OutputFormat::kJpeg, quality);
         } else {
             jpegFailed = true;
         }
     }
     if (!(options.flags & kHideBmp)) {
-        if (std::optional<std::string> tag = nextTag()) appendSection(std::move(*tag), OutputFormat::kBmp, 0);
+        if (std::optional<std::string> tag = nextTag()) appendSection(*tag, OutputFormat::kBmp, 0);
     }
     text.Append(page::kClosing);
-    page.text = text.Join();
+    page.written = text.written();
     return page;
+}
+
+}  // namespace
+
+WrittenPage StreamTestPage(const PageSource& source, const PageOptions& options,
+                           const std::string& workFolder, const PageWriter& write, const VariantMaker& make) {
+    try {
+        return WritePage(source, options, workFolder, write, make);
+    } catch (const std::bad_alloc&) {
+        WrittenPage failed;
+        failed.messages = {kMsgConversionError};
+        failed.complete = false;
+        return failed;
+    }
+}
+
+WrittenPage StreamTestPage(const PageSource& source, const PageOptions& options,
+                           const std::string& workFolder, const PageWriter& write) {
+    return StreamTestPage(source, options, workFolder, write, MakeVariant);
+}
+
+TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
+                       const VariantMaker& make) {
+    TestPage page;
+    WrittenPage written = StreamTestPage(
+        source, options, workFolder,
+        [&page](const std::string& piece) {
+            page.text += piece;
+            return true;
+        },
+        make);
+    if (!written.complete) page.text.clear();
+    page.messages = std::move(written.messages);
+    return page;
+}
+
+TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder) {
+    return BuildTestPage(source, options, workFolder, MakeVariant);
 }

@@ -23,11 +23,6 @@ std::string SideText(HWND mainWindow) {
     return text;
 }
 
-// Writes the page whole, or leaves the previous one; false when it could not.
-bool WritePage(const std::string& path, const std::string& text) {
-    return ReplaceFileContents(path.c_str(), text.data(), text.size());
-}
-
 }  // namespace
 
 int ShowTestPage(HWND mainWindow) {
@@ -44,15 +39,22 @@ int ShowTestPage(HWND mainWindow) {
     // (a worker thread would need a folder elsewhere); the page takes a fraction of a second.
     options.workers = 1;
 
+    // The page goes straight into its file; a page that could not be written whole is not
+    // opened, as the browser would show an earlier picture's.
+    const std::string path = Paths().folder + "$korvi2.html";
+    FileReplacement file(path.c_str());
+    if (!file.is_open()) {
+        ReportFailure(mainWindow, kMsgCannotWriteFile);
+        return 0;
+    }
     const HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    const TestPage page = BuildTestPage(PageSource{current.picture.get(), current.width, current.height},
-                                        options, Paths().folder);
+    const WrittenPage page = StreamTestPage(
+        PageSource{current.picture.get(), current.width, current.height}, options, Paths().folder,
+        [&file](const std::string& piece) { return file.Write(piece.data(), piece.size()); });
     SetCursor(previous);
     for (const char* message : page.messages) ReportFailure(mainWindow, message);
-
-    // A page that could not be written is not opened: the browser would show an earlier picture's.
-    const std::string path = Paths().folder + "$korvi2.html";
-    if (!WritePage(path, page.text)) {
+    if (!page.complete) return 0;
+    if (!page.written || !file.Commit()) {
         ReportFailure(mainWindow, kMsgCannotWriteFile);
         return 0;
     }

@@ -24,7 +24,8 @@ PackedBitmap VariantPicture::Picture() const {
 }
 
 ConversionOutcome VariantPicture::BuildVariantTag(OutputFormat format, int quality,
-                                                  const std::string& workFolder) const {
+                                                  const std::string& workFolder,
+                                                  const UriFrame& frame) const {
     ConversionOutcome failure;
     failure.message = kMsgConversionError;
     try {
@@ -37,6 +38,7 @@ ConversionOutcome VariantPicture::BuildVariantTag(OutputFormat format, int quali
         request.format = format;
         request.qualityText = std::to_string(quality);
         request.workFolder = workFolder;
+        request.frame = frame;
         return ConvertPicture(request);
     } catch (const std::bad_alloc&) {
         return failure;

@@ -21,10 +21,11 @@ class VariantPicture {
     int width() const { return width_; }
     int height() const { return height_; }
 
-    // The <img> tag of one encoding, made as the conversion command makes it through the format's
-    // work file in `workFolder`; the failure message otherwise. Safe to call from several threads
-    // with different folders.
-    ConversionOutcome BuildVariantTag(OutputFormat format, int quality, const std::string& workFolder) const;
+    // The <img> tag of one encoding (or its data URI in another frame), made as the conversion
+    // command makes it through the format's work file in `workFolder`; the failure message
+    // otherwise. Safe to call from several threads with different folders.
+    ConversionOutcome BuildVariantTag(OutputFormat format, int quality, const std::string& workFolder,
+                                      const UriFrame& frame = UriFrame()) const;
 
   private:
     // The picture to encode: the source, or the resized copy once made; null on failure.

@@ -13,9 +13,9 @@
 #include "tests/support/files.h"
 #include "tests/support/synthetic_picture.h"
 
-TEST(FormTag, GivesEachFormWithItsAttributesEscaped) {
-    const std::string tag = "<img src=\"data:image/gif;base64,R0lG\">";
+TEST(LineFrame, GivesEachFormWithItsAttributesEscaped) {
     const std::string uri = "data:image/gif;base64,R0lG";
+    const std::string tag = "<img src=\"" + uri + "\">";
     const struct {
         TagForm form;
         bool withSize;
@@ -35,7 +35,8 @@ TEST(FormTag, GivesEachFormWithItsAttributesEscaped) {
     for (const auto& c : cases) {
         TagStyle style{c.form, c.withSize, std::nullopt};
         if (c.alt != nullptr) style.alt = c.alt;
-        EXPECT_EQ(FormTag(tag, style, 3, 2), c.line) << c.line;
+        const UriFrame frame = LineFrame(style, 3, 2);
+        EXPECT_EQ(frame.before + uri + frame.after, c.line) << c.line;
     }
 }
 

@@ -9,8 +9,10 @@
 #include <chrono>
 #include <thread>
 
+#include "core/messages.h"
 #include "tests/support/command.h"
 #include "tests/support/files.h"
+#include "tests/support/gif_fixture.h"
 
 namespace {
 
@@ -28,65 +30,123 @@ bool WaitUntil(const std::function<bool()>& done) {
 }  // namespace
 
 // A picture that never arrives (a pipe nobody writes) keeps korvi-cli busy with its work
-// folder made, until the signal; several pictures keep a folder busy on each thread.
+// folder made, until the signal; several pictures keep a folder busy on each thread, and -o FILE
+// its hidden replacement beside FILE.
 TEST(KorviCliInterrupted, RemovesItsWorkFoldersAndEndsByTheSignal) {
     TempFolder folder;
     const std::string picture = folder.File("slow.bmp");
     ASSERT_EQ(mkfifo(picture.c_str(), 0600), 0);
+    const std::string output = folder.File("tags.txt");
     const struct {
         int number;
-        bool threads;
-    } cases[] = {{SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGTERM, true}};
+        std::vector<const char*> options;
+        std::size_t workFolders, besideOutput;
+    } cases[] = {{SIGINT, {}, 1, 0},
+                 {SIGTERM, {}, 1, 0},
+                 {SIGHUP, {}, 1, 0},
+                 {SIGTERM, {"-j", "2", picture.c_str()}, 2, 0},
+                 {SIGINT, {"-o", output.c_str()}, 1, 1}};
     for (const auto& c : cases) {
-        const int number = c.number;
-        const bool threads = c.threads;
-        SCOPED_TRACE(number);
-        const std::string temporary = folder.File(std::to_string(number) + (threads ? "j" : ""));
+        SCOPED_TRACE(testing::Message() << c.number << " " << c.options.size());
+        // The pipe and one temporary folder for each case so far.
+        const std::size_t entries = 2 + (&c - cases);
+        const std::string temporary = folder.File(std::to_string(&c - cases));
         MakeFolder(temporary);
         const std::string variable = "TMPDIR=" + temporary;
-        const char* alone[] = {kCli.c_str(), picture.c_str(), nullptr};
-        const char* several[] = {kCli.c_str(), "-j", "2", picture.c_str(), picture.c_str(), nullptr};
-        const char* const* argv = threads ? several : alone;
+        std::vector<const char*> argv = {kCli.c_str()};
+        argv.insert(argv.end(), c.options.begin(), c.options.end());
+        argv.insert(argv.end(), {picture.c_str(), nullptr});
         const char* envp[] = {variable.c_str(), nullptr};
         pid_t child;
-        ASSERT_EQ(posix_spawn(&child, argv[0], nullptr, nullptr, const_cast<char**>(argv),
+        ASSERT_EQ(posix_spawn(&child, argv[0], nullptr, nullptr, const_cast<char**>(argv.data()),
                               const_cast<char**>(envp)),
                   0);
-        EXPECT_TRUE(WaitUntil([&] { return FolderEntries(temporary).size() == (threads ? 2u : 1u); }));
-        kill(child, number);
+        EXPECT_TRUE(WaitUntil([&] {
+            return FolderEntries(temporary).size() == c.workFolders &&
+                   FolderEntries(folder.path()).size() == entries + c.besideOutput;
+        }));
+        kill(child, c.number);
         int status = 0;
         if (!WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; })) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
             ADD_FAILURE() << "still running after the signal";
         }
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == number) << status;
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.number) << status;
         EXPECT_EQ(FolderEntries(temporary), std::vector<std::string>{});
+        EXPECT_EQ(FolderEntries(folder.path()).size(), entries) << "nothing beside the output";
     }
 }
 
-TEST(KorviCliOutput, FailsWhenItCannotBeWritten) {
+// A pipe is read once, whatever its name: a path to a pipe (as <(...) gives one) and a FIFO.
+TEST(KorviCliStreams, ReadsPipesAndFifosOnce) {
     TempFolder folder;
-    const std::string tag = folder.File("tag.html"), status = folder.File("status");
+    const std::string fifo = folder.File("picture");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string options = Quoted(kCli) + " -f bmp -m 0 ";
+    const CommandResult expected = RunCommand(options + Quoted(kSample), folder.path());
+    ASSERT_EQ(expected.exitCode, 0) << expected.err;
+    for (const std::string& command :
+         {"cat " + Quoted(kSample) + " | " + options + "/dev/stdin",
+          "cat " + Quoted(kSample) + " >" + Quoted(fifo) + " & " + options + Quoted(fifo)}) {
+        const CommandResult result = RunCommand(command, folder.path());
+        EXPECT_EQ(result.exitCode, 0) << command << ": " << result.err;
+        EXPECT_TRUE(result.out == expected.out) << command;
+    }
+}
+
+// Output that cannot be written, and memory too short at any step of the largest picture, end
+// in a message and status 1, leaving the output and the temporary folder as they were.
+TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
+    TempFolder folder;
+    const std::string tag = folder.File("tag.html"), status = folder.File("status"),
+                      temporary = folder.File("tmp");
     WriteBytes(tag, {'o', 'l', 'd'});
+    WriteBytes(folder.File("wide.gif"), LargestGif());
+    MakeFolder(temporary);
+    const std::string wide = " " + Quoted(folder.File("wide.gif"));
+    const std::string limited = "TMPDIR=" + temporary + " " + Quoted(kCli) + " -m 0 -f bmp -o " + Quoted(tag);
+    const std::string cannotWrite = "cannot write";
     const struct {
         const char* name;
         std::string command;
+        bool limitsMemory;
+        int status;
+        std::string says;
     } cases[] = {
-        {"help on a full disk", Quoted(kCli) + " --help >/dev/full"},
-        {"tag on a full disk", Quoted(kCli) + " -f bmp " + Quoted(kSample) + " >/dev/full"},
+        {"help on a full disk", Quoted(kCli) + " --help >/dev/full", false, 1, cannotWrite},
+        {"tag on a full disk", Quoted(kCli) + " -f bmp " + Quoted(kSample) + " >/dev/full", false, 1,
+         cannotWrite},
         {"file-size limit",
-         "ulimit -f 1; " + Quoted(kCli) + " -f bmp -o " + Quoted(tag) + " " + Quoted(kSample)},
-        // The tag is larger than a pipe holds, so the write meets the closed end.
+         "ulimit -f 1; " + Quoted(kCli) + " -f bmp -o " + Quoted(tag) + " " + Quoted(kSample), false, 1,
+         "is left as it was"},
+        // The picture takes 201 MB as 24 bits, its tag 268 MB; the program itself about 40 MB.
+        {"memory short of the picture", "ulimit -v 150000; " + limited + wide, true, 1, "(out of memory)"},
+        {"memory short of the tag", "ulimit -v 350000; " + limited + " --alt x" + wide, true, 1,
+         kMsgConversionError},
+        {"memory short of two on threads", "ulimit -v 600000; " + limited + " -j 2" + wide + wide, true, 1,
+         "korvi-cli: "},
+        {"memory for the picture and one tag",
+         "ulimit -v 750000; TMPDIR=" + temporary + " " + Quoted(kCli) + " -m 0 -f bmp --alt x" + wide +
+             " >/dev/null",
+         true, 0, ""},
+        // Last, as it alone leaves a status file. The tag is larger than a pipe holds, so the write
+        // meets the closed end.
         {"closed pipe",
-         "(" + Quoted(kCli) + " -f bmp " + Quoted(kSample) + "; echo $? >" + status + ") | true"},
+         "(" + Quoted(kCli) + " -f bmp " + Quoted(kSample) + "; echo $? >" + status + ") | true", false, 1,
+         cannotWrite},
     };
     for (const auto& c : cases) {
+#ifdef KORVI_SANITIZED
+        if (c.limitsMemory) continue;  // the sanitisers reserve more address space than any limit
+#endif
         const CommandResult result = RunCommand("(" + c.command + ")", folder.path());
         const Bytes code = ReadBytes(status);
-        EXPECT_EQ(code.empty() ? result.exitCode : code[0] - '0', 1) << c.name << ": " << result.err;
+        EXPECT_EQ(code.empty() ? result.exitCode : code[0] - '0', c.status) << c.name << ": " << result.err;
+        EXPECT_NE(result.err.find(c.says), std::string::npos) << c.name << ": " << result.err;
     }
     EXPECT_EQ(ReadBytes(tag), (Bytes{'o', 'l', 'd'}));
-    EXPECT_EQ(FolderEntries(folder.path()),
-              (std::vector<std::string>{"status", "stderr.txt", "stdout.txt", "tag.html"}));
+    EXPECT_EQ(FolderEntries(temporary), std::vector<std::string>{});
+    EXPECT_EQ(FolderEntries(folder.path()), (std::vector<std::string>{"status", "stderr.txt", "stdout.txt",
+                                                                      "tag.html", "tmp", "wide.gif"}));
 }

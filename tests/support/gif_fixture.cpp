@@ -90,3 +90,8 @@ Bytes SubBlocks(const Bytes& data) {
     out.push_back(0);
     return out;
 }
+
+Bytes LargestGif() {
+    return Join({GifHeader("GIF89a", 65500, 1024, {{0, 0, 0}, {255, 255, 255}}),
+                 GifImageDescriptor(0, 0, 65500, 1024, false, {}), GifImageData(2, {4, 5}), Bytes{0x3B}});
+}

@@ -33,3 +33,7 @@ Bytes GifImageData(int minimumCodeSize, const std::vector<int>& codes);
 Bytes GifExtension(int label, const Bytes& data);
 // Bytes as sub-blocks of at most 255 bytes, closed by a zero-length block.
 Bytes SubBlocks(const Bytes& data);
+
+// A GIF of 65500 x 1024 pixels, the widest picture the readers take, in 34 bytes: its data ends at
+// once and leaves every pixel in the first colour.
+Bytes LargestGif();

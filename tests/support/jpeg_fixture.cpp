@@ -544,3 +544,21 @@ QuantBlock Approximated(const QuantBlock& block, int al) {
     }
     return out;
 }
+
+Bytes LargestProgressiveJpeg() {
+    JpegFixture f = FixtureFromPicture(
+        8, 8,
+        [](int, int) {
+            return Rgb{90, 120, 150};
+        },
+        FixtureColour::kYCbCr, {{1, 1}, {1, 1}, {1, 1}}, 75);
+    f.sofMarker = 0xC2;
+    f.jfif = false;
+    f.scans = {{{0, 1, 2}, 0, 0, 0, 0, {}}};
+    Bytes bytes = WriteJpegFixture(f);
+    // The frame takes the full size after it was written for one block: height, then width.
+    const Bytes marker{0xFF, 0xC2};
+    const auto sof = std::search(bytes.begin(), bytes.end(), marker.begin(), marker.end());
+    std::copy_n(Bytes{0x20, 0x00, 0x20, 0x00}.begin(), 4, sof + 5);
+    return bytes;
+}

@@ -73,3 +73,8 @@ std::vector<FixtureScan> SuccessiveScript(int componentCount);
 // The coefficients a progressive decoder holds after only the first scans of successive
 // approximation with low bit `al`: the low bits cleared, as the point transform leaves them.
 QuantBlock Approximated(const QuantBlock& block, int al);
+
+// A progressive colour JPEG of 8192 x 8192 pixels, as many as the readers take, in about 220
+// bytes: a frame of that size whose one scan ends after the first block, so that the rest decodes
+// from zero bits.
+Bytes LargestProgressiveJpeg();

@@ -1,8 +1,15 @@
 """The conversion command: every failure in its message box, the settings it stores, the popup."""
+import struct
 import time
 
-from harness import (FORMAT_BMP, FORMAT_GIF, FORMAT_JPEG, OUTPUT, RESIZE_METHOD, SIDE_LENGTH, WS_EX_TOPMOST,
-                     Conversions, bmp_bytes, move_mouse, wait_until)
+from harness import (FORMAT_BMP, FORMAT_GIF, FORMAT_JPEG, OUTPUT, PREVIEW, RESIZE_METHOD, SIDE_LENGTH,
+                     WS_EX_TOPMOST, Conversions, bmp_bytes, move_mouse, wait_until)
+
+# A GIF of 65500 x 1024, the widest picture the readers take, whose image data ends at once: 201 MB
+# as 24 bits, and a BMP tag of 268 MB.
+LARGEST_GIF = (b"GIF89a" + struct.pack("<HHBBB", 65500, 1024, 0x80, 0, 0) + bytes([0, 0, 0, 255, 255, 255]) +
+               b"," + struct.pack("<HHHHB", 0, 0, 65500, 1024, 0) + bytes([2, 1, 0x2C, 0, 0x3B]))
+LARGEST_BMP_TAG = len('<img src="data:image/bmp;base64,">') + (54 + 65500 * 1024 * 3 + 2) // 3 * 4
 
 
 class Conversion(Conversions):
@@ -20,7 +27,7 @@ class Conversion(Conversions):
         self.close_with_escape(window)
         self.processes.clear()
 
-        self.path("in.bmp").write_bytes(bmp_bytes(1000, 3, lambda x, y: (x % 256, 0, 0)))
+        self.path("in.bmp").write_bytes(bmp_bytes(20, 300, lambda x, y: (x % 256, 0, 0)))
         self.path("$korvi_sv.bmp").write_bytes(self.path("in.bmp").read_bytes())
         self.write_settings(InputFile="C:\\pictures\\noextension", SizeChange=1, Pixel=100)
         window = self.start()
@@ -29,11 +36,12 @@ class Conversion(Conversions):
         self.close_with_escape(window)
         self.processes.clear()
 
-        self.write_settings(InputFile=self.windows_path("in.bmp"), SizeChange=1, Pixel=100)
+        self.write_settings(InputFile=self.windows_path("in.bmp"), SizeChange=2)
         window = self.start()
-        # 1000 x 3 limited to a width of 100 is 100 x 0.
+        # 20 x 300 fixed at a width of 5000 is 5000 x 75000, taller than any picture may be.
+        self.probe.call("set-text", window, SIDE_LENGTH, "5000")
         self.press_output_expecting(window, "画像変換の異常です．")
-        self.probe.call("set-text", window, SIDE_LENGTH, "800")
+        self.probe.call("set-text", window, SIDE_LENGTH, "64")
         for radio, extension, message in [
             (FORMAT_JPEG, ".jpg", "Jpegフォーマットの画像ファイルが作成できませんでした."),
             (FORMAT_GIF, ".gif", "GIFフォーマットの画像ファイルが作成できませんでした."),
@@ -45,7 +53,7 @@ class Conversion(Conversions):
                 self.click_control(window, radio)
                 self.press_output_expecting(window, message)
                 stored = self.settings()
-                self.assertEqual((stored["Format"], stored["Pixel"]), (str(radio - FORMAT_JPEG), "800"))
+                self.assertEqual((stored["Format"], stored["Pixel"]), (str(radio - FORMAT_JPEG), "64"))
         self.path("$korvi2.bmp").rmdir()
         self.probe.call("hold-clipboard")
         try:
@@ -77,3 +85,19 @@ class Conversion(Conversions):
                     self.wait_hidden(handle)
                     self.assertLess(time.monotonic() - moved, 1.5)
                 self.wait_closed(handle)
+
+    def test_the_largest_picture_converts_at_its_own_size(self):
+        """The 32-bit program holds the picture and its 268 MB tag within its address space."""
+        self.path("wide.gif").write_bytes(LARGEST_GIF)
+        for name in ("$korvi2.bmp", "$korvi_sv.bmp"):
+            self.addCleanup(self.path(name).unlink, missing_ok=True)
+        self.write_settings(SizeChange=0, Format=2)
+        window = self.start()
+        self.put_clipboard_text(self.windows_path("wide.gif"))
+        self.click_control(window, PREVIEW)
+        wait_until(lambda: self.shown_size(window) == "65500 x 1024", 60, "the picture to load")
+        self.probe.call("clear-clipboard")
+        self.click_control(window, OUTPUT)
+        _, text = wait_until(self.popup, 60, "the popup")
+        self.assertEqual(text, "クリップボードにコピーしました．")
+        self.assertEqual(self.probe.call("clipboard-length"), str(LARGEST_BMP_TAG))

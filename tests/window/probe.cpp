@@ -249,6 +249,16 @@ std::wstring ClipboardText(const Args&) {
     return FromCodePage(text, CP_ACP);
 }
 
+// The length of the clipboard's text, for texts too long to pass whole.
+std::wstring ClipboardTextLength(const Args&) {
+    OpenedClipboard clipboard;
+    HANDLE block = GetClipboardData(CF_TEXT);
+    if (block == nullptr) throw std::runtime_error("no text");
+    const long long length = static_cast<long long>(std::strlen(static_cast<const char*>(GlobalLock(block))));
+    GlobalUnlock(block);
+    return Number(length);
+}
+
 std::wstring ControlText(const Args& args) {
     return TextOf(Control(args));
 }
@@ -350,6 +360,7 @@ const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands
         {L"clear-clipboard", ClearClipboard},
         {L"formats", ClipboardFormats},
         {L"clipboard-text", ClipboardText},
+        {L"clipboard-length", ClipboardTextLength},
         {L"cursor", Cursor},
         {L"shown", Shown},
         {L"window-at", WindowAt},

@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 
-#include "core/whole_file.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/bmp_fixture.h"
 
@@ -186,20 +185,4 @@ TEST(WriteBmpFile, RefusesUnusableBlocksAndPaths) {
     GlobalBlock tooSmall = GlobalBlock::Allocate(40);
     *BitmapLock(tooSmall.get()).data() = BITMAPINFOHEADER{40, 100, 100, 1, 24, 0, 0, 0, 0, 0, 0};
     EXPECT_FALSE(WriteBmpFile(tooSmall.get(), folder.File("out.bmp").c_str()));
-}
-
-TEST(ReadWholeFile, ReturnsTheBytesWithAZeroBehind) {
-    TempFolder folder;
-    std::uint32_t size = 99;
-    WriteBytes(folder.File("empty"), {});
-    EXPECT_EQ(ReadWholeFile(folder.File("empty").c_str(), &size), nullptr);
-    EXPECT_EQ(size, 0u);
-    EXPECT_EQ(ReadWholeFile(folder.File("missing").c_str(), &size), nullptr);
-
-    WriteBytes(folder.File("abc"), {'a', 'b', 'c'});
-    BYTE* bytes = ReadWholeFile(folder.File("abc").c_str(), &size);
-    ASSERT_NE(bytes, nullptr);
-    EXPECT_EQ(size, 3u);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes)), "abc");
-    std::free(bytes);
 }

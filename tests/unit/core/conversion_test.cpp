@@ -39,6 +39,7 @@ TEST(ConvertPicture, ResizesByMethodAndSideAndPutsTheWorkFileInTheText) {
         {kFixWidth, 100, 50, "430", 430, 215},    {kFitSquare, 200, 400, "100", 50, 100},
         {kKeepSize, 300, 200, "64", 300, 200},    {-1, 300, 200, "64", 300, 200},
         {kLimitWidth, 100, 30, "10", 64, 19},     {kFixWidth, 90, 9, "", 430, 43},
+        {kLimitWidth, 3000, 3, "430", 430, 1},    {kFitSquare, 2, 900, "64", 1, 64},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message()
@@ -101,7 +102,11 @@ TEST(ConvertPicture, EndsFailuresInTheirMessages) {
     } cases[] = {
         {"source path without a dot", 300, 200, [](Request& r) { r.request.sourcePath = "picture"; },
          kMsgSystemError},
-        {"height rounds to zero", 1000, 3, [](Request& r) { r.request.sideText = "100"; },
+        {"wider than the largest picture", 1, 300,
+         [](Request& r) {
+             r.request.resizeMethod = kFixWidth;
+             r.request.sideText = "5000";
+         },
          kMsgConversionError},
         {"no recorded size", 300, 200, [](Request& r) { r.request.width = 0; }, kMsgConversionError},
         {"work folder missing", 300, 200, [](Request& r) { r.request.workFolder += "missing/"; },

@@ -192,11 +192,12 @@ TEST(BuildTestPage, FailedVariantsAreLeftOutAndAFailedJpegEndsTheSeries) {
 }
 
 TEST(BuildTestPage, UnusablePictureFailsEveryVariantWithItsMessage) {
-    GlobalBlock picture = MakeBitmap24(1000, 3, [](int, int) { return Rgb{1, 2, 3}; });
+    GlobalBlock picture = MakeBitmap24(1, 300, [](int, int) { return Rgb{1, 2, 3}; });
     PageOptions options;
-    options.side = 100;  // 100 x 0
+    options.method = kFixWidth;
+    options.side = 5000;  // 5000 x 1500000
     TempFolder folder;
-    const TestPage page = BuildTestPage(PageSource{picture.get(), 1000, 3}, options, folder.path());
+    const TestPage page = BuildTestPage(PageSource{picture.get(), 1, 300}, options, folder.path());
     // The GIF, the first JPEG (which ends the series) and the BMP; the original keeps its size.
     ASSERT_EQ(page.messages.size(), 3u);
     for (const char* message : page.messages) EXPECT_STREQ(message, kMsgConversionError);
