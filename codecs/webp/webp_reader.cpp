@@ -3,6 +3,7 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -166,10 +167,12 @@ WebpStatus ReadWebpFile(PackedBitmap* result, const char* path, std::uint32_t ba
     if (std::size_t(length) < kRiffHeaderBytes || !file.ReadExactly(head, kRiffHeaderBytes) ||
         !HasWebpSignature(head, kRiffHeaderBytes))
         return kWebpNotWebp;
-    // The RIFF size counts from behind itself; bytes after it are not the picture's.
+    // The RIFF size counts from behind itself; bytes after it are not the picture's. A size
+    // too small for the header is libwebp's to refuse.
     const std::uint32_t riff = std::uint32_t(head[4]) | std::uint32_t(head[5]) << 8 |
                                std::uint32_t(head[6]) << 16 | std::uint32_t(head[7]) << 24;
-    const std::size_t size = std::size_t(length) - 8 < riff ? std::size_t(length) : std::size_t(riff) + 8;
+    std::size_t size = std::size_t(length);
+    if (riff < size - 8) size = std::max(std::size_t(riff) + 8, kRiffHeaderBytes);
     std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[size]);
     if (!data) return kWebpOutOfMemory;
     std::memcpy(data.get(), head, kRiffHeaderBytes);

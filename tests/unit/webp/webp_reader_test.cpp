@@ -110,6 +110,8 @@ TEST(WebpReader, RefusesWhatIsNotAWholeWebpPictureWithinTheLimits) {
          kWebpNotWebp},
         {"a RIFF that is not WebP", wave, kWebpNotWebp},
         {"only the RIFF header", Bytes(lossy.begin(), lossy.begin() + 12), kWebpTruncated},
+        {"a RIFF size below its header",
+         Join({Bytes{'R', 'I', 'F', 'F', 2, 0, 0, 0}, Bytes(lossy.begin() + 8, lossy.end())}), kWebpBroken},
         {"lossy, truncated", Bytes(lossy.begin(), lossy.begin() + std::ptrdiff_t(lossy.size() / 2)),
          kWebpTruncated},
         {"lossless, truncated", Bytes(lossless.begin(), lossless.end() - 10), kWebpTruncated},
