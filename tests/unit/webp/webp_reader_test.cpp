@@ -117,6 +117,8 @@ TEST(WebpReader, RefusesWhatIsNotAWholeWebpPictureWithinTheLimits) {
         {"lossless, truncated", Bytes(lossless.begin(), lossless.end() - 10), kWebpTruncated},
         {"a broken lossless signature", badSignature, kWebpBroken},
         {"an animation without frames", WebpAnimation(4, 4, {}), kWebpBroken},
+        {"a frame beyond the canvas", WebpAnimation(6, 4, {{4, 0, 4, 1, Solid(4, 1, {1, 2, 3, 255})}}),
+         kWebpBroken},
         {"a canvas wider than 65500", canvas(65501, 1), kWebpTooLarge},
         {"more pixels than 2^26", huge, kWebpTooLarge},
     };
