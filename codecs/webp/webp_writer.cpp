@@ -9,9 +9,9 @@
 // Lossy: libwebp's own defaults, which bench/webp_write_bench.cpp found at the knee. At the same
 // SSIM the slower choices save little (method 6: nothing for 2.5 times the time; the automatic
 // filter: 2 % for 4 times) and the rest cost bytes (sharp YUV 4 %, method 2 8 %, method 0 28 %).
-// Lossless: method 6 at effort 90, no slower than libwebp's 4 at 75 on photographs and at most a
-// third slower on screenshots, 6 % smaller on icons and screenshots; effort 100 would save 7 %
-// more at 10 to 50 times the time.
+// Lossless: method 6 at effort 90, against libwebp's 4 at 75 6 % smaller on icons and
+// screenshots, as fast on photographs and up to a third slower on large screenshots; effort 100
+// would save about 6 % more at 10 to 50 times the time.
 const WebpTuning kSmallWebp = {4, 50, 60, 0, false, 4, false, 6, 90};
 
 namespace {
@@ -49,7 +49,7 @@ bool ConfigureFor(WebPConfig* config, WebpEncoding encoding, const WebpTuning& t
         config->lossless = 1;
         config->method = tuning.losslessMethod;
         config->quality = float(tuning.losslessEffort);
-        config->exact = 1;
+        config->exact = 1;  // the pictures are opaque: this only states that nothing may change
     } else {
         config->quality = float(encoding.quality);
         config->method = tuning.method;
