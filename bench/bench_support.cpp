@@ -7,7 +7,11 @@
 #include <string>
 #include <utility>
 
+#include "codecs/gif/palette_reduction.h"
 #include "core/conversion.h"
+#include "core/picture_loader.h"
+#include "core/resample.h"
+#include "tests/support/corpus.h"
 #include "tests/support/synthetic_picture.h"
 
 const GlobalBlock& Photograph(int width, int height) {
@@ -15,6 +19,62 @@ const GlobalBlock& Photograph(int width, int height) {
     GlobalBlock& photo = made[{width, height}];
     if (!photo) photo = MakeBitmap24(width, height, NaturalPicture(width, height));
     return photo;
+}
+
+namespace {
+
+// An icon of flat shapes: a disc, a frame and a bar in `colours` shades each side of an edge.
+GlobalBlock Icon(int side, int shades) {
+    return MakeBitmap24(side, side, [=](int x, int y) {
+        const int dx = 2 * x - side, dy = 2 * y - side, r2 = dx * dx + dy * dy, edge = side * side / 2;
+        if (x < side / 8 || y < side / 8 || x >= side - side / 8 || y >= side - side / 8)
+            return Rgb{40, 60, 120};
+        if (r2 < edge) {
+            const int shade = std::min(shades - 1, (edge - r2) * shades / edge);
+            return Rgb{std::uint8_t(200 + shade * 50 / shades), std::uint8_t(80 + shade * 100 / shades), 30};
+        }
+        return y > side / 2 && y < side * 5 / 8 ? Rgb{250, 250, 250} : Rgb{230, 236, 240};
+    });
+}
+
+}  // namespace
+
+const std::vector<FlatPicture>& IconsAndScreenshots() {
+    static std::vector<FlatPicture> pictures = [] {
+        std::vector<FlatPicture> made;
+        made.push_back(
+            {"screenshot window", GlobalBlock(LoadPictureFile(KORVI_SOURCE "docs/main-window.png")), {}});
+        made.push_back(
+            {"screenshot page", GlobalBlock(LoadPictureFile(KORVI_SOURCE "docs/test-page.png")), {}});
+        made.push_back({"icon badge", GlobalBlock(LoadPictureFile(KORVI_SOURCE "samples/badge.png")), {}});
+        made.push_back({"icon 32", Icon(32, 6), {}});
+        made.push_back({"icon 256", Icon(256, 40), {}});
+        for (FlatPicture& p : made) {
+            if (p.bitmap) p.palette.reset(ReduceToExactPalette(p.bitmap.get()));
+        }
+        return made;
+    }();
+    return pictures;
+}
+
+const char* const kCorpusPhotographs[8] = {
+    "blink-missing-eoi.jpg",    "exif-canon_hdr_NO.jpg", "exif-iphone_hdr_NO.jpg", "exif-jolla.jpg",
+    "jpegdec-progressive3.jpg", "jpegjs-apsara.jpg",     "jpegjs-fillbytes.jpg",   "zune-sos_news.jpeg"};
+
+PackedBitmap CorpusPhotograph(const char* name) {
+    static std::map<std::string, GlobalBlock> made;
+    GlobalBlock& photo = made[name];
+    if (photo) return photo.get();
+    for (const CorpusFile& file : CorpusFiles("jpeg")) {
+        if (file.name != name) continue;
+        GlobalBlock read(LoadPictureFile(file.path.c_str()));
+        if (!read) break;
+        BitmapLock header(read.get());
+        const std::optional<PictureSize> size =
+            ResizedSize(kLimitWidth, header->biWidth, header->biHeight, 430);
+        photo.reset(size ? ResizeBitmap(read.get(), size->width, size->height) : read.release());
+    }
+    return photo.get();
 }
 
 const TempFolder& BenchFolder() {

@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <functional>
+#include <vector>
 
 #include "core/output_settings.h"
 #include "core/packed_bitmap.h"
@@ -12,6 +13,23 @@
 
 // A photograph-like 24-bit picture of that size, made once.
 const GlobalBlock& Photograph(int width, int height);
+
+// A picture with flat colours: an icon or a screenshot.
+struct FlatPicture {
+    const char* name;
+    GlobalBlock bitmap;
+    GlobalBlock palette;  // the exact palette copy when it has at most 256 colours
+};
+
+// The screenshots of docs/, the badge of samples/ and two drawn icons, made once.
+const std::vector<FlatPicture>& IconsAndScreenshots();
+
+// The photographs among the shared corpus's JPEG files: camera pictures that read whole.
+extern const char* const kCorpusPhotographs[8];
+
+// The corpus photograph of that name, resized to 430 wide as korvi-cli's default; null without
+// the corpus. Made once.
+PackedBitmap CorpusPhotograph(const char* name);
 
 // Every writer, ours and the peers', writes into this one folder, so all meet the same file system.
 const TempFolder& BenchFolder();

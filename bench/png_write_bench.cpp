@@ -5,63 +5,21 @@
 #include <png.h>
 #include <zlib.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "codecs/gif/palette_reduction.h"
 #include "codecs/png/png_writer.h"
-#include "core/picture_loader.h"
 #include "testpage/variant_picture.h"
-#include "tests/support/bitmap_builder.h"
 
 namespace {
 
-// An icon of flat shapes: a disc, a frame and a bar in `colours` shades each side of an edge.
-GlobalBlock Icon(int side, int shades) {
-    return MakeBitmap24(side, side, [=](int x, int y) {
-        const int dx = 2 * x - side, dy = 2 * y - side, r2 = dx * dx + dy * dy, edge = side * side / 2;
-        if (x < side / 8 || y < side / 8 || x >= side - side / 8 || y >= side - side / 8)
-            return Rgb{40, 60, 120};
-        if (r2 < edge) {
-            const int shade = std::min(shades - 1, (edge - r2) * shades / edge);
-            return Rgb{std::uint8_t(200 + shade * 50 / shades), std::uint8_t(80 + shade * 100 / shades), 30};
-        }
-        return y > side / 2 && y < side * 5 / 8 ? Rgb{250, 250, 250} : Rgb{230, 236, 240};
-    });
-}
-
-struct Picture {
-    const char* name;
-    GlobalBlock bitmap;
-    GlobalBlock palette;  // the exact palette copy when it has at most 256 colours
-};
-
-std::vector<Picture>& Pictures() {
-    static std::vector<Picture> pictures = [] {
-        std::vector<Picture> made;
-        made.push_back(
-            {"screenshot window", GlobalBlock(LoadPictureFile(KORVI_SOURCE "docs/main-window.png")), {}});
-        made.push_back(
-            {"screenshot page", GlobalBlock(LoadPictureFile(KORVI_SOURCE "docs/test-page.png")), {}});
-        made.push_back({"icon badge", GlobalBlock(LoadPictureFile(KORVI_SOURCE "samples/badge.png")), {}});
-        made.push_back({"icon 32", Icon(32, 6), {}});
-        made.push_back({"icon 256", Icon(256, 40), {}});
-        for (Picture& p : made) {
-            if (p.bitmap) p.palette.reset(ReduceToExactPalette(p.bitmap.get()));
-        }
-        return made;
-    }();
-    return pictures;
-}
-
-PackedBitmap Written(const Picture& picture) {
+PackedBitmap Written(const FlatPicture& picture) {
     return picture.palette ? picture.palette.get() : picture.bitmap.get();
 }
 
 // The tag lengths of the picture as PNG, GIF and BMP, as korvi-cli makes them.
-void CountTags(benchmark::State& state, const Picture& picture) {
+void CountTags(benchmark::State& state, const FlatPicture& picture) {
     BitmapLock header(picture.bitmap.get());
     const VariantPicture variant(PageSource{picture.bitmap.get(), header->biWidth, header->biHeight},
                                  kKeepSize, 430);
@@ -74,7 +32,7 @@ void CountTags(benchmark::State& state, const Picture& picture) {
 }
 
 void WriteKorvi(benchmark::State& state, std::size_t index) {
-    const Picture& picture = Pictures()[index];
+    const FlatPicture& picture = IconsAndScreenshots()[index];
     const std::string path = BenchFolder().File("korvi.png");
     for (auto _ : state) {
         if (WritePngFile(Written(picture), path.c_str()) != kPngWritten) state.SkipWithError("write failed");
@@ -85,7 +43,7 @@ void WriteKorvi(benchmark::State& state, std::size_t index) {
 
 // libpng's simplified writer, 24-bit RGB with its own choices, into memory.
 void WriteLibpng(benchmark::State& state, std::size_t index) {
-    const Picture& picture = Pictures()[index];
+    const FlatPicture& picture = IconsAndScreenshots()[index];
     BitmapLock header(picture.bitmap.get());
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
@@ -124,7 +82,7 @@ constexpr Choice kChoices[] = {
 };
 
 void WriteChoice(benchmark::State& state, std::size_t index, std::size_t choice) {
-    const Picture& picture = Pictures()[index];
+    const FlatPicture& picture = IconsAndScreenshots()[index];
     const std::string path = BenchFolder().File("choice.png");
     for (auto _ : state) {
         if (WritePngFile(Written(picture), path.c_str(), kChoices[choice].compression) != kPngWritten)
@@ -134,13 +92,14 @@ void WriteChoice(benchmark::State& state, std::size_t index, std::size_t choice)
 }
 
 const bool kRegistered = [] {
-    for (std::size_t i = 0; i < Pictures().size(); ++i) {
-        const std::string name = std::string("png write ") + Pictures()[i].name;
+    for (std::size_t i = 0; i < IconsAndScreenshots().size(); ++i) {
+        const std::string name = std::string("png write ") + IconsAndScreenshots()[i].name;
         benchmark::RegisterBenchmark((name + " | korvi").c_str(), WriteKorvi, i);
         benchmark::RegisterBenchmark((name + " | libpng").c_str(), WriteLibpng, i);
         for (std::size_t c = 0; c < std::size(kChoices); ++c) {
             benchmark::RegisterBenchmark(
-                (std::string("png choice ") + Pictures()[i].name + ", " + kChoices[c].name).c_str(),
+                (std::string("png choice ") + IconsAndScreenshots()[i].name + ", " + kChoices[c].name)
+                    .c_str(),
                 WriteChoice, i, c)
                 ->MinTime(0.1);
         }

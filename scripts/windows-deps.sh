@@ -1,22 +1,22 @@
 #!/usr/bin/env bash
-# Cross-builds zlib and libpng for the 32-bit Windows build from Debian's own source packages
-# into a cached prefix; does nothing when the prefix is complete.
+# Cross-builds zlib, libpng and libwebp for the 32-bit Windows build from Debian's own source
+# packages into a cached prefix; does nothing when the prefix is complete.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=scripts/apt.sh
 . "$here/scripts/apt.sh"
 prefix="$here/build/windows-deps"
-[ -f "$prefix/lib/libpng.a" ] && [ -f "$prefix/lib/libz.a" ] && exit 0
+[ -f "$prefix/lib/libpng.a" ] && [ -f "$prefix/lib/libz.a" ] && [ -f "$prefix/lib/libwebpdemux.a" ] && exit 0
 
 work="$here/build/windows-deps-src"
 rm -rf "$work" "$prefix" && mkdir -p "$work" "$prefix"
 cd "$work"
 
 src_list=/etc/apt/sources.list.d/korvi-src.sources
-fetch_sources() { apt-get source -qq zlib libpng1.6 >/dev/null 2>&1; }
+fetch_sources() { apt-get source -qq zlib libpng1.6 libwebp >/dev/null 2>&1; }
 # An earlier run may have stopped after writing the entry but before the package lists knew it.
 if ! fetch_sources; then
-  require_root "fetching Debian's zlib and libpng sources"
+  require_root "fetching Debian's zlib, libpng and libwebp sources"
   if [ ! -f "$src_list" ]; then
     cat >"$src_list" <<'SRC'
 Types: deb-src
@@ -28,7 +28,7 @@ SRC
   fi
   apt_get update -qq
   rm -rf "${work:?}"/*
-  fetch_sources || { echo "windows-deps: apt-get source zlib libpng1.6 failed" >&2; exit 1; }
+  fetch_sources || { echo "windows-deps: apt-get source zlib libpng1.6 libwebp failed" >&2; exit 1; }
 fi
 host=i686-w64-mingw32
 
@@ -42,4 +42,13 @@ CC=$host-gcc-posix CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib" \
   ./configure --host=$host --enable-static --disable-shared --prefix="$prefix" >/dev/null
 make -s -j"$(nproc)" >/dev/null
 make -s install >/dev/null 2>&1
+
+# The libraries only (src/ and the sharpyuv/ it takes in), with the SSE2 arithmetic of the
+# program's own code, so that both builds encode alike.
+cd "$work"/libwebp-*/
+CC=$host-gcc-posix CFLAGS="-O2 -msse2 -mfpmath=sse" \
+  ./configure --host=$host --enable-static --disable-shared --prefix="$prefix" >/dev/null
+make -s -C sharpyuv -j"$(nproc)" >/dev/null
+make -s -C src -j"$(nproc)" >/dev/null
+make -s -C src install >/dev/null 2>&1
 rm -rf "$work"

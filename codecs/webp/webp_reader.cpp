@@ -1,0 +1,182 @@
+#include "codecs/webp/webp_reader.h"
+
+#include <webp/decode.h>
+#include <webp/demux.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "core/classic_file.h"
+
+namespace {
+
+constexpr std::size_t kRiffHeaderBytes = 12;
+
+bool HasWebpSignature(const std::uint8_t* data, std::size_t size) {
+    return size >= kRiffHeaderBytes && std::memcmp(data, "RIFF", 4) == 0 &&
+           std::memcmp(data + 8, "WEBP", 4) == 0;
+}
+
+WebpStatus StatusOf(VP8StatusCode code) {
+    switch (code) {
+        case VP8_STATUS_OK:
+            return kWebpOk;
+        case VP8_STATUS_OUT_OF_MEMORY:
+            return kWebpOutOfMemory;
+        case VP8_STATUS_NOT_ENOUGH_DATA:
+            return kWebpTruncated;
+        case VP8_STATUS_UNSUPPORTED_FEATURE:
+            return kWebpUnsupported;
+        default:
+            return kWebpBroken;
+    }
+}
+
+// Where a bitstream's pixels go: a rectangle of the bitmap, in rows counted from the top.
+struct Region {
+    int left, top, width, height;
+};
+
+struct Canvas {
+    BITMAPINFOHEADER* header;
+    std::uint32_t background;  // COLORREF
+
+    BYTE* Pixel(int x, int y) const {
+        return PixelRows(header) +
+               std::size_t(RowBytes(24, header->biWidth)) * std::size_t(header->biHeight - 1 - y) +
+               std::size_t(x) * 3;
+    }
+    void Fill() const {
+        for (int y = 0; y < header->biHeight; ++y) {
+            BYTE* pixel = Pixel(0, y);
+            for (int x = 0; x < header->biWidth; ++x, pixel += 3) {
+                pixel[0] = BYTE(background >> 16);
+                pixel[1] = BYTE(background >> 8);
+                pixel[2] = BYTE(background);
+            }
+        }
+    }
+};
+
+// Decodes a bitstream into memory rows of the stride; flipped, the last row comes first.
+WebpStatus DecodeRows(const std::uint8_t* data, std::size_t size, WEBP_CSP_MODE mode, bool flip,
+                      Region region, std::uint8_t* rows, int stride) {
+    WebPDecoderConfig config;
+    if (!WebPInitDecoderConfig(&config)) return kWebpBroken;
+    config.options.flip = flip ? 1 : 0;
+    config.output.colorspace = mode;
+    config.output.is_external_memory = 1;
+    config.output.u.RGBA.rgba = rows;
+    config.output.u.RGBA.stride = stride;
+    config.output.u.RGBA.size = std::size_t(stride) * std::size_t(region.height - 1) +
+                                std::size_t(region.width) * (mode == MODE_BGR ? 3 : 4);
+    return StatusOf(WebPDecode(data, size, &config));
+}
+
+// An opaque bitstream goes straight into its region of the bitmap, whose rows are bottom-up.
+WebpStatus DecodeOpaque(const std::uint8_t* data, std::size_t size, const Canvas& canvas, Region region) {
+    return DecodeRows(data, size, MODE_BGR, true, region,
+                      canvas.Pixel(region.left, region.top + region.height - 1),
+                      int(RowBytes(24, canvas.header->biWidth)));
+}
+
+// A bitstream with transparency is decoded as blue, green, red, alpha, then composed over the
+// background into its region.
+WebpStatus DecodeTransparent(const std::uint8_t* data, std::size_t size, const Canvas& canvas,
+                             Region region) {
+    const std::size_t stride = std::size_t(region.width) * 4;
+    std::unique_ptr<std::uint8_t[]> pixels(new (std::nothrow)
+                                               std::uint8_t[stride * std::size_t(region.height)]);
+    if (!pixels) return kWebpOutOfMemory;
+    const WebpStatus status = DecodeRows(data, size, MODE_BGRA, false, region, pixels.get(), int(stride));
+    if (status != kWebpOk) return status;
+    const int background[3] = {int(canvas.background >> 16 & 0xFF), int(canvas.background >> 8 & 0xFF),
+                               int(canvas.background & 0xFF)};
+    for (int y = 0; y < region.height; ++y) {
+        const std::uint8_t* from = pixels.get() + stride * std::size_t(y);
+        BYTE* to = canvas.Pixel(region.left, region.top + y);
+        for (int x = 0; x < region.width; ++x, from += 4, to += 3) {
+            const int alpha = from[3];
+            for (int c = 0; c < 3; ++c)
+                to[c] = BYTE((from[c] * alpha + background[c] * (255 - alpha) + 127) / 255);
+        }
+    }
+    return kWebpOk;
+}
+
+WebpStatus DecodeInto(const std::uint8_t* data, std::size_t size, bool transparent, const Canvas& canvas,
+                      Region region) {
+    return transparent ? DecodeTransparent(data, size, canvas, region)
+                       : DecodeOpaque(data, size, canvas, region);
+}
+
+// An animation's first frame, over the background where it does not cover the canvas.
+WebpStatus DecodeFirstFrame(const std::uint8_t* data, std::size_t size, const Canvas& canvas) {
+    const WebPData whole{data, size};
+    std::unique_ptr<WebPDemuxer, decltype(&WebPDemuxDelete)> demuxer(WebPDemux(&whole), &WebPDemuxDelete);
+    if (!demuxer) return kWebpBroken;
+    WebPIterator frame;
+    if (!WebPDemuxGetFrame(demuxer.get(), 1, &frame)) return kWebpBroken;
+    const Region region{frame.x_offset, frame.y_offset, frame.width, frame.height};
+    const bool inside = region.left >= 0 && region.top >= 0 && region.width > 0 && region.height > 0 &&
+                        region.left + region.width <= canvas.header->biWidth &&
+                        region.top + region.height <= canvas.header->biHeight;
+    WebpStatus status = inside ? kWebpOk : kWebpBroken;
+    if (status == kWebpOk) {
+        canvas.Fill();
+        status = DecodeInto(frame.fragment.bytes, frame.fragment.size, frame.has_alpha, canvas, region);
+    }
+    WebPDemuxReleaseIterator(&frame);
+    return status;
+}
+
+}  // namespace
+
+WebpStatus DecodeWebp(PackedBitmap* result, const std::uint8_t* data, std::size_t size,
+                      std::uint32_t background) {
+    *result = nullptr;
+    if (!HasWebpSignature(data, size)) return kWebpNotWebp;
+    WebPBitstreamFeatures features;
+    const WebpStatus known = StatusOf(WebPGetFeatures(data, size, &features));
+    if (known != kWebpOk) return known;
+    if (!IsPictureSizeAccepted(features.width, features.height)) return kWebpTooLarge;
+    GlobalBlock bitmap = AllocatePackedBitmap(features.width, features.height, 24, 0);
+    if (!bitmap) return kWebpOutOfMemory;
+    WebpStatus status;
+    {
+        BitmapLock header(bitmap.get());
+        if (!header) return kWebpOutOfMemory;
+        const Canvas canvas{header.data(), background};
+        status = features.has_animation ? DecodeFirstFrame(data, size, canvas)
+                                        : DecodeInto(data, size, features.has_alpha, canvas,
+                                                     Region{0, 0, features.width, features.height});
+    }
+    if (status == kWebpOk) *result = bitmap.release();
+    return status;
+}
+
+WebpStatus ReadWebpFile(PackedBitmap* result, const char* path, std::uint32_t background) {
+    *result = nullptr;
+    ClassicFile file = ClassicFile::OpenForReading(path);
+    if (!file.is_open()) return kWebpCannotRead;
+    const LONG length = file.SeekToEnd();
+    std::uint8_t head[kRiffHeaderBytes];
+    if (length < 0 || !file.Seek(0)) return kWebpCannotRead;
+    if (std::size_t(length) < kRiffHeaderBytes || !file.ReadExactly(head, kRiffHeaderBytes) ||
+        !HasWebpSignature(head, kRiffHeaderBytes))
+        return kWebpNotWebp;
+    // The RIFF size counts from behind itself; bytes after it are not the picture's. A size
+    // too small for the header is libwebp's to refuse.
+    const std::uint32_t riff = std::uint32_t(head[4]) | std::uint32_t(head[5]) << 8 |
+                               std::uint32_t(head[6]) << 16 | std::uint32_t(head[7]) << 24;
+    std::size_t size = std::size_t(length);
+    if (riff < size - 8) size = std::max(std::size_t(riff) + 8, kRiffHeaderBytes);
+    std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[size]);
+    if (!data) return kWebpOutOfMemory;
+    std::memcpy(data.get(), head, kRiffHeaderBytes);
+    if (!file.ReadExactly(data.get() + kRiffHeaderBytes, std::uint32_t(size - kRiffHeaderBytes)))
+        return kWebpCannotRead;
+    return DecodeWebp(result, data.get(), size, background);
+}

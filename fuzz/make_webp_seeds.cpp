@@ -1,0 +1,56 @@
+// Writes the WebP seed corpus into CORPUS/webp: small lossy and lossless files from the
+// project's writer, files with transparency from libwebp, and an animation.
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "codecs/webp/webp_writer.h"
+#include "tests/support/synthetic_picture.h"
+#include "tests/support/webp_fixture.h"
+
+namespace {
+
+Bytes Written(PackedBitmap picture, WebpEncoding encoding) {
+    WebpBytes bytes;
+    if (EncodeWebp(picture, encoding, &bytes) != kWebpOk) return {};
+    return Bytes(bytes.data.get(), bytes.data.get() + bytes.size);
+}
+
+// 12 x 8 pixels of the natural picture, half of them more or less transparent.
+std::vector<Rgba> Translucent() {
+    const ColourAt natural = NaturalPicture(12, 8);
+    std::vector<Rgba> pixels;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const Rgb c = natural(x, y);
+            pixels.push_back(Rgba{c.r, c.g, c.b, std::uint8_t(x < 6 ? 255 : (x * 40 + y * 9) % 256)});
+        }
+    return pixels;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_webp_seeds CORPUS\n");
+        return 2;
+    }
+    const std::string folder = std::string(argv[1]) + "/webp/";
+    GlobalBlock picture = MakeBitmap24(16, 12, NaturalPicture(16, 12));
+    const Bytes frame = EncodeRgbaWebp(Translucent(), 12);
+    const std::vector<std::pair<std::string, Bytes>> seeds = {
+        {"lossy", Written(picture.get(), WebpEncoding::Lossy(75))},
+        {"lossless", Written(picture.get(), WebpEncoding::Lossless())},
+        {"lossless-alpha", frame},
+        {"lossy-alpha", EncodeRgbaWebp(Translucent(), 12, true)},
+        {"animation", WebpAnimation(20, 14,
+                                    {{4, 2, 12, 8, frame},
+                                     {0, 0, 16, 12, Written(picture.get(), WebpEncoding::Lossy(50))}})},
+    };
+    for (const auto& [name, bytes] : seeds) {
+        if (bytes.empty()) return 1;
+        WriteBytes(folder + name + ".webp", bytes);
+    }
+    return 0;
+}

@@ -1,0 +1,97 @@
+#include "codecs/webp/webp_writer.h"
+
+#include <gtest/gtest.h>
+#include <webp/decode.h>
+
+#include <string>
+
+#include "core/ssim.h"
+#include "tests/support/bitmap_builder.h"
+#include "tests/support/files.h"
+#include "tests/support/synthetic_picture.h"
+
+namespace {
+
+// libwebp's own decoding of the bytes, as a bitmap; null when it refuses them.
+GlobalBlock DecodedByLibwebp(const std::uint8_t* data, std::size_t size) {
+    int width = 0, height = 0;
+    std::uint8_t* rgb = WebPDecodeRGB(data, size, &width, &height);
+    if (rgb == nullptr) return GlobalBlock();
+    GlobalBlock bitmap = MakeBitmap24(width, height, [&](int x, int y) {
+        const std::uint8_t* p = rgb + (std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3;
+        return Rgb{p[0], p[1], p[2]};
+    });
+    WebPFree(rgb);
+    return bitmap;
+}
+
+Bytes BlockBytes(PackedBitmap bitmap) {
+    BlockLock<BYTE> bytes(bitmap);
+    return Bytes(bytes.data(), bytes.data() + GlobalSize(bitmap));
+}
+
+}  // namespace
+
+// Every picture comes back from libwebp at its size: lossless ones byte for byte, lossy ones
+// at least as alike as their quality promises. The file holds what the memory encoding gives.
+TEST(WebpWriter, WritesWhatLibwebpDecodesToThePictureOrCloseToIt) {
+    TempFolder folder;
+    const struct {
+        int width, height;
+        WebpEncoding encoding;
+        double minSsim;  // 1: pixel-exact
+    } cases[] = {
+        {97, 61, WebpEncoding::Lossless(), 1},    {13, 7, WebpEncoding::Lossless(), 1},
+        {1, 1, WebpEncoding::Lossless(), 1},      {430, 320, WebpEncoding::Lossy(90), 0.97},
+        {430, 320, WebpEncoding::Lossy(80), 0.9}, {430, 320, WebpEncoding::Lossy(10), 0.5},
+        {17, 5, WebpEncoding::Lossy(80), 0.97},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + " quality " +
+                     std::to_string(c.encoding.quality) + (c.encoding.lossless ? " lossless" : ""));
+        GlobalBlock picture = MakeBitmap24(c.width, c.height, NaturalPicture(c.width, c.height));
+        WebpBytes bytes;
+        ASSERT_EQ(EncodeWebp(picture.get(), c.encoding, &bytes), kWebpOk);
+        GlobalBlock decoded = DecodedByLibwebp(bytes.data.get(), bytes.size);
+        ASSERT_TRUE(decoded);
+        {
+            BitmapLock header(decoded.get());
+            ASSERT_EQ(header->biWidth, c.width);
+            ASSERT_EQ(header->biHeight, c.height);
+        }
+        if (c.minSsim == 1)
+            EXPECT_EQ(BlockBytes(decoded.get()), BlockBytes(picture.get()));
+        else
+            EXPECT_GE(MeanSsim(picture.get(), decoded.get()).value_or(0), c.minSsim);
+        const std::string path = folder.File("out.webp");
+        ASSERT_EQ(WriteWebpFile(picture.get(), path.c_str(), c.encoding), kWebpOk);
+        EXPECT_EQ(ReadBytes(path), Bytes(bytes.data.get(), bytes.data.get() + bytes.size));
+    }
+}
+
+TEST(WebpWriter, RefusesWhatWebpCannotHoldAndLeavesNoFile) {
+    TempFolder folder;
+    GlobalBlock picture = MakeBitmap24(8, 8, NaturalPicture(8, 8));
+    GlobalBlock palette =
+        MakePaletteBitmap(8, 8, 8, {{0, 0, 0}, {255, 255, 255}}, [](int x, int) { return x % 2; });
+    GlobalBlock wide = MakeBitmap24(kMaxWebpSide + 1, 1, [](int, int) { return Rgb{1, 2, 3}; });
+    const struct {
+        const char* name;
+        PackedBitmap bitmap;
+        WebpEncoding encoding;
+        std::string path;
+        WebpStatus status;
+    } cases[] = {
+        {"no bitmap", nullptr, WebpEncoding::Lossy(80), folder.File("none.webp"), kWebpNotWritable},
+        {"a palette", palette.get(), WebpEncoding::Lossless(), folder.File("palette.webp"), kWebpNotWritable},
+        {"wider than WebP", wide.get(), WebpEncoding::Lossy(80), folder.File("wide.webp"), kWebpNotWritable},
+        {"quality above 100", picture.get(), WebpEncoding::Lossy(101), folder.File("q101.webp"),
+         kWebpEncodeFailed},
+        {"a missing folder", picture.get(), WebpEncoding::Lossy(80), folder.File("missing/out.webp"),
+         kWebpCannotWrite},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WriteWebpFile(c.bitmap, c.path.c_str(), c.encoding), c.status) << c.name;
+        EXPECT_FALSE(FileExists(c.path)) << c.name;
+    }
+}
