@@ -16,6 +16,8 @@
 #include "core/bmp_file.h"
 #include "resources/resource_ids.h"
 
+static_assert(kClickedCode == BN_CLICKED);
+
 namespace {
 
 constexpr const char* kResizeMethods[] = {"そのまま表示する", "幅に制限する", "幅に固定する",
@@ -198,7 +200,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             DrawPreviewBox(*state, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         case WM_COMMAND:
-            Command(window, *state, LOWORD(wParam));
+            if (IsCommand(HIWORD(wParam), lParam != 0)) Command(window, *state, LOWORD(wParam));
             return TRUE;
         case WM_DROPNOTIFY:
             TakeDrop(window, *state, wParam);

@@ -101,6 +101,22 @@ TEST(MenuGuard, AClosingClickDoesNotReopenWithinASecond) {
     EXPECT_FALSE(guard.MayOpen(0x00000010u));
 }
 
+TEST(IsCommand, AControlCountsWithItsClickOnly) {
+    constexpr unsigned kDoubleClick = 5, kSelectionChange = 1, kEditChange = 0x300;
+    const struct {
+        unsigned code;
+        bool fromControl, counts;
+    } cases[] = {
+        {kClickedCode, true, true},   // a button, Enter on the default button
+        {kClickedCode, false, true},  // a menu item, Esc, a posted command
+        {kAcceleratorCode, false, true}, {kDoubleClick, true, false},  // BN_DBLCLK of the owner-drawn preview
+        {kSelectionChange, true, false},  // a combo box's CBN_SELCHANGE has an accelerator's code
+        {kEditChange, true, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsCommand(c.code, c.fromControl), c.counts) << c.code << c.fromControl;
+}
+
 TEST(MovedFarEnoughToDrag, NeedsMoreThanTwoPixelsEitherWay) {
     const struct {
         PixelPoint now;
