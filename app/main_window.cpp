@@ -77,9 +77,7 @@ void Initialise(HWND window, MainWindowState& state) {
 }
 
 void Destroy(HWND window, MainWindowState& state) {
-    RECT rect;
-    GetWindowRect(window, &rect);
-    StoreWindowRect(Paths().settingsFile, {rect.left, rect.top, rect.right, rect.bottom});
+    StoreWindowRect(Paths().settingsFile, RestoredWindowRect(window));
     DestroyIcon(state.smallIcon);
     RevokeDropTarget(window);
     StopToolHints();

@@ -25,6 +25,15 @@ TEST(PlaceStoredWindow, PullsTheWindowOntoTheMonitor) {
     EXPECT_EQ(PlaceStoredWindow({3000, 50}, 300, 400, {1280, 0, 2560, 1024}), (PixelPoint{2260, 50}));
 }
 
+TEST(WorkspaceToScreen, MovesByWhatTheTaskbarTakesFromTheMonitorsTopOrLeft) {
+    const PixelRect placed{10, 20, 310, 420};
+    EXPECT_EQ(WorkspaceToScreen(placed, {0, 0, 1280, 1024}, {0, 0, 1280, 984}), placed);
+    EXPECT_EQ(WorkspaceToScreen(placed, {0, 0, 1280, 1024}, {0, 40, 1280, 1024}),
+              (PixelRect{10, 60, 310, 460}));
+    EXPECT_EQ(WorkspaceToScreen(placed, {-1280, 0, 0, 1024}, {-1220, 0, 0, 1024}),
+              (PixelRect{70, 20, 370, 420}));
+}
+
 TEST(PlaceCentredOn, CentresOnTheCursorInsideTheMonitor) {
     const PixelRect monitor{0, 0, 1280, 1024};
     const struct {
