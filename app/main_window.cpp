@@ -188,7 +188,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (message == WM_INITDIALOG) SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
     auto* state = reinterpret_cast<MainWindowState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (state == nullptr) return FALSE;
-    state->drag.Handle(window, message, wParam);
+    state->drag.Handle(window, message, wParam, lParam);
     switch (message) {
         case WM_INITDIALOG:
             Initialise(window, *state);
