@@ -16,6 +16,8 @@ import threading
 import time
 import unittest
 
+from Xlib import display
+
 import screen
 
 CAPTION = "絵送(KORVI)"
@@ -57,10 +59,14 @@ def screen_size():
 
 
 def mouse_location():
-    out = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True,
-                         timeout=10).stdout
-    values = dict(line.split("=") for line in out.split())
-    return int(values["X"]), int(values["Y"])
+    """Where X has the pointer, asked of the root window alone: xdotool's getmouselocation also looks
+    up the window under the pointer and dies of an X error when that window goes away meanwhile."""
+    connection = display.Display()
+    try:
+        pointer = connection.screen().root.query_pointer()
+    finally:
+        connection.close()
+    return pointer.root_x, pointer.root_y
 
 
 def move_mouse(x, y):
