@@ -12,7 +12,10 @@
 #include "app/failure_message.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
+#include "app/single_instance.h"
 #include "core/messages.h"
+
+static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED && kErrorAlreadyExists == ERROR_ALREADY_EXISTS);
 
 namespace {
 
@@ -33,14 +36,14 @@ std::string ExecutablePath() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Default security and no inheritance: no other process can change or inherit the mutex.
     HANDLE mutex = CreateMutexA(nullptr, TRUE, kAppCaption);
-    if (mutex == nullptr) {
-        ReportFailure(nullptr, kMsgSystemError);
-        return 0;
-    }
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        ReleaseMutex(mutex);
-        CloseHandle(mutex);
-        ReportFailure(nullptr, kMsgAlreadyRunning);
+    const InstanceCheck check = CheckInstance(mutex != nullptr, GetLastError());
+    if (check != InstanceCheck::kFirst) {
+        if (mutex != nullptr) {
+            ReleaseMutex(mutex);
+            CloseHandle(mutex);
+        }
+        ReportFailure(nullptr,
+                      check == InstanceCheck::kAlreadyRunning ? kMsgAlreadyRunning : kMsgSystemError);
         return 0;
     }
     const std::optional<AppPaths> paths = PathsBesideExecutable(ExecutablePath());

@@ -20,6 +20,8 @@
 #include "core/messages.h"
 #include "resources/resource_ids.h"
 
+static_assert(kClickedCode == BN_CLICKED);
+
 namespace {
 
 constexpr const char* kResizeMethods[] = {"そのまま表示する", "幅に制限する", "幅に固定する",
@@ -79,9 +81,7 @@ void Initialise(HWND window, MainWindowState& state) {
 }
 
 void Destroy(HWND window, MainWindowState& state) {
-    RECT rect;
-    GetWindowRect(window, &rect);
-    StoreWindowRect(Paths().settingsFile, {rect.left, rect.top, rect.right, rect.bottom});
+    StoreWindowRect(Paths().settingsFile, RestoredWindowRect(window));
     DestroyIcon(state.smallIcon);
     RevokeDropTarget(window);
     StopToolHints();
@@ -205,7 +205,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (message == WM_INITDIALOG) SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
     auto* state = reinterpret_cast<MainWindowState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (state == nullptr) return FALSE;
-    state->drag.Handle(window, message, wParam);
+    state->drag.Handle(window, message, wParam, lParam);
     switch (message) {
         case WM_INITDIALOG:
             Initialise(window, *state);
@@ -215,7 +215,9 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             DrawPreviewBox(*state, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         case WM_COMMAND:
-            Guarded(window, *state, [&] { Command(window, *state, LOWORD(wParam)); });
+            if (IsCommand(HIWORD(wParam), lParam != 0)) {
+                Guarded(window, *state, [&] { Command(window, *state, LOWORD(wParam)); });
+            }
             return TRUE;
         case WM_DROPNOTIFY:
             Guarded(window, *state, [&] { TakeDrop(window, *state, wParam); });

@@ -1,10 +1,20 @@
-// Decisions about the mouse that the main window takes without a window: when its menu may open
-// again and when a press on the background becomes a drag.
+// Decisions about the mouse that the main window takes without a window: which notifications are
+// commands, when its menu may open again and when a press on the background becomes a drag.
 #pragma once
 
 #include <cstdint>
 
 #include "app/screen_geometry.h"
+
+// WM_COMMAND's notification codes: a button's click (BN_CLICKED) and a menu item are 0, an
+// accelerator is 1.
+constexpr unsigned kClickedCode = 0, kAcceleratorCode = 1;
+
+// Whether a WM_COMMAND runs its command. A control counts with its click only: an owner-drawn
+// button also reports a double click (BN_DBLCLK) on its own, which must not run the command again.
+inline bool IsCommand(unsigned code, bool fromControl) {
+    return code == kClickedCode || (!fromControl && code == kAcceleratorCode);
+}
 
 // A click that closes the popup menu lands on its button again; the guard keeps that click from
 // reopening the menu at once.

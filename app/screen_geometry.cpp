@@ -26,3 +26,8 @@ PixelPoint PlaceCentredOn(PixelPoint cursor, int width, int height, const PixelR
                                      height, monitor.bottom);
     return {static_cast<int>(left), static_cast<int>(top)};
 }
+
+PixelRect WorkspaceToScreen(const PixelRect& rect, const PixelRect& monitor, const PixelRect& workArea) {
+    const int dx = workArea.left - monitor.left, dy = workArea.top - monitor.top;
+    return {rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+}

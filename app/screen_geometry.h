@@ -23,3 +23,7 @@ PixelPoint PlaceStoredWindow(PixelPoint storedTopLeft, int width, int height, co
 // Where a window of this size goes to be centred on the cursor: pulled back over the monitor's right
 // and then left edge, its top and then bottom edge (a taller window ends aligned to the bottom).
 PixelPoint PlaceCentredOn(PixelPoint cursor, int width, int height, const PixelRect& monitor);
+
+// A rectangle of GetWindowPlacement, in workspace coordinates (relative to the work area of the
+// window's monitor, which leaves out the taskbar), in screen coordinates.
+PixelRect WorkspaceToScreen(const PixelRect& rect, const PixelRect& monitor, const PixelRect& workArea);

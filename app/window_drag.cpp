@@ -1,5 +1,7 @@
 #include "app/window_drag.h"
 
+#include <windowsx.h>
+
 #include "app/pointer_rules.h"
 #include "resources/resource_ids.h"
 
@@ -23,11 +25,13 @@ void WindowDrag::LoadCursors(HINSTANCE instance) {
     moveCursor_ = LoadCursorA(instance, MAKEINTRESOURCEA(IDCUR_MOVE));
 }
 
-void WindowDrag::Handle(HWND window, UINT message, WPARAM wParam) {
+void WindowDrag::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     POINT cursor;
     switch (message) {
         case WM_LBUTTONDOWN:
-            GetCursorPos(&press_);
+            // Where the button went down, not where the pointer is by the time the press is handled.
+            press_ = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ClientToScreen(window, &press_);
             if (timerPending_) {
                 KillTimer(window, kTimerId);
                 timerPending_ = false;
@@ -75,7 +79,8 @@ void WindowDrag::Start(HWND window) {
     POINT cursor;
     if (!LeftButtonDown() || dragging_ || !CursorInside(window, &cursor)) return;
     GetWindowRect(window, &windowRect_);
-    last_ = cursor;
+    // The window follows the pointer from the press on, so a drag noticed late loses no movement.
+    last_ = press_;
     dragging_ = true;
     SetCursor(dragCursor_);
     SetCapture(window);

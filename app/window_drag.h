@@ -9,7 +9,7 @@ class WindowDrag {
 
     void LoadCursors(HINSTANCE instance);
     // Every message of the window passes through here first.
-    void Handle(HWND window, UINT message, WPARAM wParam);
+    void Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // Ends a drag and frees the cursors.
     void Destroy(HWND window);
 

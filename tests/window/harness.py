@@ -16,6 +16,8 @@ import threading
 import time
 import unittest
 
+from Xlib import display
+
 import screen
 
 CAPTION = "絵送(KORVI)"
@@ -57,10 +59,14 @@ def screen_size():
 
 
 def mouse_location():
-    out = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True,
-                         timeout=10).stdout
-    values = dict(line.split("=") for line in out.split())
-    return int(values["X"]), int(values["Y"])
+    """Where X has the pointer, asked of the root window alone: xdotool's getmouselocation also looks
+    up the window under the pointer and dies of an X error when that window goes away meanwhile."""
+    connection = display.Display()
+    try:
+        pointer = connection.screen().root.query_pointer()
+    finally:
+        connection.close()
+    return pointer.root_x, pointer.root_y
 
 
 def move_mouse(x, y):
@@ -70,9 +76,19 @@ def move_mouse(x, y):
     wait_until(lambda: mouse_location() == (x, y), what=f"the pointer at {x}, {y}")
 
 
+DOUBLE_CLICK_SECONDS, DOUBLE_CLICK_PIXELS = 0.5, 2  # the system's defaults: half the 4 x 4 rectangle
+last_click = {}
+
+
 def click_at(x, y, button=1):
+    """Clicks at a point. A click near the previous one waits out the double-click time first: it would
+    be the second half of a double click, which the preview box does not act on."""
     move_mouse(x, y)
+    previous = last_click.get(button)
+    if previous and abs(previous[0] - x) <= DOUBLE_CLICK_PIXELS and abs(previous[1] - y) <= DOUBLE_CLICK_PIXELS:
+        time.sleep(max(0.0, previous[2] + DOUBLE_CLICK_SECONDS - time.monotonic()))
     xdotool("click", button)
+    last_click[button] = (x, y, time.monotonic())
 
 
 def read_clipboard_text():

@@ -89,7 +89,11 @@ class StartUp(KorviCase):
 
                 last_left = wait_until(followed, what="the window to follow the drag", interval=0.2)
         xdotool("mouseup", 1)
-        self.close_with_escape(window)
+        # Closed while minimised, it keeps the place it is restored to.
+        self.probe.call("minimise", window)
+        wait_until(lambda: self.probe.call("iconic", window) == "1", what="the window to be minimised")
+        self.probe.call("close", window)
+        self.wait_exit()
         self.processes.clear()
         moved = tuple(int(v) for v in self.settings()["Rect"].split(","))
         self.assertLess(moved[0], left - 40)

@@ -292,6 +292,12 @@ std::wstring Restore(const Args& args) {
     return {};
 }
 
+// Minimises a window as the button of its title bar would.
+std::wstring Minimise(const Args& args) {
+    PostMessageW(Window(args.at(1)), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    return {};
+}
+
 std::wstring Close(const Args& args) {
     PostMessageW(Window(args.at(1)), WM_CLOSE, 0, 0);
     return {};
@@ -353,6 +359,7 @@ const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands
         {L"command", PostCommand},
         {L"iconic", Iconic},
         {L"restore", Restore},
+        {L"minimise", Minimise},
         {L"close", Close},
         {L"choose-file", ChooseFile},
         {L"place-dib", PlaceDib},

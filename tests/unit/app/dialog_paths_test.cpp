@@ -2,6 +2,7 @@
 
 #include "app/app_paths.h"
 #include "app/dialog_start.h"
+#include "app/single_instance.h"
 #include "app/source_path.h"
 
 TEST(PathsBesideExecutable, KeepsTheFolderWithItsBackslash) {
@@ -16,6 +17,20 @@ TEST(PathsBesideExecutable, KeepsTheFolderWithItsBackslash) {
     EXPECT_FALSE(PathsBesideExecutable(""));
     const std::string deep = "C:\\" + std::string(400, 'd') + "\\korvi.exe";
     EXPECT_EQ(PathsBesideExecutable(deep)->settingsFile, "C:\\" + std::string(400, 'd') + "\\korvi.ini");
+}
+
+TEST(CheckInstance, AMutexRefusedToOtherRightsIsARunningCopy) {
+    const struct {
+        bool gotHandle;
+        std::uint32_t error;
+        InstanceCheck check;
+    } cases[] = {
+        {true, 0, InstanceCheck::kFirst},
+        {true, kErrorAlreadyExists, InstanceCheck::kAlreadyRunning},
+        {false, kErrorAccessDenied, InstanceCheck::kAlreadyRunning},
+        {false, 8, InstanceCheck::kSystemError},  // not enough memory
+    };
+    for (const auto& c : cases) EXPECT_EQ(CheckInstance(c.gotHandle, c.error), c.check) << c.error;
 }
 
 TEST(PlanDialogStart, StartsFromTheSourcePathOrThePictureFolder) {

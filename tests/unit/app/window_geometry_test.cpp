@@ -25,6 +25,15 @@ TEST(PlaceStoredWindow, PullsTheWindowOntoTheMonitor) {
     EXPECT_EQ(PlaceStoredWindow({3000, 50}, 300, 400, {1280, 0, 2560, 1024}), (PixelPoint{2260, 50}));
 }
 
+TEST(WorkspaceToScreen, MovesByWhatTheTaskbarTakesFromTheMonitorsTopOrLeft) {
+    const PixelRect placed{10, 20, 310, 420};
+    EXPECT_EQ(WorkspaceToScreen(placed, {0, 0, 1280, 1024}, {0, 0, 1280, 984}), placed);
+    EXPECT_EQ(WorkspaceToScreen(placed, {0, 0, 1280, 1024}, {0, 40, 1280, 1024}),
+              (PixelRect{10, 60, 310, 460}));
+    EXPECT_EQ(WorkspaceToScreen(placed, {-1280, 0, 0, 1024}, {-1220, 0, 0, 1024}),
+              (PixelRect{70, 20, 370, 420}));
+}
+
 TEST(PlaceCentredOn, CentresOnTheCursorInsideTheMonitor) {
     const PixelRect monitor{0, 0, 1280, 1024};
     const struct {
@@ -99,6 +108,22 @@ TEST(MenuGuard, AClosingClickDoesNotReopenWithinASecond) {
     EXPECT_TRUE(guard.MayOpen(0x000003F0u));  // 1264 ms later, across the wrap
     guard.ClosedByClick(0xFFFFFF00u);
     EXPECT_FALSE(guard.MayOpen(0x00000010u));
+}
+
+TEST(IsCommand, AControlCountsWithItsClickOnly) {
+    constexpr unsigned kDoubleClick = 5, kSelectionChange = 1, kEditChange = 0x300;
+    const struct {
+        unsigned code;
+        bool fromControl, counts;
+    } cases[] = {
+        {kClickedCode, true, true},   // a button, Enter on the default button
+        {kClickedCode, false, true},  // a menu item, Esc, a posted command
+        {kAcceleratorCode, false, true}, {kDoubleClick, true, false},  // BN_DBLCLK of the owner-drawn preview
+        {kSelectionChange, true, false},  // a combo box's CBN_SELCHANGE has an accelerator's code
+        {kEditChange, true, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsCommand(c.code, c.fromControl), c.counts) << c.code << c.fromControl;
 }
 
 TEST(MovedFarEnoughToDrag, NeedsMoreThanTwoPixelsEitherWay) {
