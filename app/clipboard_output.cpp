@@ -5,12 +5,12 @@
 
 #include "app/app_context.h"
 #include "app/failure_message.h"
-#include "app/main_window.h"
+#include "app/main_window_state.h"
 #include "app/notification.h"
 #include "app/settings_file.h"
-#include "core/conversion.h"
 #include "core/global_block.h"
 #include "core/messages.h"
+#include "pipeline/conversion.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -56,8 +56,7 @@ class ClipboardText {
 
 }  // namespace
 
-bool CopyToClipboard(HWND mainWindow) {
-    const CurrentPicture& current = StateOf(mainWindow).current;
+bool CopyToClipboard(HWND mainWindow, const CurrentPicture& current) {
     ConversionRequest request;
     request.picture = current.picture.get();
     request.width = current.width;

@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "codecs/gif/palette_reduction.h"
-#include "core/conversion.h"
-#include "core/picture_loader.h"
+#include "pipeline/conversion.h"
+#include "pipeline/picture_loader.h"
 #include "core/resample.h"
 #include "tests/support/corpus.h"
 #include "tests/support/synthetic_picture.h"

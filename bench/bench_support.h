@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/output_settings.h"
+#include "pipeline/output_settings.h"
 #include "core/packed_bitmap.h"
 #include "tests/support/files.h"
 

@@ -8,7 +8,7 @@
 #include "codecs/jpeg/jpeg_writer.h"
 #include "codecs/webp/webp_reader.h"
 #include "codecs/webp/webp_writer.h"
-#include "core/picture_loader.h"
+#include "pipeline/picture_loader.h"
 #include "core/ssim.h"
 
 int main() {

@@ -10,7 +10,7 @@
 #include "codecs/png/png_writer.h"
 #include "codecs/webp/webp_reader.h"
 #include "codecs/webp/webp_writer.h"
-#include "core/picture_loader.h"
+#include "pipeline/picture_loader.h"
 #include "core/ssim.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/output_settings.h"
-#include "core/picture_loader.h"
+#include "pipeline/output_settings.h"
+#include "pipeline/picture_loader.h"
 
 // What is printed for each picture.
 enum class TagForm {

@@ -11,8 +11,8 @@
 #include "cli/tag_form.h"
 #include "core/messages.h"
 #include "core/path_text.h"
-#include "core/picture_loader.h"
-#include "testpage/variant_picture.h"
+#include "pipeline/picture_loader.h"
+#include "pipeline/variant_picture.h"
 #include "web/download.h"
 #include "web/url_parts.h"
 

@@ -16,7 +16,7 @@
 #include "core/messages.h"
 #include "core/work_folder.h"
 #include "platform/replace_file.h"
-#include "testpage/test_page.h"
+#include "testpage/page_text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes as a file without a name's hint to the reader its first bytes choose,
 // and what it reads, when small, to the normaliser.
-#include "core/picture_loader.h"
+#include "pipeline/picture_loader.h"
 #include "fuzz/input_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

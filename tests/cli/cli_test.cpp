@@ -8,7 +8,7 @@
 #include "core/base64.h"
 #include "core/bmp_file.h"
 #include "core/messages.h"
-#include "core/picture_loader.h"
+#include "pipeline/picture_loader.h"
 #include "tests/support/base64_decode.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/bmp_fixture.h"

@@ -1,4 +1,4 @@
-#include "core/conversion.h"
+#include "pipeline/conversion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/picture_signature.h"
+#include "pipeline/picture_signature.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "core/picture_loader.h"
+#include "pipeline/picture_loader.h"
 
 #include "codecs/gif/gif_reader.h"
 #include "codecs/jpeg/exif_orientation.h"
@@ -8,7 +8,7 @@
 #include "core/classic_file.h"
 #include "core/normalise.h"
 #include "core/path_text.h"
-#include "core/picture_signature.h"
+#include "pipeline/picture_signature.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "testpage/variant_picture.h"
+#include "pipeline/variant_picture.h"
 
 #include <new>
 

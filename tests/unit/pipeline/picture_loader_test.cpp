@@ -1,4 +1,4 @@
-#include "core/picture_loader.h"
+#include "pipeline/picture_loader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "core/bmp_file.h"
 #include "core/path_text.h"
-#include "core/picture_signature.h"
+#include "pipeline/picture_signature.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/bmp_fixture.h"
 #include "tests/support/files.h"

@@ -1,4 +1,4 @@
-#include "core/output_settings.h"
+#include "pipeline/output_settings.h"
 
 #include <algorithm>
 #include <climits>

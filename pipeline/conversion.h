@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/data_uri.h"
-#include "core/output_settings.h"
+#include "pipeline/output_settings.h"
 #include "core/packed_bitmap.h"
 
 struct ConversionRequest {
