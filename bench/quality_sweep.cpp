@@ -8,8 +8,8 @@
 #include "codecs/jpeg/jpeg_writer.h"
 #include "codecs/webp/webp_reader.h"
 #include "codecs/webp/webp_writer.h"
-#include "pipeline/picture_loader.h"
 #include "core/ssim.h"
+#include "pipeline/picture_loader.h"
 
 int main() {
     const std::string path = BenchFolder().File("sweep.jpg");

@@ -10,8 +10,8 @@
 #include "codecs/png/png_writer.h"
 #include "codecs/webp/webp_reader.h"
 #include "codecs/webp/webp_writer.h"
-#include "pipeline/picture_loader.h"
 #include "core/ssim.h"
+#include "pipeline/picture_loader.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "core/data_uri.h"
-#include "pipeline/output_settings.h"
 #include "core/packed_bitmap.h"
+#include "pipeline/output_settings.h"
 
 struct ConversionRequest {
     PackedBitmap picture = nullptr;  // borrowed; null when there is no current picture
