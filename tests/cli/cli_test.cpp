@@ -39,7 +39,7 @@ TEST_F(KorviCli, PrintsTheBmpTagOfAPicture) {
     EXPECT_EQ(result.err, "");
 
     GlobalBlock picture(LoadPictureFile(kSample.c_str()));
-    ASSERT_TRUE(WriteBmpFile(picture.get(), folder_.File("expected.bmp").c_str()));
+    ASSERT_EQ(WriteBmpFile(picture.get(), folder_.File("expected.bmp").c_str()), kBmpWritten);
     EXPECT_EQ(DataUriPayload(result.out, "image/bmp"), ReadBytes(folder_.File("expected.bmp")));
 }
 
@@ -48,7 +48,7 @@ TEST_F(KorviCli, ReadsGifPictures) {
     const CommandResult result = Run("-f bmp -m 0 " + Quoted(std::string(KORVI_SAMPLES) + "tiles.gif"));
     ASSERT_EQ(result.exitCode, 0) << result.err;
     GlobalBlock twin(LoadPictureFile((std::string(KORVI_SAMPLES) + "tiles-8bit.bmp").c_str()));
-    ASSERT_TRUE(WriteBmpFile(twin.get(), folder_.File("expected.bmp").c_str()));
+    ASSERT_EQ(WriteBmpFile(twin.get(), folder_.File("expected.bmp").c_str()), kBmpWritten);
     EXPECT_EQ(DataUriPayload(result.out, "image/bmp"), ReadBytes(folder_.File("expected.bmp")));
 }
 
@@ -104,7 +104,7 @@ TEST_F(KorviCli, ReadsJpegPictures) {
     const CommandResult result = Run("-f bmp -m 0 " + Quoted(path));
     ASSERT_EQ(result.exitCode, 0) << result.err;
     GlobalBlock picture(LoadPictureFile(path.c_str()));
-    ASSERT_TRUE(WriteBmpFile(picture.get(), folder_.File("expected.bmp").c_str()));
+    ASSERT_EQ(WriteBmpFile(picture.get(), folder_.File("expected.bmp").c_str()), kBmpWritten);
     EXPECT_EQ(DataUriPayload(result.out, "image/bmp"), ReadBytes(folder_.File("expected.bmp")));
 }
 
@@ -367,7 +367,7 @@ TEST_F(KorviCli, KeepsEachLineWithinMaxBytes) {
 // PNG keeps every pixel of the converted picture: a palette PNG when its colours fit one.
 TEST_F(KorviCli, WritesPngsThatKeepEveryPixel) {
     GlobalBlock photo = MakeBitmap24(150, 90, NaturalPicture(150, 90));
-    ASSERT_TRUE(WriteBmpFile(photo.get(), folder_.File("photo.bmp").c_str()));
+    ASSERT_EQ(WriteBmpFile(photo.get(), folder_.File("photo.bmp").c_str()), kBmpWritten);
     const struct {
         std::string picture;
         const char* options;
