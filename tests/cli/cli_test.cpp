@@ -201,6 +201,9 @@ TEST_F(KorviCli, SaysWhyAPictureDoesNotLoad) {
     WriteBytes(folder_.File("notes.txt"), {'h', 'i'});
     WriteBytes(folder_.File("noextension"), {'h', 'i'});
     WriteBytes(folder_.File("fake.jpg"), {'G', 'I', 'F', '8', '9', 'a'});
+    const std::string prose = "plain text, no picture";
+    for (const char* name : {"fake.gif", "fake.png"})
+        WriteBytes(folder_.File(name), Bytes(prose.begin(), prose.end()));
     WriteBytes(folder_.File("empty"), {});
     const struct {
         std::string picture;
@@ -208,10 +211,12 @@ TEST_F(KorviCli, SaysWhyAPictureDoesNotLoad) {
     } cases[] = {
         {"missing.bmp", "missing.bmp: " + std::string(kMsgNoPicture) + " (no such file)"},
         {"short.bmp", "(cannot be read, or ends before the picture does)"},
-        {"rle.bmp", "(a format or variant the BMP reader does not read)"},
+        {"rle.bmp", "(not a BMP file, a BMP variant that is not read"},
         {"notes.txt", "(no reader for this extension or its first bytes"},
         {"noextension", "(no reader for this extension or its first bytes"},
-        {"fake.jpg", "(damaged (JPEG reader status -38))"},
+        {"fake.jpg", "(not a JPEG file)"},
+        {"fake.gif", "(not a GIF file, or larger"},
+        {"fake.png", "(not a PNG file, or one that cannot be read"},
         {"- < " + Quoted(folder_.File("notes.txt")),
          "standard input: " + std::string(kMsgNoPicture) + " (no reader for these first bytes"},
         {"- < " + Quoted(folder_.File("short.bmp")), "(cannot be read, or ends before the picture does)"},
