@@ -116,7 +116,7 @@ void FinishAcquisition(HWND window, MainWindowState& state, bool acquired) {
 
 void EditPicture(HWND window, MainWindowState& state) {
     const char* path = Paths().editorFile.c_str();
-    if (!state.current.picture || !WriteBmpFile(state.current.picture.get(), path)) return;
+    if (!state.current.picture || WriteBmpFile(state.current.picture.get(), path) != kBmpWritten) return;
     state.busy = true;
     if (LaunchEditor(window, path) == 1) LoadPicture(window, state, path, PictureOrigin::kEditor);
     EndBusy(window, state);

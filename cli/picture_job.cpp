@@ -9,6 +9,10 @@
 #include "cli/quality_budget.h"
 #include "cli/stream_input.h"
 #include "cli/tag_form.h"
+#include "codecs/gif/gif_status.h"
+#include "codecs/jpeg/jpeg_status.h"
+#include "codecs/png/png_status.h"
+#include "core/bmp_status.h"
 #include "core/messages.h"
 #include "core/path_text.h"
 #include "pipeline/picture_loader.h"
@@ -20,16 +24,17 @@ namespace {
 
 constexpr char kStandardInput[] = "-";
 
-const char* ReaderName(char letter) {
-    switch (letter) {
+// The reader's status in its own words.
+const char* ReaderStatusText(char reader, ReaderStatus status) {
+    switch (reader) {
         case 'b':
-            return "BMP";
+            return BmpStatusText(BmpReadStatus(status));
         case 'g':
-            return "GIF";
+            return GifStatusText(GifReadStatus(status));
         case 'j':
-            return "JPEG";
+            return JpegStatusText(JpegReadStatus(status));
         default:
-            return "PNG";
+            return PngStatusText(PngReadStatus(status));
     }
 }
 
@@ -47,19 +52,8 @@ std::string WhyNotLoaded(const std::string& path, const LoadFailure& failure, bo
                                  : "no reader for these first bytes") +
                " (read: " + kReadableFormats + ")";
     }
-    const std::string reader = ReaderName(failure.reader);
-    switch (failure.status) {
-        case kReaderOk:
-            return "a picture of a kind the program cannot take";
-        case kReaderCannotRead:
-            return "cannot be read, or ends before the picture does";
-        case kReaderUnsupported:
-            return "a format or variant the " + reader + " reader does not read";
-        case kReaderOutOfMemory:
-            return "out of memory";
-        default:
-            return "damaged (" + reader + " reader status " + std::to_string(failure.status) + ")";
-    }
+    if (failure.status == kReaderOk) return "a picture of a kind the program cannot take";
+    return ReaderStatusText(failure.reader, failure.status);
 }
 
 // The window's message for a failed download; a failed fetch also names its status.

@@ -40,17 +40,17 @@ const char* WritePicture(PackedBitmap bitmap, OutputFormat format, int quality, 
     bool written = false;
     switch (format) {
         case OutputFormat::kJpeg:
-            written = WriteJpegFile(bitmap, path, quality) == 0;
+            written = WriteJpegFile(bitmap, path, quality) == kJpegWritten;
             break;
         case OutputFormat::kGif: {
             GlobalBlock palette(ReduceToExactPalette(bitmap));
             if (!palette) palette.reset(QuantizeWithDither(bitmap));
             if (!palette) return kMsgDitherFailed;
-            written = WriteGifFile(palette.get(), path) == 0;
+            written = WriteGifFile(palette.get(), path) == kGifWritten;
             break;
         }
         case OutputFormat::kBmp:
-            written = WriteBmpFile(bitmap, path);
+            written = WriteBmpFile(bitmap, path) == kBmpWritten;
             break;
         case OutputFormat::kPng: {
             // Lossless either way: a palette when the colours fit one, else RGB.

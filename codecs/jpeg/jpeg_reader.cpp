@@ -6,7 +6,7 @@
 #include "codecs/jpeg/decoder/jpeg_decoder.h"
 #include "core/classic_file.h"
 
-ReaderStatus ReadJpegFile(PackedBitmap* result, const char* path) {
+JpegReadStatus ReadJpegFile(PackedBitmap* result, const char* path) {
     *result = nullptr;
     if (path == nullptr) return kJpegReadCannotRead;
     ClassicFile file = ClassicFile::OpenForReading(path);

@@ -57,7 +57,7 @@ TEST(ConvertPicture, ResizesByMethodAndSideAndPutsTheWorkFileInTheText) {
         EXPECT_EQ(ReadBytes(TempOutputPath(r.folder.path(), OutputFormat::kBmp)), file)
             << "the work file stays";
         if (c.expectedWidth != c.width || c.expectedHeight != c.height) continue;
-        ASSERT_TRUE(WriteBmpFile(r.picture.get(), r.folder.File("unscaled.bmp").c_str()));
+        ASSERT_EQ(WriteBmpFile(r.picture.get(), r.folder.File("unscaled.bmp").c_str()), kBmpWritten);
         EXPECT_EQ(file, ReadBytes(r.folder.File("unscaled.bmp")))
             << "an unscaled picture is written as it is";
     }

@@ -37,7 +37,7 @@ TEST(LoadPictureFile, ChoosesTheReaderByTheFirstLetterOfTheExtensionAndSavesTheC
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = folder.File(c.name), saved = path + ".saved";
-        ASSERT_TRUE(WriteBmpFile(palette.get(), path.c_str()));
+        ASSERT_EQ(WriteBmpFile(palette.get(), path.c_str()), kBmpWritten);
         GlobalBlock loaded(LoadPictureFile(path.c_str(), saved.c_str()));
         EXPECT_EQ(static_cast<bool>(loaded), c.loads);
         EXPECT_EQ(ReadBytes(saved), c.loads ? ReadBytes(path) : Bytes{});
@@ -177,8 +177,8 @@ TEST(ReadPictureByContent, ReadsAFileByItsFirstBytesWhateverItsName) {
     TempFolder folder;
     GlobalBlock palette =
         MakePaletteBitmap(8, 3, 2, {{9, 8, 7}, {1, 2, 3}}, [](int x, int) { return x % 2; });
-    ASSERT_TRUE(WriteBmpFile(palette.get(), folder.File("bitmap.gif").c_str()));
-    ASSERT_TRUE(WriteBmpFile(palette.get(), folder.File("nameless").c_str()));
+    ASSERT_EQ(WriteBmpFile(palette.get(), folder.File("bitmap.gif").c_str()), kBmpWritten);
+    ASSERT_EQ(WriteBmpFile(palette.get(), folder.File("nameless").c_str()), kBmpWritten);
     WriteBytes(folder.File("gif.jpg"),
                Join({GifHeader("GIF89a", 3, 1, {{9, 8, 7}, {1, 2, 3}}),
                      GifImageDescriptor(0, 0, 3, 1, false, {}), GifImageData(2, {4, 0, 1, 0, 5})}));
