@@ -141,7 +141,7 @@ bool AcquirePicture(HWND mainWindow, MainWindowState& state) {
     if (PackedBitmap picture = IsClipboardFormatAvailable(CF_DIB) ? ReadClipboardBitmap() : nullptr) {
         EmptyClipboard();
         CloseClipboard();
-        if (!ReplacePicture(mainWindow, picture, true, "")) MessageBeep(0);
+        if (!ReplacePicture(mainWindow, state, picture, true, "")) MessageBeep(0);
         return false;
     }
     CloseClipboard();
