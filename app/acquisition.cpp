@@ -100,7 +100,7 @@ bool ChooseAndLoad(HWND mainWindow, MainWindowState& state) {
     char path[kSourcePathSize];
     std::memcpy(path, state.current.sourcePath, sizeof path);
     if (!ChoosePictureFile(mainWindow, "元の画像ファイルを選択する", "画像ファイル",
-                           "*.jpg;*.gif;*.bmp;*.png", path)) {
+                           ReadableFilePattern().c_str(), path)) {
         return false;
     }
     LoadPicture(mainWindow, state, path, PictureOrigin::kSourceFile);

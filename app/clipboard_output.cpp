@@ -65,8 +65,8 @@ bool CopyToClipboard(HWND mainWindow, const CurrentPicture& current) {
     request.resizeMethod =
         static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_RESIZE_METHOD, CB_GETCURSEL, 0, 0));
     request.format = CheckedFormat(mainWindow);
-    request.qualityText = ControlText(mainWindow, IDC_JPEG_QUALITY);
-    request.sideText = ControlText(mainWindow, IDC_SIDE_LENGTH);
+    request.quality = ClampJpegQuality(ControlText(mainWindow, IDC_JPEG_QUALITY).c_str());
+    request.side = ClampSideLength(ControlText(mainWindow, IDC_SIDE_LENGTH).c_str());
     request.workFolder = Paths().folder;
 
     ClipboardText text;

@@ -67,7 +67,7 @@ int WriteTestPage(const CliOptions& options) {
     if (!loaded.picture) return Fail(options.pictures.front() + ": " + loaded.failure);
     PageOptions page;
     page.method = options.resizeMethod;
-    page.side = ClampSideLength(options.sideText.c_str());
+    page.side = options.side;
     page.flags = options.hiddenVariants;
     page.workers = Workers(options);
     const std::string unchanged = options.testPagePath + " is left as it was";

@@ -7,7 +7,6 @@
 
 #include "core/bmp_file.h"
 #include "core/path_text.h"
-#include "pipeline/picture_signature.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/bmp_fixture.h"
 #include "tests/support/files.h"
@@ -76,6 +75,10 @@ TEST(LoadPictureFile, ShowsGifIndicesPastTheTableAsBlackAndHandsTheBackgroundToT
 
 namespace {
 
+char ReaderLetter(const PictureFormat* format) {
+    return format != nullptr ? format->readerLetter : '\0';
+}
+
 GlobalBlock BlockOf(const Bytes& bytes) {
     GlobalBlock block = GlobalBlock::Allocate(bytes.size());
     BlockLock<BYTE> data(block.get());
@@ -138,7 +141,7 @@ TEST(PreparePicture, ReadsOutsideBlocksByTheBmpRulesOrRefusesThemUntouched) {
     }
 }
 
-TEST(ReaderForFirstBytes, NamesTheReaderOfEachSignature) {
+TEST(FormatForFirstBytes, NamesTheReaderOfEachSignature) {
     auto bytes = [](const char* text, std::size_t count) { return Bytes(text, text + count); };
     Bytes macBinary(131, 0);
     macBinary[1] = 9;
@@ -168,7 +171,7 @@ TEST(ReaderForFirstBytes, NamesTheReaderOfEachSignature) {
         {cut, 0},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ReaderForFirstBytes(c.first.data(), c.first.size()), c.reader)
+        EXPECT_EQ(ReaderLetter(FormatForFirstBytes(c.first.data(), c.first.size())), c.reader)
             << std::string(c.first.begin(), c.first.end());
     }
 }
@@ -185,18 +188,19 @@ TEST(ReadPictureByContent, ReadsAFileByItsFirstBytesWhateverItsName) {
     WriteBytes(folder.File("text.bmp"), {'h', 'i'});
     const struct {
         const char* name;
-        LoadFailure failure;
+        char reader;
+        ReaderStatus status;
     } cases[] = {
-        {"bitmap.gif", {'b', kReaderOk}}, {"nameless", {'b', kReaderOk}},      {"gif.jpg", {'g', kReaderOk}},
-        {"text.bmp", {0, kReaderOk}},     {"missing", {0, kReaderCannotRead}},
+        {"bitmap.gif", 'b', kReaderOk}, {"nameless", 'b', kReaderOk},      {"gif.jpg", 'g', kReaderOk},
+        {"text.bmp", 0, kReaderOk},     {"missing", 0, kReaderCannotRead},
     };
     for (const auto& c : cases) {
-        LoadFailure failure{'x', -99};
+        LoadFailure failure{&FormatOf(OutputFormat::kPng), -99};
         GlobalBlock picture(
             PreparePicture(ReadPictureByContent(folder.File(c.name).c_str(), &failure), nullptr));
-        EXPECT_EQ(failure.reader, c.failure.reader) << c.name;
-        EXPECT_EQ(failure.status, c.failure.status) << c.name;
-        EXPECT_EQ(static_cast<bool>(picture), c.failure.reader != 0) << c.name;
+        EXPECT_EQ(ReaderLetter(failure.format), c.reader) << c.name;
+        EXPECT_EQ(failure.status, c.status) << c.name;
+        EXPECT_EQ(static_cast<bool>(picture), c.reader != 0) << c.name;
         if (picture) {
             EXPECT_EQ(PixelOf(picture.get(), 1, 0), (Rgb{1, 2, 3})) << c.name;
         }
