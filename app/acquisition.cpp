@@ -13,10 +13,10 @@
 #include "app/dialog_start.h"
 #include "app/download_picture.h"
 #include "app/drop_rules.h"
-#include "app/main_window.h"
+#include "app/main_window_state.h"
 #include "app/preview_image.h"
 #include "core/bmp_file.h"
-#include "core/picture_loader.h"
+#include "pipeline/picture_loader.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -56,8 +56,8 @@ void ShowPictureSize(HWND mainWindow, int width, int height) {
 
 // Makes a picture as a reader gives it the current one once it is prepared and drawn; its saved
 // copy is written aside and put in place only then. `sourcePath` null keeps the source path.
-bool ReplacePicture(HWND mainWindow, PackedBitmap read, bool saveCopy, const char* sourcePath) {
-    MainWindowState& state = StateOf(mainWindow);
+bool ReplacePicture(HWND mainWindow, MainWindowState& state, PackedBitmap read, bool saveCopy,
+                    const char* sourcePath) {
     const std::string pendingCopy = Paths().savedCopy + ".new";
     GlobalBlock picture(PreparePicture(read, saveCopy ? pendingCopy.c_str() : nullptr));
     int width = 0, height = 0;
@@ -82,14 +82,13 @@ bool ReplacePicture(HWND mainWindow, PackedBitmap read, bool saveCopy, const cha
 
 }  // namespace
 
-bool LoadPicture(HWND mainWindow, const char* path, PictureOrigin origin) {
+bool LoadPicture(HWND mainWindow, MainWindowState& state, const char* path, PictureOrigin origin) {
     const bool atStart = origin == PictureOrigin::kSavedCopy;
     const char* sourcePath = origin == PictureOrigin::kSourceFile ? path : nullptr;
     const bool fits = sourcePath == nullptr || std::strlen(sourcePath) < kSourcePathSize;
     const bool loaded =
-        fits &&
-        ReplacePicture(mainWindow, ReadPictureByExtension(path, nullptr, StateOf(mainWindow).backColor),
-                       !atStart, sourcePath);
+        fits && ReplacePicture(mainWindow, state, ReadPictureByExtension(path, nullptr, state.backColor),
+                               !atStart, sourcePath);
     if (!loaded && !atStart) MessageBeep(0);
     return loaded;
 }
@@ -97,14 +96,14 @@ bool LoadPicture(HWND mainWindow, const char* path, PictureOrigin origin) {
 namespace {
 
 // The open-file dialog, then the chosen file; true when a file was chosen, whatever it gave.
-bool ChooseAndLoad(HWND mainWindow) {
+bool ChooseAndLoad(HWND mainWindow, MainWindowState& state) {
     char path[kSourcePathSize];
-    std::memcpy(path, StateOf(mainWindow).current.sourcePath, sizeof path);
+    std::memcpy(path, state.current.sourcePath, sizeof path);
     if (!ChoosePictureFile(mainWindow, "元の画像ファイルを選択する", "画像ファイル",
-                           "*.jpg;*.gif;*.bmp;*.png", path)) {
+                           ReadableFilePattern().c_str(), path)) {
         return false;
     }
-    LoadPicture(mainWindow, path, PictureOrigin::kSourceFile);
+    LoadPicture(mainWindow, state, path, PictureOrigin::kSourceFile);
     return true;
 }
 
@@ -117,21 +116,22 @@ void EmptyClipboardTaken(HWND mainWindow, DWORD taken) {
 
 }  // namespace
 
-bool AcquirePicture(HWND mainWindow) {
-    if (!OpenClipboard(mainWindow)) return ChooseAndLoad(mainWindow);
+bool AcquirePicture(HWND mainWindow, MainWindowState& state) {
+    if (!OpenClipboard(mainWindow)) return ChooseAndLoad(mainWindow, state);
     const std::string text(IsClipboardFormatAvailable(CF_TEXT) ? TrimClipboardText(ClipboardText())
                                                                : std::string_view());
     if (!text.empty() && PathIsURLA(text.c_str())) {
         // The clipboard stays free for other programs while the picture downloads.
         const DWORD taken = GetClipboardSequenceNumber();
         CloseClipboard();
-        if (DownloadPicture(mainWindow, text.c_str()) != 0) {
+        const std::string path = DownloadPicture(mainWindow, text.c_str());
+        if (!path.empty() && LoadPicture(mainWindow, state, path.c_str(), PictureOrigin::kSourceFile)) {
             EmptyClipboardTaken(mainWindow, taken);
             return false;
         }
-        if (!OpenClipboard(mainWindow)) return ChooseAndLoad(mainWindow);
+        if (!OpenClipboard(mainWindow)) return ChooseAndLoad(mainWindow, state);
     } else if (!text.empty() && text.size() < kClipboardPathSize && FileExists(text.c_str())) {
-        if (LoadPicture(mainWindow, text.c_str(), PictureOrigin::kSourceFile)) {
+        if (LoadPicture(mainWindow, state, text.c_str(), PictureOrigin::kSourceFile)) {
             EmptyClipboard();
             CloseClipboard();
             return false;
@@ -141,11 +141,11 @@ bool AcquirePicture(HWND mainWindow) {
     if (PackedBitmap picture = IsClipboardFormatAvailable(CF_DIB) ? ReadClipboardBitmap() : nullptr) {
         EmptyClipboard();
         CloseClipboard();
-        if (!ReplacePicture(mainWindow, picture, true, "")) MessageBeep(0);
+        if (!ReplacePicture(mainWindow, state, picture, true, "")) MessageBeep(0);
         return false;
     }
     CloseClipboard();
-    return ChooseAndLoad(mainWindow);
+    return ChooseAndLoad(mainWindow, state);
 }
 
 bool ChoosePictureFile(HWND owner, const char* title, const char* description, const char* pattern,

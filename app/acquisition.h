@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+struct MainWindowState;
+
 // Where a picture file comes from decides what a load keeps of it.
 enum class PictureOrigin {
     kSavedCopy,   // the last run's picture, at start: no copy is written, the source path stays
@@ -14,11 +16,11 @@ enum class PictureOrigin {
 // the program (except at start), shows its size and draws it into the preview. The current
 // picture is replaced only once its successor is read and drawn; a load that fails beeps (except
 // at start) and leaves the picture, its preview, size, source path and saved copy as they were.
-bool LoadPicture(HWND mainWindow, const char* path, PictureOrigin origin);
+bool LoadPicture(HWND mainWindow, MainWindowState& state, const char* path, PictureOrigin origin);
 
 // Takes a path, an address or a bitmap from the clipboard, and otherwise lets the user choose a
 // file. True only when a file was chosen in the dialog.
-bool AcquirePicture(HWND mainWindow);
+bool AcquirePicture(HWND mainWindow, MainWindowState& state);
 
 // The open-file dialog, starting from `path` (a buffer of 256 bytes), which receives the chosen
 // file. `filter` is one description and one pattern. True when an existing file was chosen.

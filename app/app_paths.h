@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "core/output_settings.h"
+#include "pipeline/output_settings.h"
 
 struct AppPaths {
     std::string folder;        // with its trailing backslash

@@ -5,12 +5,12 @@
 
 #include "app/app_context.h"
 #include "app/failure_message.h"
-#include "app/main_window.h"
+#include "app/main_window_state.h"
 #include "app/notification.h"
 #include "app/settings_file.h"
-#include "core/conversion.h"
 #include "core/global_block.h"
 #include "core/messages.h"
+#include "pipeline/conversion.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -56,8 +56,7 @@ class ClipboardText {
 
 }  // namespace
 
-bool CopyToClipboard(HWND mainWindow) {
-    const CurrentPicture& current = StateOf(mainWindow).current;
+bool CopyToClipboard(HWND mainWindow, const CurrentPicture& current) {
     ConversionRequest request;
     request.picture = current.picture.get();
     request.width = current.width;
@@ -66,8 +65,8 @@ bool CopyToClipboard(HWND mainWindow) {
     request.resizeMethod =
         static_cast<int>(SendDlgItemMessageA(mainWindow, IDC_RESIZE_METHOD, CB_GETCURSEL, 0, 0));
     request.format = CheckedFormat(mainWindow);
-    request.qualityText = ControlText(mainWindow, IDC_JPEG_QUALITY);
-    request.sideText = ControlText(mainWindow, IDC_SIDE_LENGTH);
+    request.quality = ClampJpegQuality(ControlText(mainWindow, IDC_JPEG_QUALITY).c_str());
+    request.side = ClampSideLength(ControlText(mainWindow, IDC_SIDE_LENGTH).c_str());
     request.workFolder = Paths().folder;
 
     ClipboardText text;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+struct CurrentPicture;
+
 // Stores the output settings, converts, puts the text on the clipboard as CF_TEXT and confirms it
 // with the popup. False after a failure, which has been shown.
-bool CopyToClipboard(HWND mainWindow);
+bool CopyToClipboard(HWND mainWindow, const CurrentPicture& current);

@@ -1,8 +1,9 @@
-// Fetching a picture from a web address and loading it as the current picture.
+// Fetching a picture from a web address into its work file beside the program.
 #pragma once
 
 #include <windows.h>
 
-// Non-zero when the downloaded picture became the current picture; 0 after a failure, which has
-// been shown.
-int DownloadPicture(HWND mainWindow, const char* url);
+#include <string>
+
+// The path of the downloaded picture; empty after a failure, which has been shown.
+std::string DownloadPicture(HWND mainWindow, const char* url);

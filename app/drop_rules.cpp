@@ -1,10 +1,9 @@
 #include "app/drop_rules.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "app/source_path.h"
-#include "core/path_text.h"
+#include "pipeline/picture_formats.h"
 
 namespace {
 
@@ -12,18 +11,8 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The extensions of BMP, GIF, JPEG and PNG files, so that a text naming another file (a .pdf, a
-// .js) is not taken for a picture by its first letter.
-bool HasPictureExtension(const char* path) {
-    const char* dot = FindLastChar(path, '.');
-    if (dot == nullptr) return false;
-    std::string extension(dot + 1);
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const char* known : {"bmp", "gif", "jpg", "jpeg", "jpe", "jfif", "png"})
-        if (extension == known) return true;
-    return false;
-}
-
+// A picture's whole extension, so that a text naming another file (a .pdf, a .js) is not taken for
+// a picture by its first letter.
 bool NamesPictureFile(const char* text, const std::function<bool(const char* path)>& isFile) {
     return HasPictureExtension(text) && isFile(text);
 }

@@ -11,10 +11,11 @@
 #include "app/editor.h"
 #include "app/failure_message.h"
 #include "app/main_menu.h"
+#include "app/main_window_state.h"
 #include "app/place_near_cursor.h"
 #include "app/preview_image.h"
 #include "app/settings_file.h"
-#include "app/test_page.h"
+#include "app/show_test_page.h"
 #include "app/tool_hints.h"
 #include "core/bmp_file.h"
 #include "core/messages.h"
@@ -68,7 +69,7 @@ void Initialise(HWND window, MainWindowState& state) {
     state.drag.LoadCursors(AppInstance());
 
     CopyIfFits(state.current.sourcePath, kSourcePathSize, settings.inputFile.c_str());
-    LoadPicture(window, Paths().savedCopy.c_str(), PictureOrigin::kSavedCopy);
+    LoadPicture(window, state, Paths().savedCopy.c_str(), PictureOrigin::kSavedCopy);
     state.backColor = settings.backColor;
 
     for (const char* method : kResizeMethods) {
@@ -115,9 +116,9 @@ void FinishAcquisition(HWND window, MainWindowState& state, bool acquired) {
 
 void EditPicture(HWND window, MainWindowState& state) {
     const char* path = Paths().editorFile.c_str();
-    if (!state.current.picture || !WriteBmpFile(state.current.picture.get(), path)) return;
+    if (!state.current.picture || WriteBmpFile(state.current.picture.get(), path) != kBmpWritten) return;
     state.busy = true;
-    if (LaunchEditor(window, path) == 1) LoadPicture(window, path, PictureOrigin::kEditor);
+    if (LaunchEditor(window, path) == 1) LoadPicture(window, state, path, PictureOrigin::kEditor);
     EndBusy(window, state);
 }
 
@@ -133,9 +134,10 @@ void TakeDrop(HWND window, MainWindowState& state, WPARAM kind) {
     state.busy = true;
     bool acquired = false;
     if (plan.action == DropPlan::kDownload) {
-        acquired = DownloadPicture(window, plan.target.c_str()) != 0;
+        const std::string path = DownloadPicture(window, plan.target.c_str());
+        acquired = !path.empty() && LoadPicture(window, state, path.c_str(), PictureOrigin::kSourceFile);
     } else if (plan.action == DropPlan::kLoad) {
-        acquired = LoadPicture(window, plan.target.c_str(), PictureOrigin::kSourceFile);
+        acquired = LoadPicture(window, state, plan.target.c_str(), PictureOrigin::kSourceFile);
     } else {
         MessageBeep(0);
     }
@@ -147,19 +149,19 @@ void Command(HWND window, MainWindowState& state, int id) {
         case IDC_PREVIEW:
             if (state.busy) return;
             state.busy = true;
-            FinishAcquisition(window, state, AcquirePicture(window));
+            FinishAcquisition(window, state, AcquirePicture(window, state));
             return;
         case IDC_OUTPUT:
             if (state.busy) return;
             state.busy = true;
-            CopyToClipboard(window);
+            CopyToClipboard(window, state.current);
             EndBusy(window, state);
             return;
         case IDC_EDIT_PICTURE:
             if (!state.busy) EditPicture(window, state);
             return;
         case IDC_TEST_PAGE:
-            ShowTestPage(window);
+            ShowTestPage(window, state.current);
             return;
         case IDC_MENU:
             RunMainMenu(window, state.menuGuard);
@@ -231,10 +233,6 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 }  // namespace
-
-MainWindowState& StateOf(HWND mainWindow) {
-    return *reinterpret_cast<MainWindowState*>(GetWindowLongPtrA(mainWindow, GWLP_USERDATA));
-}
 
 void RunMainWindow() {
     MainWindowState state;

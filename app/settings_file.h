@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/screen_geometry.h"
-#include "core/conversion.h"
+#include "pipeline/conversion.h"
 
 constexpr char kSettingsSection[] = "minicon";
 constexpr char kSettingsFileName[] = "korvi.ini";

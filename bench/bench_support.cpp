@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "codecs/gif/palette_reduction.h"
-#include "core/conversion.h"
-#include "core/picture_loader.h"
 #include "core/resample.h"
+#include "pipeline/conversion.h"
+#include "pipeline/picture_loader.h"
 #include "tests/support/corpus.h"
 #include "tests/support/synthetic_picture.h"
 

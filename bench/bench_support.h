@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "core/output_settings.h"
 #include "core/packed_bitmap.h"
+#include "pipeline/output_settings.h"
 #include "tests/support/files.h"
 
 // A photograph-like 24-bit picture of that size, made once.

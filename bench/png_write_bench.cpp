@@ -10,7 +10,7 @@
 
 #include "bench/bench_support.h"
 #include "codecs/png/png_writer.h"
-#include "testpage/variant_picture.h"
+#include "pipeline/variant_picture.h"
 
 namespace {
 

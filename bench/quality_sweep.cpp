@@ -8,8 +8,8 @@
 #include "codecs/jpeg/jpeg_writer.h"
 #include "codecs/webp/webp_reader.h"
 #include "codecs/webp/webp_writer.h"
-#include "core/picture_loader.h"
 #include "core/ssim.h"
+#include "pipeline/picture_loader.h"
 
 int main() {
     const std::string path = BenchFolder().File("sweep.jpg");
@@ -26,8 +26,8 @@ int main() {
                         MeanSsim(photo, jpeg.get()).value_or(0));
             WebpBytes bytes;
             PackedBitmap decoded = nullptr;
-            if (EncodeWebp(photo, WebpEncoding::Lossy(quality), &bytes) != kWebpOk ||
-                DecodeWebp(&decoded, bytes.data.get(), bytes.size, 0) != kWebpOk)
+            if (EncodeWebp(photo, WebpEncoding::Lossy(quality), &bytes) != kWebpWritten ||
+                DecodeWebp(&decoded, bytes.data.get(), bytes.size, 0) != kWebpReadOk)
                 return 1;
             GlobalBlock webp(decoded);
             std::printf("%s\twebp\t%d\t%zu\t%.5f\n", name, quality, bytes.size,

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "bench/bench_support.h"
-#include "testpage/test_page.h"
+#include "testpage/page_text.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "codecs/png/png_writer.h"
 #include "codecs/webp/webp_reader.h"
 #include "codecs/webp/webp_writer.h"
-#include "core/picture_loader.h"
 #include "core/ssim.h"
+#include "pipeline/picture_loader.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ void WriteWebpPhoto(benchmark::State& state, const char* name) {
     if (photo == nullptr) return state.SkipWithError("no shared corpus");
     WebpBytes bytes;
     for (auto _ : state) {
-        if (EncodeWebp(photo, WebpEncoding::Lossy(80), &bytes) != kWebpOk)
+        if (EncodeWebp(photo, WebpEncoding::Lossy(80), &bytes) != kWebpWritten)
             state.SkipWithError("encoding failed");
     }
     state.counters["bytes"] = double(bytes.size);
@@ -68,7 +68,7 @@ void WriteWebpLossless(benchmark::State& state, std::size_t index) {
     const FlatPicture& picture = IconsAndScreenshots()[index];
     WebpBytes bytes;
     for (auto _ : state) {
-        if (EncodeWebp(picture.bitmap.get(), WebpEncoding::Lossless(), &bytes) != kWebpOk)
+        if (EncodeWebp(picture.bitmap.get(), WebpEncoding::Lossless(), &bytes) != kWebpWritten)
             state.SkipWithError("encoding failed");
     }
     state.counters["bytes"] = double(bytes.size);

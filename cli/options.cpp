@@ -37,14 +37,6 @@ const char kVersion[] = "korvi-cli 1.02\n";
 
 namespace {
 
-std::optional<OutputFormat> FormatNamed(const char* name) {
-    if (std::strcmp(name, "jpeg") == 0 || std::strcmp(name, "jpg") == 0) return OutputFormat::kJpeg;
-    if (std::strcmp(name, "gif") == 0) return OutputFormat::kGif;
-    if (std::strcmp(name, "bmp") == 0) return OutputFormat::kBmp;
-    if (std::strcmp(name, "png") == 0) return OutputFormat::kPng;
-    return std::nullopt;
-}
-
 std::optional<TagForm> FormNamed(const char* name) {
     if (std::strcmp(name, "img") == 0) return TagForm::kImg;
     if (std::strcmp(name, "uri") == 0) return TagForm::kUri;
@@ -89,14 +81,16 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
         if (!method || *method > kFitSquare) return "-m takes 0, 1, 2 or 3";
         options.resizeMethod = static_cast<int>(*method);
     } else if (option == "-f") {
-        std::optional<OutputFormat> format = FormatNamed(value);
-        if (!format) return "-f takes jpeg, gif, bmp or png";
-        options.format = *format;
+        const PictureFormat* format = FormatForWord(value);
+        if (format == nullptr) return "-f takes jpeg, gif, bmp or png";
+        options.format = format->id;
     } else if (option == "-s") {
         options.sideText = value;
+        options.side = ClampSideLength(value);
     } else if (option == "-q") {
         options.autoQuality = std::strcmp(value, "auto") == 0;
         options.qualityText = value;
+        options.quality = ClampJpegQuality(value);
     } else if (option == "-b") {
         std::optional<std::uint32_t> colour = ColourNamed(value);
         if (!colour) return "-b takes a colour as RRGGBB, such as ffffff";
@@ -186,14 +180,12 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
 
 std::vector<std::string> ReplacedValueNotes(const CliOptions& options) {
     std::vector<std::string> notes;
-    const int quality = ClampJpegQuality(options.qualityText.c_str());
-    const int side = ClampSideLength(options.sideText.c_str());
     if (!options.autoQuality) {
-        if (auto note =
-                NoteFor("-q", options.qualityText, quality, "quality", kMinJpegQuality, kMaxJpegQuality))
+        if (auto note = NoteFor("-q", options.qualityText, options.quality, "quality", kMinJpegQuality,
+                                kMaxJpegQuality))
             notes.push_back(*note);
     }
-    if (auto note = NoteFor("-s", options.sideText, side, "side", kMinSideLength, kMaxSideLength))
+    if (auto note = NoteFor("-s", options.sideText, options.side, "side", kMinSideLength, kMaxSideLength))
         notes.push_back(*note);
     return notes;
 }

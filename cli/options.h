@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/output_settings.h"
-#include "core/picture_loader.h"
+#include "pipeline/output_settings.h"
+#include "pipeline/picture_loader.h"
 
 // What is printed for each picture.
 enum class TagForm {
@@ -20,9 +20,11 @@ enum class TagForm {
 struct CliOptions {
     int resizeMethod = kLimitWidth;
     OutputFormat format = OutputFormat::kJpeg;
-    std::string qualityText = "80";
+    std::string qualityText = "80";  // as given; `quality` as the window takes such a text
+    int quality = kDefaultJpegQuality;
     bool autoQuality = false;  // -q auto: the highest quality within maxBytes
     std::string sideText = "430";
+    int side = kDefaultSideLength;
     std::string outputPath;             // empty or "-": standard output
     std::vector<std::string> pictures;  // paths, web addresses, "-" for standard input
     unsigned jobs = 0;                  // threads; 0: one per processor

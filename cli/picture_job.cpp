@@ -11,27 +11,14 @@
 #include "cli/tag_form.h"
 #include "core/messages.h"
 #include "core/path_text.h"
-#include "core/picture_loader.h"
-#include "testpage/variant_picture.h"
+#include "pipeline/picture_loader.h"
+#include "pipeline/variant_picture.h"
 #include "web/download.h"
 #include "web/url_parts.h"
 
 namespace {
 
 constexpr char kStandardInput[] = "-";
-
-const char* ReaderName(char letter) {
-    switch (letter) {
-        case 'b':
-            return "BMP";
-        case 'g':
-            return "GIF";
-        case 'j':
-            return "JPEG";
-        default:
-            return "PNG";
-    }
-}
 
 // Why a picture file gave no picture, in a few words. `named` tells a file that has a name of
 // its own from standard input.
@@ -41,25 +28,14 @@ std::string WhyNotLoaded(const std::string& path, const LoadFailure& failure, bo
         return errno == ENOENT ? "no such file" : std::string("cannot open: ") + std::strerror(errno);
     }
     if (S_ISDIR(file.st_mode)) return "a folder, not a file";
-    if (failure.reader == 0) {
+    if (failure.format == nullptr) {
         if (failure.status == kReaderCannotRead) return "cannot be read";
         return std::string(named ? "no reader for this extension or its first bytes"
                                  : "no reader for these first bytes") +
-               " (read: " + kReadableFormats + ")";
+               " (read: " + ReadableFormats() + ")";
     }
-    const std::string reader = ReaderName(failure.reader);
-    switch (failure.status) {
-        case kReaderOk:
-            return "a picture of a kind the program cannot take";
-        case kReaderCannotRead:
-            return "cannot be read, or ends before the picture does";
-        case kReaderUnsupported:
-            return "a format or variant the " + reader + " reader does not read";
-        case kReaderOutOfMemory:
-            return "out of memory";
-        default:
-            return "damaged (" + reader + " reader status " + std::to_string(failure.status) + ")";
-    }
+    if (failure.status == kReaderOk) return "a picture of a kind the program cannot take";
+    return failure.format->statusText(failure.status);
 }
 
 // The window's message for a failed download; a failed fetch also names its status.
@@ -121,8 +97,8 @@ LoadedPicture LoadCliPicture(const std::string& picture, const std::string& work
         return loaded;
     }
     LoadFailure failure;
-    PackedBitmap read = ReadPictureWith(letter, path.c_str(), &failure, background);
-    if (read == nullptr && failure.reader == 0)
+    PackedBitmap read = ReadPictureAs(FormatForLetter(letter), path.c_str(), &failure, background);
+    if (read == nullptr && failure.format == nullptr)
         read = ReadPictureByContent(path.c_str(), &failure, background);
     loaded.picture.reset(PreparePicture(read, nullptr));
     // A picture the reader made fails to become 24-bit only for want of memory.
@@ -151,7 +127,7 @@ PictureResult ConvertCliPicture(const CliOptions& options, const std::string& pi
         return result;
     }
     const VariantPicture variant(PageSource{loaded.picture.get(), loaded.width, loaded.height},
-                                 options.resizeMethod, ClampSideLength(options.sideText.c_str()));
+                                 options.resizeMethod, options.side);
     const UriFrame frame =
         LineFrame(TagStyle{options.form, options.withSize, options.alt}, variant.width(), variant.height());
     const char* failure = nullptr;
@@ -166,7 +142,7 @@ PictureResult ConvertCliPicture(const CliOptions& options, const std::string& pi
     const std::string budget = options.maxBytes ? std::to_string(*options.maxBytes) : std::string();
 
     if (!options.autoQuality) {
-        std::optional<std::string> line = lineAt(ClampJpegQuality(options.qualityText.c_str()));
+        std::optional<std::string> line = lineAt(options.quality);
         if (!line) {
             result.messages.push_back(name + ": " + failure);
         } else if (options.maxBytes && line->size() > *options.maxBytes) {

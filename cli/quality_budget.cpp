@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "codecs/jpeg/jpeg_tables.h"
-#include "core/output_settings.h"
+#include "pipeline/output_settings.h"
 
 namespace {
 

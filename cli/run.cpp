@@ -16,7 +16,7 @@
 #include "core/messages.h"
 #include "core/work_folder.h"
 #include "platform/replace_file.h"
-#include "testpage/test_page.h"
+#include "testpage/page_text.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ int WriteTestPage(const CliOptions& options) {
     if (!loaded.picture) return Fail(options.pictures.front() + ": " + loaded.failure);
     PageOptions page;
     page.method = options.resizeMethod;
-    page.side = ClampSideLength(options.sideText.c_str());
+    page.side = options.side;
     page.flags = options.hiddenVariants;
     page.workers = Workers(options);
     const std::string unchanged = options.testPagePath + " is left as it was";

@@ -38,34 +38,34 @@ class MemorySource {
 
 // The information header, widened to 40 bytes from a 12-byte core header.
 template <typename Source>
-ReaderStatus ReadInfoHeader(Source& file, FileLayout* layout, BITMAPINFOHEADER* header) {
+BmpReadStatus ReadInfoHeader(Source& file, FileLayout* layout, BITMAPINFOHEADER* header) {
     BITMAPFILEHEADER fileHeader;
-    if (!file.ReadExactly(&fileHeader, sizeof fileHeader)) return kReaderCannotRead;
+    if (!file.ReadExactly(&fileHeader, sizeof fileHeader)) return kBmpCannotRead;
     if (fileHeader.bfType == kBmpSignature) {
         layout->headerStart = sizeof fileHeader;
         layout->rowsOffset = fileHeader.bfOffBits;
     } else if (!file.Seek(0)) {
-        return kReaderCannotRead;
+        return kBmpCannotRead;
     }
-    if (!file.ReadExactly(&layout->headerSize, 4)) return kReaderCannotRead;
+    if (!file.ReadExactly(&layout->headerSize, 4)) return kBmpCannotRead;
     *header = BITMAPINFOHEADER{};
     if (layout->headerSize == sizeof(BITMAPCOREHEADER)) {
         BITMAPCOREHEADER core;
-        if (!file.ReadExactly(&core.bcWidth, sizeof core - 4)) return kReaderCannotRead;
+        if (!file.ReadExactly(&core.bcWidth, sizeof core - 4)) return kBmpCannotRead;
         header->biWidth = core.bcWidth;
         header->biHeight = core.bcHeight;
         header->biPlanes = core.bcPlanes;
         header->biBitCount = core.bcBitCount;
         header->biClrUsed = header->biClrImportant = ColoursForDepth(core.bcBitCount);
     } else if (layout->headerSize == sizeof(BITMAPINFOHEADER)) {
-        if (!file.ReadExactly(&header->biWidth, sizeof *header - 4)) return kReaderCannotRead;
+        if (!file.ReadExactly(&header->biWidth, sizeof *header - 4)) return kBmpCannotRead;
         if (header->biClrUsed == 0) header->biClrUsed = ColoursForDepth(header->biBitCount);
     } else {
-        return kReaderUnsupported;
+        return kBmpReadUnsupported;
     }
     header->biSize = sizeof(BITMAPINFOHEADER);
     header->biPlanes = 1;
-    return kReaderOk;
+    return kBmpReadOk;
 }
 
 enum class PixelForm { kStored, kBitFields, kUnsupported };
@@ -95,73 +95,73 @@ void FlipRows(BYTE* rows, std::uint32_t stride, int height) {
 }
 
 template <typename Source>
-ReaderStatus ReadBmp(Source& file, GlobalBlock* result) {
+BmpReadStatus ReadBmp(Source& file, GlobalBlock* result) {
     FileLayout layout;
     BITMAPINFOHEADER header;
-    if (ReaderStatus status = ReadInfoHeader(file, &layout, &header)) return status;
+    if (BmpReadStatus status = ReadInfoHeader(file, &layout, &header)) return status;
 
     const bool topDown = header.biHeight < 0;
     const std::int64_t height = topDown ? -std::int64_t{header.biHeight} : header.biHeight;
     const PixelForm form = FormOf(header);
     const std::uint32_t colours = header.biClrUsed;
     if (form == PixelForm::kUnsupported || colours > 256 || !IsPictureSizeAccepted(header.biWidth, height)) {
-        return kReaderUnsupported;
+        return kBmpReadUnsupported;
     }
     header.biHeight = static_cast<LONG>(height);
     const int width = header.biWidth, depth = header.biBitCount;
 
     ChannelMasks masks = depth == 16 ? kRgb555Masks : kRgb888Masks;
     if (header.biCompression == BI_BITFIELDS) {
-        if (!file.ReadExactly(&masks, sizeof masks)) return kReaderCannotRead;
+        if (!file.ReadExactly(&masks, sizeof masks)) return kBmpCannotRead;
     }
 
     const bool triples = layout.headerSize == sizeof(BITMAPCOREHEADER);
     const std::uint32_t tableBytes = colours * (triples ? 3 : 4);
     BYTE storedTable[256 * 4];
-    if (!file.ReadExactly(storedTable, tableBytes)) return kReaderCannotRead;
-    if (layout.rowsOffset != 0 && !file.Seek(layout.rowsOffset)) return kReaderCannotRead;
+    if (!file.ReadExactly(storedTable, tableBytes)) return kBmpCannotRead;
+    if (layout.rowsOffset != 0 && !file.Seek(layout.rowsOffset)) return kBmpCannotRead;
 
     const std::uint32_t sourceBytes = RowBytes(depth, width) * header.biHeight;
     const int resultDepth = form == PixelForm::kStored ? depth : 24;
 
     GlobalBlock block = AllocatePackedBitmap(width, header.biHeight, resultDepth, colours);
     BitmapLock target(block.get());
-    if (!target) return kReaderOutOfMemory;
+    if (!target) return kBmpReadOutOfMemory;
     target->biXPelsPerMeter = header.biXPelsPerMeter;
     target->biYPelsPerMeter = header.biYPelsPerMeter;
     target->biClrImportant = header.biClrImportant;
     BYTE* rows = PixelRows(target.data());
     if (form == PixelForm::kStored) {
         ReadColourTable(storedTable, colours, triples, ColourTable(target.data()));
-        if (!file.ReadExactly(rows, sourceBytes)) return kReaderCannotRead;
+        if (!file.ReadExactly(rows, sourceBytes)) return kBmpCannotRead;
     } else {
         std::unique_ptr<BYTE[]> source(new (std::nothrow) BYTE[sourceBytes]);
-        if (!source) return kReaderOutOfMemory;
-        if (!file.ReadExactly(source.get(), sourceBytes)) return kReaderCannotRead;
+        if (!source) return kBmpReadOutOfMemory;
+        if (!file.ReadExactly(source.get(), sourceBytes)) return kBmpCannotRead;
         UnpackBitFields(source.get(), depth, width, header.biHeight, masks, rows);
     }
     if (topDown) FlipRows(rows, RowBytes(resultDepth, width), header.biHeight);
     *result = std::move(block);
-    return kReaderOk;
+    return kBmpReadOk;
 }
 
 }  // namespace
 
-ReaderStatus ReadBmpFile(PackedBitmap* result, const char* path) {
+BmpReadStatus ReadBmpFile(PackedBitmap* result, const char* path) {
     *result = nullptr;
     ClassicFile file = ClassicFile::OpenForReading(path);
-    if (!file.is_open()) return kReaderCannotRead;
+    if (!file.is_open()) return kBmpCannotRead;
     GlobalBlock block;
-    ReaderStatus status = ReadBmp(file, &block);
-    if (status == kReaderOk) *result = block.release();
+    BmpReadStatus status = ReadBmp(file, &block);
+    if (status == kBmpReadOk) *result = block.release();
     return status;
 }
 
-ReaderStatus ReadBmpBlock(PackedBitmap* result, const BYTE* bytes, std::size_t size) {
+BmpReadStatus ReadBmpBlock(PackedBitmap* result, const BYTE* bytes, std::size_t size) {
     *result = nullptr;
     MemorySource source(bytes, size);
     GlobalBlock block;
-    ReaderStatus status = ReadBmp(source, &block);
-    if (status == kReaderOk) *result = block.release();
+    BmpReadStatus status = ReadBmp(source, &block);
+    if (status == kBmpReadOk) *result = block.release();
     return status;
 }

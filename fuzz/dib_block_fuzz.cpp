@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/bmp_file.h"
-#include "core/picture_loader.h"
+#include "pipeline/picture_loader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     GlobalBlock block = GlobalBlock::Allocate(size);

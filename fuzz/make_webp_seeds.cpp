@@ -13,7 +13,7 @@ namespace {
 
 Bytes Written(PackedBitmap picture, WebpEncoding encoding) {
     WebpBytes bytes;
-    if (EncodeWebp(picture, encoding, &bytes) != kWebpOk) return {};
+    if (EncodeWebp(picture, encoding, &bytes) != kWebpWritten) return {};
     return Bytes(bytes.data.get(), bytes.data.get() + bytes.size);
 }
 

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes as a file without a name's hint to the reader its first bytes choose,
 // and what it reads, when small, to the normaliser.
-#include "core/picture_loader.h"
 #include "fuzz/input_file.h"
+#include "pipeline/picture_loader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path = WriteInputFile(data, size, "");

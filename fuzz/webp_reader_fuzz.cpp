@@ -5,7 +5,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path = WriteInputFile(data, size, ".webp");
     PackedBitmap picture = nullptr;
-    if (path.empty() || ReadWebpFile(&picture, path.c_str(), 0x804020) != kWebpOk) return 0;
+    if (path.empty() || ReadWebpFile(&picture, path.c_str(), 0x804020) != kWebpReadOk) return 0;
     GlobalFree(picture);
     return 0;
 }

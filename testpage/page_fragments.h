@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "core/output_settings.h"
+#include "pipeline/output_settings.h"
 
 // A byte count with a comma between groups of three digits; millions are not grouped further.
 std::string FormatDataSize(std::size_t bytes);

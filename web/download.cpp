@@ -17,21 +17,6 @@ std::int64_t DownloadTimeLimitMs() {
 
 }  // namespace
 
-const char* DownloadExtension(int type) {
-    switch (type) {
-        case kFetchJpeg:
-            return ".jpg";
-        case kFetchGif:
-            return ".gif";
-        case kFetchPng:
-            return ".png";
-        case kFetchBmp:
-            return ".bmp";
-        default:
-            return nullptr;
-    }
-}
-
 DownloadOutcome DownloadToFolder(const char* url, const std::string& folder,
                                  const std::function<void()>& sessionOpened) {
     DownloadOutcome outcome;
@@ -49,12 +34,12 @@ DownloadOutcome DownloadToFolder(const char* url, const std::string& folder,
         outcome.detail = context.session->failure();
         return outcome;
     }
-    const char* extension = DownloadExtension(context.type);
-    if (extension == nullptr) {
+    const PictureFormat* format = FormatForFetchType(context.type);
+    if (format == nullptr) {
         outcome.message = kMsgUnknownFormat;
         return outcome;
     }
-    const std::string path = folder + "$korvi2" + extension;
+    const std::string path = TempOutputPath(folder, format->id);
     ClassicFile file = ClassicFile::Create(path.c_str());
     if (!file.is_open() || !file.WriteExactly(body.get(), context.length) || !file.Close()) {
         outcome.message = kMsgCannotWriteFile;

@@ -11,9 +11,6 @@ struct DownloadOutcome {
     std::string detail;             // what the transport said about that failure, if anything
 };
 
-// The extension a downloaded picture of this fetch type is saved with, or null.
-const char* DownloadExtension(int type);
-
 // Fetches `url` with the download's limits and writes the picture to `folder` (with its
 // trailing separator) + "$korvi2" + the type's extension. `sessionOpened` runs once the session
 // is open.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "pipeline/picture_formats.h"
 #include "web/fetch_transport.h"
 
 // Status of a fetch; 0 on success.
@@ -24,8 +25,12 @@ enum FetchStatus {
     kFetchNotAPicture = 13,     // and it forwards nowhere
 };
 
-// Picture type found in the body's first bytes.
-enum FetchType { kFetchJpeg = 0, kFetchGif = 1, kFetchPng = 2, kFetchBmp = 14, kFetchUnknown = 99 };
+// The type of picture found in the body's first bytes: the format's number in the table of
+// formats, or this for none.
+constexpr std::int32_t kFetchUnknown = 99;
+inline std::int32_t FetchTypeOf(OutputFormat format) {
+    return FormatOf(format).fetchType;
+}
 
 // The limits a download uses.
 constexpr std::int32_t kDownloadMinimumSide = 10;

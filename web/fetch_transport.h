@@ -1,6 +1,7 @@
 // The HTTP connection under a fetch: WinINet in the Windows build, libcurl elsewhere.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -10,7 +11,11 @@
 #include "web/url_parts.h"
 
 // Milliseconds of a steady clock.
-std::int64_t SteadyMilliseconds();
+inline std::int64_t SteadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // One GET request whose response headers have arrived; closed with its connection when destroyed.
 class FetchRequest {

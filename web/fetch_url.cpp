@@ -1,6 +1,5 @@
 #include "web/fetch_url.h"
 
-#include <chrono>
 #include <limits>
 #include <optional>
 
@@ -207,12 +206,6 @@ std::int64_t ParseContentLength(const std::string& text) {
         value = value * 10 + (text[at] - '0');
     }
     return negative ? -value : value;
-}
-
-std::int64_t SteadyMilliseconds() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 FetchedBody FetchUrl(const char* url, FetchContext& context) {

@@ -40,7 +40,7 @@ PictureHeader SniffJpeg(ArrivingBytes& bytes) {
         if (IsFrameHeader(bytes.data()[p + 1])) {
             if (!bytes.Ensure(p + 9)) return Unplaced();
             const std::uint8_t* frame = bytes.data() + p;
-            return Placed(kFetchJpeg, static_cast<std::int32_t>(BigEndian16(frame + 7)),
+            return Placed(FetchTypeOf(OutputFormat::kJpeg), static_cast<std::int32_t>(BigEndian16(frame + 7)),
                           static_cast<std::int32_t>(BigEndian16(frame + 5)));
         }
         if (!bytes.Ensure(p + 4)) return Unplaced();
@@ -57,9 +57,9 @@ PictureHeader SniffPng(const std::uint8_t* data) {
         const std::uint8_t* width = data + at + 4;
         const std::uint8_t* height = data + at + 8;
         if (width[0] != 0 || width[1] != 0 || height[0] != 0 || height[1] != 0) {
-            return PictureHeader{PictureHeader::kTooLarge, kFetchPng, 0, 0};
+            return PictureHeader{PictureHeader::kTooLarge, FetchTypeOf(OutputFormat::kPng), 0, 0};
         }
-        return Placed(kFetchPng, static_cast<std::int32_t>(BigEndian16(width + 2)),
+        return Placed(FetchTypeOf(OutputFormat::kPng), static_cast<std::int32_t>(BigEndian16(width + 2)),
                       static_cast<std::int32_t>(BigEndian16(height + 2)));
     }
     return Unplaced();
@@ -71,11 +71,11 @@ PictureHeader SniffPicture(ArrivingBytes& bytes) {
     const std::uint8_t* data = bytes.data();
     if (data[0] == 0xFF && data[1] == 0xD8) return SniffJpeg(bytes);
     if (std::memcmp(data, "GIF8", 4) == 0)
-        return Placed(kFetchGif, LittleEndian16(data + 6), LittleEndian16(data + 8));
+        return Placed(FetchTypeOf(OutputFormat::kGif), LittleEndian16(data + 6), LittleEndian16(data + 8));
     if (data[0] == 'B' && data[1] == 'M') {
         std::int32_t height = LittleEndian32(data + 22);
         if (height < 0) height = height == std::numeric_limits<std::int32_t>::min() ? height : -height;
-        return Placed(kFetchBmp, LittleEndian32(data + 18), height);
+        return Placed(FetchTypeOf(OutputFormat::kBmp), LittleEndian32(data + 18), height);
     }
     static const std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (std::memcmp(data, kPngSignature, 8) == 0) return SniffPng(data);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "codecs/gif/gif_write_status.h"
+#include "codecs/gif/gif_status.h"
 
 GifOutput::~GifOutput() {
     std::free(data_);

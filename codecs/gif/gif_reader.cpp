@@ -58,11 +58,11 @@ bool SkipExtension(const GifBytes& file, std::uint32_t* at) {
 }
 
 // Walks the blocks up to the first image descriptor and takes its size and colour table.
-std::int32_t FindFirstImage(const GifBytes& file, GifImage* image) {
+GifReadStatus FindFirstImage(const GifBytes& file, GifImage* image) {
     const BYTE screenFlags = file.data[10];
     std::uint32_t at = kScreenDescriptorEnd;
     if ((screenFlags & kColourTableFlag) && !TakeColourTable(file, screenFlags, &at, image)) {
-        return kReaderCannotRead;
+        return kGifCannotRead;
     }
     for (;;) {
         if (at >= file.size) return kGifNoImage;
@@ -72,33 +72,33 @@ std::int32_t FindFirstImage(const GifBytes& file, GifImage* image) {
         if (introducer != kExtensionIntroducer) return kGifStrayByte;
         if (!SkipExtension(file, &at)) return kGifExtensionPastEnd;
     }
-    if (!file.Holds(at, kImageDescriptorBytes)) return kReaderCannotRead;
+    if (!file.Holds(at, kImageDescriptorBytes)) return kGifCannotRead;
     image->width = file.Word(at + 5);
     image->height = file.Word(at + 7);
     const BYTE flags = file.data[at + 9];
     image->interlaced = (flags & kInterlacedFlag) != 0;
     at += kImageDescriptorBytes;
-    if ((flags & kColourTableFlag) && !TakeColourTable(file, flags, &at, image)) return kReaderCannotRead;
+    if ((flags & kColourTableFlag) && !TakeColourTable(file, flags, &at, image)) return kGifCannotRead;
     if (image->table == nullptr) return kGifNoColourTable;
     if (image->width == 0) return kGifZeroWidth;
     if (image->height == 0) return kGifZeroHeight;
-    if (!IsPictureSizeAccepted(image->width, image->height)) return kReaderUnsupported;
+    if (!IsPictureSizeAccepted(image->width, image->height)) return kGifReadUnsupported;
     // Without image data there is no pixel to show.
-    if (at >= file.size) return kReaderCannotRead;
+    if (at >= file.size) return kGifCannotRead;
     image->dataStart = at;
-    return kReaderOk;
+    return kGifReadOk;
 }
 
-std::int32_t ReadGif(const GifBytes& file, GlobalBlock* result) {
-    if (file.size <= 10) return kReaderCannotRead;
-    if (!IsGifSignature(file.data)) return kReaderUnsupported;
+GifReadStatus ReadGif(const GifBytes& file, GlobalBlock* result) {
+    if (file.size <= 10) return kGifCannotRead;
+    if (!IsGifSignature(file.data)) return kGifReadUnsupported;
     GifImage image;
-    if (std::int32_t status = FindFirstImage(file, &image)) return status;
+    if (GifReadStatus status = FindFirstImage(file, &image)) return status;
 
     const std::uint32_t colours = 1u << image.tableBits;
     GlobalBlock block = AllocatePackedBitmap(image.width, image.height, 8, colours);
     BitmapLock header(block.get());
-    if (!header) return kReaderOutOfMemory;
+    if (!header) return kGifReadOutOfMemory;
     RGBQUAD* table = ColourTable(header.data());
     for (std::uint32_t i = 0; i < colours; ++i) {
         const BYTE* entry = image.table + 3 * i;
@@ -106,22 +106,22 @@ std::int32_t ReadGif(const GifBytes& file, GlobalBlock* result) {
     }
     const GifImageRows rows{PixelRows(header.data()), RowBytes(8, image.width), image.width, image.height,
                             image.interlaced};
-    if (std::int32_t status = DecodeGifImage(file.data, file.size, image.dataStart, rows)) return status;
+    if (GifReadStatus status = DecodeGifImage(file.data, file.size, image.dataStart, rows)) return status;
     *result = std::move(block);
-    return kReaderOk;
+    return kGifReadOk;
 }
 
 }  // namespace
 
-std::int32_t ReadGifFile(PackedBitmap* result, const char* path) {
+GifReadStatus ReadGifFile(PackedBitmap* result, const char* path) {
     *result = nullptr;
     std::uint32_t size = 0;
     GlobalBlock file(LoadFileToGlobal(path, &size));
-    if (!file) return kReaderCannotRead;
+    if (!file) return kGifCannotRead;
     BlockLock<BYTE> bytes(file.get());
-    if (!bytes) return kReaderOutOfMemory;
+    if (!bytes) return kGifReadOutOfMemory;
     GlobalBlock bitmap;
-    const std::int32_t status = ReadGif(GifBytes{bytes.data(), size}, &bitmap);
-    if (status == kReaderOk) *result = bitmap.release();
+    const GifReadStatus status = ReadGif(GifBytes{bytes.data(), size}, &bitmap);
+    if (status == kGifReadOk) *result = bitmap.release();
     return status;
 }

@@ -3,11 +3,9 @@
 // further images play no part.
 #pragma once
 
-#include <cstdint>
-
-#include "codecs/gif/gif_read_status.h"
+#include "codecs/gif/gif_status.h"
 #include "core/packed_bitmap.h"
 
-// A status of gif_read_status.h; `result` holds a new bitmap only on 0. Image data that ends
-// early leaves the rest of the picture at colour 0 and still succeeds.
-std::int32_t ReadGifFile(PackedBitmap* result, const char* path);
+// `result` holds a new bitmap only on kGifReadOk. Image data that ends early leaves the rest of
+// the picture at colour 0 and still succeeds.
+GifReadStatus ReadGifFile(PackedBitmap* result, const char* path);

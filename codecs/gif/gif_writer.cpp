@@ -5,7 +5,7 @@
 
 #include "codecs/gif/gif_layout.h"
 #include "codecs/gif/gif_output.h"
-#include "codecs/gif/gif_write_status.h"
+#include "codecs/gif/gif_status.h"
 #include "codecs/gif/lzw_coder.h"
 #include "codecs/gif/palette_rows.h"
 #include "core/classic_file.h"
@@ -33,17 +33,17 @@ void BuildGif(PaletteRows& rows, GifOutput& output) {
 
 }  // namespace
 
-std::int32_t WriteGifFile(PackedBitmap bitmap, const char* path) {
+GifWriteStatus WriteGifFile(PackedBitmap bitmap, const char* path) {
     ClassicFile file = ClassicFile::Create(path);
     if (!file.is_open()) return kGifCannotWrite;
     BitmapLock header(bitmap);
     if (!header) return kGifOutOfMemory;
-    if (!IsCompleteBitmap(bitmap)) return kGifUnsupported;
+    if (!IsCompleteBitmap(bitmap)) return kGifNotWritable;
     try {
         PaletteRows rows(header.data());
         GifOutput output;
         BuildGif(rows, output);
-        return file.WriteExactly(output.data(), output.size()) && file.Close() ? kGifWriteOk
+        return file.WriteExactly(output.data(), output.size()) && file.Close() ? kGifWritten
                                                                                : kGifCannotWrite;
     } catch (const GifWriteFailure& failure) {
         return failure.status;

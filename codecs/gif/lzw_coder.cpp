@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "codecs/gif/gif_write_status.h"
+#include "codecs/gif/gif_status.h"
 
 namespace {
 
@@ -99,7 +99,7 @@ void LzwCoder::Encode(const BYTE* pixels, std::size_t count) {
 }
 
 void LzwCoder::Finish() {
-    if (omega_ < 0) throw GifWriteFailure{kGifUnsupported};
+    if (omega_ < 0) throw GifWriteFailure{kGifNotWritable};
     output_.Reserve(16);
     BitWriter writer{bits_, bitCount_, output_.Cursor()};
     writer.Put(std::uint32_t(omega_), width_);

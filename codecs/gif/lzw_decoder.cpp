@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "codecs/gif/gif_read_status.h"
-
 namespace {
 
 constexpr std::uint32_t kTableSize = 4096;
@@ -129,8 +127,8 @@ class PixelCursor {
 
 }  // namespace
 
-std::int32_t DecodeGifImage(const BYTE* data, std::uint32_t size, std::uint32_t at,
-                            const GifImageRows& rows) {
+GifReadStatus DecodeGifImage(const BYTE* data, std::uint32_t size, std::uint32_t at,
+                             const GifImageRows& rows) {
     const std::uint32_t minimumCodeSize = at < size ? data[at] : 0;
     if (minimumCodeSize < 2 || minimumCodeSize > 11) return kGifBadCodeSize;
     const std::uint32_t clear = 1u << minimumCodeSize, end = clear + 1;
@@ -147,7 +145,7 @@ std::int32_t DecodeGifImage(const BYTE* data, std::uint32_t size, std::uint32_t 
     bool firstCode = true;
     for (;;) {
         const std::int32_t read = codes.Next(width);
-        if (read < 0) return kReaderOk;
+        if (read < 0) return kGifReadOk;
         const std::uint32_t code = std::uint32_t(read);
         if (code == clear) {
             next = clear + 2;
@@ -155,7 +153,7 @@ std::int32_t DecodeGifImage(const BYTE* data, std::uint32_t size, std::uint32_t 
             firstCode = true;
             continue;
         }
-        if (code == end) return kReaderOk;
+        if (code == end) return kGifReadOk;
         std::uint32_t written = code;
         if (firstCode) {
             if (code > clear) return kGifBadFirstCode;
@@ -172,7 +170,7 @@ std::int32_t DecodeGifImage(const BYTE* data, std::uint32_t size, std::uint32_t 
             written = next++;
         }
         if (next == 1u << width && width < kMaxCodeWidth) ++width;
-        if (!cursor.Put(table, written)) return kReaderOk;
+        if (!cursor.Put(table, written)) return kGifReadOk;
         previous = code;
     }
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "codecs/gif/gif_status.h"
 #include "platform/kernel.h"
 
 // The pixel rows of the bitmap being filled: bottom-up, `stride` bytes apart.
@@ -15,7 +16,8 @@ struct GifImageRows {
 };
 
 // Decodes the image data that starts at `data[at]` (the minimum code size, then the data
-// sub-blocks) into `rows`, never reading at or past `data[size]`. Returns 0, also when the data
-// ends before the picture is full or holds more codes than pixels, or kGifBadCodeSize,
+// sub-blocks) into `rows`, never reading at or past `data[size]`. Returns kGifReadOk, also when
+// the data ends before the picture is full or holds more codes than pixels, or kGifBadCodeSize,
 // kGifBadFirstCode, kGifUndefinedPrefix or kGifUndefinedCode.
-std::int32_t DecodeGifImage(const BYTE* data, std::uint32_t size, std::uint32_t at, const GifImageRows& rows);
+GifReadStatus DecodeGifImage(const BYTE* data, std::uint32_t size, std::uint32_t at,
+                             const GifImageRows& rows);

@@ -3,12 +3,12 @@
 #include <new>
 
 #include "codecs/gif/gif_layout.h"
-#include "codecs/gif/gif_write_status.h"
+#include "codecs/gif/gif_status.h"
 
 PaletteRows::PaletteRows(const BITMAPINFOHEADER* header) {
     const int depth = header->biBitCount;
     if (header->biPlanes != 1 || (depth != 1 && depth != 4 && depth != 8))
-        throw GifWriteFailure{kGifUnsupported};
+        throw GifWriteFailure{kGifNotWritable};
     const std::uint32_t colours = ImpliedColourCount(*header);
 
     width_ = header->biWidth;
@@ -50,6 +50,6 @@ const BYTE* PaletteRows::Indices(std::int32_t row) {
             }
             break;
     }
-    if (seen >= indexLimit_) throw GifWriteFailure{kGifUnsupported};
+    if (seen >= indexLimit_) throw GifWriteFailure{kGifNotWritable};
     return indices;
 }

@@ -1,16 +1,9 @@
 #include "codecs/jpeg/exif_orientation.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <vector>
-
-#include "core/classic_file.h"
 
 namespace {
-
-// Exif segments sit in front of the picture data, within the first APP segments.
-constexpr std::uint32_t kHeadBytes = 1u << 17;
 
 class TiffReader {
   public:
@@ -78,16 +71,6 @@ int ExifOrientation(const std::uint8_t* data, std::size_t size) {
         at += 2 + length;
     }
     return 1;
-}
-
-int ExifOrientationOfFile(const char* path) {
-    ClassicFile file = ClassicFile::OpenForReading(path);
-    if (!file.is_open()) return 1;
-    const LONG length = file.SeekToEnd();
-    if (length <= 0 || !file.Seek(0)) return 1;
-    std::vector<std::uint8_t> head(std::min<std::uint32_t>(std::uint32_t(length), kHeadBytes));
-    if (!file.ReadExactly(head.data(), std::uint32_t(head.size()))) return 1;
-    return ExifOrientation(head.data(), head.size());
 }
 
 namespace {

@@ -12,8 +12,8 @@
 // down, 5 to 8 the same four turned a quarter.
 int ExifOrientation(const std::uint8_t* data, std::size_t size);
 
-// The same from the start of a file (the segments before the picture data).
-int ExifOrientationOfFile(const char* path);
+// How far into a file the orientation is looked for.
+constexpr std::size_t kExifSearchBytes = std::size_t{1} << 17;
 
 // Takes a 24-bit picture over and returns it turned upright from `orientation`: itself for 1 or
 // an unknown value, otherwise a new picture (the old one freed). When memory is short the

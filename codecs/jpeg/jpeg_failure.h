@@ -2,17 +2,15 @@
 // the number. Never leaves the encoder.
 #pragma once
 
-#include <cstdint>
-
-#include "codecs/jpeg/jpeg_writer.h"
+#include "codecs/jpeg/jpeg_status.h"
 
 namespace jpeg {
 
 struct Failure {
-    std::int32_t code;
+    JpegWriteStatus code;
 };
 
-[[noreturn]] inline void Fail(JpegWriteError code) {
+[[noreturn]] inline void Fail(JpegWriteStatus code) {
     throw Failure{code};
 }
 

@@ -1,12 +1,14 @@
 #include "codecs/jpeg/jpeg_reader.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
 #include "codecs/jpeg/decoder/jpeg_decoder.h"
+#include "codecs/jpeg/exif_orientation.h"
 #include "core/classic_file.h"
 
-ReaderStatus ReadJpegFile(PackedBitmap* result, const char* path) {
+JpegReadStatus ReadJpegFile(PackedBitmap* result, const char* path, int* orientation) {
     *result = nullptr;
     if (path == nullptr) return kJpegReadCannotRead;
     ClassicFile file = ClassicFile::OpenForReading(path);
@@ -18,5 +20,6 @@ ReaderStatus ReadJpegFile(PackedBitmap* result, const char* path) {
     if (!bytes) return kJpegReadOutOfMemory;
     if (!file.Seek(0) || !file.ReadExactly(bytes.get(), static_cast<std::uint32_t>(size)))
         return kJpegReadCannotRead;
+    if (orientation != nullptr) *orientation = ExifOrientation(bytes.get(), std::min(size, kExifSearchBytes));
     return jpeg::decoder::DecodeJpeg(bytes.get(), size, jpeg::decoder::DecodeLimits{}, result);
 }

@@ -27,7 +27,7 @@ void Compress(ClassicFile& file, const BITMAPINFOHEADER* header, std::int32_t qu
 
 }  // namespace
 
-std::int32_t WriteJpegFile(PackedBitmap bitmap, const char* path, std::int32_t quality) {
+JpegWriteStatus WriteJpegFile(PackedBitmap bitmap, const char* path, std::int32_t quality) {
     if (path == nullptr) return kJpegCannotOpen;
     ClassicFile file = ClassicFile::Create(path);
     if (!file.is_open()) return kJpegCannotOpen;

@@ -104,15 +104,15 @@ void FillColourTable(png_structp png, png_infop info, const OutputForm& form, RG
 }
 
 // The read from the signature on; libpng's failures jump back to the start with -1.
-ReaderStatus Decode(PngRead* read, std::uint32_t background) {
+PngReadStatus Decode(PngRead* read, std::uint32_t background) {
     png_structp png = read->png;
     png_infop info = read->info;
-    if (setjmp(png_jmpbuf(png))) return kReaderCannotRead;
+    if (setjmp(png_jmpbuf(png))) return kPngCannotRead;
     png_init_io(png, read->file);
     png_set_sig_bytes(png, 4);
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
-    if (!IsPictureSizeAccepted(width, height)) return kReaderUnsupported;
+    if (!IsPictureSizeAccepted(width, height)) return kPngReadUnsupported;
     const OutputForm form = RequestTransformations(png, info, background);
     png_read_update_info(png, info);
 
@@ -125,22 +125,22 @@ ReaderStatus Decode(PngRead* read, std::uint32_t background) {
         colours = form.greyLevels;
     }
     const bool indexed = depth == 8 && colours >= 1 && colours <= 256;
-    if (!indexed && depth != 24) return kReaderUnsupported;
+    if (!indexed && depth != 24) return kPngReadUnsupported;
     read->bitmap =
         AllocatePackedBitmap(int(width), int(height), depth, std::uint32_t(indexed ? colours : 0)).release();
     read->header = read->bitmap ? static_cast<BITMAPINFOHEADER*>(GlobalLock(read->bitmap)) : nullptr;
-    if (read->header == nullptr) return kReaderOutOfMemory;
+    if (read->header == nullptr) return kPngReadOutOfMemory;
     const std::uint32_t stride = RowBytes(depth, int(width));
-    if (png_get_rowbytes(png, info) > stride) return kReaderUnsupported;
+    if (png_get_rowbytes(png, info) > stride) return kPngReadUnsupported;
     if (depth == 8) FillColourTable(png, info, form, ColourTable(read->header));
 
     // Rows go straight into the bitmap, the top one last in the block.
     read->rows = static_cast<png_bytepp>(std::malloc(sizeof(png_bytep) * height));
-    if (read->rows == nullptr) return kReaderOutOfMemory;
+    if (read->rows == nullptr) return kPngReadOutOfMemory;
     BYTE* pixels = PixelRows(read->header);
     for (png_uint_32 y = 0; y < height; ++y) read->rows[y] = pixels + std::size_t{stride} * (height - 1 - y);
     png_read_image(png, read->rows);
-    return kReaderOk;
+    return kPngReadOk;
 }
 
 // Every ancillary chunk but those that decide the colours is passed over unread: texts and
@@ -155,17 +155,17 @@ void ReadOnlyWhatThePictureNeeds(png_structp png) {
 }
 
 // Opens the file, checks the first four signature bytes and creates libpng's records.
-ReaderStatus Open(PngRead* read, const char* path) {
+PngReadStatus Open(PngRead* read, const char* path) {
     read->file = std::fopen(path, "rb");
-    if (read->file == nullptr) return kReaderCannotRead;
+    if (read->file == nullptr) return kPngCannotRead;
     png_byte signature[4];
     if (std::fread(signature, 1, 4, read->file) != 4 || png_sig_cmp(signature, 0, 4) != 0)
-        return kReaderCannotRead;
+        return kPngCannotRead;
     read->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Abandon, Ignore);
-    if (read->png == nullptr) return kReaderOutOfMemory;
+    if (read->png == nullptr) return kPngReadOutOfMemory;
     ReadOnlyWhatThePictureNeeds(read->png);
     read->info = png_create_info_struct(read->png);
-    return read->info ? kReaderOk : kReaderOutOfMemory;
+    return read->info ? kPngReadOk : kPngReadOutOfMemory;
 }
 
 void Release(PngRead* read, bool keepBitmap) {
@@ -178,12 +178,12 @@ void Release(PngRead* read, bool keepBitmap) {
 
 }  // namespace
 
-ReaderStatus ReadPngFile(PackedBitmap* result, const char* path, std::uint32_t background) {
+PngReadStatus ReadPngFile(PackedBitmap* result, const char* path, std::uint32_t background) {
     *result = nullptr;
     PngRead read;
-    ReaderStatus status = Open(&read, path);
-    if (status == kReaderOk) status = Decode(&read, background);
-    Release(&read, status == kReaderOk);
-    if (status == kReaderOk) *result = read.bitmap;
+    PngReadStatus status = Open(&read, path);
+    if (status == kPngReadOk) status = Decode(&read, background);
+    Release(&read, status == kPngReadOk);
+    if (status == kPngReadOk) *result = read.bitmap;
     return status;
 }

@@ -6,10 +6,10 @@
 
 #include <cstdint>
 
+#include "codecs/png/png_status.h"
 #include "core/packed_bitmap.h"
-#include "core/reader_status.h"
 
 // 0 with a new bitmap in `result`; -1 when the file cannot be read or libpng finds it broken,
 // truncated or not PNG; -3 for a picture above the size limit; -6 when memory is short.
 // `background` is a COLORREF, 0x00BBGGRR.
-ReaderStatus ReadPngFile(PackedBitmap* result, const char* path, std::uint32_t background);
+PngReadStatus ReadPngFile(PackedBitmap* result, const char* path, std::uint32_t background);

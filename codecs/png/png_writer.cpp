@@ -75,7 +75,7 @@ bool PackRow(const BYTE* stored, int depth, std::int32_t width, std::uint32_t co
 }
 
 // Compresses the picture into write->file with the filters; libpng's failures jump back here.
-std::int32_t Encode(PngWrite* write, const PngCompression& compression, int filters) {
+PngWriteStatus Encode(PngWrite* write, const PngCompression& compression, int filters) {
     write->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Abandon, Ignore);
     write->info = write->png ? png_create_info_struct(write->png) : nullptr;
     if (write->info == nullptr) return kPngOutOfMemory;
@@ -133,7 +133,7 @@ bool IsWritable(const BITMAPINFOHEADER& header) {
 
 }  // namespace
 
-std::int32_t WritePngFile(PackedBitmap bitmap, const char* path, const PngCompression& compression) {
+PngWriteStatus WritePngFile(PackedBitmap bitmap, const char* path, const PngCompression& compression) {
     BitmapLock header(bitmap);
     if (!header) return kPngCannotLock;
     if (!IsWritable(*header.data())) return kPngBadBitmap;
@@ -143,7 +143,7 @@ std::int32_t WritePngFile(PackedBitmap bitmap, const char* path, const PngCompre
         if (filters == 0) break;
         PngWrite trial;
         trial.header = header.data();
-        const std::int32_t result =
+        const PngWriteStatus result =
             Encode(&trial, compression, palette ? compression.paletteFilters : filters);
         if (result != kPngWritten) {
             trial.Release();
@@ -155,7 +155,7 @@ std::int32_t WritePngFile(PackedBitmap bitmap, const char* path, const PngCompre
         if (palette) break;
     }
     ClassicFile file = ClassicFile::Create(path);
-    std::int32_t result = kPngWritten;
+    PngWriteStatus result = kPngWritten;
     if (!file.is_open())
         result = kPngCannotOpen;
     else if (!file.WriteExactly(best.file, best.size) || !file.Close())

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "codecs/png/png_status.h"
 #include "core/packed_bitmap.h"
 
 // How the rows are compressed: zlib's level and strategy, and the row filters libpng chooses
@@ -21,18 +22,7 @@ struct PngCompression {
 // filter (best for smooth shading) and unfiltered (best for the flat areas of screenshots).
 extern const PngCompression kSmallPng;
 
-// The results of WritePngFile.
-enum PngWriteError : std::int32_t {
-    kPngWritten = 0,
-    kPngCannotOpen = -1,  // the file could not be created
-    kPngCannotLock = -2,  // the bitmap block could not be locked
-    kPngBadBitmap = 3,    // not a 1, 4 or 8-bit palette or a 24-bit bitmap, or an index beyond its colours
-    kPngOutOfMemory = 4,
-    kPngFailed = 5,       // libpng refused the picture
-    kPngWriteFailed = 6,  // a write or the closing of the file failed
-};
-
 // Writes the bitmap as a PNG file of the chunks IHDR, PLTE (palettes only), IDAT and IEND. On
 // failure no file is left, except what a failed write to the file itself leaves.
-std::int32_t WritePngFile(PackedBitmap bitmap, const char* path,
-                          const PngCompression& compression = kSmallPng);
+PngWriteStatus WritePngFile(PackedBitmap bitmap, const char* path,
+                            const PngCompression& compression = kSmallPng);

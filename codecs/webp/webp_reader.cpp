@@ -19,12 +19,12 @@ bool HasWebpSignature(const std::uint8_t* data, std::size_t size) {
            std::memcmp(data + 8, "WEBP", 4) == 0;
 }
 
-WebpStatus StatusOf(VP8StatusCode code) {
+WebpReadStatus StatusOf(VP8StatusCode code) {
     switch (code) {
         case VP8_STATUS_OK:
-            return kWebpOk;
+            return kWebpReadOk;
         case VP8_STATUS_OUT_OF_MEMORY:
-            return kWebpOutOfMemory;
+            return kWebpReadOutOfMemory;
         case VP8_STATUS_NOT_ENOUGH_DATA:
             return kWebpTruncated;
         case VP8_STATUS_UNSUPPORTED_FEATURE:
@@ -61,8 +61,8 @@ struct Canvas {
 };
 
 // Decodes a bitstream into memory rows of the stride; flipped, the last row comes first.
-WebpStatus DecodeRows(const std::uint8_t* data, std::size_t size, WEBP_CSP_MODE mode, bool flip,
-                      Region region, std::uint8_t* rows, int stride) {
+WebpReadStatus DecodeRows(const std::uint8_t* data, std::size_t size, WEBP_CSP_MODE mode, bool flip,
+                          Region region, std::uint8_t* rows, int stride) {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config)) return kWebpBroken;
     config.options.flip = flip ? 1 : 0;
@@ -76,7 +76,7 @@ WebpStatus DecodeRows(const std::uint8_t* data, std::size_t size, WEBP_CSP_MODE 
 }
 
 // An opaque bitstream goes straight into its region of the bitmap, whose rows are bottom-up.
-WebpStatus DecodeOpaque(const std::uint8_t* data, std::size_t size, const Canvas& canvas, Region region) {
+WebpReadStatus DecodeOpaque(const std::uint8_t* data, std::size_t size, const Canvas& canvas, Region region) {
     return DecodeRows(data, size, MODE_BGR, true, region,
                       canvas.Pixel(region.left, region.top + region.height - 1),
                       int(RowBytes(24, canvas.header->biWidth)));
@@ -84,14 +84,14 @@ WebpStatus DecodeOpaque(const std::uint8_t* data, std::size_t size, const Canvas
 
 // A bitstream with transparency is decoded as blue, green, red, alpha, then composed over the
 // background into its region.
-WebpStatus DecodeTransparent(const std::uint8_t* data, std::size_t size, const Canvas& canvas,
-                             Region region) {
+WebpReadStatus DecodeTransparent(const std::uint8_t* data, std::size_t size, const Canvas& canvas,
+                                 Region region) {
     const std::size_t stride = std::size_t(region.width) * 4;
     std::unique_ptr<std::uint8_t[]> pixels(new (std::nothrow)
                                                std::uint8_t[stride * std::size_t(region.height)]);
-    if (!pixels) return kWebpOutOfMemory;
-    const WebpStatus status = DecodeRows(data, size, MODE_BGRA, false, region, pixels.get(), int(stride));
-    if (status != kWebpOk) return status;
+    if (!pixels) return kWebpReadOutOfMemory;
+    const WebpReadStatus status = DecodeRows(data, size, MODE_BGRA, false, region, pixels.get(), int(stride));
+    if (status != kWebpReadOk) return status;
     const int background[3] = {int(canvas.background >> 16 & 0xFF), int(canvas.background >> 8 & 0xFF),
                                int(canvas.background & 0xFF)};
     for (int y = 0; y < region.height; ++y) {
@@ -103,17 +103,17 @@ WebpStatus DecodeTransparent(const std::uint8_t* data, std::size_t size, const C
                 to[c] = BYTE((from[c] * alpha + background[c] * (255 - alpha) + 127) / 255);
         }
     }
-    return kWebpOk;
+    return kWebpReadOk;
 }
 
-WebpStatus DecodeInto(const std::uint8_t* data, std::size_t size, bool transparent, const Canvas& canvas,
-                      Region region) {
+WebpReadStatus DecodeInto(const std::uint8_t* data, std::size_t size, bool transparent, const Canvas& canvas,
+                          Region region) {
     return transparent ? DecodeTransparent(data, size, canvas, region)
                        : DecodeOpaque(data, size, canvas, region);
 }
 
 // An animation's first frame, over the background where it does not cover the canvas.
-WebpStatus DecodeFirstFrame(const std::uint8_t* data, std::size_t size, const Canvas& canvas) {
+WebpReadStatus DecodeFirstFrame(const std::uint8_t* data, std::size_t size, const Canvas& canvas) {
     const WebPData whole{data, size};
     std::unique_ptr<WebPDemuxer, decltype(&WebPDemuxDelete)> demuxer(WebPDemux(&whole), &WebPDemuxDelete);
     if (!demuxer) return kWebpBroken;
@@ -123,8 +123,8 @@ WebpStatus DecodeFirstFrame(const std::uint8_t* data, std::size_t size, const Ca
     const bool inside = region.left >= 0 && region.top >= 0 && region.width > 0 && region.height > 0 &&
                         region.left + region.width <= canvas.header->biWidth &&
                         region.top + region.height <= canvas.header->biHeight;
-    WebpStatus status = inside ? kWebpOk : kWebpBroken;
-    if (status == kWebpOk) {
+    WebpReadStatus status = inside ? kWebpReadOk : kWebpBroken;
+    if (status == kWebpReadOk) {
         canvas.Fill();
         status = DecodeInto(frame.fragment.bytes, frame.fragment.size, frame.has_alpha, canvas, region);
     }
@@ -134,30 +134,30 @@ WebpStatus DecodeFirstFrame(const std::uint8_t* data, std::size_t size, const Ca
 
 }  // namespace
 
-WebpStatus DecodeWebp(PackedBitmap* result, const std::uint8_t* data, std::size_t size,
-                      std::uint32_t background) {
+WebpReadStatus DecodeWebp(PackedBitmap* result, const std::uint8_t* data, std::size_t size,
+                          std::uint32_t background) {
     *result = nullptr;
     if (!HasWebpSignature(data, size)) return kWebpNotWebp;
     WebPBitstreamFeatures features;
-    const WebpStatus known = StatusOf(WebPGetFeatures(data, size, &features));
-    if (known != kWebpOk) return known;
+    const WebpReadStatus known = StatusOf(WebPGetFeatures(data, size, &features));
+    if (known != kWebpReadOk) return known;
     if (!IsPictureSizeAccepted(features.width, features.height)) return kWebpTooLarge;
     GlobalBlock bitmap = AllocatePackedBitmap(features.width, features.height, 24, 0);
-    if (!bitmap) return kWebpOutOfMemory;
-    WebpStatus status;
+    if (!bitmap) return kWebpReadOutOfMemory;
+    WebpReadStatus status;
     {
         BitmapLock header(bitmap.get());
-        if (!header) return kWebpOutOfMemory;
+        if (!header) return kWebpReadOutOfMemory;
         const Canvas canvas{header.data(), background};
         status = features.has_animation ? DecodeFirstFrame(data, size, canvas)
                                         : DecodeInto(data, size, features.has_alpha, canvas,
                                                      Region{0, 0, features.width, features.height});
     }
-    if (status == kWebpOk) *result = bitmap.release();
+    if (status == kWebpReadOk) *result = bitmap.release();
     return status;
 }
 
-WebpStatus ReadWebpFile(PackedBitmap* result, const char* path, std::uint32_t background) {
+WebpReadStatus ReadWebpFile(PackedBitmap* result, const char* path, std::uint32_t background) {
     *result = nullptr;
     ClassicFile file = ClassicFile::OpenForReading(path);
     if (!file.is_open()) return kWebpCannotRead;
@@ -174,7 +174,7 @@ WebpStatus ReadWebpFile(PackedBitmap* result, const char* path, std::uint32_t ba
     std::size_t size = std::size_t(length);
     if (riff < size - 8) size = std::max(std::size_t(riff) + 8, kRiffHeaderBytes);
     std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[size]);
-    if (!data) return kWebpOutOfMemory;
+    if (!data) return kWebpReadOutOfMemory;
     std::memcpy(data.get(), head, kRiffHeaderBytes);
     if (!file.ReadExactly(data.get() + kRiffHeaderBytes, std::uint32_t(size - kRiffHeaderBytes)))
         return kWebpCannotRead;

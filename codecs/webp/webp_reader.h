@@ -9,10 +9,10 @@
 #include "codecs/webp/webp_status.h"
 #include "core/packed_bitmap.h"
 
-// kWebpOk with a new bitmap in `result`, which is null on every failure. The size limits are
+// kWebpReadOk with a new bitmap in `result`, which is null on every failure. The size limits are
 // checked before the picture is allocated. `background` is a COLORREF, 0x00BBGGRR.
-WebpStatus DecodeWebp(PackedBitmap* result, const std::uint8_t* data, std::size_t size,
-                      std::uint32_t background);
+WebpReadStatus DecodeWebp(PackedBitmap* result, const std::uint8_t* data, std::size_t size,
+                          std::uint32_t background);
 
 // The same for a file; one that does not start with RIFF....WEBP is refused before it is read whole.
-WebpStatus ReadWebpFile(PackedBitmap* result, const char* path, std::uint32_t background);
+WebpReadStatus ReadWebpFile(PackedBitmap* result, const char* path, std::uint32_t background);

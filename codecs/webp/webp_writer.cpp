@@ -76,7 +76,7 @@ void FillArgb(const BITMAPINFOHEADER* header, WebPPicture* picture) {
     }
 }
 
-WebpStatus StatusOf(WebPEncodingError error) {
+WebpWriteStatus StatusOf(WebPEncodingError error) {
     return error == VP8_ENC_ERROR_OUT_OF_MEMORY || error == VP8_ENC_ERROR_BITSTREAM_OUT_OF_MEMORY
                ? kWebpOutOfMemory
                : kWebpEncodeFailed;
@@ -84,7 +84,8 @@ WebpStatus StatusOf(WebPEncodingError error) {
 
 }  // namespace
 
-WebpStatus EncodeWebp(PackedBitmap bitmap, WebpEncoding encoding, WebpBytes* out, const WebpTuning& tuning) {
+WebpWriteStatus EncodeWebp(PackedBitmap bitmap, WebpEncoding encoding, WebpBytes* out,
+                           const WebpTuning& tuning) {
     out->data.reset();
     out->size = 0;
     BitmapLock header(bitmap);
@@ -107,19 +108,19 @@ WebpStatus EncodeWebp(PackedBitmap bitmap, WebpEncoding encoding, WebpBytes* out
     const bool encoded = WebPEncode(&config, &picture) != 0;
     const WebPEncodingError error = picture.error_code;
     WebPPictureFree(&picture);
-    if (encoded) return kWebpOk;
+    if (encoded) return kWebpWritten;
     out->data.reset();
     out->size = 0;
     return sink.outOfMemory ? kWebpOutOfMemory : StatusOf(error);
 }
 
-WebpStatus WriteWebpFile(PackedBitmap bitmap, const char* path, WebpEncoding encoding,
-                         const WebpTuning& tuning) {
+WebpWriteStatus WriteWebpFile(PackedBitmap bitmap, const char* path, WebpEncoding encoding,
+                              const WebpTuning& tuning) {
     WebpBytes bytes;
-    const WebpStatus status = EncodeWebp(bitmap, encoding, &bytes, tuning);
-    if (status != kWebpOk) return status;
+    const WebpWriteStatus status = EncodeWebp(bitmap, encoding, &bytes, tuning);
+    if (status != kWebpWritten) return status;
     ClassicFile file = ClassicFile::Create(path);
     if (!file.is_open() || !file.WriteExactly(bytes.data.get(), bytes.size) || !file.Close())
         return kWebpCannotWrite;
-    return kWebpOk;
+    return kWebpWritten;
 }

@@ -45,10 +45,10 @@ struct WebpBytes {
 
 // Encodes a 24-bit bitmap into `out` (replacing what it held; empty on failure). The bitmap
 // is only read.
-WebpStatus EncodeWebp(PackedBitmap bitmap, WebpEncoding encoding, WebpBytes* out,
-                      const WebpTuning& tuning = kSmallWebp);
+WebpWriteStatus EncodeWebp(PackedBitmap bitmap, WebpEncoding encoding, WebpBytes* out,
+                           const WebpTuning& tuning = kSmallWebp);
 
 // Writes a 24-bit bitmap as a WebP file. Nothing is created when encoding fails; a failed
 // write leaves what it wrote.
-WebpStatus WriteWebpFile(PackedBitmap bitmap, const char* path, WebpEncoding encoding,
-                         const WebpTuning& tuning = kSmallWebp);
+WebpWriteStatus WriteWebpFile(PackedBitmap bitmap, const char* path, WebpEncoding encoding,
+                              const WebpTuning& tuning = kSmallWebp);

@@ -8,7 +8,7 @@
 #include "core/base64.h"
 #include "core/bmp_file.h"
 #include "core/messages.h"
-#include "core/picture_loader.h"
+#include "pipeline/picture_loader.h"
 #include "tests/support/base64_decode.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/bmp_fixture.h"
@@ -39,7 +39,7 @@ TEST_F(KorviCli, PrintsTheBmpTagOfAPicture) {
     EXPECT_EQ(result.err, "");
 
     GlobalBlock picture(LoadPictureFile(kSample.c_str()));
-    ASSERT_TRUE(WriteBmpFile(picture.get(), folder_.File("expected.bmp").c_str()));
+    ASSERT_EQ(WriteBmpFile(picture.get(), folder_.File("expected.bmp").c_str()), kBmpWritten);
     EXPECT_EQ(DataUriPayload(result.out, "image/bmp"), ReadBytes(folder_.File("expected.bmp")));
 }
 
@@ -48,7 +48,7 @@ TEST_F(KorviCli, ReadsGifPictures) {
     const CommandResult result = Run("-f bmp -m 0 " + Quoted(std::string(KORVI_SAMPLES) + "tiles.gif"));
     ASSERT_EQ(result.exitCode, 0) << result.err;
     GlobalBlock twin(LoadPictureFile((std::string(KORVI_SAMPLES) + "tiles-8bit.bmp").c_str()));
-    ASSERT_TRUE(WriteBmpFile(twin.get(), folder_.File("expected.bmp").c_str()));
+    ASSERT_EQ(WriteBmpFile(twin.get(), folder_.File("expected.bmp").c_str()), kBmpWritten);
     EXPECT_EQ(DataUriPayload(result.out, "image/bmp"), ReadBytes(folder_.File("expected.bmp")));
 }
 
@@ -104,7 +104,7 @@ TEST_F(KorviCli, ReadsJpegPictures) {
     const CommandResult result = Run("-f bmp -m 0 " + Quoted(path));
     ASSERT_EQ(result.exitCode, 0) << result.err;
     GlobalBlock picture(LoadPictureFile(path.c_str()));
-    ASSERT_TRUE(WriteBmpFile(picture.get(), folder_.File("expected.bmp").c_str()));
+    ASSERT_EQ(WriteBmpFile(picture.get(), folder_.File("expected.bmp").c_str()), kBmpWritten);
     EXPECT_EQ(DataUriPayload(result.out, "image/bmp"), ReadBytes(folder_.File("expected.bmp")));
 }
 
@@ -201,6 +201,9 @@ TEST_F(KorviCli, SaysWhyAPictureDoesNotLoad) {
     WriteBytes(folder_.File("notes.txt"), {'h', 'i'});
     WriteBytes(folder_.File("noextension"), {'h', 'i'});
     WriteBytes(folder_.File("fake.jpg"), {'G', 'I', 'F', '8', '9', 'a'});
+    const std::string prose = "plain text, no picture";
+    for (const char* name : {"fake.gif", "fake.png"})
+        WriteBytes(folder_.File(name), Bytes(prose.begin(), prose.end()));
     WriteBytes(folder_.File("empty"), {});
     const struct {
         std::string picture;
@@ -208,10 +211,12 @@ TEST_F(KorviCli, SaysWhyAPictureDoesNotLoad) {
     } cases[] = {
         {"missing.bmp", "missing.bmp: " + std::string(kMsgNoPicture) + " (no such file)"},
         {"short.bmp", "(cannot be read, or ends before the picture does)"},
-        {"rle.bmp", "(a format or variant the BMP reader does not read)"},
+        {"rle.bmp", "(not a BMP file, a BMP variant that is not read"},
         {"notes.txt", "(no reader for this extension or its first bytes"},
         {"noextension", "(no reader for this extension or its first bytes"},
-        {"fake.jpg", "(damaged (JPEG reader status -38))"},
+        {"fake.jpg", "(not a JPEG file)"},
+        {"fake.gif", "(not a GIF file, or larger"},
+        {"fake.png", "(not a PNG file, or one that cannot be read"},
         {"- < " + Quoted(folder_.File("notes.txt")),
          "standard input: " + std::string(kMsgNoPicture) + " (no reader for these first bytes"},
         {"- < " + Quoted(folder_.File("short.bmp")), "(cannot be read, or ends before the picture does)"},
@@ -367,7 +372,7 @@ TEST_F(KorviCli, KeepsEachLineWithinMaxBytes) {
 // PNG keeps every pixel of the converted picture: a palette PNG when its colours fit one.
 TEST_F(KorviCli, WritesPngsThatKeepEveryPixel) {
     GlobalBlock photo = MakeBitmap24(150, 90, NaturalPicture(150, 90));
-    ASSERT_TRUE(WriteBmpFile(photo.get(), folder_.File("photo.bmp").c_str()));
+    ASSERT_EQ(WriteBmpFile(photo.get(), folder_.File("photo.bmp").c_str()), kBmpWritten);
     const struct {
         std::string picture;
         const char* options;

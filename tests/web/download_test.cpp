@@ -157,7 +157,7 @@ void Harness::MakePictures() {
         8, 64, 48, {{0, 0, 0}, {250, 40, 30}, {30, 200, 60}, {20, 60, 240}, {255, 255, 255}},
         [](int x, int y) { return (x * 7 + y * 3 + x * y) % 5; });
     std::filesystem::create_directories(root_ + "a/b");
-    ASSERT_TRUE(WriteBmpFile(photo.get(), (root_ + "pic.bmp").c_str()));
+    ASSERT_EQ(WriteBmpFile(photo.get(), (root_ + "pic.bmp").c_str()), kBmpWritten);
     ASSERT_EQ(WriteGifFile(palette.get(), (root_ + "pic.gif").c_str()), 0);
     ASSERT_EQ(WriteJpegFile(photo.get(), (root_ + "pic.jpg").c_str(), 90), 0);
     WritePng(photo.get(), root_ + "pic.png");

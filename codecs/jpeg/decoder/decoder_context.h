@@ -11,16 +11,17 @@
 #include "codecs/jpeg/decoder/huffman_decoding.h"
 #include "codecs/jpeg/decoder/inverse_dct.h"
 #include "codecs/jpeg/jpeg_layout.h"
-#include "codecs/jpeg/jpeg_reader.h"
+#include "codecs/jpeg/jpeg_status.h"
 #include "codecs/jpeg/jpeg_tables.h"
+#include "core/packed_bitmap.h"
 
 namespace jpeg::decoder {
 
 // How a step abandons the read: it throws, and the entry catches and returns the number.
 struct Failure {
-    JpegReadError code;
+    JpegReadStatus code;
 };
-[[noreturn]] inline void Fail(JpegReadError code) {
+[[noreturn]] inline void Fail(JpegReadStatus code) {
     throw Failure{code};
 }
 

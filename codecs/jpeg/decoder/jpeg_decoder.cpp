@@ -45,13 +45,13 @@ GlobalBlock Decode(JpegDecoderContext& c) {
 
 }  // namespace
 
-ReaderStatus DecodeJpeg(const std::uint8_t* data, std::size_t size, const DecodeLimits& limits,
-                        PackedBitmap* result) {
+JpegReadStatus DecodeJpeg(const std::uint8_t* data, std::size_t size, const DecodeLimits& limits,
+                          PackedBitmap* result) {
     *result = nullptr;
     try {
         auto context = std::make_unique<JpegDecoderContext>(data, size, limits);
         *result = Decode(*context).release();
-        return kReaderOk;
+        return kJpegReadOk;
     } catch (const Failure& failure) {
         return failure.code;
     } catch (const std::bad_alloc&) {

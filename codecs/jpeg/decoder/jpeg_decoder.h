@@ -6,13 +6,12 @@
 
 #include "codecs/jpeg/decoder/decoder_context.h"
 #include "core/packed_bitmap.h"
-#include "core/reader_status.h"
 
 namespace jpeg::decoder {
 
-// Decodes `size` bytes into a new 24-bit picture in `result` (0), or returns a JpegReadError
+// Decodes `size` bytes into a new 24-bit picture in `result` (0), or returns a JpegReadStatus
 // with `result` null. Nothing is left allocated on any path.
-ReaderStatus DecodeJpeg(const std::uint8_t* data, std::size_t size, const DecodeLimits& limits,
-                        PackedBitmap* result);
+JpegReadStatus DecodeJpeg(const std::uint8_t* data, std::size_t size, const DecodeLimits& limits,
+                          PackedBitmap* result);
 
 }  // namespace jpeg::decoder

@@ -156,7 +156,7 @@ TEST(WriteBmpFile, WritesHeaderTableAndRowsThatReadBackTheSame) {
     GlobalBlock rgb = MakeBitmap24(3, 2, [](int x, int y) {
         return Rgb{std::uint8_t(x), std::uint8_t(y), 9};
     });
-    ASSERT_TRUE(WriteBmpFile(rgb.get(), path.c_str()));
+    ASSERT_EQ(WriteBmpFile(rgb.get(), path.c_str()), kBmpWritten);
     const Bytes file = ReadBytes(path);
     ASSERT_EQ(file.size(), 78u);
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 14),
@@ -165,7 +165,7 @@ TEST(WriteBmpFile, WritesHeaderTableAndRowsThatReadBackTheSame) {
     GlobalBlock palette = MakePaletteBitmap(4, 5, 3, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}},
                                             [](int x, int y) { return (x + y) % 3; });
     for (const GlobalBlock* bitmap : {&rgb, &palette}) {
-        ASSERT_TRUE(WriteBmpFile(bitmap->get(), path.c_str()));
+        ASSERT_EQ(WriteBmpFile(bitmap->get(), path.c_str()), kBmpWritten);
         PackedBitmap back;
         ASSERT_EQ(ReadBmpFile(&back, path.c_str()), kReaderOk);
         GlobalBlock owned(back);
@@ -180,9 +180,9 @@ TEST(WriteBmpFile, WritesHeaderTableAndRowsThatReadBackTheSame) {
 TEST(WriteBmpFile, RefusesUnusableBlocksAndPaths) {
     TempFolder folder;
     GlobalBlock rgb = MakeBitmap24(2, 2, [](int, int) { return Rgb{1, 2, 3}; });
-    EXPECT_FALSE(WriteBmpFile(rgb.get(), folder.File("missing/out.bmp").c_str()));
-    EXPECT_FALSE(WriteBmpFile(nullptr, folder.File("out.bmp").c_str()));
+    EXPECT_EQ(WriteBmpFile(rgb.get(), folder.File("missing/out.bmp").c_str()), kBmpCannotWrite);
+    EXPECT_EQ(WriteBmpFile(nullptr, folder.File("out.bmp").c_str()), kBmpCannotLock);
     GlobalBlock tooSmall = GlobalBlock::Allocate(40);
     *BitmapLock(tooSmall.get()).data() = BITMAPINFOHEADER{40, 100, 100, 1, 24, 0, 0, 0, 0, 0, 0};
-    EXPECT_FALSE(WriteBmpFile(tooSmall.get(), folder.File("out.bmp").c_str()));
+    EXPECT_EQ(WriteBmpFile(tooSmall.get(), folder.File("out.bmp").c_str()), kBmpCannotLock);
 }

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "codecs/jpeg/exif_orientation.h"
-#include "core/picture_loader.h"
+#include "pipeline/picture_loader.h"
 #include "tests/support/jpeg_fixture.h"
 #include "tests/unit/jpeg/jpeg_test_support.h"
 

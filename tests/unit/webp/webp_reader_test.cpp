@@ -14,7 +14,7 @@
 namespace {
 
 struct ReadResult {
-    WebpStatus status;
+    WebpReadStatus status;
     GlobalBlock bitmap;
 };
 
@@ -23,7 +23,7 @@ ReadResult ReadWebp(const Bytes& file, std::uint32_t background) {
     TempFolder folder;
     WriteBytes(folder.File("in.webp"), file);
     PackedBitmap read = reinterpret_cast<PackedBitmap>(8), decoded = read;
-    const WebpStatus status = ReadWebpFile(&read, folder.File("in.webp").c_str(), background);
+    const WebpReadStatus status = ReadWebpFile(&read, folder.File("in.webp").c_str(), background);
     GlobalBlock fromMemory;
     EXPECT_EQ(DecodeWebp(&decoded, file.data(), file.size(), background), status);
     fromMemory.reset(decoded);
@@ -32,7 +32,7 @@ ReadResult ReadWebp(const Bytes& file, std::uint32_t background) {
 
 Bytes Encoded(PackedBitmap bitmap, WebpEncoding encoding) {
     WebpBytes bytes;
-    EXPECT_EQ(EncodeWebp(bitmap, encoding, &bytes), kWebpOk);
+    EXPECT_EQ(EncodeWebp(bitmap, encoding, &bytes), kWebpWritten);
     return Bytes(bytes.data.get(), bytes.data.get() + bytes.size);
 }
 
@@ -72,7 +72,7 @@ TEST(WebpReader, ComposesTransparencyAndAnAnimationsFirstFrameOverTheBackground)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const ReadResult read = ReadWebp(c.file, 0x00FF00);
-        ASSERT_EQ(read.status, kWebpOk);
+        ASSERT_EQ(read.status, kWebpReadOk);
         BitmapLock header(read.bitmap.get());
         ASSERT_EQ(header->biBitCount, 24);
         ASSERT_EQ(header->biWidth, c.width);
@@ -103,7 +103,7 @@ TEST(WebpReader, RefusesWhatIsNotAWholeWebpPictureWithinTheLimits) {
     const struct {
         const char* name;
         Bytes file;
-        WebpStatus status;
+        WebpReadStatus status;
     } cases[] = {
         {"empty", {}, kWebpNotWebp},
         {"a PNG", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'},
@@ -126,7 +126,7 @@ TEST(WebpReader, RefusesWhatIsNotAWholeWebpPictureWithinTheLimits) {
         SCOPED_TRACE(c.name);
         const ReadResult read = ReadWebp(c.file, 0xFFFFFF);
         EXPECT_EQ(read.status, c.status) << WebpStatusText(read.status);
-        EXPECT_EQ(bool(read.bitmap), c.status == kWebpOk);
+        EXPECT_EQ(bool(read.bitmap), c.status == kWebpReadOk);
     }
     PackedBitmap read = nullptr;
     EXPECT_EQ(ReadWebpFile(&read, "no such file.webp", 0), kWebpCannotRead);

@@ -51,7 +51,7 @@ TEST(WebpWriter, WritesWhatLibwebpDecodesToThePictureOrCloseToIt) {
                      std::to_string(c.encoding.quality) + (c.encoding.lossless ? " lossless" : ""));
         GlobalBlock picture = MakeBitmap24(c.width, c.height, NaturalPicture(c.width, c.height));
         WebpBytes bytes;
-        ASSERT_EQ(EncodeWebp(picture.get(), c.encoding, &bytes), kWebpOk);
+        ASSERT_EQ(EncodeWebp(picture.get(), c.encoding, &bytes), kWebpWritten);
         GlobalBlock decoded = DecodedByLibwebp(bytes.data.get(), bytes.size);
         ASSERT_TRUE(decoded);
         {
@@ -64,7 +64,7 @@ TEST(WebpWriter, WritesWhatLibwebpDecodesToThePictureOrCloseToIt) {
         else
             EXPECT_GE(MeanSsim(picture.get(), decoded.get()).value_or(0), c.minSsim);
         const std::string path = folder.File("out.webp");
-        ASSERT_EQ(WriteWebpFile(picture.get(), path.c_str(), c.encoding), kWebpOk);
+        ASSERT_EQ(WriteWebpFile(picture.get(), path.c_str(), c.encoding), kWebpWritten);
         EXPECT_EQ(ReadBytes(path), Bytes(bytes.data.get(), bytes.data.get() + bytes.size));
     }
 }
@@ -80,7 +80,7 @@ TEST(WebpWriter, RefusesWhatWebpCannotHoldAndLeavesNoFile) {
         PackedBitmap bitmap;
         WebpEncoding encoding;
         std::string path;
-        WebpStatus status;
+        WebpWriteStatus status;
     } cases[] = {
         {"no bitmap", nullptr, WebpEncoding::Lossy(80), folder.File("none.webp"), kWebpNotWritable},
         {"a palette", palette.get(), WebpEncoding::Lossless(), folder.File("palette.webp"), kWebpNotWritable},

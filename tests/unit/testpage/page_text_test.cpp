@@ -1,4 +1,4 @@
-#include "testpage/test_page.h"
+#include "testpage/page_text.h"
 
 #include <gtest/gtest.h>
 
@@ -98,7 +98,7 @@ TEST(BuildTestPage, MatchesTheConversionCommandFragmentForFragment) {
         request.height = 2;
         request.resizeMethod = kKeepSize;
         request.format = format;
-        request.qualityText = std::to_string(quality);
+        request.quality = quality;
         request.workFolder = folder.path();
         const std::string text = ConvertPicture(request).text;
         EXPECT_LT(text.size(), 1000u) << "sizes below are written without grouping";

@@ -8,12 +8,12 @@
 
 #include "app/app_context.h"
 #include "app/failure_message.h"
-#include "app/main_window.h"
-#include "app/test_page.h"
+#include "app/main_window_state.h"
+#include "app/show_test_page.h"
 #include "core/messages.h"
 #include "platform/replace_file.h"
 #include "resources/resource_ids.h"
-#include "testpage/test_page.h"
+#include "testpage/page_text.h"
 
 namespace {
 
@@ -25,8 +25,7 @@ std::string SideText(HWND mainWindow) {
 
 }  // namespace
 
-int ShowTestPage(HWND mainWindow) {
-    const CurrentPicture& current = StateOf(mainWindow).current;
+int ShowTestPage(HWND mainWindow, const CurrentPicture& current) {
     if (!current.picture) {
         ReportFailure(mainWindow, kMsgNoPicture);
         return 0;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "testpage/variant_picture.h"
+#include "pipeline/variant_picture.h"
 
 struct PageOptions {
     int method = kLimitWidth;

@@ -1,4 +1,4 @@
-#include "testpage/variant_picture.h"
+#include "pipeline/variant_picture.h"
 
 #include <new>
 
@@ -36,7 +36,7 @@ ConversionOutcome VariantPicture::BuildVariantTag(OutputFormat format, int quali
         request.height = height_;
         request.resizeMethod = kKeepSize;
         request.format = format;
-        request.qualityText = std::to_string(quality);
+        request.quality = quality;
         request.workFolder = workFolder;
         request.frame = frame;
         return ConvertPicture(request);

@@ -1,4 +1,4 @@
-#include "core/picture_loader.h"
+#include "pipeline/picture_loader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 
 #include "core/bmp_file.h"
 #include "core/path_text.h"
-#include "core/picture_signature.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/bmp_fixture.h"
 #include "tests/support/files.h"
@@ -37,7 +36,7 @@ TEST(LoadPictureFile, ChoosesTheReaderByTheFirstLetterOfTheExtensionAndSavesTheC
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = folder.File(c.name), saved = path + ".saved";
-        ASSERT_TRUE(WriteBmpFile(palette.get(), path.c_str()));
+        ASSERT_EQ(WriteBmpFile(palette.get(), path.c_str()), kBmpWritten);
         GlobalBlock loaded(LoadPictureFile(path.c_str(), saved.c_str()));
         EXPECT_EQ(static_cast<bool>(loaded), c.loads);
         EXPECT_EQ(ReadBytes(saved), c.loads ? ReadBytes(path) : Bytes{});
@@ -75,6 +74,10 @@ TEST(LoadPictureFile, ShowsGifIndicesPastTheTableAsBlackAndHandsTheBackgroundToT
 }
 
 namespace {
+
+char ReaderLetter(const PictureFormat* format) {
+    return format != nullptr ? format->readerLetter : '\0';
+}
 
 GlobalBlock BlockOf(const Bytes& bytes) {
     GlobalBlock block = GlobalBlock::Allocate(bytes.size());
@@ -138,7 +141,7 @@ TEST(PreparePicture, ReadsOutsideBlocksByTheBmpRulesOrRefusesThemUntouched) {
     }
 }
 
-TEST(ReaderForFirstBytes, NamesTheReaderOfEachSignature) {
+TEST(FormatForFirstBytes, NamesTheReaderOfEachSignature) {
     auto bytes = [](const char* text, std::size_t count) { return Bytes(text, text + count); };
     Bytes macBinary(131, 0);
     macBinary[1] = 9;
@@ -168,7 +171,7 @@ TEST(ReaderForFirstBytes, NamesTheReaderOfEachSignature) {
         {cut, 0},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ReaderForFirstBytes(c.first.data(), c.first.size()), c.reader)
+        EXPECT_EQ(ReaderLetter(FormatForFirstBytes(c.first.data(), c.first.size())), c.reader)
             << std::string(c.first.begin(), c.first.end());
     }
 }
@@ -177,26 +180,27 @@ TEST(ReadPictureByContent, ReadsAFileByItsFirstBytesWhateverItsName) {
     TempFolder folder;
     GlobalBlock palette =
         MakePaletteBitmap(8, 3, 2, {{9, 8, 7}, {1, 2, 3}}, [](int x, int) { return x % 2; });
-    ASSERT_TRUE(WriteBmpFile(palette.get(), folder.File("bitmap.gif").c_str()));
-    ASSERT_TRUE(WriteBmpFile(palette.get(), folder.File("nameless").c_str()));
+    ASSERT_EQ(WriteBmpFile(palette.get(), folder.File("bitmap.gif").c_str()), kBmpWritten);
+    ASSERT_EQ(WriteBmpFile(palette.get(), folder.File("nameless").c_str()), kBmpWritten);
     WriteBytes(folder.File("gif.jpg"),
                Join({GifHeader("GIF89a", 3, 1, {{9, 8, 7}, {1, 2, 3}}),
                      GifImageDescriptor(0, 0, 3, 1, false, {}), GifImageData(2, {4, 0, 1, 0, 5})}));
     WriteBytes(folder.File("text.bmp"), {'h', 'i'});
     const struct {
         const char* name;
-        LoadFailure failure;
+        char reader;
+        ReaderStatus status;
     } cases[] = {
-        {"bitmap.gif", {'b', kReaderOk}}, {"nameless", {'b', kReaderOk}},      {"gif.jpg", {'g', kReaderOk}},
-        {"text.bmp", {0, kReaderOk}},     {"missing", {0, kReaderCannotRead}},
+        {"bitmap.gif", 'b', kReaderOk}, {"nameless", 'b', kReaderOk},      {"gif.jpg", 'g', kReaderOk},
+        {"text.bmp", 0, kReaderOk},     {"missing", 0, kReaderCannotRead},
     };
     for (const auto& c : cases) {
-        LoadFailure failure{'x', -99};
+        LoadFailure failure{&FormatOf(OutputFormat::kPng), -99};
         GlobalBlock picture(
             PreparePicture(ReadPictureByContent(folder.File(c.name).c_str(), &failure), nullptr));
-        EXPECT_EQ(failure.reader, c.failure.reader) << c.name;
-        EXPECT_EQ(failure.status, c.failure.status) << c.name;
-        EXPECT_EQ(static_cast<bool>(picture), c.failure.reader != 0) << c.name;
+        EXPECT_EQ(ReaderLetter(failure.format), c.reader) << c.name;
+        EXPECT_EQ(failure.status, c.status) << c.name;
+        EXPECT_EQ(static_cast<bool>(picture), c.reader != 0) << c.name;
         if (picture) {
             EXPECT_EQ(PixelOf(picture.get(), 1, 0), (Rgb{1, 2, 3})) << c.name;
         }

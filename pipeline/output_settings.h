@@ -2,25 +2,11 @@
 #pragma once
 
 #include <optional>
-#include <string>
 
-// kPng is korvi-cli's own; the window stores and offers the other three.
-enum class OutputFormat { kJpeg = 0, kGif = 1, kBmp = 2, kPng = 3 };
+#include "pipeline/picture_formats.h"
 
 // Combo index; any value other than these keeps the picture's size.
 enum ResizeMethod { kKeepSize = 0, kLimitWidth = 1, kFixWidth = 2, kFitSquare = 3 };
-
-struct FormatTraits {
-    const char* extension;
-    const char* mimeType;
-    const char* failureMessage;
-};
-
-const FormatTraits& TraitsOf(OutputFormat format);
-
-// The work file a format is written to: the folder (with its trailing separator), "$korvi2"
-// and the format's extension.
-std::string TempOutputPath(const std::string& folder, OutputFormat format);
 
 // An edit control's text as an unsigned number: digits with optional surrounding blanks;
 // anything else, a sign included, is no number.

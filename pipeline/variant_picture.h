@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "core/conversion.h"
+#include "pipeline/conversion.h"
 
 struct PageSource {
     PackedBitmap picture = nullptr;  // borrowed 24-bit picture

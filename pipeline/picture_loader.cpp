@@ -1,14 +1,9 @@
-#include "core/picture_loader.h"
+#include "pipeline/picture_loader.h"
 
-#include "codecs/gif/gif_reader.h"
-#include "codecs/jpeg/exif_orientation.h"
-#include "codecs/jpeg/jpeg_reader.h"
-#include "codecs/png/png_reader.h"
 #include "core/bmp_file.h"
 #include "core/classic_file.h"
 #include "core/normalise.h"
 #include "core/path_text.h"
-#include "core/picture_signature.h"
 
 namespace {
 
@@ -16,17 +11,14 @@ namespace {
 // a depth the normaliser takes.
 bool IsReaderBitmap(PackedBitmap picture) {
     if (!IsCompleteBitmap(picture)) return false;
-    BitmapLock header(picture);
-    const int depth = header->biBitCount;
-    if (depth != 1 && depth != 4 && depth != 8 && depth != 24) return false;
-    header->biPlanes = 1;
-    return true;
+    const int depth = BitmapLock(picture)->biBitCount;
+    return depth == 1 || depth == 4 || depth == 8 || depth == 24;
 }
 
 }  // namespace
 
 PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure, std::uint32_t background) {
-    return ReadPictureWith(ExtensionLetter(path), path, failure, background);
+    return ReadPictureAs(FormatForLetter(ExtensionLetter(path)), path, failure, background);
 }
 
 PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure, std::uint32_t background) {
@@ -35,34 +27,18 @@ PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure, std::u
     const long count = file.is_open() ? file.ReadUpTo(first, sizeof first) : -1;
     file.Close();
     if (count < 0) {
-        if (failure != nullptr) *failure = LoadFailure{0, kReaderCannotRead};
+        if (failure != nullptr) *failure = LoadFailure{nullptr, kReaderCannotRead};
         return nullptr;
     }
-    return ReadPictureWith(ReaderForFirstBytes(first, static_cast<std::size_t>(count)), path, failure,
-                           background);
+    return ReadPictureAs(FormatForFirstBytes(first, static_cast<std::size_t>(count)), path, failure,
+                         background);
 }
 
-PackedBitmap ReadPictureWith(char reader, const char* path, LoadFailure* failure, std::uint32_t background) {
-    LoadFailure why{reader, kReaderOk};
+PackedBitmap ReadPictureAs(const PictureFormat* format, const char* path, LoadFailure* failure,
+                           std::uint32_t background) {
+    LoadFailure why{format, kReaderOk};
     PackedBitmap picture = nullptr;
-    switch (why.reader) {
-        case 'b':
-            why.status = ReadBmpFile(&picture, path);
-            break;
-        case 'g':
-            why.status = ReadGifFile(&picture, path);
-            break;
-        case 'j':
-            why.status = ReadJpegFile(&picture, path);
-            if (picture != nullptr) picture = TurnUpright(picture, ExifOrientationOfFile(path));
-            break;
-        case 'p':
-            why.status = ReadPngFile(&picture, path, background);
-            break;
-        default:
-            why.reader = 0;
-            break;
-    }
+    if (format != nullptr) why.status = format->read(path, background, &picture);
     if (failure != nullptr) *failure = why;
     return picture;
 }
@@ -79,6 +55,7 @@ PackedBitmap PreparePicture(PackedBitmap picture, const char* savedCopyPath) {
         if (read == nullptr) return nullptr;
         owned.reset(read);
     }
+    BitmapLock(owned.get())->biPlanes = 1;
     if (savedCopyPath != nullptr) WriteBmpFile(owned.get(), savedCopyPath);
     return NormaliseTo24(owned.release());
 }

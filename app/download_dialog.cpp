@@ -1,10 +1,9 @@
 // The download of a picture by its web address, with the progress window, into the work file of
-// its type beside the program, then loaded as the current picture.
+// its type beside the program.
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include "app/acquisition.h"
 #include "app/app_context.h"
 #include "app/download_picture.h"
 #include "app/failure_message.h"
@@ -53,7 +52,7 @@ void CloseProgress() {
 
 }  // namespace
 
-int DownloadPicture(HWND mainWindow, const char* url) {
+std::string DownloadPicture(HWND mainWindow, const char* url) {
     g_progressWindow = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_PROGRESS), mainWindow,
                                           ProgressProc, reinterpret_cast<LPARAM>(kProgressCaption));
     if (g_progressWindow != nullptr) {
@@ -64,9 +63,6 @@ int DownloadPicture(HWND mainWindow, const char* url) {
     }
     const DownloadOutcome download = DownloadToFolder(url, Paths().folder, [] { ShowProgress(20); });
     CloseProgress();
-    if (download.message != nullptr) {
-        ReportFailure(mainWindow, download.message);
-        return 0;
-    }
-    return LoadPicture(mainWindow, download.path.c_str(), PictureOrigin::kSourceFile) ? 1 : 0;
+    if (download.message != nullptr) ReportFailure(mainWindow, download.message);
+    return download.path;
 }

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "core/data_uri.h"
-#include "core/output_settings.h"
 #include "core/packed_bitmap.h"
+#include "pipeline/output_settings.h"
 
 struct ConversionRequest {
     PackedBitmap picture = nullptr;  // borrowed; null when there is no current picture
@@ -14,9 +14,10 @@ struct ConversionRequest {
     std::string sourcePath;          // empty for a picture that came from no file
     int resizeMethod = kLimitWidth;  // combo index, -1 when nothing is selected
     OutputFormat format = OutputFormat::kJpeg;
-    std::string qualityText = "80", sideText = "430";  // as the edit controls hold them
-    std::string workFolder;                            // with its trailing separator
-    UriFrame frame;                                    // the text around the data URI
+    int quality = kDefaultJpegQuality;  // within the ranges of output_settings.h
+    int side = kDefaultSideLength;
+    std::string workFolder;  // with its trailing separator
+    UriFrame frame;          // the text around the data URI
 };
 
 // What the window stores in section "minicon", as clamped by the conversion.

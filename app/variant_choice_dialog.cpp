@@ -4,7 +4,7 @@
 
 #include "app/app_context.h"
 #include "app/place_near_cursor.h"
-#include "app/test_page.h"
+#include "app/show_test_page.h"
 #include "resources/resource_ids.h"
 #include "testpage/hidden_variants.h"
 

@@ -1,18 +1,9 @@
-#include "core/output_settings.h"
+#include "pipeline/output_settings.h"
 
 #include <algorithm>
 #include <climits>
 
-#include "core/messages.h"
-
 namespace {
-
-constexpr FormatTraits kFormats[] = {
-    {".jpg", "image/jpeg", kMsgJpegWriteFailed},
-    {".gif", "image/gif", kMsgGifWriteFailed},
-    {".bmp", "image/bmp", kMsgBmpWriteFailed},
-    {".png", "image/png", kMsgPngWriteFailed},
-};
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -25,14 +16,6 @@ int ClampNumber(const char* text, int fallback, int low, int high) {
 }
 
 }  // namespace
-
-const FormatTraits& TraitsOf(OutputFormat format) {
-    return kFormats[static_cast<int>(format)];
-}
-
-std::string TempOutputPath(const std::string& folder, OutputFormat format) {
-    return folder + "$korvi2" + TraitsOf(format).extension;
-}
 
 std::optional<unsigned> ParseControlNumber(const char* text) {
     if (text == nullptr) return std::nullopt;

@@ -1,13 +1,8 @@
-#include "core/conversion.h"
+#include "pipeline/conversion.h"
 
 #include <algorithm>
 #include <new>
 
-#include "codecs/gif/gif_writer.h"
-#include "codecs/gif/palette_reduction.h"
-#include "codecs/jpeg/jpeg_writer.h"
-#include "codecs/png/png_writer.h"
-#include "core/bmp_file.h"
 #include "core/messages.h"
 #include "core/path_text.h"
 #include "core/resample.h"
@@ -35,42 +30,13 @@ std::optional<PictureSize> ResizedSize(int method, int width, int height, int si
 
 namespace {
 
-// Writes the bitmap in the format; null on success, else the message to show.
-const char* WritePicture(PackedBitmap bitmap, OutputFormat format, int quality, const char* path) {
-    bool written = false;
-    switch (format) {
-        case OutputFormat::kJpeg:
-            written = WriteJpegFile(bitmap, path, quality) == 0;
-            break;
-        case OutputFormat::kGif: {
-            GlobalBlock palette(ReduceToExactPalette(bitmap));
-            if (!palette) palette.reset(QuantizeWithDither(bitmap));
-            if (!palette) return kMsgDitherFailed;
-            written = WriteGifFile(palette.get(), path) == 0;
-            break;
-        }
-        case OutputFormat::kBmp:
-            written = WriteBmpFile(bitmap, path);
-            break;
-        case OutputFormat::kPng: {
-            // Lossless either way: a palette when the colours fit one, else RGB.
-            GlobalBlock palette(ReduceToExactPalette(bitmap));
-            written = WritePngFile(palette ? palette.get() : bitmap, path) == kPngWritten;
-            break;
-        }
-    }
-    return written ? nullptr : TraitsOf(format).failureMessage;
-}
-
 void Convert(const ConversionRequest& request, const TextBuffer& buffer, ConversionOutcome& outcome) {
     if (request.picture == nullptr) {
         outcome.message = kMsgNoPicture;
         return;
     }
-    const int quality = ClampJpegQuality(request.qualityText.c_str());
-    const int side = ClampSideLength(request.sideText.c_str());
-    outcome.settings =
-        StoredOutputSettings{request.resizeMethod, static_cast<int>(request.format), quality, side};
+    outcome.settings = StoredOutputSettings{request.resizeMethod, static_cast<int>(request.format),
+                                            request.quality, request.side};
     if (!request.sourcePath.empty() && FindLastChar(request.sourcePath.c_str(), '.') == nullptr) {
         outcome.message = kMsgSystemError;
         return;
@@ -81,17 +47,17 @@ void Convert(const ConversionRequest& request, const TextBuffer& buffer, Convers
     // The writers only borrow the picture, so it is copied only when it is resized.
     GlobalBlock resized;
     if (std::optional<PictureSize> size =
-            ResizedSize(request.resizeMethod, request.width, request.height, side)) {
+            ResizedSize(request.resizeMethod, request.width, request.height, request.side)) {
         resized.reset(ResizeBitmap(request.picture, size->width, size->height));
         if (!resized) return;
     }
     const std::string path = TempOutputPath(request.workFolder, request.format);
-    outcome.message =
-        WritePicture(resized ? resized.get() : request.picture, request.format, quality, path.c_str());
+    outcome.message = FormatOf(request.format)
+                          .write(resized ? resized.get() : request.picture, path.c_str(), request.quality);
     if (outcome.message != nullptr) return;
     resized.reset();
 
-    switch (WriteDataUri(path.c_str(), TraitsOf(request.format).mimeType, request.frame, buffer)) {
+    switch (WriteDataUri(path.c_str(), FormatOf(request.format).mimeType, request.frame, buffer)) {
         case DataUriResult::kWritten:
             outcome.succeeded = true;
             return;

@@ -1,4 +1,4 @@
-#include "testpage/test_page.h"
+#include "testpage/page_text.h"
 
 #include <atomic>
 #include <new>

@@ -6,9 +6,7 @@
 
 #include "core/packed_bitmap.h"
 #include "core/reader_status.h"
-
-// The formats the readers take, for messages.
-constexpr char kReadableFormats[] = "BMP, GIF, JPEG, PNG";
+#include "pipeline/picture_formats.h"
 
 // The colour (a COLORREF, 0x00BBGGRR) under transparent PNG pixels when the file names none and
 // the settings hold no "BackColor": white.
@@ -16,8 +14,8 @@ constexpr std::uint32_t kDefaultBackColor = 0xFFFFFF;
 
 // Why a picture file gave no picture.
 struct LoadFailure {
-    char reader = 0;                  // the reader's letter; 0 when the extension names none
-    ReaderStatus status = kReaderOk;  // the reader's status; kReaderOk when its picture was refused
+    const PictureFormat* format = nullptr;  // whose reader read it; null when none was chosen
+    ReaderStatus status = kReaderOk;        // the reader's status; kReaderOk when its picture was refused
 };
 
 // The picture of the reader chosen by the first letter after the path's last "." (b, g, j or
@@ -26,13 +24,13 @@ struct LoadFailure {
 PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure = nullptr,
                                     std::uint32_t background = kDefaultBackColor);
 
-// The picture of the reader with this letter (b, g, j or p); null when the letter names none
-// (`failure->reader` 0) or the file does not read.
-PackedBitmap ReadPictureWith(char reader, const char* path, LoadFailure* failure = nullptr,
-                             std::uint32_t background = kDefaultBackColor);
+// The picture of the format's reader; null when there is no format (`failure->format` null) or
+// the file does not read.
+PackedBitmap ReadPictureAs(const PictureFormat* format, const char* path, LoadFailure* failure = nullptr,
+                           std::uint32_t background = kDefaultBackColor);
 
 // The picture of the reader that the file's first bytes name, whatever the file is called; a
-// file that cannot be opened gives reader 0 with kReaderCannotRead.
+// file that cannot be opened gives no format with kReaderCannotRead.
 PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure = nullptr,
                                   std::uint32_t background = kDefaultBackColor);
 

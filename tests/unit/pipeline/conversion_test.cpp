@@ -1,4 +1,4 @@
-#include "core/conversion.h"
+#include "pipeline/conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -32,21 +32,21 @@ struct Request {
 TEST(ConvertPicture, ResizesByMethodAndSideAndPutsTheWorkFileInTheText) {
     const struct {
         int method, width, height;
-        const char* side;
+        int side;
         int expectedWidth, expectedHeight;
     } cases[] = {
-        {kLimitWidth, 300, 200, "430", 300, 200}, {kLimitWidth, 300, 200, "150", 150, 100},
-        {kFixWidth, 100, 50, "430", 430, 215},    {kFitSquare, 200, 400, "100", 50, 100},
-        {kKeepSize, 300, 200, "64", 300, 200},    {-1, 300, 200, "64", 300, 200},
-        {kLimitWidth, 100, 30, "10", 64, 19},     {kFixWidth, 90, 9, "", 430, 43},
-        {kLimitWidth, 3000, 3, "430", 430, 1},    {kFitSquare, 2, 900, "64", 1, 64},
+        {kLimitWidth, 300, 200, 430, 300, 200}, {kLimitWidth, 300, 200, 150, 150, 100},
+        {kFixWidth, 100, 50, 430, 430, 215},    {kFitSquare, 200, 400, 100, 50, 100},
+        {kKeepSize, 300, 200, 64, 300, 200},    {-1, 300, 200, 64, 300, 200},
+        {kLimitWidth, 100, 30, 64, 64, 19},     {kFixWidth, 90, 9, 430, 430, 43},
+        {kLimitWidth, 3000, 3, 430, 430, 1},    {kFitSquare, 2, 900, 64, 1, 64},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message()
                      << "method " << c.method << " " << c.width << "x" << c.height << " side " << c.side);
         Request r(c.width, c.height);
         r.request.resizeMethod = c.method;
-        r.request.sideText = c.side;
+        r.request.side = c.side;
         const ConversionOutcome outcome = ConvertPicture(r.request);
         ASSERT_TRUE(outcome.succeeded) << outcome.message;
         const Bytes file = DataUriPayload(outcome.text, "image/bmp");
@@ -57,13 +57,13 @@ TEST(ConvertPicture, ResizesByMethodAndSideAndPutsTheWorkFileInTheText) {
         EXPECT_EQ(ReadBytes(TempOutputPath(r.folder.path(), OutputFormat::kBmp)), file)
             << "the work file stays";
         if (c.expectedWidth != c.width || c.expectedHeight != c.height) continue;
-        ASSERT_TRUE(WriteBmpFile(r.picture.get(), r.folder.File("unscaled.bmp").c_str()));
+        ASSERT_EQ(WriteBmpFile(r.picture.get(), r.folder.File("unscaled.bmp").c_str()), kBmpWritten);
         EXPECT_EQ(file, ReadBytes(r.folder.File("unscaled.bmp")))
             << "an unscaled picture is written as it is";
     }
 }
 
-TEST(ConvertPicture, ClampsQualityAndSideAsTheyAreStored) {
+TEST(ClampJpegQualityAndSideLength, TakeTheEditTextsAsTheWindowStoresThem) {
     const struct {
         const char* quality;
         const char* side;
@@ -74,16 +74,8 @@ TEST(ConvertPicture, ClampsQualityAndSideAsTheyAreStored) {
         {"100", "5000", 100, 5000},
     };
     for (const auto& c : cases) {
-        Request r(2, 2);
-        r.request.qualityText = c.quality;
-        r.request.sideText = c.side;
-        r.request.resizeMethod = 7;
-        const ConversionOutcome outcome = ConvertPicture(r.request);
-        ASSERT_TRUE(outcome.settings) << c.quality;
-        EXPECT_EQ(outcome.settings->jpegQuality, c.storedQuality) << c.quality;
-        EXPECT_EQ(outcome.settings->pixel, c.storedSide) << c.side;
-        EXPECT_EQ(outcome.settings->sizeChange, 7);
-        EXPECT_EQ(outcome.settings->format, 2);
+        EXPECT_EQ(ClampJpegQuality(c.quality), c.storedQuality) << c.quality;
+        EXPECT_EQ(ClampSideLength(c.side), c.storedSide) << c.side;
     }
 }
 
@@ -105,7 +97,7 @@ TEST(ConvertPicture, EndsFailuresInTheirMessages) {
         {"wider than the largest picture", 1, 300,
          [](Request& r) {
              r.request.resizeMethod = kFixWidth;
-             r.request.sideText = "5000";
+             r.request.side = 5000;
          },
          kMsgConversionError},
         {"no recorded size", 300, 200, [](Request& r) { r.request.width = 0; }, kMsgConversionError},
