@@ -1,10 +1,10 @@
 // korvi-drag: a drag source between Windows programs. Shows a small window at (150, 200); a press
-// of the left button on it starts DoDragDrop with the data of the command line, and the drop ends
-// where the button is let go. Prints "drop EFFECT" or "cancel" and ends.
-//   korvi-drag files PATH...     CF_HDROP
-//   korvi-drag text TEXT         CF_TEXT in the system code page
-//   korvi-drag unicode TEXT      CF_UNICODETEXT only
-//   korvi-drag both PATH TEXT    CF_HDROP and CF_TEXT
+// of the left button on it prints "dragging" and starts DoDragDrop with the data of the command line,
+// and the drop ends where the button is let go. Prints "drop EFFECT" or "cancel" and ends. The data,
+// one argument each:
+//   file=PATH       a file of the CF_HDROP list
+//   text=TEXT       CF_TEXT in the system code page
+//   unicode=TEXT    CF_UNICODETEXT
 #include <windows.h>
 
 #include <ole2.h>
@@ -36,14 +36,11 @@ std::string Bytes(const void* data, std::size_t size) {
     return std::string(static_cast<const char*>(data), size);
 }
 
-std::string FileList(const std::vector<std::wstring>& paths) {
+std::string FileList(const std::wstring& paths) {
     DROPFILES header{};
     header.pFiles = sizeof header;
     header.fWide = TRUE;
-    std::wstring list;
-    for (const std::wstring& path : paths) list += path + L'\0';
-    list += L'\0';
-    return Bytes(&header, sizeof header) + Bytes(list.data(), list.size() * sizeof(wchar_t));
+    return Bytes(&header, sizeof header) + Bytes(paths.c_str(), (paths.size() + 1) * sizeof(wchar_t));
 }
 
 std::string Ansi(const std::wstring& text) {
@@ -137,6 +134,8 @@ LRESULT CALLBACK SourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         DataObject data(g_offers);
         DropSource source;
         DWORD effect = DROPEFFECT_NONE;
+        std::printf("dragging\n");
+        std::fflush(stdout);
         const HRESULT result = DoDragDrop(&data, &source, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect);
         if (result == DRAGDROP_S_DROP) {
             std::printf("drop %lu\n", effect);
@@ -156,21 +155,17 @@ LRESULT CALLBACK SourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 int main() {
     int count = 0;
     LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (args == nullptr || count < 3) return 2;
-    const std::wstring kind = args[1];
-    std::vector<std::wstring> rest(args + 2, args + count);
-    if (kind == L"files") {
-        g_offers.push_back({CF_HDROP, FileList(rest)});
-    } else if (kind == L"text") {
-        g_offers.push_back({CF_TEXT, Ansi(rest[0])});
-    } else if (kind == L"unicode") {
-        g_offers.push_back({CF_UNICODETEXT, Bytes(rest[0].c_str(), (rest[0].size() + 1) * sizeof(wchar_t))});
-    } else if (kind == L"both" && rest.size() == 2) {
-        g_offers.push_back({CF_HDROP, FileList({rest[0]})});
-        g_offers.push_back({CF_TEXT, Ansi(rest[1])});
-    } else {
-        return 2;
+    std::wstring files;  // each path ended by a zero
+    for (int i = 1; i < count; ++i) {
+        const std::wstring arg = args[i];
+        if (arg.find(L'=') == std::wstring::npos) return 2;
+        const std::wstring kind = arg.substr(0, arg.find(L'=')), value = arg.substr(kind.size() + 1);
+        if (kind == L"file") files += value + L'\0';
+        if (kind == L"text") g_offers.push_back({CF_TEXT, Ansi(value)});
+        if (kind == L"unicode")
+            g_offers.push_back({CF_UNICODETEXT, Bytes(value.c_str(), (value.size() + 1) * sizeof(wchar_t))});
     }
+    if (!files.empty()) g_offers.insert(g_offers.begin(), {CF_HDROP, FileList(files)});
     OleInitialize(nullptr);
     WNDCLASSW type{};
     type.lpfnWndProc = SourceProc;

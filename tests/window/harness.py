@@ -6,29 +6,36 @@ text through xclip, and what X cannot reach (clipboard bitmaps, dialog controls,
 and styles) through korvi-probe.exe, one long-lived Wine process answering a line per command.
 Every wait polls against a deadline.
 """
-import os
+import atexit
+import json
 import pathlib
 import queue
+import re
 import shutil
 import struct
 import subprocess
+import tempfile
 import threading
 import time
+import types
 import unittest
 
 from Xlib import display
 
 import screen
 
+SOURCE = pathlib.Path(__file__).resolve().parents[2]
 CAPTION = "絵送(KORVI)"
 MAIN_DIALOG = "#32770"
-
-# Control ids of the main window.
-EDIT_PICTURE, TEST_PAGE, AUTO_OUTPUT, PREVIEW, OUTPUT, PICTURE_SIZE = 1000, 1001, 1011, 1017, 1018, 1020
-MENU, FORMAT_JPEG, FORMAT_GIF, FORMAT_BMP = 1024, 1031, 1032, 1033
-JPEG_QUALITY, SIDE_LENGTH, RESIZE_METHOD = 1034, 1035, 1036
-NOTIFICATION_TEXT = 1025
-WS_EX_TOPMOST = 0x8
+OPEN_DIALOG = "元の画像ファイルを選択する"
+COPIED = "クリップボードにコピーしました．"
+NO_PICTURE = "変換する画像が設定されていません．"
+CANNOT_WRITE = "ファイルが書き込み出来ませんでした．"
+DOWNLOAD_FAILED = "ファイルのダウンロードができませんでした."
+IDOK, IDCANCEL, WS_EX_TOPMOST, CF_TEXT, CF_DIB = 1, 2, 0x8, 1, 8
+# The program's resource and control ids, read from the header its resource script includes.
+ids = types.SimpleNamespace(**{name: int(value) for name, value in re.findall(
+    r"^#define (ID\w+) (\d+)", (SOURCE / "resources" / "resource_ids.h").read_text(), re.M)})
 
 
 class Paths:
@@ -52,49 +59,107 @@ def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], check=True, timeout=10)
 
 
-def screen_size():
-    out = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True, timeout=10).stdout
-    width, height = out.split()
-    return int(width), int(height)
-
-
-def mouse_location():
-    """Where X has the pointer, asked of the root window alone: xdotool's getmouselocation also looks
-    up the window under the pointer and dies of an X error when that window goes away meanwhile."""
+def pointer_and_screen():
+    """Where X has the pointer and the screen's size, asked of the root window alone: xdotool's
+    getmouselocation also looks up the window under the pointer and dies of an X error when that
+    window goes away meanwhile."""
     connection = display.Display()
     try:
-        pointer = connection.screen().root.query_pointer()
+        root = connection.screen().root
+        pointer, size = root.query_pointer(), root.get_geometry()
     finally:
         connection.close()
-    return pointer.root_x, pointer.root_y
+    return (pointer.root_x, pointer.root_y), (size.width, size.height)
+
+
+def screen_size():
+    return pointer_and_screen()[1]
 
 
 def move_mouse(x, y):
     """Moves the pointer and waits until X reports it there (--sync would wait forever for a
     pointer that is already in place)."""
     xdotool("mousemove", x, y)
-    wait_until(lambda: mouse_location() == (x, y), what=f"the pointer at {x}, {y}")
+    wait_until(lambda: pointer_and_screen()[0] == (x, y), what=f"the pointer at {x}, {y}")
 
 
 DOUBLE_CLICK_SECONDS, DOUBLE_CLICK_PIXELS = 0.5, 2  # the system's defaults: half the 4 x 4 rectangle
 last_click = {}
 
 
-def click_at(x, y, button=1):
+def click_at(x, y):
     """Clicks at a point. A click near the previous one waits out the double-click time first: it would
     be the second half of a double click, which the preview box does not act on."""
     move_mouse(x, y)
-    previous = last_click.get(button)
+    previous = last_click.get("left")
     if previous and abs(previous[0] - x) <= DOUBLE_CLICK_PIXELS and abs(previous[1] - y) <= DOUBLE_CLICK_PIXELS:
         time.sleep(max(0.0, previous[2] + DOUBLE_CLICK_SECONDS - time.monotonic()))
-    xdotool("click", button)
-    last_click[button] = (x, y, time.monotonic())
+    xdotool("click", 1)
+    last_click["left"] = (x, y, time.monotonic())
 
 
 def read_clipboard_text():
     """The X clipboard as bytes, or None when it holds no text."""
     result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, timeout=10)
     return result.stdout if result.returncode == 0 else None
+
+
+def bmp_bytes(width, height, colour):
+    """A 24-bit bottom-up BMP file; colour(x, y) gives (r, g, b) with y counted from the top."""
+    stride = (width * 3 + 3) // 4 * 4
+    data = b"".join(bytes(b for x in range(width) for b in reversed(colour(x, y))).ljust(stride, b"\0")
+                    for y in reversed(range(height)))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    return struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54) + info + data
+
+
+def dib_bytes(width, height, depth, rows, table=b"", compression=0):
+    """A packed DIB as the clipboard holds one: the header, the colour table, the rows as given."""
+    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, depth, compression, len(rows), 0, 0, 0, 0) + table + rows
+
+
+def bmp_rows(bmp):
+    """The size and the pixel rows, bottom row first, of a 24-bit bottom-up BMP file, or None while
+    it is not whole."""
+    if len(bmp) < 54 or bmp[:2] != b"BM":
+        return None
+    offset, = struct.unpack_from("<I", bmp, 10)
+    width, height = struct.unpack_from("<ii", bmp, 18)
+    stride = (3 * width + 3) // 4 * 4
+    if height <= 0 or len(bmp) < offset + stride * height:
+        return None
+    return width, height, [bmp[offset + row * stride:offset + row * stride + 3 * width] for row in range(height)]
+
+
+class PictureServer:
+    """tests/web/hostile_server.py, plain HTTP, serving a folder of its own: started once for the
+    process at the first call."""
+    started = None
+
+    @classmethod
+    def get(cls):
+        if cls.started is None:
+            cls.started = cls()
+        return cls.started
+
+    def __init__(self):
+        self.folder = pathlib.Path(tempfile.mkdtemp(prefix="korvi-server-"))
+        self.root = self.folder / "www"
+        self.root.mkdir()
+        ready = self.folder / "ready.json"
+        process = subprocess.Popen(
+            ["/usr/bin/python3", str(SOURCE / "tests" / "web" / "hostile_server.py"), "--root", str(self.root),
+             "--ready", str(ready), "--log", str(self.folder / "server.log"), "--lifetime", "3600"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        atexit.register(lambda: (process.terminate(), process.wait(10), shutil.rmtree(self.folder, True)))
+        self.port = wait_until(lambda: ready.exists() and json.loads(ready.read_text()), 20, "the server")["http"]
+
+    def publish(self, name, data):
+        (self.root / name).write_bytes(data)
+        return self.url(name)
+
+    def url(self, name):
+        return f"http://127.0.0.1:{self.port}/{name}"
 
 
 class Probe:
@@ -127,27 +192,29 @@ class Probe:
         return result
 
     def windows(self):
-        """Visible top-level windows as dicts: handle, process, owner, cls, caption."""
+        """Visible top-level windows as dicts: handle, owner, cls, caption."""
         entries = [e.split("\t") for e in self.call("windows").split("\x1f") if e]
-        return [dict(handle=int(h), process=int(p), owner=int(o), cls=c, caption=t) for h, p, o, c, t in entries]
+        return [dict(handle=int(h), owner=int(o), cls=c, caption=t) for h, o, c, t in entries]
 
     def children(self, window):
         """The child windows of a window as (id, class, text) tuples."""
         return [tuple(e.split("\t")) for e in self.call("children", window).split("\x1f") if e]
 
     def rect(self, window, control=None):
-        args = ("rect", window) if control is None else ("rect", window, control)
-        return tuple(int(v) for v in self.call(*args).split())
-
-    def client(self, window):
-        return tuple(int(v) for v in self.call("client", window).split())
+        return tuple(int(v) for v in self.call("rect", window, *([] if control is None else [control])).split())
 
     def styles(self, window, control=None):
-        args = ("styles", window) if control is None else ("styles", window, control)
-        return tuple(int(v) for v in self.call(*args).split())
+        return tuple(int(v) for v in self.call("styles", window, *([] if control is None else [control])).split())
 
     def text(self, window, control):
         return self.call("text", window, control)
+
+    def state(self, window):
+        """Which of "shown", "enabled" and "iconic" apply to the window; none once it is gone."""
+        return set(self.call("state", window).split())
+
+    def checked(self, window, control):
+        return self.call("checked", window, control) == "1"
 
     def close(self):
         if self.process.poll() is None:
@@ -164,16 +231,15 @@ class ProbeError(AssertionError):
 
 
 class KorviCase(unittest.TestCase):
-    """A case with a fresh folder holding a copy of korvi.exe, a probe, and helpers to start, find
-    and close the program. Whatever a case started is ended in tearDown."""
+    """A case with a fresh folder holding a copy of korvi.exe, a probe, and helpers to start, find,
+    drive and close the program. Whatever a case started is ended in tearDown."""
 
     def setUp(self):
         self.folder = pathlib.Path(Paths.work) / self.id().rsplit(".", 1)[-1]
         shutil.rmtree(self.folder, ignore_errors=True)
         self.folder.mkdir(parents=True)
         shutil.copy(Paths.korvi, self.folder / "korvi.exe")
-        self.processes = []
-        self.clipboard_owners = []
+        self.processes, self.clipboard_owners = [], []
         self.probe = Probe()
         self.addCleanup(self._end_everything)
         # Windows that open on the cursor open in the middle of the screen.
@@ -204,10 +270,7 @@ class KorviCase(unittest.TestCase):
     def settings(self):
         """Section minicon of the settings file as a dict."""
         values, section = {}, None
-        path = self.path("korvi.ini")
-        if not path.exists():
-            return values
-        for line in path.read_bytes().decode("cp932").splitlines():
+        for line in self.path("korvi.ini").read_bytes().decode("cp932").splitlines():
             line = line.strip()
             if line.startswith("["):
                 section = line.strip("[]")
@@ -216,23 +279,36 @@ class KorviCase(unittest.TestCase):
                 values[key.strip()] = value.strip()
         return values
 
-    # Starting and finding the program.
+    # Starting, finding and closing the program.
     def start(self, wait=True):
         """Starts korvi.exe in the case folder; with wait, returns the main window once it is shown."""
         process = subprocess.Popen(["wine", str(self.folder / "korvi.exe")], cwd=self.folder,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(process)
-        if wait:
-            return wait_until(self.main_window, what="the main window")
-        return process
+        return wait_until(self.main_window, what="the main window") if wait else process
+
+    def close_with_escape(self, window):
+        """Presses Esc in the main window, activated by a click on its read-only size field, and waits
+        for the program to end."""
+        self.click_control(window, ids.IDC_PICTURE_SIZE)
+        xdotool("key", "--clearmodifiers", "Escape")
+        self.wait_exit()
+
+    def wait_exit(self, timeout=15.0):
+        for process in self.processes:
+            wait_until(lambda: process.poll() is not None, timeout, "korvi.exe to end")
+        self.processes.clear()
 
     def dialogs(self, caption=None):
         return [w for w in self.probe.windows()
                 if w["cls"] == MAIN_DIALOG and (caption is None or w["caption"] == caption)]
 
+    def dialog(self, caption, timeout=10.0):
+        return wait_until(lambda: next((w["handle"] for w in self.dialogs(caption)), None), timeout, caption)
+
     def _has_control(self, window, control):
         try:
-            self.probe.call("text", window, control)
+            self.probe.text(window, control)
             return True
         except ProbeError:
             return False
@@ -240,7 +316,7 @@ class KorviCase(unittest.TestCase):
     def main_window(self):
         """The main window's handle, or None while it is not shown."""
         for window in self.dialogs(CAPTION):
-            if window["owner"] == 0 and self._has_control(window["handle"], PREVIEW):
+            if window["owner"] == 0 and self._has_control(window["handle"], ids.IDC_PREVIEW):
                 return window["handle"]
         return None
 
@@ -249,25 +325,29 @@ class KorviCase(unittest.TestCase):
         boxes = []
         for window in self.dialogs(CAPTION):
             statics = [text for _, cls, text in self.probe.children(window["handle"]) if cls.lower() == "static"]
-            if statics and not self._has_control(window["handle"], PREVIEW):
+            if statics and not self._has_control(window["handle"], ids.IDC_PREVIEW):
                 boxes.append((window["handle"], "".join(statics)))
         return boxes
 
-    def wait_message_box(self, timeout=10.0):
-        return wait_until(lambda: next(iter(self.message_boxes()), None), timeout, "a message box")
+    def close_message_box(self, timeout=10.0):
+        """Waits for a message box, presses its OK and returns its text."""
+        box, text = wait_until(lambda: next(iter(self.message_boxes()), None), timeout, "a message box")
+        self.probe.call("press", box, IDOK)
+        wait_until(lambda: not self.message_boxes(), what="the message box to close")
+        return text
 
     def press_and_wait_closed(self, dialog, button):
         """Presses a button that ends a dialog; the dialog's own handle tells when it is gone (a
         window list taken while it closes could meet it half destroyed)."""
         self.probe.call("press", dialog, button)
+        wait_until(lambda: not self._has_control(dialog, button), what="the dialog to close")
 
-        def closed():
-            try:
-                self.probe.text(dialog, button)
-                return False
-            except ProbeError:
-                return True
-        wait_until(closed, what="the dialog to close")
+    def choose_file(self, caption, path):
+        """Fills the file name box of the open-file dialog of that caption and presses its OK."""
+        dialog = self.dialog(caption)
+        self.probe.call("set-text", dialog, 0x47C, path)
+        self.probe.call("press", dialog, IDOK)
+        wait_until(lambda: not self.dialogs(caption), what="the open-file dialog to close")
 
     def control_centre(self, window, control):
         left, top, right, bottom = self.probe.rect(window, control)
@@ -276,21 +356,24 @@ class KorviCase(unittest.TestCase):
     def click_control(self, window, control):
         click_at(*self.control_centre(window, control))
 
-    def close_with_escape(self, window):
-        """Presses Esc in the main window and waits for the program to end."""
-        self.press_key(window, "Escape")
-        self.wait_exit()
+    def shown_size(self, window):
+        return self.probe.text(window, ids.IDC_PICTURE_SIZE)
 
-    def press_key(self, window, key):
-        """Activates the window by a click on its read-only size field, then presses the key."""
-        self.click_control(window, PICTURE_SIZE)
-        xdotool("key", "--clearmodifiers", key)
+    # The clipboard and the browser.
+    def place_on_clipboard(self, format, data):
+        """Puts the bytes on the clipboard in that format, as a Windows program would."""
+        self.path("clipboard.bin").write_bytes(data)
+        self.probe.call("place", format, self.windows_path("clipboard.bin"))
 
-    def wait_exit(self, timeout=15.0):
-        for process in self.processes:
-            wait_until(lambda: process.poll() is not None, timeout, "korvi.exe to end")
+    def put_clipboard_text(self, text):
+        """Owns the X clipboard with the text until the case ends or something else takes it."""
+        owner = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard"], stdin=subprocess.PIPE,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        owner.stdin.write(text.encode("utf-8"))
+        owner.stdin.close()
+        self.clipboard_owners.append(owner)
+        wait_until(lambda: read_clipboard_text() == text.encode("utf-8"), what="xclip to own the clipboard")
 
-    # The browser.
     def record_html_opens(self):
         """Makes the shell's "open" of .html files run the recorder in this case's folder, which keeps
         its command line in "recorded.txt" there."""
@@ -305,51 +388,13 @@ class KorviCase(unittest.TestCase):
         path = self.path("recorded.txt")
         return path.read_bytes().decode("cp932") if path.exists() else None
 
-    # The clipboard from X.
-    def put_clipboard_text(self, text):
-        """Owns the X clipboard with the text until the case ends or something else takes it."""
-        owner = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard"], stdin=subprocess.PIPE,
-                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        owner.stdin.write(text.encode("utf-8"))
-        owner.stdin.close()
-        self.clipboard_owners.append(owner)
-        wait_until(lambda: read_clipboard_text() == text.encode("utf-8"), what="xclip to own the clipboard")
-
-
-def bmp_bytes(width, height, colour, top_down=False):
-    """A 24-bit BMP file; colour(x, y) gives (r, g, b) with y counted from the top."""
-    stride = (width * 3 + 3) // 4 * 4
-    rows = []
-    for y in range(height):
-        row = bytearray(stride)
-        for x in range(width):
-            r, g, b = colour(x, y)
-            row[3 * x:3 * x + 3] = bytes((b, g, r))
-        rows.append(bytes(row))
-    data = b"".join(rows if top_down else reversed(rows))
-    info = struct.pack("<IiiHHIIiiII", 40, width, -height if top_down else height, 1, 24, 0, len(data), 2835, 2835,
-                       0, 0)
-    return struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54) + info + data
-
-
-def dib_bytes(header_size, width, height, depth, rows, table=b"", compression=0, masks=()):
-    """A packed DIB as the clipboard holds one: header, masks, colour table, the rows as given."""
-    if header_size == 12:
-        header = struct.pack("<IHHHH", 12, width, height, 1, depth)
-    else:
-        header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, depth, compression, len(rows), 0, 0, 0, 0)
-    return header + b"".join(struct.pack("<I", m) for m in masks) + table + rows
-
-
-class Conversions(KorviCase):
-    """Helpers for cases that convert: the popup, the tag on the X clipboard, korvi-cli's tag."""
-
+    # Conversions: the popup, the tag on the clipboard, korvi-cli's tag.
     def popup(self):
         """The popup's handle and message, or None while none is shown."""
         for window in self.dialogs(CAPTION):
-            if not self._has_control(window["handle"], PREVIEW) and self._has_control(window["handle"],
-                                                                                       NOTIFICATION_TEXT):
-                return window["handle"], self.probe.text(window["handle"], NOTIFICATION_TEXT)
+            handle = window["handle"]
+            if not self._has_control(handle, ids.IDC_PREVIEW) and self._has_control(handle, ids.IDC_NOTIFICATION_TEXT):
+                return handle, self.probe.text(handle, ids.IDC_NOTIFICATION_TEXT)
         return None
 
     def leave_popup(self, popup):
@@ -357,7 +402,7 @@ class Conversions(KorviCase):
         (over the bare X root Wine keeps the last position it saw)."""
         left, top, right, bottom = self.probe.rect(popup)
         main = self.main_window()
-        for control in (PREVIEW, PICTURE_SIZE, EDIT_PICTURE, MENU):
+        for control in (ids.IDC_PREVIEW, ids.IDC_PICTURE_SIZE, ids.IDC_EDIT_PICTURE, ids.IDC_MENU):
             x, y = self.control_centre(main, control)
             if not (left <= x < right and top <= y < bottom):
                 move_mouse(x, y)
@@ -365,25 +410,26 @@ class Conversions(KorviCase):
         raise AssertionError("the popup covers the whole window")
 
     def wait_hidden(self, window, timeout=3.0):
-        wait_until(lambda: self.probe.call("shown", window) == "0", timeout, "the window to close")
+        wait_until(lambda: "shown" not in self.probe.state(window), timeout, "the window to close")
 
-    def wait_closed(self, window, timeout=3.0):
+    def wait_closed(self, window):
         """Waits for a popup or dialog to close and the main window to take input again."""
-        self.wait_hidden(window, timeout)
+        self.wait_hidden(window)
         main = self.main_window()
-        wait_until(lambda: self.probe.call("enabled", main) == "1", what="the main window to be enabled")
+        wait_until(lambda: "enabled" in self.probe.state(main), what="the main window to be enabled")
 
     def wait_popup_closed(self):
-        """Moves the pointer off the popup and waits for it to close."""
-        handle, _ = wait_until(self.popup, what="the popup")
+        """Moves the pointer off the popup and waits for it to close; returns its message."""
+        handle, text = wait_until(self.popup, what="the popup")
         self.leave_popup(handle)
         self.wait_closed(handle)
+        return text
 
     def convert(self, window):
         """Presses the output button and returns the text the X clipboard then holds."""
         self.probe.call("clear-clipboard")
-        self.click_control(window, OUTPUT)
-        self.wait_popup_closed()
+        self.click_control(window, ids.IDC_OUTPUT)
+        self.assertEqual(self.wait_popup_closed(), COPIED)
         return wait_until(read_clipboard_text, what="text on the clipboard")
 
     def cli_tag(self, picture, *options):
@@ -392,10 +438,7 @@ class Conversions(KorviCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         return result.stdout
 
-    def shown_size(self, window):
-        return self.probe.text(window, PICTURE_SIZE)
-
     def preview_pixels(self, window):
         """The preview box as it is on the screen: rows of (r, g, b), top row first."""
-        left, top, right, bottom = self.probe.rect(window, PREVIEW)
+        left, top, right, bottom = self.probe.rect(window, ids.IDC_PREVIEW)
         return screen.grab(left, top, right - left, bottom - top)

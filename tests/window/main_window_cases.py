@@ -1,74 +1,59 @@
-"""The main window: start-up, settings, position, closing."""
+"""The main window: start-up, settings, position, closing, the buttons without a picture."""
 import itertools
 
-from harness import (AUTO_OUTPUT, CAPTION, FORMAT_BMP, FORMAT_GIF, FORMAT_JPEG, JPEG_QUALITY, PICTURE_SIZE,
-                     RESIZE_METHOD, SIDE_LENGTH, WS_EX_TOPMOST, KorviCase, move_mouse, screen_size, wait_until,
-                     xdotool)
+from harness import (CAPTION, NO_PICTURE, WS_EX_TOPMOST, KorviCase, ids, move_mouse, wait_until, xdotool)
 
 
 class StartUp(KorviCase):
-    def shown_settings(self, window):
-        checked = [c for c in (FORMAT_JPEG, FORMAT_GIF, FORMAT_BMP) if self.probe.call("checked", window, c) == "1"]
-        return dict(method=int(self.probe.call("combo", window, RESIZE_METHOD)), formats=checked,
-                    quality=self.probe.text(window, JPEG_QUALITY), side=self.probe.text(window, SIDE_LENGTH),
-                    auto=self.probe.call("checked", window, AUTO_OUTPUT))
-
-    def test_settings_shown_with_defaults_and_clamps(self):
-        cases = [
-            ({}, dict(method=1, formats=[FORMAT_JPEG], quality="80", side="430", auto="0")),
-            (dict(JpegQuality=15, Pixel=2000, SizeChange=7, Format=-1),
-             dict(method=3, formats=[FORMAT_JPEG], quality="30", side="800", auto="0")),
-            (dict(JpegQuality=101, Pixel=10, SizeChange=-3, Format=9),
-             dict(method=0, formats=[FORMAT_BMP], quality="100", side="64", auto="0")),
-            (dict(JpegQuality="55abc", Pixel="x", SizeChange=2, Format=1),
-             dict(method=2, formats=[FORMAT_GIF], quality="55", side="64", auto="0")),
-        ]
-        for stored, shown in cases:
-            with self.subTest(stored=stored):
-                if stored:
-                    self.write_settings(**stored)
-                else:
-                    self.path("korvi.ini").unlink(missing_ok=True)
-                window = self.start()
-                self.assertEqual(self.shown_settings(window), shown)
-                self.close_with_escape(window)
-                self.processes.clear()
-
-    def test_second_start_is_refused_while_the_first_runs_on(self):
-        first = self.start()
-        second = self.start(wait=False)
-        box, text = self.wait_message_box()
-        self.assertEqual(text, "二重起動です．")
-        self.probe.call("command", box, 1)
-        wait_until(lambda: second.poll() is not None, what="the second start to end")
-        self.assertEqual(self.main_window(), first)
-        self.assertEqual([w for w in self.dialogs(CAPTION) if w["owner"] == 0 and w["handle"] != first], [])
-
-    def test_escape_closes_and_writes_the_settings_word_and_position(self):
-        self.write_settings(flags=0, Pixel=2000)
+    def test_settings_are_shown_clamped_and_the_word_and_position_written_at_exit(self):
+        self.write_settings(flags=0, JpegQuality=101, Pixel=10, SizeChange=2, Format=1)
         window = self.start()
+        shown = [self.probe.call("combo", window, ids.IDC_RESIZE_METHOD),
+                 [self.probe.checked(window, c) for c in (ids.IDC_FORMAT_JPEG, ids.IDC_FORMAT_GIF, ids.IDC_FORMAT_BMP)],
+                 self.probe.text(window, ids.IDC_JPEG_QUALITY), self.probe.text(window, ids.IDC_SIDE_LENGTH),
+                 self.probe.checked(window, ids.IDC_AUTO_OUTPUT)]
+        self.assertEqual(shown, ["2", [False, True, False], "100", "64", False])
         self.assertTrue(self.probe.styles(window)[1] & WS_EX_TOPMOST)
         self.close_with_escape(window)
         settings = self.settings()
         self.assertEqual(settings["flags"], "1")
         left, top, right, bottom = (int(v) for v in settings["Rect"].split(","))
-        self.assertGreater(right - left, 100)
-        self.assertGreater(bottom - top, 100)
+        self.assertGreater(min(right - left, bottom - top), 100)
         # Only the conversion stores the output settings.
-        self.assertEqual(settings["Pixel"], "2000")
+        self.assertEqual(settings["Pixel"], "10")
 
-    def test_position_comes_back_and_is_kept_on_the_screen(self):
+    def test_second_start_is_refused_while_the_first_runs_on(self):
+        first = self.start()
+        second = self.start(wait=False)
+        self.assertEqual(self.close_message_box(), "二重起動です．")
+        wait_until(lambda: second.poll() is not None, what="the second start to end")
+        self.assertEqual([w["handle"] for w in self.dialogs(CAPTION) if w["owner"] == 0], [first])
+
+    def test_without_a_picture_the_buttons_say_so_or_do_nothing(self):
+        self.record_html_opens()
+        window = self.start()
+        for button in (ids.IDC_OUTPUT, ids.IDC_TEST_PAGE):
+            with self.subTest(button=button):
+                self.click_control(window, button)
+                self.assertEqual(self.close_message_box(), NO_PICTURE)
+        self.click_control(window, ids.IDC_EDIT_PICTURE)
+        # The size field answers once the command has returned.
+        self.assertEqual(self.shown_size(window), "")
+        self.assertEqual((self.message_boxes(), "iconic" in self.probe.state(window)), ([], False))
+        self.close_with_escape(window)
+        self.assertNotIn("Format", self.settings())
+        self.assertIsNone(self.recorded(), "nothing was handed to the browser")
+        self.assertFalse(self.path("$korvi$.bmp").exists() or self.path("$korvi2.html").exists())
+
+    def test_position_comes_back_after_a_drag_and_a_close_while_minimised(self):
         window = self.start()
         left, top, right, bottom = self.probe.rect(window)
-        width, height = right - left, bottom - top
         # Dragged by the background: no control reaches the right margin.
-        client = self.probe.client(window)
+        client = tuple(int(v) for v in self.probe.call("client", window).split())
         grab_x, grab_y = client[2] - 3, (client[1] + client[3]) // 2
         # A click on the read-only size field first makes the window the active one.
-        self.click_control(window, PICTURE_SIZE)
+        self.click_control(window, ids.IDC_PICTURE_SIZE)
         move_mouse(grab_x, grab_y)
-        under = self.probe.call("window-at", grab_x, grab_y)
-        self.assertEqual(int(under), window, f"the window under the pointer; all: {self.probe.windows()}")
         xdotool("mousedown", 1)
         # The first move starts the drag; each later one moves the window, which is awaited so that a
         # busy machine cannot see the button come up before the moves. Moves that arrive together
@@ -91,27 +76,11 @@ class StartUp(KorviCase):
         xdotool("mouseup", 1)
         # Closed while minimised, it keeps the place it is restored to.
         self.probe.call("minimise", window)
-        wait_until(lambda: self.probe.call("iconic", window) == "1", what="the window to be minimised")
+        wait_until(lambda: "iconic" in self.probe.state(window), what="the window to be minimised")
         self.probe.call("close", window)
         self.wait_exit()
-        self.processes.clear()
         moved = tuple(int(v) for v in self.settings()["Rect"].split(","))
         self.assertLess(moved[0], left - 40)
         self.assertLess(moved[1], top - 20)
-        self.assertEqual((moved[2] - moved[0], moved[3] - moved[1]), (width, height))
-
-        window = self.start()
-        self.assertEqual(self.probe.rect(window), moved)
-        self.close_with_escape(window)
-        self.processes.clear()
-
-        screen_width, screen_height = screen_size()
-        for stored, expected in [((5000, 6000), (screen_width - width, screen_height - height)),
-                                 ((-900, -700), (0, 0)), ((screen_width - 10, 10), (screen_width - width, 10))]:
-            with self.subTest(stored=stored):
-                x, y = stored
-                self.write_settings(Rect=f"{x},{y},{x + width},{y + height}")
-                window = self.start()
-                self.assertEqual(self.probe.rect(window)[:2], expected)
-                self.close_with_escape(window)
-                self.processes.clear()
+        self.assertEqual((moved[2] - moved[0], moved[3] - moved[1]), (right - left, bottom - top))
+        self.assertEqual(self.probe.rect(self.start()), moved)

@@ -1,33 +1,28 @@
 """The menu button: the help page that ships inside the program, the about box, the guard that keeps
 a closing click from reopening the menu."""
-import pathlib
 import time
 
-from harness import MENU, KorviCase, click_at, wait_until, xdotool
+from harness import IDCANCEL, SOURCE, KorviCase, click_at, ids, wait_until, xdotool
 
 ABOUT_CAPTION = "『絵送』について"
-VERSION = 1028
-HELP_PAGE = pathlib.Path(__file__).resolve().parents[2] / "resources" / "help.html"
 
 
 class Menu(KorviCase):
     def menu(self):
-        return next((w for w in self.probe.windows() if w["cls"] == "#32768"), None)
+        return next((w["handle"] for w in self.probe.windows() if w["cls"] == "#32768"), None)
 
     def choose(self, window, downs):
-        self.click_control(window, MENU)
+        self.click_control(window, ids.IDC_MENU)
         wait_until(self.menu, what="the menu")
-        for _ in range(downs):
-            xdotool("key", "Down")
-        xdotool("key", "Return")
+        xdotool("key", *["Down"] * downs, "Return")
         wait_until(lambda: self.menu() is None, what="the menu to close")
 
     def test_about_box_shows_the_version(self):
         window = self.start()
         self.choose(window, 2)
-        about = wait_until(lambda: next(iter(self.dialogs(ABOUT_CAPTION)), None), what="the about box")
-        self.assertEqual(self.probe.text(about["handle"], VERSION), "1.02")
-        self.probe.call("command", about["handle"], 2)
+        about = self.dialog(ABOUT_CAPTION)
+        self.assertEqual(self.probe.text(about, ids.IDC_VERSION), "1.02")
+        self.probe.call("command", about, IDCANCEL)
         wait_until(lambda: not self.dialogs(ABOUT_CAPTION), what="the about box to close")
 
     def test_help_page_is_written_beside_the_program_and_opened(self):
@@ -36,15 +31,15 @@ class Menu(KorviCase):
         self.choose(window, 1)
         command = wait_until(self.recorded, 20, "the browser to be asked for the page")
         self.assertIn(self.windows_path("korvi_help.html"), command)
-        self.assertEqual(self.path("korvi_help.html").read_bytes(), HELP_PAGE.read_bytes())
+        self.assertEqual(self.path("korvi_help.html").read_bytes(), (SOURCE / "resources" / "help.html").read_bytes())
 
     def test_a_click_that_closes_the_menu_does_not_reopen_it(self):
         window = self.start()
-        self.click_control(window, MENU)
-        menu = self.probe.rect(wait_until(self.menu, what="the menu")["handle"])
+        self.click_control(window, ids.IDC_MENU)
+        menu = self.probe.rect(wait_until(self.menu, what="the menu"))
         # A corner of the button that the menu does not cover (it opens at the cursor, down and
         # right of it, or up and left of it near the screen's edges).
-        left, top, right, bottom = self.probe.rect(window, MENU)
+        left, top, right, bottom = self.probe.rect(window, ids.IDC_MENU)
         x, y = next(((x, y) for x in (left + 2, right - 3) for y in (top + 2, bottom - 3)
                      if not (menu[0] <= x < menu[2] and menu[1] <= y < menu[3])))
         click_at(x, y)
@@ -53,7 +48,5 @@ class Menu(KorviCase):
         while time.monotonic() - closed < 0.6:
             self.assertIsNone(self.menu())
         wait_until(lambda: time.monotonic() - closed > 1.1, what="a second to pass")
-        self.click_control(window, MENU)
+        self.click_control(window, ids.IDC_MENU)
         wait_until(self.menu, what="the menu again")
-        xdotool("key", "Escape")
-        wait_until(lambda: self.menu() is None, what="the menu to close")

@@ -99,16 +99,14 @@ std::wstring CaptionOf(HWND window) {
 
 BOOL CALLBACK AddTopLevel(HWND window, LPARAM param) {
     if (!IsWindowVisible(window)) return TRUE;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
     auto& list = *reinterpret_cast<std::wstring*>(param);
-    list += Number(reinterpret_cast<INT_PTR>(window)) + L"\t" + Number(process) + L"\t" +
+    list += Number(reinterpret_cast<INT_PTR>(window)) + L"\t" +
             Number(reinterpret_cast<INT_PTR>(GetWindow(window, GW_OWNER))) + L"\t" + ClassOf(window) + L"\t" +
             CaptionOf(window) + L"\x1f";
     return TRUE;
 }
 
-// One entry per visible top-level window: handle, process, owner, class, caption.
+// One entry per visible top-level window: handle, owner, class, caption.
 std::wstring ListWindows(const Args&) {
     std::wstring out;
     EnumWindows(AddTopLevel, reinterpret_cast<LPARAM>(&out));
@@ -168,25 +166,14 @@ HGLOBAL BlockOf(const void* bytes, std::size_t size) {
     return block;
 }
 
-// Puts a bitmap on the clipboard as CF_DIB: the file's bytes behind a file header, or all of them.
-std::wstring PlaceDib(const Args& args) {
-    std::ifstream file(args.at(1).c_str(), std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+// Puts the bytes of a file on the clipboard in the format of the number given.
+std::wstring Place(const Args& args) {
+    std::ifstream file(args.at(2).c_str(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (!file && bytes.empty()) throw std::runtime_error("cannot read the file");
-    if (bytes.size() >= 14 && bytes[0] == 'B' && bytes[1] == 'M') bytes.erase(0, 14);
     OpenedClipboard clipboard;
     EmptyClipboard();
-    if (!SetClipboardData(CF_DIB, BlockOf(bytes.data(), bytes.size())))
-        throw std::runtime_error("not placed");
-    return {};
-}
-
-// Puts text on the clipboard as CF_TEXT in the system code page.
-std::wstring PlaceText(const Args& args) {
-    const std::string text = ToCodePage(args.at(1), CP_ACP);
-    OpenedClipboard clipboard;
-    EmptyClipboard();
-    if (!SetClipboardData(CF_TEXT, BlockOf(text.c_str(), text.size() + 1)))
+    if (!SetClipboardData(std::stoi(args.at(1)), BlockOf(bytes.data(), bytes.size())))
         throw std::runtime_error("not placed");
     return {};
 }
@@ -197,27 +184,16 @@ std::wstring ClearClipboard(const Args&) {
     return {};
 }
 
-// 1 while the window exists and is shown, else 0; sends the window nothing.
-std::wstring Shown(const Args& args) {
+// The words "shown", "enabled" and "iconic" that apply to the window, none when it is gone; sends
+// the window nothing.
+std::wstring State(const Args& args) {
     HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::stoll(args.at(1))));
-    return IsWindow(window) && IsWindowVisible(window) ? L"1" : L"0";
-}
-
-std::wstring Enabled(const Args& args) {
-    return IsWindowEnabled(Window(args.at(1))) ? L"1" : L"0";
-}
-
-// The top-level window under a screen point.
-std::wstring WindowAt(const Args& args) {
-    const POINT point{std::stoi(args.at(1)), std::stoi(args.at(2))};
-    HWND window = WindowFromPoint(point);
-    return Number(reinterpret_cast<INT_PTR>(window != nullptr ? GetAncestor(window, GA_ROOT) : nullptr));
-}
-
-std::wstring Cursor(const Args&) {
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    return Number(cursor.x) + L" " + Number(cursor.y);
+    std::wstring out;
+    if (!IsWindow(window)) return out;
+    if (IsWindowVisible(window)) out += L"shown ";
+    if (IsWindowEnabled(window)) out += L"enabled ";
+    if (IsIconic(window)) out += L"iconic ";
+    return out;
 }
 
 // Keeps the clipboard open, so that nobody else can open it, until released.
@@ -238,15 +214,6 @@ std::wstring ClipboardFormats(const Args&) {
         out += Number(format) + L" ";
     }
     return out;
-}
-
-std::wstring ClipboardText(const Args&) {
-    OpenedClipboard clipboard;
-    HANDLE block = GetClipboardData(CF_TEXT);
-    if (block == nullptr) throw std::runtime_error("no text");
-    const std::string text(static_cast<const char*>(GlobalLock(block)));
-    GlobalUnlock(block);
-    return FromCodePage(text, CP_ACP);
 }
 
 // The length of the clipboard's text, for texts too long to pass whole.
@@ -282,10 +249,6 @@ std::wstring Press(const Args& args) {
     return {};
 }
 
-std::wstring Iconic(const Args& args) {
-    return Number(IsIconic(Window(args.at(1))) ? 1 : 0);
-}
-
 // Restores a minimised window as the task bar would, without waiting for its thread.
 std::wstring Restore(const Args& args) {
     ShowWindowAsync(Window(args.at(1)), SW_RESTORE);
@@ -305,14 +268,6 @@ std::wstring Close(const Args& args) {
 
 std::wstring PostCommand(const Args& args) {
     PostMessageW(Window(args.at(1)), WM_COMMAND, MAKEWPARAM(std::stoi(args.at(2)), BN_CLICKED), 0);
-    return {};
-}
-
-// Fills the open-file dialog's file name and presses its OK button.
-std::wstring ChooseFile(const Args& args) {
-    HWND dialog = Window(args.at(1));
-    if (!SetDlgItemTextW(dialog, 0x47C, args.at(2).c_str())) throw std::runtime_error("no file name box");
-    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     return {};
 }
 
@@ -357,21 +312,14 @@ const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands
         {L"combo", ComboSelection},
         {L"press", Press},
         {L"command", PostCommand},
-        {L"iconic", Iconic},
         {L"restore", Restore},
         {L"minimise", Minimise},
         {L"close", Close},
-        {L"choose-file", ChooseFile},
-        {L"place-dib", PlaceDib},
-        {L"place-text", PlaceText},
+        {L"place", Place},
         {L"clear-clipboard", ClearClipboard},
         {L"formats", ClipboardFormats},
-        {L"clipboard-text", ClipboardText},
         {L"clipboard-length", ClipboardTextLength},
-        {L"cursor", Cursor},
-        {L"shown", Shown},
-        {L"window-at", WindowAt},
-        {L"enabled", Enabled},
+        {L"state", State},
         {L"hold-clipboard", HoldClipboard},
         {L"release-clipboard", ReleaseClipboard},
         {L"measure-hint", MeasureHint},
