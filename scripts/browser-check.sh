@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Writes the test page of each sample with the native and the Windows korvi-cli, checks that both
-# builds write the same bytes, and opens the pages in Chromium: headless for the pictures and data
+# builds write the same bytes, and opens the pages in Chromium: headless for the pictures and their
 # sizes, on the X display of $DISPLAY (the Wine suite's) for the copy buttons.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)

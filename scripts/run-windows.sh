@@ -13,7 +13,7 @@ exe="$here/build/windows/app/korvi.exe"
 
 if [ "${1:-}" = --screenshot ]; then
   out=$(realpath -m "${2:?usage: run-windows.sh --screenshot FILE}")
-  exec "$here/scripts/wine-suite.sh" /usr/bin/python3 "$here/tests/window/screenshot.py" \
+  exec "$here/scripts/wine-suite.sh" /usr/bin/python3 "$here/scripts/screenshot.py" \
     "$exe" "$here/samples/landscape.bmp" "$here/build/screenshot" "$out"
 fi
 

@@ -7,7 +7,7 @@ import sys
 import pathlib
 
 sys.dont_write_bytecode = True
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests" / "window"))
 import screen  # noqa: E402
 from harness import wait_until  # noqa: E402
 
