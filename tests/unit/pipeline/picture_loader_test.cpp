@@ -76,11 +76,6 @@ TEST(PreparePicture, KeepsReaderBlocksRereadsOthersByTheBmpRulesOrRefusesThemUnt
         {"24-bit", dib([](BmpFixture&) {}), {3, 2, 1}},
         {"no planes", dib([](BmpFixture& f) { f.planes = 0; }), {3, 2, 1}},
         {"top-down", dib([](BmpFixture& f) { f.height = -2, f.rows.resize(16, 9); }), {3, 2, 1}},
-        {"16-bit 565 bit fields",
-         dib([](BmpFixture& f) {
-             f.depth = 16, f.compression = BI_BITFIELDS, f.masks = {0xF800, 0x07E0, 0x001F};
-         }),
-         {0, 64, 8}},
         {"RLE8",
          dib([](BmpFixture& f) { f.depth = 8, f.compression = BI_RLE8, f.colourTable.assign(1024, 0); }),
          {}},
