@@ -63,10 +63,6 @@ TEST(PlacePathInCommand, PutsThePathInQuotesWhereverTheAssociationWantsIt) {
     } cases[] = {
         {"\"C:\\Windows\\system32\\mspaint.exe\" \"%1\"",
          "\"C:\\Windows\\system32\\mspaint.exe\" \"C:\\k\\$korvi$.bmp\""},
-        {"C:\\windows\\System32\\rundll32.exe \"C:\\Program Files\\PhotoViewer.dll\", ImageView_Fullscreen "
-         "%1",
-         "C:\\windows\\System32\\rundll32.exe \"C:\\Program Files\\PhotoViewer.dll\", ImageView_Fullscreen "
-         "\"C:\\k\\$korvi$.bmp\""},
         {"\"paint.exe\" \"%1\" %*", "\"paint.exe\" \"C:\\k\\$korvi$.bmp\" "},
         {"\"x.exe\" \"%L\"", "\"x.exe\" \"C:\\k\\$korvi$.bmp\""},
         {"x.exe /view %l", "x.exe /view \"C:\\k\\$korvi$.bmp\""},

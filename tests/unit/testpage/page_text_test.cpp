@@ -188,16 +188,3 @@ TEST(StreamTestPage, FailedVariantsAreLeftOutAndAFailedJpegEndsTheSeries) {
     const FakePage q70(0, 1, "q70");
     EXPECT_EQ(q70.made, (std::vector<std::string>{"original", "gif", "q100", "q90", "q80", "q70", "bmp"}));
 }
-
-TEST(StreamTestPage, UnusablePictureFailsEveryVariantWithItsMessage) {
-    GlobalBlock picture = MakeBitmap24(1, 300, [](int, int) { return Rgb{1, 2, 3}; });
-    PageOptions options;
-    options.method = kFixWidth;
-    options.side = 5000;  // 5000 x 1500000
-    TempFolder folder;
-    const Page page = WholePage(PageSource{picture.get(), 1, 300}, options, folder.path());
-    // The GIF, the first JPEG (which ends the series) and the BMP; the original keeps its size.
-    ASSERT_EQ(page.messages.size(), 3u);
-    for (const char* message : page.messages) EXPECT_STREQ(message, kMsgConversionError);
-    EXPECT_EQ(page.text.find("<hr>"), std::string::npos);
-}
