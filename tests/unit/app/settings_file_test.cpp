@@ -93,14 +93,11 @@ TEST(StoreConversionSettings, WritesInTheConversionsOrderAndKeepsOtherSections) 
     StoreConversionSettings(ini, {3, 1, 55, 64}, "C:\\p.bmp");
     const Bytes bytes = ReadBytes(ini);
     const std::string text(bytes.begin(), bytes.end());
-    const std::size_t order[] = {text.find("SizeChange=3"), text.find("Format=1"),
-                                 text.find("JpegQuality=55"), text.find("Pixel=64"),
-                                 text.find("InputFile=C:\\p.bmp")};
-    for (std::size_t i = 0; i < 5; ++i) {
-        ASSERT_NE(order[i], std::string::npos) << text;
-        if (i > 0) {
-            EXPECT_LT(order[i - 1], order[i]) << text;
-        }
+    std::size_t at = 0;
+    for (const char* entry :
+         {"SizeChange=3", "Format=1", "JpegQuality=55", "Pixel=64", "InputFile=C:\\p.bmp"}) {
+        at = text.find(entry, at);
+        ASSERT_NE(at, std::string::npos) << entry << " in order in " << text;
     }
     EXPECT_NE(text.find("EditBitmap=C:\\paint.exe"), std::string::npos) << text;
 }
