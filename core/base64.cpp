@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -40,12 +39,4 @@ void Base64EncodeTo(const BYTE* bytes, std::size_t count, char* out) {
     out[1] = kAlphabet[group >> 12 & 63];
     out[2] = two ? kAlphabet[group >> 6 & 63] : '=';
     out[3] = '=';
-}
-
-char* Base64Encode(const BYTE* bytes, std::size_t count) {
-    char* text = static_cast<char*>(std::malloc(Base64Length(count) + 1));
-    if (text == nullptr) return nullptr;
-    Base64EncodeTo(bytes, count, text);
-    text[Base64Length(count)] = '\0';
-    return text;
 }

@@ -12,6 +12,3 @@ constexpr std::size_t Base64Length(std::size_t count) {
 
 // Writes Base64Length(count) characters to `out`; no terminator.
 void Base64EncodeTo(const BYTE* bytes, std::size_t count, char* out);
-
-// A malloc'd zero-terminated text, or null when memory is short.
-char* Base64Encode(const BYTE* bytes, std::size_t count);

@@ -171,22 +171,3 @@ WrittenPage StreamTestPage(const PageSource& source, const PageOptions& options,
                            const std::string& workFolder, const PageWriter& write) {
     return StreamTestPage(source, options, workFolder, write, MakeVariant);
 }
-
-TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
-                       const VariantMaker& make) {
-    TestPage page;
-    WrittenPage written = StreamTestPage(
-        source, options, workFolder,
-        [&page](const std::string& piece) {
-            page.text += piece;
-            return true;
-        },
-        make);
-    if (!written.complete) page.text.clear();
-    page.messages = std::move(written.messages);
-    return page;
-}
-
-TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder) {
-    return BuildTestPage(source, options, workFolder, MakeVariant);
-}

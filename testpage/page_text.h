@@ -17,11 +17,6 @@ struct PageOptions {
     unsigned workers = 1;
 };
 
-struct TestPage {
-    std::string text;                   // Shift_JIS, lines ending in CR LF; empty when memory ran short
-    std::vector<const char*> messages;  // the failure of each variant left out, in page order
-};
-
 // Makes one variant's tag; called from the workers' threads when there are several.
 using VariantMaker = std::function<ConversionOutcome(const VariantPicture& picture, OutputFormat format,
                                                      int quality, const std::string& workFolder)>;
@@ -35,17 +30,12 @@ struct WrittenPage {
     bool written = true;                // false when a piece could not be written
 };
 
-// Writes the page for the source piece by piece, so that a tag is held only until it is written
-// (with variants made ahead on worker threads, until its turn). Variants that fail are left out,
-// a failed JPEG quality ends the JPEG series, and the GIF variant is always made because the
-// converted size is taken from it. Memory too short for the page itself ends it with the
-// conversion's failure message.
+// Writes the page (Shift_JIS, lines ending in CR LF) for the source piece by piece, so that a tag
+// is held only until it is written (with variants made ahead on worker threads, until its turn).
+// Variants that fail are left out, a failed JPEG quality ends the JPEG series, and the GIF variant
+// is always made because the converted size is taken from it. Memory too short for the page
+// itself ends it with the conversion's failure message.
 WrittenPage StreamTestPage(const PageSource& source, const PageOptions& options,
                            const std::string& workFolder, const PageWriter& write, const VariantMaker& make);
 WrittenPage StreamTestPage(const PageSource& source, const PageOptions& options,
                            const std::string& workFolder, const PageWriter& write);
-
-// The page as one text, with its tags made by `make`, or by VariantPicture::BuildVariantTag.
-TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder,
-                       const VariantMaker& make);
-TestPage BuildTestPage(const PageSource& source, const PageOptions& options, const std::string& workFolder);

@@ -39,6 +39,7 @@ TEST(PlanDialogStart, StartsFromTheSourcePathOrThePictureFolder) {
         std::string file, folder;
     } cases[] = {
         {"C:\\pics\\cat.png", "C:\\pics\\cat.png", "C:\\pics"},
+        {"C:\\pics\\表", "C:\\pics\\表", "C:\\pics"},  // in code page 932 its second byte is a backslash
         {"C:\\pics\\", "C:\\pics\\無題", "C:\\pics"},
         {"", "D:\\My Pictures\\無題", "D:\\My Pictures"},
         {"cat.png", "D:\\My Pictures\\無題", "D:\\My Pictures"},

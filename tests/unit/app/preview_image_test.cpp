@@ -4,57 +4,47 @@
 
 #include "tests/support/bitmap_builder.h"
 
-namespace {
-
-const Rgb kBackground{0xBA, 0xBA, 0x80};
-
-}  // namespace
-
-TEST(DrawPreview, ShowsThePictureCentredOnTheBackground) {
+TEST(PlacePreview, ScalesDownLargePicturesAndCentresAll) {
     const struct {
         int width, height;
-        int x, y, shownWidth, shownHeight;
-    } cases[] = {{100, 80, 50, 35, 100, 80}, {1000, 500, 0, 25, 200, 100}, {2000, 3, 0, 74, 200, 1}};
+        PreviewPlacement placed;
+    } cases[] = {
+        {1000, 500, {200, 100, 0, 25, true}}, {100, 80, {100, 80, 50, 35, false}},
+        {200, 150, {200, 150, 0, 0, false}},  {201, 150, {200, 149, 0, 0, true}},
+        {300, 900, {50, 150, 75, 0, true}},   {2000, 3, {200, 1, 0, 74, true}},
+        {1, 65500, {1, 150, 99, 0, true}},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
-        GlobalBlock preview = CreatePreviewImage(200, 150);
-        BitmapLock header(preview.get());
-        ASSERT_TRUE(header);
-        EXPECT_EQ(header->biSizeImage, 150u * 600u);
-        GlobalBlock picture = MakeBitmap24(c.width, c.height, [](int, int) { return Rgb{10, 200, 30}; });
-        ASSERT_TRUE(DrawPreview(header.data(), picture.get(), c.width, c.height));
-        for (const auto& [x, y] :
-             std::vector<std::pair<int, int>>{{0, 0}, {199, 149}, {c.x - 1, c.y}, {c.x, c.y - 1}}) {
-            if (x >= 0 && y >= 0) {
-                EXPECT_EQ(PixelOf(preview.get(), x, y), kBackground) << x << "," << y;
-            }
-        }
-        const int right = c.x + c.shownWidth - 1, bottom = c.y + c.shownHeight - 1;
-        for (const auto& [x, y] : std::vector<std::pair<int, int>>{{c.x, c.y}, {right, bottom}}) {
-            EXPECT_EQ(PixelOf(preview.get(), x, y), (Rgb{10, 200, 30})) << x << "," << y;
-        }
-        if (right + 1 < 200) {
-            EXPECT_EQ(PixelOf(preview.get(), right + 1, bottom), kBackground);
-        }
-        if (bottom + 1 < 150) {
-            EXPECT_EQ(PixelOf(preview.get(), right, bottom + 1), kBackground);
-        }
+        const PreviewPlacement p = PlacePreview(c.width, c.height, 200, 150);
+        EXPECT_EQ(
+            (std::vector<int>{p.width, p.height, p.x, p.y, p.scaled}),
+            (std::vector<int>{c.placed.width, c.placed.height, c.placed.x, c.placed.y, c.placed.scaled}))
+            << c.width << "x" << c.height;
     }
 }
 
 // A picture that cannot be drawn leaves the preview as it was, so it never shows what is gone.
-TEST(DrawPreview, KeepsRowOrderAndColumnsOfASmallPictureAndThePreviewOnFailure) {
+TEST(DrawPreview, DrawsOnAFreshBackgroundWherePlacedOrLeavesThePreviewAsItWas) {
+    const Rgb background{0xBA, 0xBA, 0x80};
     GlobalBlock preview = CreatePreviewImage(7, 5);
     BitmapLock header(preview.get());
-    EXPECT_EQ(PixelOf(preview.get(), 3, 2), kBackground);
-    GlobalBlock picture = MakeBitmap24(3, 2, [](int x, int y) {
+    ASSERT_EQ(header->biSizeImage, 5u * 24u);
+    const auto shows = [&](auto colourAt) {
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 7; ++x)
+                EXPECT_EQ(PixelOf(preview.get(), x, y), colourAt(x, y)) << x << "," << y;
+    };
+    GlobalBlock large = MakeBitmap24(14, 4, [](int, int) { return Rgb{10, 200, 30}; });  // 7 x 2 at 0, 1
+    ASSERT_TRUE(DrawPreview(header.data(), large.get(), 14, 4));
+    shows([&](int, int y) { return y == 1 || y == 2 ? Rgb{10, 200, 30} : background; });
+    GlobalBlock small = MakeBitmap24(3, 2, [](int x, int y) {
         return Rgb{std::uint8_t(x), std::uint8_t(y), 9};
     });
-    ASSERT_TRUE(DrawPreview(header.data(), picture.get(), 3, 2));
+    ASSERT_TRUE(DrawPreview(header.data(), small.get(), 3, 2));  // 1:1 at 2, 1
     GlobalBlock palette = MakePaletteBitmap(8, 3, 2, {{1, 1, 1}}, [](int, int) { return 0; });
     EXPECT_FALSE(DrawPreview(header.data(), palette.get(), 3, 2));
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 3; ++x)
-            EXPECT_EQ(PixelOf(preview.get(), 2 + x, 1 + y), (Rgb{std::uint8_t(x), std::uint8_t(y), 9}));
-    }
+    shows([&](int x, int y) {
+        const bool inside = x >= 2 && x < 5 && y >= 1 && y < 3;
+        return inside ? Rgb{std::uint8_t(x - 2), std::uint8_t(y - 1), 9} : background;
+    });
 }

@@ -4,69 +4,41 @@
 
 #include "app/notification_layout.h"
 #include "app/pointer_rules.h"
-#include "app/preview_image.h"
 #include "app/screen_geometry.h"
 
-TEST(PlaceStoredWindow, PullsTheWindowOntoTheMonitor) {
-    const PixelRect monitor{0, 0, 1280, 1024};
+TEST(PlaceWindow, KeepsAStoredOrCursorCentredWindowOnItsMonitor) {
+    const PixelRect monitor{0, 0, 1280, 1024}, second{1280, 0, 2560, 1024};
     const struct {
-        PixelPoint stored;
+        bool centred;  // else at a stored top-left corner
+        PixelPoint point;
         int width, height;
         PixelPoint placed;
+        PixelRect monitor;
     } cases[] = {
-        {{100, 200}, 300, 400, {100, 200}}, {{5000, 6000}, 300, 400, {980, 624}},
-        {{-900, -700}, 300, 400, {0, 0}},   {{1270, 10}, 300, 400, {980, 10}},
-        {{10, 10}, 2000, 2000, {0, 0}},     {{INT_MAX, INT_MIN}, 300, 400, {980, 0}},
+        {false, {100, 200}, 300, 400, {100, 200}, monitor},
+        {false, {5000, 6000}, 300, 400, {980, 624}, monitor},
+        {false, {-900, -700}, 300, 400, {0, 0}, monitor},
+        {false, {10, 10}, 2000, 2000, {0, 0}, monitor},
+        {false, {INT_MAX, INT_MIN}, 300, 400, {980, 0}, monitor},
+        {false, {3000, 50}, 300, 400, {2260, 50}, second},
+        {true, {640, 512}, 201, 100, {540, 462}, monitor},
+        {true, {5, 5}, 200, 100, {0, 0}, monitor},
+        {true, {1279, 1023}, 200, 100, {1080, 924}, monitor},
+        {true, {640, 512}, 1400, 1100, {0, -76}, monitor},  // too wide: left edge; too tall: bottom edge
     };
     for (const auto& c : cases) {
-        const PixelPoint placed = PlaceStoredWindow(c.stored, c.width, c.height, monitor);
-        EXPECT_EQ(placed, c.placed) << c.stored.x << "," << c.stored.y;
+        EXPECT_EQ(c.centred ? PlaceCentredOn(c.point, c.width, c.height, c.monitor)
+                            : PlaceStoredWindow(c.point, c.width, c.height, c.monitor),
+                  c.placed)
+            << c.point.x << "," << c.point.y;
     }
-    EXPECT_EQ(PlaceStoredWindow({3000, 50}, 300, 400, {1280, 0, 2560, 1024}), (PixelPoint{2260, 50}));
 }
 
 TEST(WorkspaceToScreen, MovesByWhatTheTaskbarTakesFromTheMonitorsTopOrLeft) {
     const PixelRect placed{10, 20, 310, 420};
     EXPECT_EQ(WorkspaceToScreen(placed, {0, 0, 1280, 1024}, {0, 0, 1280, 984}), placed);
-    EXPECT_EQ(WorkspaceToScreen(placed, {0, 0, 1280, 1024}, {0, 40, 1280, 1024}),
-              (PixelRect{10, 60, 310, 460}));
-    EXPECT_EQ(WorkspaceToScreen(placed, {-1280, 0, 0, 1024}, {-1220, 0, 0, 1024}),
-              (PixelRect{70, 20, 370, 420}));
-}
-
-TEST(PlaceCentredOn, CentresOnTheCursorInsideTheMonitor) {
-    const PixelRect monitor{0, 0, 1280, 1024};
-    const struct {
-        PixelPoint cursor;
-        int width, height;
-        PixelPoint placed;
-    } cases[] = {
-        {{640, 512}, 201, 100, {540, 462}},
-        {{5, 5}, 200, 100, {0, 0}},
-        {{1279, 1023}, 200, 100, {1080, 924}},
-        // Wider than the monitor: left edge; taller: bottom edge.
-        {{640, 512}, 1400, 1100, {0, -76}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(PlaceCentredOn(c.cursor, c.width, c.height, monitor), c.placed);
-}
-
-TEST(PlacePreview, ScalesDownLargePicturesAndCentresAll) {
-    const struct {
-        int width, height;
-        PreviewPlacement placed;
-    } cases[] = {
-        {1000, 500, {200, 100, 0, 25, true}}, {100, 80, {100, 80, 50, 35, false}},
-        {200, 150, {200, 150, 0, 0, false}},  {201, 150, {200, 149, 0, 0, true}},
-        {300, 900, {50, 150, 75, 0, true}},   {2000, 3, {200, 1, 0, 74, true}},
-        {1, 65500, {1, 150, 99, 0, true}},
-    };
-    for (const auto& c : cases) {
-        const PreviewPlacement p = PlacePreview(c.width, c.height, 200, 150);
-        EXPECT_EQ(
-            (std::vector<int>{p.width, p.height, p.x, p.y, p.scaled}),
-            (std::vector<int>{c.placed.width, c.placed.height, c.placed.x, c.placed.y, c.placed.scaled}))
-            << c.width << "x" << c.height;
-    }
+    EXPECT_EQ(WorkspaceToScreen(placed, {-1280, 0, 0, 1024}, {-1220, 40, 0, 1024}),
+              (PixelRect{70, 60, 370, 460}));
 }
 
 TEST(MessageLines, CountsEveryEndedLineAndANonEmptyRest) {

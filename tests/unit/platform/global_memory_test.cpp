@@ -2,11 +2,10 @@
 
 #include "platform/kernel.h"
 
-TEST(GlobalMemory, MoveableBlocksCountLocksAndRefuseStaleHandles) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 10);
-    ASSERT_NE(block, nullptr);
+TEST(GlobalMemory, MoveableBlocksCountLocksAndRefuseStaleHandlesAndEmptyLocks) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 10), empty = GlobalAlloc(GMEM_MOVEABLE, 0);
+    ASSERT_TRUE(block && empty);
     EXPECT_EQ(GlobalSize(block), 10u);
-
     auto* bytes = static_cast<BYTE*>(GlobalLock(block));
     ASSERT_NE(bytes, nullptr);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(bytes[i], 0) << i;
@@ -20,11 +19,6 @@ TEST(GlobalMemory, MoveableBlocksCountLocksAndRefuseStaleHandles) {
     EXPECT_EQ(GlobalSize(block), 0u);
     EXPECT_EQ(GlobalFree(block), block);
     EXPECT_EQ(GlobalLock(nullptr), nullptr);
-}
-
-TEST(GlobalMemory, EmptyBlocksCannotBeLocked) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 0);
-    ASSERT_NE(block, nullptr);
-    EXPECT_EQ(GlobalLock(block), nullptr);
-    EXPECT_EQ(GlobalFree(block), nullptr);
+    EXPECT_EQ(GlobalLock(empty), nullptr);
+    EXPECT_EQ(GlobalFree(empty), nullptr);
 }
