@@ -7,9 +7,23 @@
 #include <random>
 
 #include "codecs/gif/gif_output.h"
-#include "tests/unit/gif/gif_test_support.h"
+#include "tests/support/gif_fixture.h"
 
 namespace {
+
+// The codes of a data stream, read with the widths a decoder uses, up to the end code.
+std::vector<int> ReadCodes(const Bytes& data, int minimumCodeSize) {
+    std::vector<int> codes;
+    LzwCodeWidths widths(minimumCodeSize);
+    for (std::size_t bit = 0; bit + std::size_t(widths.width()) <= 8 * data.size();) {
+        int code = 0;
+        for (int i = 0; i < widths.width(); ++i, ++bit) code |= (data[bit / 8] >> (bit % 8) & 1) << i;
+        codes.push_back(code);
+        if (code == (1 << minimumCodeSize) + 1) break;
+        widths.Saw(code);
+    }
+    return codes;
+}
 
 // Greedy LZW over an ordered map, cleared when the next entry would be 4095.
 std::vector<int> ReferenceCodes(const std::vector<std::uint8_t>& pixels, int minimumCodeSize) {
@@ -72,20 +86,17 @@ TEST(LzwCoder, CodesLikeThePlainSearch) {
         const char* name;
         std::vector<std::uint8_t> pixels;
         int minimumCodeSize;
-        long clears;  // after the first
     } cases[] = {
-        {"one pixel", {3}, 2, 0},
-        {"one index", std::vector<std::uint8_t>(5000, 1), 2, 0},
-        {"runs", runs, 2, 0},
-        {"noise of 2", Noise(80000, 2), 2, 2},
-        {"noise of 16", Noise(20000, 16), 4, 2},
-        {"noise of 256", Noise(20000, 256), 8, 5},
-        {"ramps", ramps, 8, 2},
+        {"one pixel", {3}, 2},
+        {"one index", std::vector<std::uint8_t>(5000, 1), 2},
+        {"runs", runs, 2},
+        {"noise of 2, clears", Noise(80000, 2), 2},
+        {"noise of 16, clears", Noise(20000, 16), 4},
+        {"noise of 256, clears", Noise(20000, 256), 8},
+        {"ramps, clears", ramps, 8},
     };
     for (const auto& c : cases) {
         const std::vector<int> expected = ReferenceCodes(c.pixels, c.minimumCodeSize);
-        EXPECT_EQ(std::count(expected.begin(), expected.end(), 1 << c.minimumCodeSize) - 1, c.clears)
-            << c.name;
         for (std::size_t piece : {std::size_t{1}, std::size_t{333}, c.pixels.size()}) {
             const std::vector<int> codes = CoderCodes(c.pixels, c.minimumCodeSize, piece);
             const auto differ = std::mismatch(codes.begin(), codes.end(), expected.begin(), expected.end());
