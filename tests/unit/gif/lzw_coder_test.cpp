@@ -11,20 +11,6 @@
 
 namespace {
 
-// The codes of a data stream, read with the widths a decoder uses, up to the end code.
-std::vector<int> ReadCodes(const Bytes& data, int minimumCodeSize) {
-    std::vector<int> codes;
-    LzwCodeWidths widths(minimumCodeSize);
-    for (std::size_t bit = 0; bit + std::size_t(widths.width()) <= 8 * data.size();) {
-        int code = 0;
-        for (int i = 0; i < widths.width(); ++i, ++bit) code |= (data[bit / 8] >> (bit % 8) & 1) << i;
-        codes.push_back(code);
-        if (code == (1 << minimumCodeSize) + 1) break;
-        widths.Saw(code);
-    }
-    return codes;
-}
-
 // Greedy LZW over an ordered map, cleared when the next entry would be 4095.
 std::vector<int> ReferenceCodes(const std::vector<std::uint8_t>& pixels, int minimumCodeSize) {
     const int clear = 1 << minimumCodeSize;
@@ -51,8 +37,8 @@ std::vector<int> ReferenceCodes(const std::vector<std::uint8_t>& pixels, int min
     return codes;
 }
 
-// The coder's codes when the pixels come in pieces, as rows do.
-std::vector<int> CoderCodes(const std::vector<std::uint8_t>& pixels, int minimumCodeSize, std::size_t piece) {
+// The coder's sub-blocks when the pixels come in pieces, as rows do.
+Bytes CoderOutput(const std::vector<std::uint8_t>& pixels, int minimumCodeSize, std::size_t piece) {
     GifOutput output;
     output.BeginSubBlocks();
     LzwCoder coder(minimumCodeSize, output);
@@ -62,10 +48,7 @@ std::vector<int> CoderCodes(const std::vector<std::uint8_t>& pixels, int minimum
     coder.Finish();
     output.Reserve(1);
     output.EndSubBlocks();
-    Bytes data;
-    for (const BYTE* block = output.data(); *block != 0; block += 1 + *block)
-        data.insert(data.end(), block + 1, block + 1 + *block);
-    return ReadCodes(data, minimumCodeSize);
+    return Bytes(output.data(), output.data() + output.size());
 }
 
 std::vector<std::uint8_t> Noise(std::size_t count, unsigned values) {
@@ -96,13 +79,14 @@ TEST(LzwCoder, CodesLikeThePlainSearch) {
         {"ramps, clears", ramps, 8},
     };
     for (const auto& c : cases) {
-        const std::vector<int> expected = ReferenceCodes(c.pixels, c.minimumCodeSize);
+        const Bytes image = GifImageData(c.minimumCodeSize, ReferenceCodes(c.pixels, c.minimumCodeSize));
+        const Bytes expected(image.begin() + 1, image.end());
         for (std::size_t piece : {std::size_t{1}, std::size_t{333}, c.pixels.size()}) {
-            const std::vector<int> codes = CoderCodes(c.pixels, c.minimumCodeSize, piece);
-            const auto differ = std::mismatch(codes.begin(), codes.end(), expected.begin(), expected.end());
-            EXPECT_TRUE(differ.first == codes.end() && differ.second == expected.end())
-                << c.name << ", pieces of " << piece << ": first difference at code "
-                << (differ.first - codes.begin());
+            const Bytes coded = CoderOutput(c.pixels, c.minimumCodeSize, piece);
+            const auto differ = std::mismatch(coded.begin(), coded.end(), expected.begin(), expected.end());
+            EXPECT_TRUE(differ.first == coded.end() && differ.second == expected.end())
+                << c.name << ", pieces of " << piece << ": first difference at byte "
+                << (differ.first - coded.begin());
         }
     }
 }
