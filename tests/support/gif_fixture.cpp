@@ -33,8 +33,9 @@ Bytes SubBlocks(const Bytes& data) {
     return out;
 }
 
-}  // namespace
-
+// The codes packed least significant bit first at the widths a decoder reads them with: every
+// code but a clear, the end and the first after a clear adds a table entry, and the width grows
+// when the next entry needs one more bit.
 Bytes PackCodes(const std::vector<int>& codes, int minimumCodeSize) {
     const int clear = 1 << minimumCodeSize;
     int width = minimumCodeSize + 1, next = clear + 2;
@@ -58,6 +59,8 @@ Bytes PackCodes(const std::vector<int>& codes, int minimumCodeSize) {
     if (count > 0) packed.push_back(std::uint8_t(bits));
     return packed;
 }
+
+}  // namespace
 
 Bytes GifHeader(const char* signature, int width, int height, const std::vector<Rgb>& table) {
     Bytes out(signature, signature + std::strlen(signature));

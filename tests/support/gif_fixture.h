@@ -6,11 +6,6 @@
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/files.h"
 
-// The codes packed least significant bit first at the widths a decoder reads them with: every
-// code but a clear, the end and the first after a clear adds a table entry, and the width grows
-// when the next entry needs one more bit.
-Bytes PackCodes(const std::vector<int>& codes, int minimumCodeSize);
-
 // The signature, the screen descriptor and a global table of 2, 4, ... 256 entries (padded with
 // black), or no global table when `table` is empty.
 Bytes GifHeader(const char* signature, int width, int height, const std::vector<Rgb>& table);

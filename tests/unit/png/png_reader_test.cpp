@@ -76,9 +76,8 @@ Bytes Header(std::uint32_t width, std::uint32_t height) {
 }  // namespace
 
 // Transparency is composed over the file's background or else the caller's. Without gAMA, or with
-// sRGB, colours stay as stored; with gAMA they are corrected from the file's gamma to 2.2, low-bit
-// greys at full precision, the background never. The PngSuite files of the corpus test every colour
-// type and depth, interlaced or not, at gAMA 1.
+// sRGB, colours stay as stored; with gAMA they are corrected from the file's gamma to 2.2, the
+// background never. Every colour type and depth at gAMA 1, over white, is in the oracle test.
 TEST(PngReader, ShowsTheColoursTheFileMeansOverTheBackground) {
     const auto corrected = [](int value, double gamma) {
         return std::uint8_t(std::floor(255 * std::pow(value / 255.0, 1 / (gamma * 2.2)) + 0.5));
@@ -91,7 +90,6 @@ TEST(PngReader, ShowsTheColoursTheFileMeansOverTheBackground) {
     const PngFixture rgba = Pixels(6, 8, {10, 20, 30, 0, 10, 20, 30, 255, 200, 100, 0, 128});
     const PngFixture greyAlpha = Pixels(4, 8, {50, 0, 50, 255});
     const PngFixture rgb = Pixels(2, 8, {128, 64, 200, 0, 255, 1});
-    const PngFixture grey2 = Pixels(0, 2, {0, 1, 2, 3});
     const struct {
         const char* name;
         Bytes file;
@@ -108,10 +106,6 @@ TEST(PngReader, ShowsTheColoursTheFileMeansOverTheBackground) {
          BuildPng(Background(rgba, {1, 2, 3})),
          kWhite,
          {{1, 2, 3}, {10, 20, 30}}},
-        {"16-bit RGBA",
-         BuildPng(Pixels(6, 16, {1000, 2000, 3000, 0, 65535, 0, 32768, 65535})),
-         kWhite,
-         {white, {255, 0, 128}}},
         {"grey and alpha over yellow", BuildPng(greyAlpha), 0x00FFFF, {{255, 255, 0}, {50, 50, 50}}},
         {"grey and alpha with its own background",
          BuildPng(Background(greyAlpha, {64})),
@@ -133,7 +127,10 @@ TEST(PngReader, ShowsTheColoursTheFileMeansOverTheBackground) {
          BuildPng(Transparent(Pixels(2, 8, {1, 2, 3, 1, 2, 4}), {1, 2, 3})),
          0x123456,
          {{0x56, 0x34, 0x12}, {1, 2, 4}}},
-        {"2-bit grey without gAMA", BuildPng(grey2), kWhite, {grey(0), grey(85), grey(170), grey(255)}},
+        {"2-bit grey without gAMA",
+         BuildPng(Pixels(0, 2, {0, 1, 2, 3})),
+         kWhite,
+         {grey(0), grey(85), grey(170), grey(255)}},
         {"sRGB before gAMA 1",
          Inserted(BuildPng(Gamma(rgb, 1)), 33, Chunk("sRGB", {0})),
          kWhite,
@@ -143,14 +140,6 @@ TEST(PngReader, ShowsTheColoursTheFileMeansOverTheBackground) {
          kWhite,
          {{128, 64, 200}, {0, 255, 1}}},
         {"RGB with gAMA 1/2.2", BuildPng(Gamma(rgb, 0.45455)), kWhite, {{128, 64, 200}, {0, 255, 1}}},
-        {"RGB with gAMA 1",
-         BuildPng(Gamma(rgb, 1)),
-         kWhite,
-         {{corrected(128, 1), corrected(64, 1), corrected(200, 1)}, {0, 255, corrected(1, 1)}}},
-        {"2-bit grey with gAMA 1",
-         BuildPng(Gamma(grey2, 1)),
-         kWhite,
-         {grey(0), grey(155), grey(212), grey(255)}},
         {"RGBA with gAMA 0.35 keeps the background exact",
          BuildPng(Gamma(Pixels(6, 8, {128, 128, 128, 255, 0, 0, 0, 0}), 0.35)),
          0x804020,
