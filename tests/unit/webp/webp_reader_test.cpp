@@ -46,7 +46,8 @@ TEST(WebpReader, ComposesTransparencyAndAnAnimationsFirstFrameOverTheBackground)
     const Rgb back{0, 128, 255}, red{255, 0, 0}, ochre{200, 100, 0};
     const std::vector<Rgba> transparent = {{10, 20, 30, 0}, {200, 100, 0, 255}, {200, 100, 0, 128}};
     const Bytes redFrame = Solid(2, 2, {255, 0, 0, 255}), blueFrame = Solid(6, 4, {0, 0, 255, 255});
-    const Bytes clearFrame = EncodeRgbaWebp({{255, 0, 0, 0}, {255, 0, 0, 255}}, 2);
+    const Rgba opaqueRed{255, 0, 0, 255};
+    const Bytes clearFrame = EncodeRgbaWebp({{255, 0, 0, 0}, opaqueRed, opaqueRed, opaqueRed}, 2);
     const struct {
         const char* name;
         Bytes file;
@@ -64,9 +65,9 @@ TEST(WebpReader, ComposesTransparencyAndAnAnimationsFirstFrameOverTheBackground)
           back, back, red,  red,  back, back, back, back, red,  red,  back, back},
          0},
         {"a transparent first frame",
-         WebpAnimation(4, 1, {{0, 0, 2, 1, clearFrame}}),
+         WebpAnimation(4, 2, {{0, 0, 2, 2, clearFrame}}),
          4,
-         {back, red, back, back},
+         {back, red, back, back, red, red, back, back},
          0},
     };
     for (const auto& c : cases) {
