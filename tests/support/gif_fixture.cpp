@@ -21,38 +21,46 @@ int PutTable(Bytes* out, const std::vector<Rgb>& table) {
     return bits;
 }
 
-}  // namespace
-
-LzwCodeWidths::LzwCodeWidths(int minimumCodeSize)
-    : minimumCodeSize_(minimumCodeSize), width_(minimumCodeSize + 1), next_((1 << minimumCodeSize) + 2) {}
-
-void LzwCodeWidths::Saw(int code) {
-    const int clear = 1 << minimumCodeSize_;
-    if (code == clear) {
-        width_ = minimumCodeSize_ + 1;
-        next_ = clear + 2;
-        first_ = true;
-        return;
+// Bytes as sub-blocks of at most 255 bytes, closed by a zero-length block.
+Bytes SubBlocks(const Bytes& data) {
+    Bytes out;
+    for (std::size_t at = 0; at < data.size(); at += 255) {
+        const std::size_t length = std::min<std::size_t>(255, data.size() - at);
+        out.push_back(std::uint8_t(length));
+        out.insert(out.end(), data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + length));
     }
-    if (code == clear + 1) return;
-    if (!first_ && next_ < 4096 && ++next_ == 1 << width_ && width_ < 12) ++width_;
-    first_ = false;
+    out.push_back(0);
+    return out;
 }
 
+// The codes packed least significant bit first at the widths a decoder reads them with: every
+// code but a clear, the end and the first after a clear adds a table entry, and the width grows
+// when the next entry needs one more bit.
 Bytes PackCodes(const std::vector<int>& codes, int minimumCodeSize) {
+    const int clear = 1 << minimumCodeSize;
+    int width = minimumCodeSize + 1, next = clear + 2;
+    bool first = true;
     Bytes packed;
-    LzwCodeWidths widths(minimumCodeSize);
     std::uint32_t bits = 0;
     int count = 0;
     for (int code : codes) {
         bits |= std::uint32_t(code) << count;
-        count += widths.width();
-        widths.Saw(code);
+        count += width;
         for (; count >= 8; count -= 8, bits >>= 8) packed.push_back(std::uint8_t(bits));
+        if (code == clear) {
+            width = minimumCodeSize + 1;
+            next = clear + 2;
+            first = true;
+        } else if (code != clear + 1) {
+            if (!first && next < 4096 && ++next == 1 << width && width < 12) ++width;
+            first = false;
+        }
     }
     if (count > 0) packed.push_back(std::uint8_t(bits));
     return packed;
 }
+
+}  // namespace
 
 Bytes GifHeader(const char* signature, int width, int height, const std::vector<Rgb>& table) {
     Bytes out(signature, signature + std::strlen(signature));
@@ -78,17 +86,6 @@ Bytes GifImageData(int minimumCodeSize, const std::vector<int>& codes) {
 
 Bytes GifExtension(int label, const Bytes& data) {
     return Join({Bytes{0x21, std::uint8_t(label)}, SubBlocks(data)});
-}
-
-Bytes SubBlocks(const Bytes& data) {
-    Bytes out;
-    for (std::size_t at = 0; at < data.size(); at += 255) {
-        const std::size_t length = std::min<std::size_t>(255, data.size() - at);
-        out.push_back(std::uint8_t(length));
-        out.insert(out.end(), data.begin() + std::ptrdiff_t(at), data.begin() + std::ptrdiff_t(at + length));
-    }
-    out.push_back(0);
-    return out;
 }
 
 Bytes LargestGif() {

@@ -6,22 +6,6 @@
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/files.h"
 
-// The code widths a GIF decoder reads with: every code but a clear, the end and the first after
-// a clear adds a table entry, and the width grows when the next entry needs one more bit.
-class LzwCodeWidths {
-  public:
-    explicit LzwCodeWidths(int minimumCodeSize);
-    int width() const { return width_; }
-    void Saw(int code);
-
-  private:
-    int minimumCodeSize_, width_, next_;
-    bool first_ = true;
-};
-
-// The codes packed least significant bit first at the widths a decoder reads them with.
-Bytes PackCodes(const std::vector<int>& codes, int minimumCodeSize);
-
 // The signature, the screen descriptor and a global table of 2, 4, ... 256 entries (padded with
 // black), or no global table when `table` is empty.
 Bytes GifHeader(const char* signature, int width, int height, const std::vector<Rgb>& table);
@@ -31,8 +15,6 @@ Bytes GifImageDescriptor(int left, int top, int width, int height, bool interlac
 // The minimum code size, then the packed codes as data sub-blocks ending in a zero-length block.
 Bytes GifImageData(int minimumCodeSize, const std::vector<int>& codes);
 Bytes GifExtension(int label, const Bytes& data);
-// Bytes as sub-blocks of at most 255 bytes, closed by a zero-length block.
-Bytes SubBlocks(const Bytes& data);
 
 // A GIF of 65500 x 1024 pixels, the widest picture the readers take, in 34 bytes: its data ends at
 // once and leaves every pixel in the first colour.

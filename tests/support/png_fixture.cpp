@@ -6,23 +6,10 @@
 
 namespace {
 
-int ChannelsOf(int colourType) {
-    switch (colourType) {
-        case PNG_COLOR_TYPE_RGB:
-            return 3;
-        case PNG_COLOR_TYPE_GRAY_ALPHA:
-            return 2;
-        case PNG_COLOR_TYPE_RGB_ALPHA:
-            return 4;
-        default:
-            return 1;
-    }
-}
-
 // The rows as the file stores them: samples packed from the most significant bit, 16-bit
 // samples big-endian.
 std::vector<Bytes> PackRows(const PngFixture& f) {
-    const std::size_t perRow = std::size_t(f.width) * ChannelsOf(f.colourType);
+    const std::size_t perRow = std::size_t(f.width) * PngChannels(f.colourType);
     std::vector<Bytes> rows;
     for (int y = 0; y < f.height; ++y) {
         Bytes row((perRow * f.depth + 7) / 8, 0);
@@ -89,6 +76,13 @@ png_color_16 ColourOf(const std::vector<std::uint16_t>& values) {
 }
 
 }  // namespace
+
+int PngChannels(int colourType) {
+    return colourType == PNG_COLOR_TYPE_RGB          ? 3
+           : colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+           : colourType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                                                     : 1;
+}
 
 Bytes BuildPng(const PngFixture& f) {
     std::vector<Bytes> rows = PackRows(f);

@@ -21,5 +21,8 @@ struct PngFixture {
     double gamma = 0;                        // gAMA when above 0
 };
 
+// The samples of one pixel of that colour type.
+int PngChannels(int colourType);
+
 // The file, or an empty text when libpng refuses the fixture.
 Bytes BuildPng(const PngFixture& fixture);

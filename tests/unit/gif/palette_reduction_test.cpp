@@ -116,7 +116,11 @@ TEST(DitherMapping, MatchesCellsAndAlternatesRows) {
     } cases[] = {
         // 120 and 135 share the cell centred on 136, nearest to 140 though 120 is nearer 121.
         {"one index per cell", {{121, 121, 121}, {140, 140, 140}}, {{120, 135}}, {{1, 1}}},
-        {"equal distances take the lower index", {{140, 140, 140}, {140, 140, 140}}, {{120}}, {{0}}},
+        // A grey cell sees no channel order: red, green or blue ahead tie, and the lowest index wins.
+        {"equal distances take the lower index",
+         {{136, 146, 136}, {146, 136, 136}, {136, 136, 146}},
+         {{120}},
+         {{0}}},
         // Half of 100 carried on turns the second 100 white.
         {"bottom row left to right", {kBlack, kWhite}, {{100, 100}}, {{0, 1}}},
         {"second row right to left", {kBlack, kWhite}, {{0, 0}, {100, 100}}, {{0, 0}, {1, 0}}},

@@ -1,0 +1,104 @@
+// Files of every colour type and depth and the real-world files of the shared corpus, beside
+// libpng's own decoding: the valid ones read alike, the corrupt and truncated ones are refused.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cmath>
+
+#include "codecs/png/png_reader.h"
+#include "tests/support/bitmap_builder.h"
+#include "tests/support/corpus.h"
+#include "tests/support/png_fixture.h"
+
+namespace {
+
+// libpng's decoding to linear light (premultiplied by alpha), composed over white there and
+// encoded for a screen gamma of 2.2: what the reader shows for a file that states its gamma.
+std::vector<Rgb> LibpngOverWhite(const std::string& path, png_uint_32* width, png_uint_32* height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_LINEAR_RGB_ALPHA;
+    std::vector<png_uint_16> linear(PNG_IMAGE_SIZE(image) / 2);
+    if (!png_image_finish_read(&image, nullptr, linear.data(), 0, nullptr)) return {};
+    *width = image.width;
+    *height = image.height;
+    std::vector<Rgb> colours;
+    const auto encode = [](double value) {
+        return std::uint8_t(std::floor(255 * std::pow(value / 65535, 1 / 2.2) + 0.5));
+    };
+    for (std::size_t i = 0; i < linear.size(); i += 4) {
+        const double under = 65535.0 - linear[i + 3];
+        colours.push_back(
+            Rgb{encode(linear[i] + under), encode(linear[i + 1] + under), encode(linear[i + 2] + under)});
+    }
+    return colours;
+}
+
+// The file read over white beside libpng's reading: the size, and where the file states its gamma
+// (as PngSuite's do), every colour within 1.
+void ExpectReadAsLibpngDoes(const std::string& path, bool gammaStated = true) {
+    PackedBitmap read = nullptr;
+    ASSERT_EQ(ReadPngFile(&read, path.c_str(), 0xFFFFFF), 0);
+    GlobalBlock bitmap(read);
+    png_uint_32 width = 0, height = 0;
+    const std::vector<Rgb> expected = LibpngOverWhite(path, &width, &height);
+    ASSERT_FALSE(expected.empty());
+    ASSERT_EQ(png_uint_32(BitmapLock(bitmap.get())->biWidth), width);
+    ASSERT_EQ(png_uint_32(BitmapLock(bitmap.get())->biHeight), height);
+    if (!gammaStated) return;
+    for (png_uint_32 y = 0; y < height; ++y) {
+        for (png_uint_32 x = 0; x < width; ++x) {
+            const Rgb got = ColourOf(bitmap.get(), int(x), int(y)), want = expected[y * width + x];
+            ASSERT_TRUE(std::abs(got.r - want.r) <= 1 && std::abs(got.g - want.g) <= 1 &&
+                        std::abs(got.b - want.b) <= 1)
+                << x << "," << y;
+        }
+    }
+}
+
+}  // namespace
+
+// Samples, alpha and palette colours from a hash of the position, at gAMA 1.
+TEST(PngOracle, ReadsEveryColourTypeAndDepthAsLibpngDoes) {
+    const std::pair<int, int> kinds[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
+                                         {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
+    const auto hash = [](std::uint32_t i) { return (i * 2654435761u) >> 7; };
+    TempFolder folder;
+    for (const auto& [colourType, depth] : kinds) {
+        for (bool interlaced : {false, true}) {
+            SCOPED_TRACE("colour type " + std::to_string(colourType) + ", " + std::to_string(depth) +
+                         " bits" + (interlaced ? ", interlaced" : ""));
+            PngFixture f;
+            f.width = 13;
+            f.height = 11;
+            f.colourType = colourType;
+            f.depth = depth;
+            f.interlaced = interlaced;
+            f.gamma = 1;
+            for (std::uint32_t i = 0; i < std::uint32_t(13 * 11 * PngChannels(colourType)); ++i)
+                f.samples.push_back(std::uint16_t(hash(i) % (1u << depth)));
+            for (std::uint32_t i = 0; colourType == 3 && i < 1u << depth; ++i)
+                f.palette.push_back(Rgb{std::uint8_t(hash(i)), std::uint8_t(hash(i) >> 8), std::uint8_t(i)});
+            const std::string path = folder.File("file.png");
+            WriteBytes(path, BuildPng(f));
+            ExpectReadAsLibpngDoes(path);
+        }
+    }
+}
+
+TEST(PngOracle, ReadsTheValidCorpusFilesAsLibpngDoesAndRefusesTheBrokenOnes) {
+    const std::vector<CorpusFile> files = CorpusFiles("png");
+    if (files.empty()) GTEST_SKIP() << "the shared corpus is not there";
+    for (const CorpusFile& file : files) {
+        SCOPED_TRACE(file.name);
+        if (file.description.find("CORRUPT") != std::string::npos ||
+            file.description.find("TRUNCATED") != std::string::npos) {
+            PackedBitmap read = nullptr;
+            EXPECT_EQ(ReadPngFile(&read, file.path.c_str(), 0xFFFFFF), kReaderCannotRead);
+            EXPECT_EQ(read, nullptr);
+        } else {
+            ExpectReadAsLibpngDoes(file.path, file.name.rfind("pngsuite-bas", 0) == 0);
+        }
+    }
+}
