@@ -9,7 +9,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -177,7 +176,7 @@ void Harness::StartServer() {
     const std::string folder = server_.path();
     const std::string command =
         "/usr/bin/python3 " + Quoted(std::string(KORVI_SOURCE_DIR) + "/tests/web/hostile_server.py") +
-        " --root " + Quoted(root_) + " --ready " + Quoted(folder + "ready.json") + " --log " +
+        " --root " + Quoted(root_) + " --ready " + Quoted(folder + "ready.txt") + " --log " +
         Quoted(folder + "server.log") + " --cert " + Quoted(folder + "server.pem") + " " +
         Quoted(folder + "server.key") + " --untrusted " + Quoted(folder + "untrusted.pem") + " " +
         Quoted(folder + "untrusted.key") + " --parent " + std::to_string(getpid()) + " >" +
@@ -186,15 +185,8 @@ void Harness::StartServer() {
     ASSERT_EQ(started.exitCode, 0) << started.err;
     serverPid_ = std::atoi(started.out.c_str());
     for (const Clock::time_point deadline = Clock::now() + std::chrono::seconds(20);;) {
-        std::ifstream ready(folder + "ready.json");
-        std::stringstream text;
-        text << ready.rdbuf();
-        for (const char* listener : {"http", "https", "untrusted"}) {
-            const std::size_t at = text.str().find(std::string("\"") + listener + "\": ");
-            if (at != std::string::npos)
-                ports_[listener] = std::atoi(text.str().c_str() + at + std::strlen(listener) + 4);
-        }
-        if (ports_.size() == 3) return;
+        std::ifstream ready(folder + "ready.txt");
+        if (ready >> ports_["http"] >> ports_["https"] >> ports_["untrusted"]) return;
         ASSERT_LT(Clock::now(), deadline)
             << "the server did not start: " << ReadBytes(folder + "server.out").size();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """The web server of the download tests: static files from a folder, plus answers by path that
 a careless or hostile server gives. Listens on free ports of 127.0.0.1 (plain HTTP, HTTPS with a
-certificate of the test authority, HTTPS with an untrusted certificate), writes them as JSON to
-the --ready file, appends what it saw of each hostile answer to the --log file, and ends when
+certificate of the test authority, HTTPS with an untrusted certificate), writes them in that order
+to the --ready file, appends what it saw of each hostile answer to the --log file, and ends when
 its parent (--parent) ends or after ten minutes."""
 
 import argparse
@@ -10,7 +10,6 @@ import functools
 import gzip
 import http.server
 import itertools
-import json
 import os
 import socket
 import ssl
@@ -25,9 +24,9 @@ def parse_arguments():
     parser.add_argument("--root", required=True)
     parser.add_argument("--ready", required=True)
     parser.add_argument("--log", required=True)
-    parser.add_argument("--cert", nargs=2, metavar=("CERT", "KEY"))
-    parser.add_argument("--untrusted", nargs=2, metavar=("CERT", "KEY"))
-    parser.add_argument("--parent", type=int, default=os.getppid())
+    parser.add_argument("--cert", nargs=2, required=True, metavar=("CERT", "KEY"))
+    parser.add_argument("--untrusted", nargs=2, required=True, metavar=("CERT", "KEY"))
+    parser.add_argument("--parent", type=int, required=True)
     return parser.parse_args()
 
 
@@ -144,11 +143,6 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         self.wfile.flush()
         self.close_connection = cut
 
-    def late(self):
-        """The picture after a few seconds, as from a slow server."""
-        time.sleep(4)
-        self.send(picture())
-
     def stall_body(self):
         body = picture()
         self.head(length=len(body))
@@ -177,7 +171,6 @@ HOSTILE = {
     "/404.gif": lambda handler: handler.send(picture(), 404),
     "/stall-headers.gif": Handler.stall,
     "/stall-body.gif": Handler.stall_body,
-    "/late.bmp": Handler.late,
     "/drip-headers.gif": lambda handler: handler.drip(
         "drip-headers", b"HTTP/1.1 200 OK\r\n", b"X-Drip: 1\r\n", pause=1
     ),
@@ -204,13 +197,9 @@ def listen(certificate=None):
 
 
 def main():
-    PORTS["http"] = listen()
-    if ARGS.cert:
-        PORTS["https"] = listen(ARGS.cert)
-    if ARGS.untrusted:
-        PORTS["untrusted"] = listen(ARGS.untrusted)
+    PORTS.update(http=listen(), https=listen(ARGS.cert), untrusted=listen(ARGS.untrusted))
     with open(ARGS.ready + ".part", "w", encoding="utf-8") as out:
-        json.dump(PORTS, out)
+        out.write("{http} {https} {untrusted}\n".format(**PORTS))
     os.replace(ARGS.ready + ".part", ARGS.ready)
     deadline = time.monotonic() + 600
     while parent_alive() and time.monotonic() < deadline:
