@@ -3,23 +3,21 @@
 // folder, its korvi-cli.exe under Wine (the suite's prefix must be set up).
 #include <gtest/gtest.h>
 #include <iconv.h>
-#include <png.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
 #include <sstream>
 #include <thread>
 
-#include "codecs/gif/gif_writer.h"
-#include "codecs/jpeg/jpeg_writer.h"
-#include "core/bmp_file.h"
 #include "core/messages.h"
+#include "pipeline/picture_formats.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/command.h"
 #include "tests/support/files.h"
@@ -29,10 +27,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const char* WindowsBuild() {
-    const char* folder = std::getenv("KORVI_WINDOWS_BUILD");
-    return folder != nullptr && *folder != '\0' ? folder : nullptr;
-}
+const std::string kWindowsBuild =
+    std::getenv("KORVI_WINDOWS_BUILD") ? std::getenv("KORVI_WINDOWS_BUILD") : "";
 
 std::string WinePath(const std::string& path) {
     std::string converted = "Z:" + path;
@@ -52,25 +48,6 @@ std::string Utf8FromCp932(const std::string& text) {
     return out;
 }
 
-Bytes Padded(std::string text, std::size_t size) {
-    text.resize(size, ' ');
-    return Bytes(text.begin(), text.end());
-}
-
-void WritePng(PackedBitmap picture, const std::string& path) {
-    BitmapLock header(picture);
-    const int width = header->biWidth, height = header->biHeight;
-    const std::uint32_t stride = RowBytes(24, width);
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(width);
-    image.height = static_cast<png_uint_32>(height);
-    image.format = PNG_FORMAT_BGR;
-    // A negative stride tells libpng that the rows are stored bottom-up.
-    ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, PixelRows(header.data()),
-                                        -static_cast<png_int_32>(stride), nullptr));
-}
-
 // The server, its pictures and pages, and the certificates, made once for the test program.
 class Harness {
   public:
@@ -88,38 +65,33 @@ class Harness {
         return std::string(secure ? "https" : "http") +
                "://127.0.0.1:" + std::to_string(ports_.at(listener)) + "/" + path;
     }
-    const std::string& root() const { return root_; }
 
     struct Outcome {
         int exitCode;
         std::string out, err;
         double seconds;
     };
-    // korvi-cli converting `picture` (an address, or a file of the server's folder) to BMP, with
-    // `environment` (assignments) set.
-    Outcome Convert(const std::string& picture, const std::string& environment = "") {
-        return Convert(std::vector<std::string>{picture}, "", environment);
-    }
-    // Several pictures in one run.
-    Outcome Convert(const std::vector<std::string>& pictures, const std::string& options,
-                    const std::string& environment = "") {
-        const std::string windows = WindowsBuild() ? WindowsBuild() : "";
+    // One run of korvi-cli converting `pictures` (addresses, or files of the server's folder) to
+    // BMP, with `environment` (assignments) set. Runs may go on at once.
+    Outcome Convert(const std::vector<std::string>& pictures, const std::string& options = "",
+                    const std::string& environment = "") const {
         std::string arguments = options;
         for (const std::string& picture : pictures) {
             const bool local = picture.rfind("http", 0) != 0;
-            arguments += " " + Quoted(local && !windows.empty() ? WinePath(root_ + picture)
-                                      : local                   ? root_ + picture
-                                                                : picture);
+            arguments += " " + Quoted(local && !kWindowsBuild.empty() ? WinePath(root_ + picture)
+                                      : local                         ? root_ + picture
+                                                                      : picture);
         }
-        const std::string program = windows.empty()
+        const std::string program = kWindowsBuild.empty()
                                         ? Quoted(KORVI_CLI_PATH)
                                         : Quoted(std::string(KORVI_SOURCE_DIR) + "/scripts/wine-run.sh") +
-                                              " " + Quoted(windows + "/cli/korvi-cli.exe");
+                                              " " + Quoted(kWindowsBuild + "/cli/korvi-cli.exe");
+        const TempFolder work;
         const Clock::time_point start = Clock::now();
         CommandResult result = RunCommand(
-            environment + " timeout -k 5 60 " + program + " -f bmp -m 0 " + arguments, work_.path());
+            environment + " timeout -k 5 60 " + program + " -f bmp -m 0 " + arguments, work.path());
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        if (!windows.empty()) result.err = Utf8FromCp932(result.err);
+        if (!kWindowsBuild.empty()) result.err = Utf8FromCp932(result.err);
         return Outcome{result.exitCode, result.out, result.err, seconds};
     }
 
@@ -127,7 +99,7 @@ class Harness {
     std::string ServerSaw(const std::string& name) {
         for (const Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
              Clock::now() < deadline;) {
-            std::ifstream log(work_.File("server.log"));
+            std::ifstream log(server_.File("server.log"));
             for (std::string line; std::getline(log, line);) {
                 if (line.rfind(name + " ", 0) == 0) return line;
             }
@@ -137,15 +109,15 @@ class Harness {
     }
 
   private:
-    void Write(const std::string& name, const Bytes& bytes) {
-        std::filesystem::create_directories(std::filesystem::path(root_ + name).parent_path());
-        WriteBytes(root_ + name, bytes);
+    void Write(const std::string& name, std::string text) {
+        text.resize(std::max<std::size_t>(text.size(), 300), ' ');
+        WriteBytes(root_ + name, Bytes(text.begin(), text.end()));
     }
     void MakePictures();
     void MakeCertificates();
     void StartServer();
 
-    TempFolder server_, work_;
+    TempFolder server_;
     const std::string root_ = server_.File("www/");
     std::map<std::string, int> ports_;
     pid_t serverPid_ = 0;
@@ -153,36 +125,20 @@ class Harness {
 
 void Harness::MakePictures() {
     GlobalBlock photo = MakeBitmap24(64, 48, NaturalPicture(64, 48));
-    GlobalBlock palette = MakePaletteBitmap(
-        8, 64, 48, {{0, 0, 0}, {250, 40, 30}, {30, 200, 60}, {20, 60, 240}, {255, 255, 255}},
-        [](int x, int y) { return (x * 7 + y * 3 + x * y) % 5; });
     std::filesystem::create_directories(root_ + "a/b");
-    ASSERT_EQ(WriteBmpFile(photo.get(), (root_ + "pic.bmp").c_str()), kBmpWritten);
-    ASSERT_EQ(WriteGifFile(palette.get(), (root_ + "pic.gif").c_str()), 0);
-    ASSERT_EQ(WriteJpegFile(photo.get(), (root_ + "pic.jpg").c_str(), 90), 0);
-    WritePng(photo.get(), root_ + "pic.png");
-    for (const char* name : {"pic.bmp", "pic.gif", "pic.jpg", "pic.png"}) {
-        ASSERT_GE(ReadBytes(root_ + name).size(), 256u) << name << " must be long enough to be judged";
+    for (OutputFormat id :
+         {OutputFormat::kBmp, OutputFormat::kGif, OutputFormat::kJpeg, OutputFormat::kPng}) {
+        const PictureFormat& format = FormatOf(id);
+        const std::string path = root_ + "pic." + format.extensions[0];
+        ASSERT_EQ(format.write(photo.get(), path.c_str(), 90), nullptr) << path;
     }
-    Write("a/pic.gif", ReadBytes(root_ + "pic.gif"));
-    Write("tiny.gif", Padded("GIF89a\x0a\x00\x0a\x00", 40));
-    Write("narrow.gif", Padded(std::string("GIF89a\x09\x00\x90\x01", 10), 300));
-    Write("nowhere.jpg",
-          Padded(
-              std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00\x12\xC0", 22),
-              300));
-    const auto page = [](const std::string& target) {
-        const std::string text =
-            "<html><head><meta http-equiv=\"refresh\" content=\"0; url=" + target + "\"></head></html>";
-        return Bytes(text.begin(), text.end());
-    };
-    Write("a/dot.html", page("./pic.gif"));
-    Write("a/root.html", page("/pic.gif"));
-    Write("a/b/up.html", page("../pic.gif"));
-    Write("a/twice.html", page("./dot.html"));
     // Reached through a redirect from /a/moved: "pic.bmp" lies where the redirect ended.
-    Write("a/b/page.html", page("pic.bmp"));
-    Write("a/b/pic.bmp", ReadBytes(root_ + "pic.bmp"));
+    Write("a/b/page.html",
+          "<html><head><meta http-equiv=\"refresh\" content=\"0; url=pic.bmp\"></head></html>");
+    std::filesystem::copy_file(root_ + "pic.bmp", root_ + "a/b/pic.bmp");
+    // A JPEG whose segments lead nowhere: no picture of a type the download knows.
+    Write("nowhere.jpg",
+          std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00\x12\xC0", 22));
 }
 
 void Harness::MakeCertificates() {
@@ -206,10 +162,10 @@ void Harness::MakeCertificates() {
     }
     // korvi-cli trusts the test authority through the variable; Wine through its ROOT store.
     SetEnvironment("SSL_CERT_FILE", folder + "ca.pem");
-    if (WindowsBuild()) {
+    if (!kWindowsBuild.empty()) {
         const CommandResult trusted =
             RunCommand(Quoted(std::string(KORVI_SOURCE_DIR) + "/scripts/wine-run.sh") + " " +
-                           Quoted(std::string(WindowsBuild()) + "/tests/web/trust_test_ca.exe") + " " +
+                           Quoted(kWindowsBuild + "/tests/web/trust_test_ca.exe") + " " +
                            Quoted(WinePath(folder + "ca.pem")),
                        folder);
         ASSERT_EQ(trusted.exitCode, 0) << trusted.out << trusted.err;
@@ -220,8 +176,8 @@ void Harness::StartServer() {
     const std::string folder = server_.path();
     const std::string command =
         "/usr/bin/python3 " + Quoted(std::string(KORVI_SOURCE_DIR) + "/tests/web/hostile_server.py") +
-        " --root " + Quoted(root_) + " --ready " + Quoted(folder + "ready.json") + " --log " +
-        Quoted(work_.File("server.log")) + " --cert " + Quoted(folder + "server.pem") + " " +
+        " --root " + Quoted(root_) + " --ready " + Quoted(folder + "ready.txt") + " --log " +
+        Quoted(folder + "server.log") + " --cert " + Quoted(folder + "server.pem") + " " +
         Quoted(folder + "server.key") + " --untrusted " + Quoted(folder + "untrusted.pem") + " " +
         Quoted(folder + "untrusted.key") + " --parent " + std::to_string(getpid()) + " >" +
         Quoted(folder + "server.out") + " 2>&1 & echo $!";
@@ -229,15 +185,8 @@ void Harness::StartServer() {
     ASSERT_EQ(started.exitCode, 0) << started.err;
     serverPid_ = std::atoi(started.out.c_str());
     for (const Clock::time_point deadline = Clock::now() + std::chrono::seconds(20);;) {
-        std::ifstream ready(folder + "ready.json");
-        std::stringstream text;
-        text << ready.rdbuf();
-        for (const char* listener : {"http", "https", "untrusted"}) {
-            const std::size_t at = text.str().find(std::string("\"") + listener + "\": ");
-            if (at != std::string::npos)
-                ports_[listener] = std::atoi(text.str().c_str() + at + std::strlen(listener) + 4);
-        }
-        if (ports_.size() == 3) return;
+        std::ifstream ready(folder + "ready.txt");
+        if (ready >> ports_["http"] >> ports_["https"] >> ports_["untrusted"]) return;
         ASSERT_LT(Clock::now(), deadline)
             << "the server did not start: " << ReadBytes(folder + "server.out").size();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -260,80 +209,68 @@ std::string FailedWith(int status) {
     return std::string(kMsgDownloadFailed) + " (status " + std::to_string(status) + ":";
 }
 
-}  // namespace
-
-TEST_F(Download, PicturesConvertAsTheirFilesDo) {
-    Harness& h = *harness_;
-    const struct {
-        std::string url;
-        const char* file;
-    } cases[] = {
-        {h.Url("pic.bmp"), "pic.bmp"},          {h.Url("pic.gif"), "pic.gif"},
-        {h.Url("pic.png"), "pic.png"},          {h.Url("pic.jpg"), "pic.jpg"},
-        {h.Url("pic.bmp", "https"), "pic.bmp"}, {h.Url("chunked.gif"), "pic.bmp"},
-        {h.Url("gzip.gif"), "pic.bmp"},         {h.Url("404.gif"), "pic.bmp"},
-        {h.Url("a/dot.html"), "pic.gif"},       {h.Url("a/root.html"), "pic.gif"},
-        {h.Url("a/b/up.html"), "pic.gif"},      {h.Url("a/absolute.html"), "pic.gif"},
-        {h.Url("a/moved"), "pic.bmp"},
-    };
-    const std::string absolute = "<meta http-equiv=\"refresh\" content=\"0;url=" + h.Url("pic.gif") + "\">";
-    WriteBytes(h.root() + "a/absolute.html", Bytes(absolute.begin(), absolute.end()));
-    std::vector<std::string> urls;
-    std::string lines;
-    for (const auto& c : cases) {
-        const Harness::Outcome file = h.Convert(c.file);
-        const Harness::Outcome url = h.Convert(c.url);
-        urls.push_back(c.url);
-        lines += file.out + "\n";
-        EXPECT_EQ(url.exitCode, file.exitCode) << c.url << "\n" << url.err;
-        EXPECT_TRUE(url.out == file.out) << c.url << "\n"
-                                         << url.out.substr(0, 80) << "\n"
-                                         << file.out.substr(0, 80);
-        // Where the reader of the type cannot load the file either, the download itself succeeded.
-        EXPECT_EQ(url.err.find(kMsgDownloadFailed), std::string::npos) << c.url << "\n" << url.err;
-        EXPECT_EQ(url.err.find(kMsgUnknownFormat), std::string::npos) << c.url << "\n" << url.err;
-    }
-    // All the addresses in one run, downloaded on threads: each line as the address gives it alone.
-    const Harness::Outcome all = h.Convert(urls, "-j 4");
-    EXPECT_EQ(all.exitCode, 0) << all.err;
-    EXPECT_TRUE(all.out == lines);
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
 }
 
-TEST_F(Download, HostileAnswersEndInTheirMessage) {
+}  // namespace
+
+// All the addresses in one run, downloaded on threads: a picture gives the line its file gives, a
+// hostile answer its message and an empty line. The client leaves a body that grows too long early
+// instead of taking it all.
+TEST_F(Download, EachAnswerEndsInTheLineOfItsPictureOrInItsMessage) {
     Harness& h = *harness_;
     const struct {
         std::string url;
-        std::string message;
+        std::string file;          // the picture served, or none
+        std::string message = "";  // when none
     } cases[] = {
-        {h.Url("tiny.gif"), FailedWith(10)},
-        {h.Url("narrow.gif"), FailedWith(7)},
-        {h.Url("big-length.gif"), FailedWith(6)},
-        {h.Url("endless.gif"), FailedWith(6)},
-        {h.Url("short-body.gif"), FailedWith(12)},
-        {h.Url("reset.gif"), FailedWith(10)},
-        {h.Url("cut-chunked.gif"), FailedWith(10)},
-        {h.Url("a/twice.html"), FailedWith(10)},
-        {h.Url("missing.gif"), FailedWith(13)},
-        {h.Url("nowhere.jpg"), kMsgUnknownFormat},
-        {h.Url("pic.bmp", "untrusted"), FailedWith(4)},
-        {h.Url("to-http.gif", "https"), "; a redirect from https:// to http://)"},
-        {"http://127.0.0.1:1/pic.bmp", FailedWith(4)},
-        {"http://127.0.0.1:65536/pic.bmp", FailedWith(1)},
-        {"http://127.0.0.1", FailedWith(1)},
+        {h.Url("pic.bmp"), "pic.bmp"},
+        {h.Url("pic.gif"), "pic.gif"},
+        {h.Url("pic.png"), "pic.png"},
+        {h.Url("pic.jpg"), "pic.jpg"},
+        {h.Url("pic.bmp", "https"), "pic.bmp"},
+        {h.Url("chunked.gif"), "pic.bmp"},
+        {h.Url("gzip.gif"), "pic.bmp"},
+        {h.Url("404.gif"), "pic.bmp"},
+        {h.Url("a/moved"), "pic.bmp"},
+        {h.Url("big-length.gif"), "", FailedWith(6)},
+        {h.Url("endless.gif"), "", FailedWith(6)},
+        {h.Url("short-body.gif"), "", FailedWith(12)},
+        {h.Url("reset.gif"), "", FailedWith(10)},
+        // WinINet takes a chunked body cut short for the whole body: the reader refuses the file.
+        {h.Url("cut-chunked.gif"), "", kWindowsBuild.empty() ? FailedWith(10) : kMsgNoPicture},
+        {h.Url("nowhere.jpg"), "", kMsgUnknownFormat},
+        {h.Url("pic.bmp", "untrusted"), "", FailedWith(4)},
+        {h.Url("to-http.gif", "https"), "", "; a redirect from https:// to http://)"},
+        {"http://127.0.0.1:1/pic.bmp", "", FailedWith(4)},
     };
+    std::vector<std::string> urls, files;
     for (const auto& c : cases) {
-        const Harness::Outcome outcome = h.Convert(c.url);
-        EXPECT_EQ(outcome.exitCode, 1) << c.url;
-        EXPECT_EQ(outcome.out, "") << c.url;
-        const bool cutChunkedUnderWine = WindowsBuild() && c.url.find("cut-chunked") != std::string::npos;
-        if (cutChunkedUnderWine) {
-            // WinINet takes a chunked body cut short for the whole body: the reader refuses the file.
-            EXPECT_NE(outcome.err.find(kMsgNoPicture), std::string::npos) << outcome.err;
+        urls.push_back(c.url);
+        if (!c.file.empty()) files.push_back(c.file);
+    }
+    const Harness::Outcome expected = h.Convert(files, "-j 4"), outcome = h.Convert(urls, "-j 4");
+    ASSERT_EQ(expected.exitCode, 0) << expected.err;
+    EXPECT_EQ(outcome.exitCode, 1);
+    const std::vector<std::string> fileLines = Lines(expected.out), lines = Lines(outcome.out);
+    ASSERT_EQ(lines.size(), urls.size()) << outcome.err;
+    auto fileLine = fileLines.begin();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto& c = cases[i];
+        const std::size_t at = outcome.err.find("korvi-cli: " + c.url + ": ");
+        const std::string message =
+            at == std::string::npos ? "" : outcome.err.substr(at, outcome.err.find('\n', at) - at);
+        if (c.file.empty()) {
+            EXPECT_EQ(lines[i], "") << c.url;
+            EXPECT_NE(message.find(c.message), std::string::npos) << c.url << "\n" << outcome.err;
         } else {
-            EXPECT_NE(outcome.err.find(c.message), std::string::npos) << c.url << "\n" << outcome.err;
+            EXPECT_TRUE(lines[i] == *fileLine++) << c.url << "\n" << message;
         }
     }
-    // The client left early instead of taking the whole body.
     const std::string endless = h.ServerSaw("endless");
     EXPECT_EQ(endless.rfind("endless client-closed", 0), 0u) << endless;
     const std::string announced = h.ServerSaw("big-length");
@@ -341,10 +278,10 @@ TEST_F(Download, HostileAnswersEndInTheirMessage) {
     EXPECT_LT(std::atol(announced.c_str() + announced.find("sent=") + 5), 1000000) << announced;
 }
 
+// A silent server ends at the 10-second wait; one that keeps sending a little ends at the whole
+// download's limit, shortened here to 3 seconds. The cases run at once, each in its own run.
 TEST_F(Download, SlowServersEndInTime) {
     Harness& h = *harness_;
-    // A silent server ends at the 10-second wait; one that keeps sending a little ends at the
-    // whole download's limit, shortened here to 3 seconds.
     const struct {
         const char* path;
         int status;
@@ -353,13 +290,19 @@ TEST_F(Download, SlowServersEndInTime) {
         {"stall-headers.gif", 4, 10}, {"stall-body.gif", 10, 10}, {"drip-headers.gif", 10, 3},
         {"continue.gif", 10, 3},      {"drip-body.gif", 10, 3},
     };
+    std::vector<std::future<Harness::Outcome>> runs;
     for (const auto& c : cases) {
-        const Harness::Outcome outcome =
-            h.Convert(h.Url(c.path),
-                      c.seconds == 10 ? "" : "KORVI_FETCH_TIME_LIMIT_MS=" + std::to_string(c.seconds * 1000));
+        const std::string limit =
+            c.seconds == 10 ? "" : "KORVI_FETCH_TIME_LIMIT_MS=" + std::to_string(c.seconds * 1000);
+        runs.push_back(std::async(std::launch::async,
+                                  [&h, url = h.Url(c.path), limit] { return h.Convert({url}, "", limit); }));
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const auto& c = cases[i];
+        const Harness::Outcome outcome = runs[i].get();
         EXPECT_EQ(outcome.exitCode, 1) << c.path;
         EXPECT_NE(outcome.err.find(FailedWith(c.status)), std::string::npos) << c.path << "\n" << outcome.err;
         EXPECT_GE(outcome.seconds, c.seconds - 0.5) << c.path << " ended before its time";
-        EXPECT_LT(outcome.seconds, c.seconds + 2) << c.path;
+        EXPECT_LT(outcome.seconds, c.seconds + 3) << c.path;
     }
 }

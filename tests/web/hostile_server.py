@@ -1,15 +1,15 @@
 #!/usr/bin/python3
 """The web server of the download tests: static files from a folder, plus answers by path that
 a careless or hostile server gives. Listens on free ports of 127.0.0.1 (plain HTTP, HTTPS with a
-certificate of the test authority, HTTPS with an untrusted certificate), writes them as JSON to
-the --ready file, appends what it saw of each hostile answer to the --log file, and ends when
-its parent (--parent) ends or after --lifetime seconds."""
+certificate of the test authority, HTTPS with an untrusted certificate), writes them in that order
+to the --ready file, appends what it saw of each hostile answer to the --log file, and ends when
+its parent (--parent) ends or after ten minutes."""
 
 import argparse
+import functools
 import gzip
 import http.server
 import itertools
-import json
 import os
 import socket
 import ssl
@@ -24,10 +24,9 @@ def parse_arguments():
     parser.add_argument("--root", required=True)
     parser.add_argument("--ready", required=True)
     parser.add_argument("--log", required=True)
-    parser.add_argument("--cert", nargs=2, metavar=("CERT", "KEY"))
-    parser.add_argument("--untrusted", nargs=2, metavar=("CERT", "KEY"))
-    parser.add_argument("--parent", type=int, default=os.getppid())
-    parser.add_argument("--lifetime", type=float, default=600)
+    parser.add_argument("--cert", nargs=2, required=True, metavar=("CERT", "KEY"))
+    parser.add_argument("--untrusted", nargs=2, required=True, metavar=("CERT", "KEY"))
+    parser.add_argument("--parent", type=int, required=True)
     return parser.parse_args()
 
 
@@ -41,17 +40,26 @@ def log(line):
         out.write(line + "\n")
 
 
-def picture(name="pic.bmp"):
-    with open(os.path.join(ARGS.root, name), "rb") as file:
+def picture():
+    with open(os.path.join(ARGS.root, "pic.bmp"), "rb") as file:
         return file.read()
 
 
-class Handler(http.server.BaseHTTPRequestHandler):
+class Handler(http.server.SimpleHTTPRequestHandler):
+    """Serves the files of --root, and the hostile answers by their paths."""
+
     protocol_version = "HTTP/1.1"
     timeout = 60
 
     def log_message(self, *args):
         pass
+
+    def do_GET(self):
+        answer = HOSTILE.get(self.path.split("?")[0])
+        if answer is None:
+            super().do_GET()
+        else:
+            answer(self)
 
     def head(self, status=200, length=None, extra=()):
         self.send_response(status)
@@ -61,6 +69,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         for name, value in extra:
             self.send_header(name, value)
         self.end_headers()
+
+    def send(self, body, status=200, extra=()):
+        self.head(status, len(body), extra)
+        self.wfile.write(body)
 
     def stream(self, name, chunks, pause=0.0):
         """Sends chunks until the client goes away; logs how many bytes it took."""
@@ -86,26 +98,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except OSError:
             pass
         self.close_connection = True
-
-    def do_GET(self):
-        path = self.path.split("?")[0]
-        answer = HOSTILE.get(path)
-        if answer is not None:
-            answer(self)
-        else:
-            self.static(path)
-
-    def static(self, path):
-        full = os.path.realpath(os.path.join(ARGS.root, path.lstrip("/")))
-        if not full.startswith(os.path.realpath(ARGS.root) + os.sep) or not os.path.isfile(full):
-            body = b"<html><body>" + b"Not Found. " * 40 + b"</body></html>"
-            self.head(404, len(body))
-            self.wfile.write(body)
-            return
-        with open(full, "rb") as file:
-            body = file.read()
-        self.head(200, len(body))
-        self.wfile.write(body)
 
     # The hostile answers.
 
@@ -151,27 +143,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.wfile.flush()
         self.close_connection = cut
 
-    def gzipped(self):
-        body = gzip.compress(picture())
-        self.head(length=len(body), extra=[("Content-Encoding", "gzip")])
-        self.wfile.write(body)
-
-    def redirect(self, to):
-        self.head(302, 0, extra=[("Location", to)])
-
-    def not_found_picture(self):
-        body = picture()
-        self.head(404, len(body))
-        self.wfile.write(body)
-
-    def stall_headers(self):
-        self.stall()
-
-    def late(self):
-        """The picture after a few seconds, as from a slow server."""
-        time.sleep(4)
-        self.static("/pic.bmp")
-
     def stall_body(self):
         body = picture()
         self.head(length=len(body))
@@ -196,11 +167,10 @@ HOSTILE = {
     "/reset.gif": Handler.reset,
     "/chunked.gif": Handler.chunked,
     "/cut-chunked.gif": lambda handler: handler.chunked(cut=True),
-    "/gzip.gif": Handler.gzipped,
-    "/404.gif": Handler.not_found_picture,
-    "/stall-headers.gif": Handler.stall_headers,
+    "/gzip.gif": lambda handler: handler.send(gzip.compress(picture()), 200, [("Content-Encoding", "gzip")]),
+    "/404.gif": lambda handler: handler.send(picture(), 404),
+    "/stall-headers.gif": Handler.stall,
     "/stall-body.gif": Handler.stall_body,
-    "/late.bmp": Handler.late,
     "/drip-headers.gif": lambda handler: handler.drip(
         "drip-headers", b"HTTP/1.1 200 OK\r\n", b"X-Drip: 1\r\n", pause=1
     ),
@@ -208,17 +178,16 @@ HOSTILE = {
         "continue", b"HTTP/1.1 100 Continue\r\n\r\n", b"HTTP/1.1 100 Continue\r\n\r\n", pause=1
     ),
     "/drip-body.gif": Handler.drip_body,
-    "/a/moved": lambda handler: handler.redirect("/a/b/page.html"),
-    "/to-http.gif": lambda handler: handler.redirect(f"http://127.0.0.1:{PORTS['http']}/pic.bmp"),
+    "/a/moved": lambda handler: handler.send(b"", 302, [("Location", "/a/b/page.html")]),
+    "/to-http.gif": lambda handler: handler.send(
+        b"", 302, [("Location", f"http://127.0.0.1:{PORTS['http']}/pic.bmp")]
+    ),
 }
 
 
-class Server(http.server.ThreadingHTTPServer):
-    daemon_threads = True
-
-
 def listen(certificate=None):
-    server = Server(("127.0.0.1", 0), Handler)
+    handler = functools.partial(Handler, directory=ARGS.root)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     if certificate:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(*certificate)
@@ -228,15 +197,11 @@ def listen(certificate=None):
 
 
 def main():
-    PORTS["http"] = listen()
-    if ARGS.cert:
-        PORTS["https"] = listen(ARGS.cert)
-    if ARGS.untrusted:
-        PORTS["untrusted"] = listen(ARGS.untrusted)
+    PORTS.update(http=listen(), https=listen(ARGS.cert), untrusted=listen(ARGS.untrusted))
     with open(ARGS.ready + ".part", "w", encoding="utf-8") as out:
-        json.dump(PORTS, out)
+        out.write("{http} {https} {untrusted}\n".format(**PORTS))
     os.replace(ARGS.ready + ".part", ARGS.ready)
-    deadline = time.monotonic() + ARGS.lifetime
+    deadline = time.monotonic() + 600
     while parent_alive() and time.monotonic() < deadline:
         time.sleep(0.2)
     return 0

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
-#include <vector>
+#include <iterator>
+#include <string>
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -13,19 +13,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::ifstream file(argv[1], std::ios::binary);
-    std::stringstream pem;
-    pem << file.rdbuf();
-    const std::string text = pem.str();
-    DWORD size = 0;
-    if (!CryptStringToBinaryA(text.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr)) {
-        std::fprintf(stderr, "no certificate in %s\n", argv[1]);
-        return 1;
-    }
-    std::vector<BYTE> der(size);
-    if (!CryptStringToBinaryA(text.c_str(), 0, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr,
-                              nullptr) ||
-        !CertAddEncodedCertificateToSystemStoreA("ROOT", der.data(), size)) {
-        std::fprintf(stderr, "cannot add the certificate: error %lu\n", GetLastError());
+    const std::string pem{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    BYTE der[8192];
+    DWORD size = sizeof der;
+    if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der, &size, nullptr, nullptr) ||
+        !CertAddEncodedCertificateToSystemStoreA("ROOT", der, size)) {
+        std::fprintf(stderr, "cannot add the certificate of %s: error %lu\n", argv[1], GetLastError());
         return 1;
     }
     return 0;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "web/fetch_url.h"
 #include "web/refresh_url.h"
@@ -28,21 +29,17 @@ TEST(SplitUrl, TakesSchemeHostPortAndObject) {
     for (const auto& c : cases) {
         const std::optional<UrlParts> parts = SplitUrl(c.url.c_str());
         ASSERT_TRUE(parts) << c.url;
-        EXPECT_EQ(parts->secure, c.secure) << c.url;
-        EXPECT_EQ(parts->host, c.host) << c.url;
-        EXPECT_EQ(parts->port, c.port) << c.url;
-        EXPECT_EQ(parts->object, c.object) << c.url;
+        EXPECT_EQ(std::make_tuple(parts->secure, parts->host, parts->port, parts->object),
+                  std::make_tuple(c.secure, c.host, c.port, std::string(c.object)));
     }
-    for (const std::string& url :
-         {"http://" + host128 + "h/", std::string("http://host"), std::string("http://host:8080"),
-          std::string("http:///pic.jpg"), std::string("http://:80/pic.jpg"), std::string("http://host:0/p"),
-          std::string("http://host:65536/p"), std::string("http://host:/p"), std::string("http://host:8o/p"),
-          std::string("http://host:-1/p"), std::string("http://[::1/p"), std::string("http://[::1]x/p"),
-          std::string("ftp://host/pic.jpg"), std::string("file:///c:/pic.jpg"),
-          std::string("http:/host/pic.jpg"), std::string("http://host/a\r\nHost: other"),
-          std::string("http://host/a\tb"), std::string()}) {
-        EXPECT_FALSE(SplitUrl(url.c_str())) << url;
-    }
+    const char* const refused[] = {
+        "http://host",        "http://host:8080",    "http:///pic.jpg",         "http://:80/pic.jpg",
+        "http://host:0/p",    "http://host:65536/p", "http://host:/p",          "http://host:8o/p",
+        "http://host:-1/p",   "http://[::1/p",       "http://[::1]x/p",         "ftp://host/pic.jpg",
+        "file:///c:/pic.jpg", "http:/host/pic.jpg",  "http://host/\r\nHost: o", "http://host/a\tb"};
+    for (const char* url : refused) EXPECT_FALSE(SplitUrl(url)) << url;
+    EXPECT_FALSE(SplitUrl(""));
+    EXPECT_FALSE(SplitUrl(("http://" + host128 + "h/").c_str())) << "a host of 129 characters";
 }
 
 TEST(ResolveRefreshUrl, MakesTheTargetAbsoluteAgainstThePage) {
@@ -85,23 +82,6 @@ TEST(ResolveRefreshUrl, MakesTheTargetAbsoluteAgainstThePage) {
             EXPECT_EQ(forwarded.value_or("(none)"), c.forwarded) << c.text;
         }
     }
-}
-
-TEST(ParseContentLength, ReadsLikeAtoiWithoutOverflow) {
-    const struct {
-        const char* text;
-        std::int64_t value;
-    } cases[] = {{"1234", 1234},
-                 {" 77\r\n", 77},
-                 {"+5", 5},
-                 {"-3", -3},
-                 {"12abc", 12},
-                 {"abc", 0},
-                 {"", 0},
-                 {"6000000", 6000000},
-                 {"99999999999999999999999", INT64_MAX},
-                 {"-99999999999999999999999", -INT64_MAX}};
-    for (const auto& c : cases) EXPECT_EQ(ParseContentLength(c.text), c.value) << c.text;
 }
 
 TEST(ChooseUserAgent, TakesOnlyANonEmptyStringThatFits) {
