@@ -37,11 +37,12 @@ class FakeVariants {
     explicit FakeVariants(std::string failing = "") : failing_(std::move(failing)) {}
 
     VariantMaker maker() {
-        return [this](const VariantPicture& picture, OutputFormat format, int quality, const std::string&) {
-            const std::string name = format == OutputFormat::kJpeg  ? "q" + std::to_string(quality)
-                                     : format == OutputFormat::kGif ? "gif"
-                                     : picture.width() == 30        ? "original"  // the source keeps 30
-                                                                    : "bmp";
+        return [this](const VariantPicture& picture, const Encoding& encoding, const std::string&) {
+            const std::string name = encoding.format == OutputFormat::kJpeg
+                                         ? "q" + std::to_string(encoding.quality)
+                                     : encoding.format == OutputFormat::kGif ? "gif"
+                                     : picture.width() == 30 ? "original"  // the source keeps 30
+                                                             : "bmp";
             std::lock_guard<std::mutex> hold(mutex_);
             made_.push_back(name);
             ConversionOutcome outcome;

@@ -1,0 +1,49 @@
+// Encodings of one picture tried one after another, each into a work file of its own, so that
+// the line of the one chosen is made from its file without encoding it again.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/data_uri.h"
+#include "pipeline/conversion.h"
+#include "pipeline/faithful_choice.h"
+
+class EncodingTrials {
+  public:
+    // Borrows the picture (24-bit), which the trials encode as it is.
+    EncodingTrials(PackedBitmap picture, std::string workFolder, UriFrame frame);
+    EncodingTrials(const EncodingTrials&) = delete;
+    EncodingTrials& operator=(const EncodingTrials&) = delete;
+    // Removes every file the trials wrote.
+    ~EncodingTrials();
+
+    // The trial of the encoding, made when first asked for: the picture written by the format's
+    // writer, the length of its line, and for a lossy encoding its SSIM against the picture
+    // after the format's reader read it back. Nothing when it cannot be made; failure() says why.
+    std::optional<Trial> Try(const Encoding& encoding);
+
+    // Every trial made, in the order made.
+    const std::vector<Trial>& made() const { return made_; }
+
+    // The message of the last trial that could not be made; null when none failed.
+    const char* failure() const { return failure_; }
+
+    // The line of a trial made, written into `buffer`, as ConvertPicture writes it.
+    ConversionOutcome Line(const Encoding& encoding, const TextBuffer& buffer) const;
+
+  private:
+    using Key = std::tuple<OutputFormat, int, bool>;
+    static Key KeyOf(const Encoding& encoding);
+    std::string PathOf(const Key& key) const;
+
+    PackedBitmap picture_;
+    std::string workFolder_;
+    UriFrame frame_;
+    std::vector<Trial> made_;
+    std::map<Key, std::optional<Trial>> tried_;  // also those that failed, whose files may be there
+    const char* failure_ = nullptr;
+};
