@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 #include "cli/quality_budget.h"
 #include "codecs/gif/palette_reduction.h"
@@ -11,16 +12,26 @@
 
 namespace {
 
-// Where each quality search starts: about where the corpus photographs become faithful.
-constexpr Encoding kLossySearches[] = {{OutputFormat::kJpeg, 80}, {OutputFormat::kWebp, 75}};
+// Where each quality search starts: about where the corpus photographs become faithful. WebP,
+// which is usually the shorter, goes first, so that the JPEG search can end early.
+constexpr Encoding kLossySearches[] = {{OutputFormat::kWebp, 75}, {OutputFormat::kJpeg, 80}};
 
-// Over the shared corpus, no picture of more than 256 colours came to less than a quarter of
-// the bytes of libwebp's fastest lossless encoding of it, neither as PNG nor as lossless WebP
-// (0.25 at the least, for a 32 x 32 gradient; 0.8 to 0.9 for photographs). A faithful lossy
-// file below a fifth of those bytes is therefore shorter than any lossless one could be, and
-// the lossless encoders, which take 5 to 10 times as long as a lossy one on a photograph, are
-// not run at all.
-constexpr double kLosslessFloor = 0.2;
+// A quality that falls short with a file longer than the shortest faithful one so far by more
+// than this ends its search: the format's faithful qualities lie above it and their files are
+// no shorter, but for dips of a few bytes and the 128 bytes of 16-bit JPEG tables below 24.
+std::size_t HopelessBeyond(std::size_t shortest) {
+    return shortest + shortest / 50 + 128;
+}
+
+// Lossless lines are tried only where they may be the shortest. Over the shared corpus at 430
+// wide and the icons and screenshots, no picture of 64 x 64 pixels or more came to less than
+// 0.41 of the bytes of libwebp's fastest lossless encoding, as PNG or lossless WebP, when it
+// had more than 256 colours (a screenshot; photographs 0.8 to 0.9), nor to less than 0.37 of
+// its PNG file as lossless WebP when its colours fitted a palette. So a faithful lossy file
+// below 0.3 of those bytes is shorter than any lossless one, and the lossless encoders, which
+// take 5 to 10 times as long as a lossy one on a photograph, are left out.
+constexpr double kLosslessFloor = 0.3;
+constexpr int kSmallPicture = 64 * 64;  // pixels; smaller pictures try every lossless encoding
 
 std::optional<std::size_t> FastLosslessWebpBytes(PackedBitmap picture) {
     WebpTuning fastest = kSmallWebp;
@@ -31,14 +42,12 @@ std::optional<std::size_t> FastLosslessWebpBytes(PackedBitmap picture) {
     return bytes.size;
 }
 
-// Whether the lossless encodings are worth trying beside the faithful lossy ones made so far.
-bool LosslessMayWin(PackedBitmap picture, const std::vector<Trial>& lossy, double minSsim) {
+// The bytes of the shortest faithful lossy file tried.
+std::optional<std::size_t> ShortestFaithfulFile(const std::vector<Trial>& trials, double minSsim) {
     std::optional<std::size_t> shortest;
-    for (const Trial& trial : lossy)
+    for (const Trial& trial : trials)
         if (trial.ssim >= minSsim && (!shortest || trial.fileBytes < *shortest)) shortest = trial.fileBytes;
-    if (!shortest) return true;
-    const std::optional<std::size_t> fast = FastLosslessWebpBytes(picture);
-    return !fast || double(*shortest) >= kLosslessFloor * double(*fast);
+    return shortest;
 }
 
 // 18402 as "18,402".
@@ -74,16 +83,34 @@ PictureResult AutoFormatLine(const CliOptions& options, const VariantPicture& va
     const double minSsim = options.minSsim.value_or(kDefaultMinSsim);
     EncodingTrials trials(picture, workFolder, frame);
     for (const Encoding& search : kLossySearches) {
+        const std::optional<std::size_t> shortest = ShortestFaithfulFile(trials.made(), minSsim);
         LowestFaithfulQuality(
             [&](int quality) -> std::optional<double> {
                 const std::optional<Trial> trial = trials.Try({search.format, quality});
-                return trial ? std::optional<double>(trial->ssim) : std::nullopt;
+                if (!trial ||
+                    (shortest && trial->ssim < minSsim && trial->fileBytes > HopelessBeyond(*shortest)))
+                    return std::nullopt;
+                return trial->ssim;
             },
             minSsim, search.quality);
     }
+    const std::optional<std::size_t> lossy = ShortestFaithfulFile(trials.made(), minSsim);
+    const bool small = variant.width() * variant.height() < kSmallPicture;
+    // Whether a lossless encoding, which comes to no less than kLosslessFloor of the bytes
+    // `estimate` gives, may be shorter than the lossy file.
+    auto losslessMayWin = [&](const std::function<std::optional<std::size_t>()>& estimate) {
+        if (!lossy || small) return true;
+        const std::optional<std::size_t> bytes = estimate();
+        return !bytes || double(*lossy) >= kLosslessFloor * double(*bytes);
+    };
     const GlobalBlock palette(ReduceToExactPalette(picture));
-    if (palette) trials.Try({OutputFormat::kGif});
-    if (palette || LosslessMayWin(picture, trials.made(), minSsim)) {
+    if (palette) {
+        trials.Try({OutputFormat::kGif});
+        const std::optional<Trial> png = trials.Try({OutputFormat::kPng});
+        if (losslessMayWin(
+                [&png] { return png ? std::optional<std::size_t>(png->fileBytes) : std::nullopt; }))
+            trials.Try({OutputFormat::kWebp, 0, true});
+    } else if (losslessMayWin([picture] { return FastLosslessWebpBytes(picture); })) {
         trials.Try({OutputFormat::kPng});
         trials.Try({OutputFormat::kWebp, 0, true});
     }
