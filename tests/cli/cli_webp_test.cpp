@@ -29,9 +29,11 @@ class KorviCliWebp : public testing::Test {
     }
     // The arguments, with each "@name" standing for that file of the folder.
     CommandResult Run(std::string arguments) {
-        for (std::size_t at; (at = arguments.find('@')) != std::string::npos;) {
+        for (std::size_t at = 0; (at = arguments.find('@', at)) != std::string::npos;) {
             const std::size_t end = std::min(arguments.find(' ', at), arguments.size());
-            arguments.replace(at, end - at, Quoted(folder_.File(arguments.substr(at + 1, end - at - 1))));
+            const std::string path = Quoted(folder_.File(arguments.substr(at + 1, end - at - 1)));
+            arguments.replace(at, end - at, path);
+            at += path.size();
         }
         return RunCommand(Quoted(KORVI_CLI_PATH) + " " + arguments, folder_.path());
     }
