@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <functional>
+#include <system_error>
+#include <thread>
 
 #include "cli/quality_budget.h"
 #include "codecs/gif/palette_reduction.h"
@@ -12,15 +15,39 @@
 
 namespace {
 
-// Where each quality search starts: about where the corpus photographs become faithful. WebP,
-// which is usually the shorter, goes first, so that the JPEG search can end early.
-constexpr Encoding kLossySearches[] = {{OutputFormat::kWebp, 75}, {OutputFormat::kJpeg, 80}};
+// Where each quality search starts: about where the corpus photographs become faithful.
+constexpr Encoding kWebpSearch{OutputFormat::kWebp, 75}, kJpegSearch{OutputFormat::kJpeg, 80};
+constexpr Encoding kLossySearches[] = {kWebpSearch, kJpegSearch};
 
-// A quality that falls short with a file longer than the shortest faithful one so far by more
-// than this ends its search: the format's faithful qualities lie above it and their files are
-// no shorter, but for dips of a few bytes and the 128 bytes of 16-bit JPEG tables below 24.
-std::size_t HopelessBeyond(std::size_t shortest) {
-    return shortest + shortest / 50 + 128;
+// Tries the qualities of the search's format down to the lowest faithful one.
+void SearchLowestFaithful(EncodingTrials& trials, const Encoding& search, double minSsim) {
+    LowestFaithfulQuality(
+        [&](int quality) -> std::optional<double> {
+            const std::optional<Trial> trial = trials.Try({search.format, quality});
+            return trial ? std::optional<double>(trial->ssim) : std::nullopt;
+        },
+        minSsim, search.quality);
+}
+
+// Runs `aside` on another thread while `here` runs on this one; both here when no thread starts.
+// What `aside` throws is thrown here once both are done.
+void InParallel(const std::function<void()>& aside, const std::function<void()>& here) {
+    std::exception_ptr thrown;
+    std::thread thread;
+    try {
+        thread = std::thread([&] {
+            try {
+                aside();
+            } catch (...) {
+                thrown = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        aside();
+    }
+    here();
+    if (thread.joinable()) thread.join();
+    if (thrown) std::rethrow_exception(thrown);
 }
 
 // Lossless lines are tried only where they may be the shortest. Over the shared corpus at 430
@@ -82,35 +109,28 @@ PictureResult AutoFormatLine(const CliOptions& options, const VariantPicture& va
     }
     const double minSsim = options.minSsim.value_or(kDefaultMinSsim);
     EncodingTrials trials(picture, workFolder, frame);
-    for (const Encoding& search : kLossySearches) {
-        const std::optional<std::size_t> shortest = ShortestFaithfulFile(trials.made(), minSsim);
-        LowestFaithfulQuality(
-            [&](int quality) -> std::optional<double> {
-                const std::optional<Trial> trial = trials.Try({search.format, quality});
-                if (!trial ||
-                    (shortest && trial->ssim < minSsim && trial->fileBytes > HopelessBeyond(*shortest)))
-                    return std::nullopt;
-                return trial->ssim;
-            },
-            minSsim, search.quality);
-    }
-    const std::optional<std::size_t> lossy = ShortestFaithfulFile(trials.made(), minSsim);
-    const bool small = variant.width() * variant.height() < kSmallPicture;
-    // Whether a lossless encoding, which comes to no less than kLosslessFloor of the bytes
-    // `estimate` gives, may be shorter than the lossy file.
-    auto losslessMayWin = [&](const std::function<std::optional<std::size_t>()>& estimate) {
-        if (!lossy || small) return true;
-        const std::optional<std::size_t> bytes = estimate();
-        return !bytes || double(*lossy) >= kLosslessFloor * double(*bytes);
-    };
     const GlobalBlock palette(ReduceToExactPalette(picture));
-    if (palette) {
-        trials.Try({OutputFormat::kGif});
-        const std::optional<Trial> png = trials.Try({OutputFormat::kPng});
-        if (losslessMayWin(
-                [&png] { return png ? std::optional<std::size_t>(png->fileBytes) : std::nullopt; }))
-            trials.Try({OutputFormat::kWebp, 0, true});
-    } else if (losslessMayWin([picture] { return FastLosslessWebpBytes(picture); })) {
+    const bool small = variant.width() * variant.height() < kSmallPicture;
+    // WebP, whose encodings take the longest, is searched on a thread of its own meanwhile JPEG
+    // and what the lossless formats are measured by. Neither depends on the other, so the
+    // choice is the same whichever finishes first.
+    std::optional<std::size_t> losslessEstimate;
+    InParallel([&] { SearchLowestFaithful(trials, kWebpSearch, minSsim); },
+               [&] {
+                   SearchLowestFaithful(trials, kJpegSearch, minSsim);
+                   if (palette) {
+                       trials.Try({OutputFormat::kGif});
+                       const std::optional<Trial> png = trials.Try({OutputFormat::kPng});
+                       if (png) losslessEstimate = png->fileBytes;
+                   } else if (!small) {
+                       losslessEstimate = FastLosslessWebpBytes(picture);
+                   }
+               });
+    // Whether a lossless encoding, which comes to no less than kLosslessFloor of the estimate,
+    // may be shorter than the shortest faithful lossy file.
+    const std::optional<std::size_t> lossy = ShortestFaithfulFile(trials.made(), minSsim);
+    if (!lossy || small || !losslessEstimate ||
+        double(*lossy) >= kLosslessFloor * double(*losslessEstimate)) {
         trials.Try({OutputFormat::kPng});
         trials.Try({OutputFormat::kWebp, 0, true});
     }
@@ -127,14 +147,15 @@ PictureResult AutoFormatLine(const CliOptions& options, const VariantPicture& va
         choice = ChooseTrial(trials.made(), minSsim, options.maxBytes);
     }
 
-    if (trials.made().empty()) {
+    const std::vector<Trial> made = trials.made();
+    if (made.empty()) {
         result.messages.push_back(name + ": " + (trials.failure() ? trials.failure() : kMsgConversionError));
         return result;
     }
     const std::string budget = options.maxBytes ? std::to_string(*options.maxBytes) : std::string();
     if (!choice.trial) {
         const Trial& shortest =
-            *std::min_element(trials.made().begin(), trials.made().end(),
+            *std::min_element(made.begin(), made.end(),
                               [](const Trial& a, const Trial& b) { return a.lineBytes < b.lineBytes; });
         result.messages.push_back(name + ": no line fits --max-bytes " + budget + "; the shortest tried is " +
                                   Described(shortest));

@@ -47,17 +47,29 @@ std::string EncodingTrials::PathOf(const Key& key) const {
 }
 
 std::optional<Trial> EncodingTrials::Try(const Encoding& encoding) {
-    const auto [entry, added] = tried_.emplace(KeyOf(encoding), std::nullopt);
-    if (!added) return entry->second;
+    const Key key = KeyOf(encoding);
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        const auto [entry, added] = tried_.emplace(key, std::nullopt);
+        if (!added) return entry->second;
+    }
+    const char* failure = nullptr;
+    std::optional<Trial> trial = Make(encoding, PathOf(key), &failure);
+    std::lock_guard<std::mutex> hold(mutex_);
+    if (failure) failure_ = failure;
+    return tried_[key] = trial;
+}
+
+std::optional<Trial> EncodingTrials::Make(const Encoding& encoding, const std::string& path,
+                                          const char** failure) const {
     const PictureFormat& format = FormatOf(encoding.format);
-    const std::string path = PathOf(entry->first);
     if (const char* message = format.write(picture_, path.c_str(), encoding.quality, encoding.lossless)) {
-        failure_ = message;
+        *failure = message;
         return std::nullopt;
     }
     const std::optional<std::size_t> bytes = FileBytes(path.c_str());
     if (!bytes) {
-        failure_ = kMsgCannotReadFile;
+        *failure = kMsgCannotReadFile;
         return std::nullopt;
     }
     Trial trial{encoding, *bytes};
@@ -69,14 +81,25 @@ std::optional<Trial> EncodingTrials::Try(const Encoding& encoding) {
         const GlobalBlock decoded(NormaliseTo24(read));
         const std::optional<double> ssim = decoded ? MeanSsim(picture_, decoded.get()) : std::nullopt;
         if (!ssim) {
-            failure_ = kMsgConversionError;
+            *failure = kMsgConversionError;
             return std::nullopt;
         }
         trial.ssim = *ssim;
     }
-    made_.push_back(trial);
-    entry->second = trial;
     return trial;
+}
+
+std::vector<Trial> EncodingTrials::made() const {
+    std::lock_guard<std::mutex> hold(mutex_);
+    std::vector<Trial> made;
+    for (const auto& tried : tried_)
+        if (tried.second) made.push_back(*tried.second);
+    return made;
+}
+
+const char* EncodingTrials::failure() const {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return failure_;
 }
 
 ConversionOutcome EncodingTrials::Line(const Encoding& encoding, const TextBuffer& buffer) const {

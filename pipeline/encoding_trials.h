@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -24,13 +25,15 @@ class EncodingTrials {
     // The trial of the encoding, made when first asked for: the picture written by the format's
     // writer, the length of its line, and for a lossy encoding its SSIM against the picture
     // after the format's reader read it back. Nothing when it cannot be made; failure() says why.
+    // Two threads may try encodings of different formats at once.
     std::optional<Trial> Try(const Encoding& encoding);
 
-    // Every trial made, in the order made.
-    const std::vector<Trial>& made() const { return made_; }
+    // Every trial made, by format, then quality, lossless last: the same order however the
+    // trials of two threads interleaved.
+    std::vector<Trial> made() const;
 
-    // The message of the last trial that could not be made; null when none failed.
-    const char* failure() const { return failure_; }
+    // The message of a trial that could not be made; null when none failed.
+    const char* failure() const;
 
     // The line of a trial made, written into `buffer`, as ConvertPicture writes it.
     ConversionOutcome Line(const Encoding& encoding, const TextBuffer& buffer) const;
@@ -39,11 +42,13 @@ class EncodingTrials {
     using Key = std::tuple<OutputFormat, int, bool>;
     static Key KeyOf(const Encoding& encoding);
     std::string PathOf(const Key& key) const;
+    // Writes the encoding to `path` and measures it; nothing, and `failure` says why, when it cannot.
+    std::optional<Trial> Make(const Encoding& encoding, const std::string& path, const char** failure) const;
 
     PackedBitmap picture_;
     std::string workFolder_;
     UriFrame frame_;
-    std::vector<Trial> made_;
+    mutable std::mutex mutex_;                   // over the two below
     std::map<Key, std::optional<Trial>> tried_;  // also those that failed, whose files may be there
     const char* failure_ = nullptr;
 };
