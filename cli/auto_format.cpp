@@ -108,8 +108,8 @@ PictureResult AutoFormatLine(const CliOptions& options, const VariantPicture& va
         return result;
     }
     const double minSsim = options.minSsim.value_or(kDefaultMinSsim);
-    EncodingTrials trials(picture, workFolder, frame);
     const GlobalBlock palette(ReduceToExactPalette(picture));
+    EncodingTrials trials(picture, workFolder, frame, bool(palette));
     const bool small = variant.width() * variant.height() < kSmallPicture;
     // WebP, whose encodings take the longest, is searched on a thread of its own meanwhile JPEG
     // and what the lossless formats are measured by. Neither depends on the other, so the

@@ -13,10 +13,11 @@
 namespace {
 
 // The encodings that give back every pixel, so that their SSIM is 1 without measuring it. GIF
-// is measured: it keeps the pixels only of a picture whose colours fit a palette.
-bool KeepsEveryPixel(const Encoding& encoding) {
+// keeps the pixels only of a picture whose colours fit a palette.
+bool KeepsEveryPixel(const Encoding& encoding, bool exactPalette) {
     return encoding.format == OutputFormat::kPng || encoding.format == OutputFormat::kBmp ||
-           (encoding.format == OutputFormat::kWebp && encoding.lossless);
+           (encoding.format == OutputFormat::kWebp && encoding.lossless) ||
+           (encoding.format == OutputFormat::kGif && exactPalette);
 }
 
 // The bytes of a file; nothing when it cannot be opened or is empty.
@@ -29,8 +30,12 @@ std::optional<std::size_t> FileBytes(const char* path) {
 
 }  // namespace
 
-EncodingTrials::EncodingTrials(PackedBitmap picture, std::string workFolder, UriFrame frame)
-    : picture_(picture), workFolder_(std::move(workFolder)), frame_(std::move(frame)) {}
+EncodingTrials::EncodingTrials(PackedBitmap picture, std::string workFolder, UriFrame frame,
+                               bool exactPalette)
+    : picture_(picture),
+      workFolder_(std::move(workFolder)),
+      frame_(std::move(frame)),
+      exactPalette_(exactPalette) {}
 
 EncodingTrials::~EncodingTrials() {
     for (const auto& tried : tried_) std::remove(PathOf(tried.first).c_str());
@@ -75,7 +80,7 @@ std::optional<Trial> EncodingTrials::Make(const Encoding& encoding, const std::s
     Trial trial{encoding, *bytes};
     trial.lineBytes = frame_.before.size() + std::strlen("data:;base64,") + std::strlen(format.mimeType) +
                       Base64Length(*bytes) + frame_.after.size();
-    if (!KeepsEveryPixel(encoding)) {
+    if (!KeepsEveryPixel(encoding, exactPalette_)) {
         PackedBitmap read = nullptr;
         format.read(path.c_str(), kDefaultBackColor, &read);
         const GlobalBlock decoded(NormaliseTo24(read));

@@ -15,8 +15,9 @@
 
 class EncodingTrials {
   public:
-    // Borrows the picture (24-bit), which the trials encode as it is.
-    EncodingTrials(PackedBitmap picture, std::string workFolder, UriFrame frame);
+    // Borrows the picture (24-bit), which the trials encode as it is. `exactPalette`: its colours
+    // fit a palette, so that GIF keeps every pixel and needs no measuring.
+    EncodingTrials(PackedBitmap picture, std::string workFolder, UriFrame frame, bool exactPalette = false);
     EncodingTrials(const EncodingTrials&) = delete;
     EncodingTrials& operator=(const EncodingTrials&) = delete;
     // Removes every file the trials wrote.
@@ -48,6 +49,7 @@ class EncodingTrials {
     PackedBitmap picture_;
     std::string workFolder_;
     UriFrame frame_;
+    bool exactPalette_;
     mutable std::mutex mutex_;                   // over the two below
     std::map<Key, std::optional<Trial>> tried_;  // also those that failed, whose files may be there
     const char* failure_ = nullptr;

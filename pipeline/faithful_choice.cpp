@@ -34,11 +34,12 @@ std::optional<int> LowestFaithfulQuality(const std::function<std::optional<doubl
         shortfall[quality] = Shortfall(*ssim);
         (*ssim >= minSsim ? passing : failing) = quality;
         if (passing - failing <= 1) break;
-        stalled = 2 * (passing - failing) > width ? stalled + 1 : 0;
+        // While one side is still beyond the range, the range does not tell how well guesses do.
+        const bool bothSides = failing >= kMinJpegQuality && passing <= kMaxJpegQuality;
+        stalled = bothSides && 2 * (passing - failing) > width ? stalled + 1 : 0;
         width = passing - failing;
 
         double guess;
-        const bool bothSides = failing >= kMinJpegQuality && passing <= kMaxJpegQuality;
         if (stalled >= 2) {
             guess = (failing + passing) / 2.0;
             stalled = 0;

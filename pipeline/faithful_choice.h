@@ -26,9 +26,9 @@ struct Trial {
 // The SSIM rises with the quality, nearly linearly in log(1 - SSIM) near the top, and wavers
 // by a little here and there. So each next quality is guessed on that scale from the nearest
 // qualities known each side of `minSsim`; with one side known, from the slope of the last two
-// asked (or a typical one), at most 15 qualities on. The range is halved instead when two
-// guesses in a row failed to halve it. Over the shared corpus's photographs that asks 3 to 5
-// qualities where halving asks 7.
+// asked (or a typical one), at most 15 qualities on. Once both sides are known, the range is
+// halved instead when two guesses in a row failed to halve it. Over the shared corpus's photographs that asks
+// 3 to 5 qualities where halving asks 7.
 std::optional<int> LowestFaithfulQuality(const std::function<std::optional<double>(int quality)>& ssimAt,
                                          double minSsim, int firstGuess);
 
