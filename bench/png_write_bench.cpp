@@ -26,7 +26,7 @@ void CountTags(benchmark::State& state, const FlatPicture& picture) {
     for (auto [format, counter] :
          {std::pair{OutputFormat::kPng, "png"}, {OutputFormat::kGif, "gif"}, {OutputFormat::kBmp, "bmp"}}) {
         state.counters[counter] =
-            double(variant.BuildVariantTag(format, 80, BenchFolder().path()).text.size());
+            double(variant.BuildVariantTag({format, 80}, BenchFolder().path()).text.size());
     }
     state.counters["colours"] = picture.palette ? double(BitmapLock(picture.palette.get())->biClrUsed) : 0;
 }

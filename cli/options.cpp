@@ -14,22 +14,29 @@ const char kUsage[] =
     "  -m METHOD   0 keep the size, 1 limit the width (default), 2 fix the width,\n"
     "              3 fit into a square of SIDE pixels\n"
     "  -s SIDE     side length in pixels, 64 to 5000 (default 430)\n"
-    "  -f FORMAT   jpeg (default), gif, bmp or png\n"
-    "  -q QUALITY  JPEG quality, 10 to 100 (default 80); auto: the highest quality\n"
-    "              whose line fits --max-bytes\n"
-    "  -b RRGGBB   colour under transparent PNG pixels where the file names none\n"
-    "              (default ffffff, white)\n"
+    "  -f FORMAT   jpeg (default), gif, bmp, png, webp, or auto: the smallest line of\n"
+    "              them all that still looks like the picture (see --min-ssim)\n"
+    "  -q QUALITY  JPEG or WebP quality, 10 to 100 (default 80); auto: the highest\n"
+    "              quality whose line fits --max-bytes\n"
+    "  --lossless  with -f webp: lossless WebP\n"
+    "  --min-ssim S  with -f auto: the SSIM, above 0 and at most 1, from which a JPEG\n"
+    "              or lossy WebP line counts as faithful to the picture (default 0.97)\n"
+    "  -b RRGGBB   colour under transparent PNG and WebP pixels where the file names\n"
+    "              none (default ffffff, white)\n"
     "  --as FORM   img (default), uri (the bare data URI), css (a background-image\n"
     "              declaration) or md (a Markdown image)\n"
     "  --size      add the picture's width and height to the img tag\n"
     "  --alt TEXT  add an alt attribute to the img tag, or alt text to the md image\n"
-    "  --max-bytes N  fail for a picture whose line is longer than N bytes\n"
+    "  --max-bytes N  fail for a picture whose line is longer than N bytes; with\n"
+    "              -f auto: the smallest faithful line that fits, else the most\n"
+    "              faithful line that fits\n"
     "  -j N        convert N pictures at a time (default: one per processor)\n"
     "  -o FILE     write the lines to FILE (- for standard output); FILE is replaced\n"
     "              only once every line is written\n"
     "  --test-page FILE  write an HTML page to FILE that shows the picture as GIF, as JPEG\n"
     "              at qualities 100 to 10 and as BMP, each with its size and a copy button\n"
     "  --hide LIST leave variants out of the test page: original,gif,bmp,q100,...,q10\n"
+    "  --webp      show WebP on the test page too, lossless and at qualities 100 to 10\n"
     "  --help      show this text\n"
     "  --version   show the version\n";
 
@@ -58,6 +65,17 @@ std::optional<std::string> NoteFor(const char* option, const std::string& text, 
     return std::string(option) + " " + text + why + ", so " + what + " " + std::to_string(used) + " is used";
 }
 
+// A number above 0 and at most 1 in decimal digits, such as 0.97 or .9 or 1.
+std::optional<double> FractionNamed(const char* text) {
+    const std::size_t digits = std::strspn(text, "0123456789");
+    const char* end = text + digits;
+    if (*end == '.') end += 1 + std::strspn(end + 1, "0123456789");
+    if (*end != '\0' || end == text || (end == text + 1 && *text == '.')) return std::nullopt;
+    const double value = std::strtod(text, nullptr);
+    if (!(value > 0 && value <= 1)) return std::nullopt;
+    return value;
+}
+
 // RRGGBB in hexadecimal, with or without a leading "#", as a COLORREF (0x00BBGGRR).
 std::optional<std::uint32_t> ColourNamed(const char* text) {
     if (*text == '#') ++text;
@@ -68,7 +86,7 @@ std::optional<std::uint32_t> ColourNamed(const char* text) {
 
 bool IsOptionWithValue(const std::string& option) {
     for (const char* name : {"-m", "-s", "-f", "-q", "-b", "-o", "-j", "--as", "--alt", "--max-bytes",
-                             "--test-page", "--hide"}) {
+                             "--min-ssim", "--test-page", "--hide"}) {
         if (option == name) return true;
     }
     return false;
@@ -81,9 +99,10 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
         if (!method || *method > kFitSquare) return "-m takes 0, 1, 2 or 3";
         options.resizeMethod = static_cast<int>(*method);
     } else if (option == "-f") {
+        options.autoFormat = std::strcmp(value, "auto") == 0;
         const PictureFormat* format = FormatForWord(value);
-        if (format == nullptr) return "-f takes jpeg, gif, bmp or png";
-        options.format = format->id;
+        if (format == nullptr && !options.autoFormat) return "-f takes " + FormatWords() + " or auto";
+        if (format != nullptr) options.format = format->id;
     } else if (option == "-s") {
         options.sideText = value;
         options.side = ClampSideLength(value);
@@ -111,6 +130,10 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
         std::optional<unsigned> bytes = ParseControlNumber(value);
         if (!bytes || *bytes == 0) return "--max-bytes takes a number of bytes, 1 or more";
         options.maxBytes = *bytes;
+    } else if (option == "--min-ssim") {
+        std::optional<double> ssim = FractionNamed(value);
+        if (!ssim) return "--min-ssim takes a number above 0 and at most 1, such as 0.97";
+        options.minSsim = *ssim;
     } else if (option == "--test-page") {
         options.testPagePath = value;
     } else {
@@ -130,7 +153,13 @@ std::optional<std::string> Inconsistency(const CliOptions& options) {
     if (options.alt && options.form != TagForm::kImg && options.form != TagForm::kMarkdown)
         return "--alt applies to --as img and --as md only";
     if (options.autoQuality && !options.maxBytes) return "-q auto needs --max-bytes";
-    if (options.autoQuality && options.format != OutputFormat::kJpeg) return "-q auto chooses a JPEG quality";
+    const bool lossyWebp = options.format == OutputFormat::kWebp && !options.lossless;
+    if (options.autoQuality && (options.autoFormat || (options.format != OutputFormat::kJpeg && !lossyWebp)))
+        return "-q auto chooses a JPEG or lossy WebP quality";
+    if (options.lossless && (options.autoFormat || options.format != OutputFormat::kWebp))
+        return "--lossless applies to -f webp only";
+    if (options.minSsim && !options.autoFormat) return "--min-ssim applies to -f auto only";
+    if (options.webpVariants && options.testPagePath.empty()) return "--webp needs --test-page";
     if (options.hiddenVariants != 0 && options.testPagePath.empty()) return "--hide needs --test-page";
     if (options.testPagePath.empty()) return std::nullopt;
     if (!options.outputPath.empty()) return "--test-page writes the page to its own FILE; -o does not apply";
@@ -165,6 +194,10 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
             options.version = true;
         } else if (argument == "--size") {
             options.withSize = true;
+        } else if (argument == "--lossless") {
+            options.lossless = true;
+        } else if (argument == "--webp") {
+            options.webpVariants = true;
         } else if (IsOptionWithValue(argument)) {
             if (i + 1 >= argc) return Error("option " + argument + " needs a value");
             if (std::optional<std::string> error = TakeValue(argument, argv[++i], options))
@@ -180,7 +213,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
 
 std::vector<std::string> ReplacedValueNotes(const CliOptions& options) {
     std::vector<std::string> notes;
-    if (!options.autoQuality) {
+    if (!options.autoQuality && !options.autoFormat) {
         if (auto note = NoteFor("-q", options.qualityText, options.quality, "quality", kMinJpegQuality,
                                 kMaxJpegQuality))
             notes.push_back(*note);

@@ -17,12 +17,18 @@ enum class TagForm {
     kMarkdown,  // ![](data:...)
 };
 
+// The SSIM from which -f auto takes a lossy line as faithful to the picture.
+constexpr double kDefaultMinSsim = 0.97;
+
 struct CliOptions {
     int resizeMethod = kLimitWidth;
     OutputFormat format = OutputFormat::kJpeg;
     std::string qualityText = "80";  // as given; `quality` as the window takes such a text
     int quality = kDefaultJpegQuality;
-    bool autoQuality = false;  // -q auto: the highest quality within maxBytes
+    bool autoQuality = false;       // -q auto: the highest quality within maxBytes
+    bool autoFormat = false;        // -f auto: the smallest faithful line of every format
+    bool lossless = false;          // --lossless: WebP's lossless form
+    std::optional<double> minSsim;  // what -f auto takes as faithful; kDefaultMinSsim without it
     std::string sideText = "430";
     int side = kDefaultSideLength;
     std::string outputPath;             // empty or "-": standard output
@@ -34,6 +40,7 @@ struct CliOptions {
     std::optional<std::uint64_t> maxBytes;
     std::string testPagePath;  // not empty: write the test page there instead of the tag
     std::uint32_t hiddenVariants = 0;
+    bool webpVariants = false;                     // --webp: the test page shows WebP too
     std::uint32_t background = kDefaultBackColor;  // COLORREF under transparent PNG pixels
     bool help = false;
     bool version = false;

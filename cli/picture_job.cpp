@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "cli/auto_format.h"
 #include "cli/quality_budget.h"
 #include "cli/stream_input.h"
 #include "cli/tag_form.h"
@@ -130,9 +131,11 @@ PictureResult ConvertCliPicture(const CliOptions& options, const std::string& pi
                                  options.resizeMethod, options.side);
     const UriFrame frame =
         LineFrame(TagStyle{options.form, options.withSize, options.alt}, variant.width(), variant.height());
+    if (options.autoFormat) return AutoFormatLine(options, variant, name, workFolder, frame);
     const char* failure = nullptr;
     auto lineAt = [&](int quality) -> std::optional<std::string> {
-        ConversionOutcome outcome = variant.BuildVariantTag(options.format, quality, workFolder, frame);
+        ConversionOutcome outcome =
+            variant.BuildVariantTag({options.format, quality, options.lossless}, workFolder, frame);
         if (!outcome.succeeded) {
             failure = outcome.message;
             return std::nullopt;
@@ -159,7 +162,7 @@ PictureResult ConvertCliPicture(const CliOptions& options, const std::string& pi
     // tells how far off the budget is when none fits. A failed conversion ends the search.
     int chosen = 0, shortestQuality = 0;
     std::size_t shortest = 0;
-    const std::optional<int> quality = HighestFittingQuality([&](int q) {
+    const std::optional<int> quality = HighestFittingQuality(options.format, [&](int q) {
         if (failure != nullptr) return false;
         std::optional<std::string> line = lineAt(q);
         if (!line) return false;

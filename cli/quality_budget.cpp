@@ -20,8 +20,9 @@ struct Run {
     int low, high;
 };
 
-// The runs of qualities with equal table precision, highest first.
-std::vector<Run> PrecisionRuns() {
+// The runs of qualities with equal table precision, highest first; one run for WebP.
+std::vector<Run> PrecisionRuns(OutputFormat format) {
+    if (format != OutputFormat::kJpeg) return {{kMinJpegQuality, kMaxJpegQuality}};
     std::vector<Run> runs;
     for (int quality = kMaxJpegQuality; quality >= kMinJpegQuality; --quality) {
         if (runs.empty() || TablePrecision(quality) != TablePrecision(runs.back().low))
@@ -37,14 +38,14 @@ constexpr int kDipWidth = 2;
 
 }  // namespace
 
-std::optional<int> HighestFittingQuality(const std::function<bool(int)>& fits) {
+std::optional<int> HighestFittingQuality(OutputFormat format, const std::function<bool(int)>& fits) {
     std::array<signed char, kMaxJpegQuality + 1> known;  // -1 unknown, else the answer
     known.fill(-1);
     auto ask = [&](int quality) {
         if (known[quality] < 0) known[quality] = fits(quality) ? 1 : 0;
         return known[quality] == 1;
     };
-    for (const Run& run : PrecisionRuns()) {
+    for (const Run& run : PrecisionRuns(format)) {
         // `best` fits (or lies below the run); the answer is within [best, limit].
         int best = run.low - 1, limit = run.high;
         for (;;) {

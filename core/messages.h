@@ -11,6 +11,7 @@ constexpr char kMsgDitherFailed[] = "ディザリングの異常です.";
 constexpr char kMsgGifWriteFailed[] = "GIFフォーマットの画像ファイルが作成できませんでした.";
 constexpr char kMsgBmpWriteFailed[] = "BMPフォーマットの画像ファイルが作成できませんでした.";
 constexpr char kMsgPngWriteFailed[] = "PNGフォーマットの画像ファイルが作成できませんでした.";
+constexpr char kMsgWebpWriteFailed[] = "WebPフォーマットの画像ファイルが作成できませんでした.";
 constexpr char kMsgCannotReadFile[] = "ファイルが読めませんでした．";
 constexpr char kMsgClipboardUnavailable[] = "クリップボードがオープンできない．";
 constexpr char kMsgCopied[] = "クリップボードにコピーしました．";

@@ -26,6 +26,9 @@ constexpr float kC1 = float((0.01 * 255) * (0.01 * 255));
 constexpr float kC2 = float((0.03 * 255) * (0.03 * 255));
 // Luma is held less this, so that squares and products keep more of their precision in floats.
 constexpr float kLumaOffset = 128;
+// A window whose reference luma varies by no more than this (a standard deviation of 2 levels)
+// is flat: its index stays near 1 whatever blocks or banding a coder leaves there.
+constexpr float kFlatVariance = 4;
 
 // The Gaussian over `taps` positions centred on them, summing to 1.
 void GaussianWeights(int taps, float* weights) {
@@ -91,11 +94,15 @@ class SsimRows {
             FilterRow(row[m], weightsX_, tapsX_, outWidth_, Ring(m, y % tapsY_));
     }
 
-    // The sum of the index over the window positions whose last row is `y`.
-    double SumOfRowEndingAt(int y) {
+    // The sums of the index over the window positions whose last row is `y`.
+    struct Sums {
+        double all = 0, detailed = 0;
+        std::size_t detailedCount = 0;
+    };
+    void AddRowEndingAt(int y, Sums* sums) {
         float* sum[kMoments];
         for (int m = 0; m < kMoments; ++m) {
-            sum[m] = Sums(m);
+            sum[m] = SumsOf(m);
             std::fill(sum[m], sum[m] + outWidth_, 0.0f);
             for (int i = 0; i < tapsY_; ++i) {
                 const float w = weightsY_[i];
@@ -103,15 +110,18 @@ class SsimRows {
                 for (int x = 0; x < outWidth_; ++x) sum[m][x] += w * in[x];
             }
         }
-        double total = 0;
         for (int x = 0; x < outWidth_; ++x) {
             const float mx = sum[kX][x], my = sum[kY][x];
             const float sxx = sum[kXX][x] - mx * mx, syy = sum[kYY][x] - my * my, sxy = sum[kXY][x] - mx * my;
             const float ux = mx + kLumaOffset, uy = my + kLumaOffset;
-            total += double(((2 * ux * uy + kC1) * (2 * sxy + kC2)) /
-                            ((ux * ux + uy * uy + kC1) * (sxx + syy + kC2)));
+            const double index = double(((2 * ux * uy + kC1) * (2 * sxy + kC2)) /
+                                        ((ux * ux + uy * uy + kC1) * (sxx + syy + kC2)));
+            sums->all += index;
+            if (sxx > kFlatVariance) {
+                sums->detailed += index;
+                ++sums->detailedCount;
+            }
         }
-        return total;
     }
 
     int outWidth() const { return outWidth_; }
@@ -122,7 +132,7 @@ class SsimRows {
                (std::size_t(moment) * std::size_t(tapsY_ + 1) + std::size_t(slot)) * std::size_t(outWidth_);
     }
     // The vertical sums sit behind each moment's ring.
-    float* Sums(int moment) { return Ring(moment, tapsY_); }
+    float* SumsOf(int moment) { return Ring(moment, tapsY_); }
 
     int width_, tapsX_, tapsY_, outWidth_;
     std::unique_ptr<float[]> memory_;
@@ -147,10 +157,15 @@ std::optional<double> MeanSsim(PackedBitmap reference, PackedBitmap candidate) {
     if (!rows.ok()) return std::nullopt;
     const std::size_t stride = RowBytes(24, width);
     const BYTE *pixelsA = PixelRows(a.data()), *pixelsB = PixelRows(b.data());
-    double total = 0;
+    SsimRows::Sums sums;
     for (int y = 0; y < height; ++y) {
         rows.AddRow(pixelsA + stride * std::size_t(y), pixelsB + stride * std::size_t(y), y);
-        if (y >= tapsY - 1) total += rows.SumOfRowEndingAt(y);
+        if (y >= tapsY - 1) rows.AddRowEndingAt(y, &sums);
     }
-    return total / (double(rows.outWidth()) * double(height - tapsY + 1));
+    // Mostly flat pictures (screenshots, icons) are judged by their detail alone, where flat
+    // windows would hide the damage; photographs, and pictures with next to no detail, by all.
+    const double windows = double(rows.outWidth()) * double(height - tapsY + 1);
+    const double detailed = double(sums.detailedCount);
+    if (2 * detailed >= windows || 100 * detailed < windows) return sums.all / windows;
+    return sums.detailed / detailed;
 }

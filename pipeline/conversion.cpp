@@ -53,24 +53,29 @@ void Convert(const ConversionRequest& request, const TextBuffer& buffer, Convers
     }
     const std::string path = TempOutputPath(request.workFolder, request.format);
     outcome.message = FormatOf(request.format)
-                          .write(resized ? resized.get() : request.picture, path.c_str(), request.quality);
+                          .write(resized ? resized.get() : request.picture, path.c_str(), request.quality,
+                                 request.lossless);
     if (outcome.message != nullptr) return;
     resized.reset();
 
-    switch (WriteDataUri(path.c_str(), FormatOf(request.format).mimeType, request.frame, buffer)) {
-        case DataUriResult::kWritten:
-            outcome.succeeded = true;
-            return;
-        case DataUriResult::kCannotRead:
-            outcome.message = kMsgCannotReadFile;
-            return;
-        case DataUriResult::kOutOfMemory:
-            outcome.message = kMsgConversionError;
-            return;
-    }
+    outcome.message =
+        DataUriFailure(WriteDataUri(path.c_str(), FormatOf(request.format).mimeType, request.frame, buffer));
+    outcome.succeeded = outcome.message == nullptr;
 }
 
 }  // namespace
+
+const char* DataUriFailure(DataUriResult result) {
+    switch (result) {
+        case DataUriResult::kWritten:
+            return nullptr;
+        case DataUriResult::kCannotRead:
+            return kMsgCannotReadFile;
+        case DataUriResult::kOutOfMemory:
+            break;
+    }
+    return kMsgConversionError;
+}
 
 ConversionOutcome ConvertPicture(const ConversionRequest& request, const TextBuffer& buffer) {
     ConversionOutcome outcome;

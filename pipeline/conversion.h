@@ -15,6 +15,7 @@ struct ConversionRequest {
     int resizeMethod = kLimitWidth;  // combo index, -1 when nothing is selected
     OutputFormat format = OutputFormat::kJpeg;
     int quality = kDefaultJpegQuality;  // within the ranges of output_settings.h
+    bool lossless = false;              // the lossless form of a format that has both (WebP)
     int side = kDefaultSideLength;
     std::string workFolder;  // with its trailing separator
     UriFrame frame;          // the text around the data URI
@@ -47,3 +48,6 @@ ConversionOutcome ConvertPicture(const ConversionRequest& request);
 
 // The same with the text written into `buffer` instead of `text`.
 ConversionOutcome ConvertPicture(const ConversionRequest& request, const TextBuffer& buffer);
+
+// The conversion's message for a work file that did not become a line; null for one that did.
+const char* DataUriFailure(DataUriResult result);

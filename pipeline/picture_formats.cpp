@@ -13,6 +13,8 @@
 #include "codecs/jpeg/jpeg_writer.h"
 #include "codecs/png/png_reader.h"
 #include "codecs/png/png_writer.h"
+#include "codecs/webp/webp_reader.h"
+#include "codecs/webp/webp_writer.h"
 #include "core/bmp_file.h"
 #include "core/bmp_status.h"
 #include "core/messages.h"
@@ -50,6 +52,11 @@ bool StartsPng(const std::uint8_t* bytes, std::size_t count) {
     return StartsWith(bytes, count, "\x89PNG\r\n\x1A\n", 8);
 }
 
+// "RIFF", the size, "WEBP".
+bool StartsWebp(const std::uint8_t* bytes, std::size_t count) {
+    return count >= 12 && StartsWith(bytes, count, "RIFF", 4) && std::memcmp(bytes + 8, "WEBP", 4) == 0;
+}
+
 // Camera pictures are turned upright by their Exif orientation, as viewers show them.
 ReaderStatus ReadJpeg(const char* path, std::uint32_t, PackedBitmap* picture) {
     int orientation = 1;
@@ -70,6 +77,10 @@ ReaderStatus ReadPng(const char* path, std::uint32_t background, PackedBitmap* p
     return ReadPngFile(picture, path, background);
 }
 
+ReaderStatus ReadWebp(const char* path, std::uint32_t background, PackedBitmap* picture) {
+    return ReadWebpFile(picture, path, background);
+}
+
 const char* JpegText(ReaderStatus status) {
     return JpegStatusText(JpegReadStatus(status));
 }
@@ -86,27 +97,36 @@ const char* PngText(ReaderStatus status) {
     return PngStatusText(PngReadStatus(status));
 }
 
-const char* WriteJpeg(PackedBitmap picture, const char* path, int quality) {
+const char* WebpText(ReaderStatus status) {
+    return WebpStatusText(WebpReadStatus(status));
+}
+
+const char* WriteJpeg(PackedBitmap picture, const char* path, int quality, bool) {
     return WriteJpegFile(picture, path, quality) == kJpegWritten ? nullptr : kMsgJpegWriteFailed;
 }
 
 // Exactly the picture's colours when they fit a palette, else 256 chosen with error diffusion.
-const char* WriteGif(PackedBitmap picture, const char* path, int) {
+const char* WriteGif(PackedBitmap picture, const char* path, int, bool) {
     GlobalBlock palette(ReduceToExactPalette(picture));
     if (!palette) palette.reset(QuantizeWithDither(picture));
     if (!palette) return kMsgDitherFailed;
     return WriteGifFile(palette.get(), path) == kGifWritten ? nullptr : kMsgGifWriteFailed;
 }
 
-const char* WriteBmp(PackedBitmap picture, const char* path, int) {
+const char* WriteBmp(PackedBitmap picture, const char* path, int, bool) {
     return WriteBmpFile(picture, path) == kBmpWritten ? nullptr : kMsgBmpWriteFailed;
 }
 
 // Lossless either way: a palette when the colours fit one, else RGB.
-const char* WritePng(PackedBitmap picture, const char* path, int) {
+const char* WritePng(PackedBitmap picture, const char* path, int, bool) {
     GlobalBlock palette(ReduceToExactPalette(picture));
     return WritePngFile(palette ? palette.get() : picture, path) == kPngWritten ? nullptr
                                                                                 : kMsgPngWriteFailed;
+}
+
+const char* WriteWebp(PackedBitmap picture, const char* path, int quality, bool lossless) {
+    const WebpEncoding encoding = lossless ? WebpEncoding::Lossless() : WebpEncoding::Lossy(quality);
+    return WriteWebpFile(picture, path, encoding) == kWebpWritten ? nullptr : kMsgWebpWriteFailed;
 }
 
 constexpr PictureFormat kFormats[] = {
@@ -123,6 +143,16 @@ constexpr PictureFormat kFormats[] = {
     {OutputFormat::kGif, "GIF", 'g', {"gif"}, "image/gif", 1, StartsGif, ReadGif, GifText, WriteGif},
     {OutputFormat::kBmp, "BMP", 'b', {"bmp"}, "image/bmp", 14, StartsBmp, ReadBmp, BmpText, WriteBmp},
     {OutputFormat::kPng, "PNG", 'p', {"png"}, "image/png", 2, StartsPng, ReadPng, PngText, WritePng},
+    {OutputFormat::kWebp,
+     "WebP",
+     '\0',
+     {"webp"},
+     "image/webp",
+     kNotDownloaded,
+     StartsWebp,
+     ReadWebp,
+     WebpText,
+     WriteWebp},
 };
 
 template <typename Match>
@@ -131,11 +161,10 @@ const PictureFormat* Find(Match match) {
     return found != std::end(kFormats) ? found : nullptr;
 }
 
-// Whether `word` is `name` in lower case.
-bool IsLowerCase(const char* word, const char* name) {
-    for (; *name != '\0'; ++word, ++name)
-        if (*word != (*name >= 'A' && *name <= 'Z' ? *name - 'A' + 'a' : *name)) return false;
-    return *word == '\0';
+// ASCII letters in lower case.
+std::string LowerCase(std::string text) {
+    for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
 }
 
 }  // namespace
@@ -151,7 +180,7 @@ const PictureFormat* FormatForLetter(char readerLetter) {
 
 const PictureFormat* FormatForWord(const char* word) {
     return Find([word](const PictureFormat& format) {
-        return IsLowerCase(word, format.name) || std::strcmp(word, format.extensions[0]) == 0;
+        return FormatWord(format.id) == word || std::strcmp(word, format.extensions[0]) == 0;
     });
 }
 
@@ -160,14 +189,14 @@ const PictureFormat* FormatForFirstBytes(const std::uint8_t* bytes, std::size_t 
 }
 
 const PictureFormat* FormatForFetchType(int fetchType) {
+    if (fetchType == kNotDownloaded) return nullptr;
     return Find([fetchType](const PictureFormat& format) { return format.fetchType == fetchType; });
 }
 
 bool HasPictureExtension(const char* path) {
     const char* dot = FindLastChar(path, '.');
     if (dot == nullptr) return false;
-    std::string extension(dot + 1);
-    for (char& c : extension) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    const std::string extension = LowerCase(dot + 1);
     return Find([&extension](const PictureFormat& format) {
                return format.readerLetter != '\0' &&
                       std::any_of(
@@ -178,11 +207,20 @@ bool HasPictureExtension(const char* path) {
 
 std::string ReadableFormats() {
     std::vector<std::string> names;
-    for (const PictureFormat& format : kFormats)
-        if (format.readerLetter != '\0') names.push_back(format.name);
+    for (const PictureFormat& format : kFormats) names.push_back(format.name);
     std::sort(names.begin(), names.end());
     std::string text;
     for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+std::string FormatWord(OutputFormat id) {
+    return LowerCase(FormatOf(id).name);
+}
+
+std::string FormatWords() {
+    std::string text;
+    for (const PictureFormat& format : kFormats) text += (text.empty() ? "" : ", ") + FormatWord(format.id);
     return text;
 }
 

@@ -23,8 +23,7 @@ PackedBitmap VariantPicture::Picture() const {
     return resized_.get();
 }
 
-ConversionOutcome VariantPicture::BuildVariantTag(OutputFormat format, int quality,
-                                                  const std::string& workFolder,
+ConversionOutcome VariantPicture::BuildVariantTag(const Encoding& encoding, const std::string& workFolder,
                                                   const UriFrame& frame) const {
     ConversionOutcome failure;
     failure.message = kMsgConversionError;
@@ -35,8 +34,9 @@ ConversionOutcome VariantPicture::BuildVariantTag(OutputFormat format, int quali
         request.width = width_;
         request.height = height_;
         request.resizeMethod = kKeepSize;
-        request.format = format;
-        request.quality = quality;
+        request.format = encoding.format;
+        request.quality = encoding.quality;
+        request.lossless = encoding.lossless;
         request.workFolder = workFolder;
         request.frame = frame;
         return ConvertPicture(request);

@@ -24,13 +24,13 @@ class VariantPicture {
     // The <img> tag of one encoding (or its data URI in another frame), made as the conversion
     // command makes it through the format's work file in `workFolder`; the failure message
     // otherwise. Safe to call from several threads with different folders.
-    ConversionOutcome BuildVariantTag(OutputFormat format, int quality, const std::string& workFolder,
+    ConversionOutcome BuildVariantTag(const Encoding& encoding, const std::string& workFolder,
                                       const UriFrame& frame = UriFrame()) const;
 
-  private:
     // The picture to encode: the source, or the resized copy once made; null on failure.
     PackedBitmap Picture() const;
 
+  private:
     PackedBitmap source_;
     int width_ = 0, height_ = 0;
     bool usable_ = false, resizes_ = false;

@@ -43,10 +43,13 @@ CopyButton BuildCopyButton(int& counter) {
     return button;
 }
 
-std::string VariantHeading(OutputFormat format, int quality) {
-    switch (format) {
+std::string VariantHeading(const Encoding& encoding) {
+    switch (encoding.format) {
         case OutputFormat::kJpeg:
-            return Formatted("<hr><h3>Jpeg(q=%d)</h3>\r\n", quality);
+            return Formatted("<hr><h3>Jpeg(q=%d)</h3>\r\n", encoding.quality);
+        case OutputFormat::kWebp:
+            if (encoding.lossless) return "<hr><h3>WebP(lossless)</h3>\r\n";
+            return Formatted("<hr><h3>WebP(q=%d)</h3>\r\n", encoding.quality);
         case OutputFormat::kGif:
             return "<hr><h3>GIF</h3>\r\n";
         case OutputFormat::kPng:

@@ -16,8 +16,7 @@ namespace {
 
 struct Variant {
     const VariantPicture* picture;
-    OutputFormat format;
-    int quality;
+    Encoding encoding;
 };
 
 using Outcomes = std::vector<std::optional<ConversionOutcome>>;
@@ -30,7 +29,7 @@ void MakeInParallel(const std::vector<Variant>& variants, const VariantMaker& ma
     auto work = [&](const std::string& folder) {
         for (std::size_t i; (i = next++) < variants.size();) {
             const Variant& v = variants[i];
-            outcomes[i] = make(*v.picture, v.format, v.quality, folder);
+            outcomes[i] = make(*v.picture, v.encoding, folder);
         }
     };
     std::vector<WorkFolder> folders;
@@ -50,9 +49,9 @@ void MakeInParallel(const std::vector<Variant>& variants, const VariantMaker& ma
 }
 
 // The page as it is written: each piece goes to the writer at once.
-ConversionOutcome MakeVariant(const VariantPicture& picture, OutputFormat format, int quality,
+ConversionOutcome MakeVariant(const VariantPicture& picture, const Encoding& encoding,
                               const std::string& workFolder) {
-    return picture.BuildVariantTag(format, quality, workFolder);
+    return picture.BuildVariantTag(encoding, workFolder);
 }
 
 class PageText {
@@ -74,15 +73,21 @@ WrittenPage WritePage(const PageSource& source, const PageOptions& options, cons
     const bool showOriginal = !(options.flags & kHideOriginal);
 
     // The variants in page order; the GIF one is made even when hidden.
-    std::vector<Variant> variants;
-    if (showOriginal) variants.push_back({&original, OutputFormat::kBmp, 0});
-    variants.push_back({&converted, OutputFormat::kGif, 0});
+    std::vector<Encoding> jpegSeries, webpSeries;
     for (int quality : kPageQualities) {
-        if (!(options.flags & HideBitForQuality(quality))) {
-            variants.push_back({&converted, OutputFormat::kJpeg, quality});
-        }
+        if (!(options.flags & HideBitForQuality(quality)))
+            jpegSeries.push_back({OutputFormat::kJpeg, quality});
     }
-    if (!(options.flags & kHideBmp)) variants.push_back({&converted, OutputFormat::kBmp, 0});
+    if (options.webp) {
+        webpSeries.push_back({OutputFormat::kWebp, 0, true});
+        for (int quality : kPageQualities) webpSeries.push_back({OutputFormat::kWebp, quality});
+    }
+    std::vector<Variant> variants;
+    if (showOriginal) variants.push_back({&original, {OutputFormat::kBmp}});
+    variants.push_back({&converted, {OutputFormat::kGif}});
+    for (const Encoding& encoding : jpegSeries) variants.push_back({&converted, encoding});
+    for (const Encoding& encoding : webpSeries) variants.push_back({&converted, encoding});
+    if (!(options.flags & kHideBmp)) variants.push_back({&converted, {OutputFormat::kBmp}});
 
     Outcomes outcomes(variants.size());
     if (options.workers > 1) MakeInParallel(variants, make, outcomes, options.workers, workFolder);
@@ -96,7 +101,7 @@ WrittenPage WritePage(const PageSource& source, const PageOptions& options, cons
         std::optional<ConversionOutcome>& outcome = outcomes[next];
         if (!outcome) {
             const Variant& v = variants[next];
-            outcome = make(*v.picture, v.format, v.quality, workFolder);
+            outcome = make(*v.picture, v.encoding, workFolder);
         }
         ++next;
         if (!outcome->succeeded) {
@@ -105,9 +110,9 @@ WrittenPage WritePage(const PageSource& source, const PageOptions& options, cons
         }
         return std::move(outcome->text);
     };
-    auto appendSection = [&](const std::string& tag, OutputFormat format, int quality) {
+    auto appendSection = [&](const std::string& tag, const Encoding& encoding) {
         const CopyButton button = BuildCopyButton(counter);
-        text.Append(VariantHeading(format, quality));
+        text.Append(VariantHeading(encoding));
         text.Append(tag);
         text.AppendJapanese(page::kDataSizeLabel);
         text.Append(FormatDataSize(tag.size()));
@@ -130,23 +135,25 @@ WrittenPage WritePage(const PageSource& source, const PageOptions& options, cons
     if (std::optional<std::string> gif = nextTag()) {
         text.Append(SizeText(converted.width(), converted.height()));
         text.Append(page::kTableEnd);
-        if (!(options.flags & kHideGif)) appendSection(*gif, OutputFormat::kGif, 0);
+        if (!(options.flags & kHideGif)) appendSection(*gif, {OutputFormat::kGif});
     }
-    bool jpegFailed = false;
-    for (int quality : kPageQualities) {
-        if (options.flags & HideBitForQuality(quality)) continue;
-        if (jpegFailed) {
-            ++next;  // made ahead perhaps, but the series ended before it
-            continue;
+    // A quality that fails ends its series; a failed lossless variant is only left out.
+    auto appendSeries = [&](const std::vector<Encoding>& series) {
+        bool failed = false;
+        for (const Encoding& encoding : series) {
+            if (failed) {
+                ++next;  // made ahead perhaps, but the series ended before it
+            } else if (std::optional<std::string> tag = nextTag()) {
+                appendSection(*tag, encoding);
+            } else {
+                failed = !encoding.lossless;
+            }
         }
-        if (std::optional<std::string> tag = nextTag()) {
-            appendSection(*tag, OutputFormat::kJpeg, quality);
-        } else {
-            jpegFailed = true;
-        }
-    }
+    };
+    appendSeries(jpegSeries);
+    appendSeries(webpSeries);
     if (!(options.flags & kHideBmp)) {
-        if (std::optional<std::string> tag = nextTag()) appendSection(*tag, OutputFormat::kBmp, 0);
+        if (std::optional<std::string> tag = nextTag()) appendSection(*tag, {OutputFormat::kBmp});
     }
     text.Append(page::kClosing);
     page.written = text.written();

@@ -15,11 +15,13 @@ struct PageOptions {
     // 1 makes the variants one after another in the work folder; more encode them on that many
     // threads, the others in private folders of their own. The page is the same either way.
     unsigned workers = 1;
+    // korvi-cli's --webp: WebP, lossless and at the page's qualities, after the JPEG variants.
+    bool webp = false;
 };
 
 // Makes one variant's tag; called from the workers' threads when there are several.
-using VariantMaker = std::function<ConversionOutcome(const VariantPicture& picture, OutputFormat format,
-                                                     int quality, const std::string& workFolder)>;
+using VariantMaker = std::function<ConversionOutcome(const VariantPicture& picture, const Encoding& encoding,
+                                                     const std::string& workFolder)>;
 
 // Takes each piece of the page as it is made; false when it could not be written.
 using PageWriter = std::function<bool(const std::string& piece)>;
@@ -32,9 +34,9 @@ struct WrittenPage {
 
 // Writes the page (Shift_JIS, lines ending in CR LF) for the source piece by piece, so that a tag
 // is held only until it is written (with variants made ahead on worker threads, until its turn).
-// Variants that fail are left out, a failed JPEG quality ends the JPEG series, and the GIF variant
-// is always made because the converted size is taken from it. Memory too short for the page
-// itself ends it with the conversion's failure message.
+// Variants that fail are left out, a failed JPEG or WebP quality ends its series, and the GIF
+// variant is always made because the converted size is taken from it. Memory too short for the
+// page itself ends it with the conversion's failure message.
 WrittenPage StreamTestPage(const PageSource& source, const PageOptions& options,
                            const std::string& workFolder, const PageWriter& write, const VariantMaker& make);
 WrittenPage StreamTestPage(const PageSource& source, const PageOptions& options,

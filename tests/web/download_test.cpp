@@ -130,7 +130,7 @@ void Harness::MakePictures() {
          {OutputFormat::kBmp, OutputFormat::kGif, OutputFormat::kJpeg, OutputFormat::kPng}) {
         const PictureFormat& format = FormatOf(id);
         const std::string path = root_ + "pic." + format.extensions[0];
-        ASSERT_EQ(format.write(photo.get(), path.c_str(), 90), nullptr) << path;
+        ASSERT_EQ(format.write(photo.get(), path.c_str(), 90, false), nullptr) << path;
     }
     // Reached through a redirect from /a/moved: "pic.bmp" lies where the redirect ended.
     Write("a/b/page.html",

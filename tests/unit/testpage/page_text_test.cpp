@@ -60,11 +60,12 @@ struct FakePage {
         options.flags = flags;
         options.workers = workers;
         std::mutex mutex;
-        auto fake = [&](const VariantPicture& picture, OutputFormat format, int quality, const std::string&) {
-            const std::string name = format == OutputFormat::kJpeg  ? "q" + std::to_string(quality)
-                                     : format == OutputFormat::kGif ? "gif"
-                                     : picture.width() == 30        ? "original"  // the source keeps 30
-                                                                    : "bmp";
+        auto fake = [&](const VariantPicture& picture, const Encoding& encoding, const std::string&) {
+            const std::string name = encoding.format == OutputFormat::kJpeg
+                                         ? "q" + std::to_string(encoding.quality)
+                                     : encoding.format == OutputFormat::kGif ? "gif"
+                                     : picture.width() == 30 ? "original"  // the source keeps 30
+                                                             : "bmp";
             std::lock_guard<std::mutex> hold(mutex);
             made.push_back(name);
             ConversionOutcome outcome;
