@@ -405,11 +405,8 @@ Bytes WriteJpegFixture(const JpegFixture& f) {
             {'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, static_cast<std::uint8_t>(f.adobeTransform)});
     out.insert(out.end(), f.extraSegments.begin(), f.extraSegments.end());
     for (std::size_t t = 0; t < f.quantTables.size(); ++t) {
-        Bytes body{static_cast<std::uint8_t>((f.wideQuant ? 0x10 : 0) | t)};
-        for (std::uint16_t value : f.quantTables[t]) {
-            if (f.wideQuant) body.push_back(static_cast<std::uint8_t>(value >> 8));
-            body.push_back(static_cast<std::uint8_t>(value));
-        }
+        Bytes body{static_cast<std::uint8_t>(t)};
+        for (std::uint16_t value : f.quantTables[t]) body.push_back(static_cast<std::uint8_t>(value));
         PutSegment(out, 0xDB, body);
     }
     Bytes sof{static_cast<std::uint8_t>(f.precision)};

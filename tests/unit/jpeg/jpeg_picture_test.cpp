@@ -28,11 +28,7 @@ TEST(JpegPicture, DecodesToItsSizeAndCloseToTheOriginal) {
         {"smooth", 160, 120, SmoothPicture(160, 120), 100, 0.75, 5},
         {"smooth", 160, 120, SmoothPicture(160, 120), 80, 0.85, 6},
         {"white", 19, 13, Flat({255, 255, 255}), 75, 1, 2},
-        {"black", 19, 13, Flat({0, 0, 0}), 100, 1, 2},
-        {"red", 19, 13, Flat({255, 0, 0}), 75, 1, 2},
         {"green", 19, 13, Flat({0, 255, 0}), 100, 1, 2},
-        {"blue", 19, 13, Flat({0, 0, 255}), 75, 1, 2},
-        {"yellow", 19, 13, Flat({230, 200, 40}), 100, 1, 2},
         {"sky", 19, 13, Flat({12, 99, 201}), 75, 1, 2},
     };
     for (const auto& c : cases) {
