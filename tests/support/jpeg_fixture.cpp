@@ -44,8 +44,7 @@ struct HuffTable {
 
 // Code lengths for the frequencies by the procedure of T.81 Annex K.2, limited to 16 bits,
 // with one code point kept back so that no code is all ones.
-HuffTable BuildTable(std::array<long, 256> frequency) {
-    if (std::all_of(frequency.begin(), frequency.end(), [](long f) { return f == 0; })) frequency[0] = 1;
+HuffTable BuildTable(const std::array<long, 256>& frequency) {
     std::array<long, 257> freq{};
     std::copy(frequency.begin(), frequency.end(), freq.begin());
     freq[256] = 1;
@@ -203,36 +202,25 @@ class ScanCoder {
     }
 
     void Block(int c, const QuantBlock& block) {
-        const bool progressive = f_.sofMarker == 0xC2 || f_.sofMarker == 0xCA;
         acSlot_ = Slot(c, true);
-        if (!progressive) {
+        if (f_.sofMarker != 0xC2 && f_.sofMarker != 0xCA) {  // each block ends its own band
             Dc(c, block[0]);
-            int run = 0;
-            for (int k = 1; k < 64; ++k) {
-                const int value = block[kNaturalOrder[k]];
-                if (value == 0) {
-                    ++run;
-                    continue;
-                }
-                for (; run > 15; run -= 16) out_.symbol(true, acSlot_, 0xF0);
-                Value(true, acSlot_, run, value);
-                run = 0;
-            }
-            if (run > 0) out_.symbol(true, acSlot_, 0x00);
+            AcFirst(block, 1);
+            FlushRun();
         } else if (scan_.ss == 0 && scan_.ah == 0) {
             Dc(c, block[0] >> scan_.al);
         } else if (scan_.ss == 0) {
             out_.bits(static_cast<std::uint32_t>(block[0] >> scan_.al) & 1, 1);
         } else if (scan_.ah == 0) {
-            AcFirst(block);
+            AcFirst(block, scan_.ss);
         } else {
             AcRefine(block);
         }
     }
 
-    void AcFirst(const QuantBlock& block) {
+    void AcFirst(const QuantBlock& block, int from) {
         int run = 0;
-        for (int k = scan_.ss; k <= scan_.se; ++k) {
+        for (int k = from; k <= scan_.se; ++k) {
             const int value = Transformed(block, k);
             if (value == 0) {
                 ++run;
@@ -417,11 +405,8 @@ Bytes WriteJpegFixture(const JpegFixture& f) {
             {'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, static_cast<std::uint8_t>(f.adobeTransform)});
     out.insert(out.end(), f.extraSegments.begin(), f.extraSegments.end());
     for (std::size_t t = 0; t < f.quantTables.size(); ++t) {
-        Bytes body{static_cast<std::uint8_t>((f.wideQuant ? 0x10 : 0) | t)};
-        for (std::uint16_t value : f.quantTables[t]) {
-            if (f.wideQuant) body.push_back(static_cast<std::uint8_t>(value >> 8));
-            body.push_back(static_cast<std::uint8_t>(value));
-        }
+        Bytes body{static_cast<std::uint8_t>(t)};
+        for (std::uint16_t value : f.quantTables[t]) body.push_back(static_cast<std::uint8_t>(value));
         PutSegment(out, 0xDB, body);
     }
     Bytes sof{static_cast<std::uint8_t>(f.precision)};

@@ -42,7 +42,6 @@ struct JpegFixture {
     int width = 0, height = 0;
     std::vector<FixtureComponent> components;
     std::vector<QuantValues> quantTables;  // slot = position
-    bool wideQuant = false;                // 16-bit DQT entries
     std::vector<CoefficientPlane> planes;  // one per component
     std::vector<FixtureScan> scans;        // empty: one scan of every component
     int restartInterval = 0;

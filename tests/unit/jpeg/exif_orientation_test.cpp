@@ -3,7 +3,6 @@
 
 #include "codecs/jpeg/exif_orientation.h"
 #include "pipeline/picture_loader.h"
-#include "tests/support/jpeg_fixture.h"
 #include "tests/unit/jpeg/jpeg_test_support.h"
 
 namespace {
@@ -33,20 +32,10 @@ Bytes ExifSegment(bool bigEndian, std::array<std::uint32_t, 4> entry, std::uint3
 
 // A 24 x 16 RGB-coded picture whose four corner blocks have colours of their own.
 JpegFixture Corners() {
-    JpegFixture f;
-    f.width = 24;
-    f.height = 16;
+    JpegFixture f = FlatFixture(24, 16, {{1, 1}, {1, 1}, {1, 1}},
+                                [](int c, int bx, int by) { return 40 * (c + 1) + 30 * bx + 70 * by; });
     f.jfif = false;
     f.adobeTransform = 0;
-    f.components = {{1, 1, 1, 0, 0, 0}, {2, 1, 1, 0, 0, 0}, {3, 1, 1, 0, 0, 0}};
-    QuantValues ones;
-    ones.fill(1);
-    f.quantTables = {ones};
-    AllocatePlanes(f);
-    for (int c = 0; c < 3; ++c)
-        for (int by = 0; by < 2; ++by)
-            for (int bx = 0; bx < 3; ++bx)
-                f.planes[c].At(bx, by)[0] = std::int16_t(8 * (40 * (c + 1) + 30 * bx + 70 * by - 128));
     return f;
 }
 
@@ -60,9 +49,8 @@ TEST(ExifOrientation, TurnsEachOfTheEightOrientationsUpright) {
                  {4, kBottomLeft, kBottomRight}, {5, kTopLeft, kBottomLeft}, {6, kTopRight, kBottomRight},
                  {7, kBottomRight, kTopRight},   {8, kBottomLeft, kTopLeft}};
     TempFolder folder;
-    JpegFixture plain = Corners();
     Decoded stored;
-    ASSERT_EQ(DecodeWithKorvi(WriteJpegFixture(plain), stored), 0);
+    ASSERT_EQ(DecodeWithKorvi(WriteJpegFixture(Corners()), stored), 0);
     for (const auto& c : cases)
         for (bool bigEndian : {false, true}) {
             SCOPED_TRACE(testing::Message()

@@ -10,25 +10,22 @@
 
 namespace {
 
-TEST(JpegFailure, PathInAMissingFolderCreatesNothing) {
+TEST(JpegFailure, UnwritablePathsAreReported) {
     TempFolder folder;
-    GlobalBlock bitmap = MakeBitmap24(4, 4, NaturalPicture(4, 4));
-    const std::string path = folder.File("missing/out.jpg");
-    EXPECT_EQ(WriteJpegFile(bitmap.get(), path.c_str(), 75), kJpegCannotOpen);
+    GlobalBlock bitmap = MakeBitmap24(200, 150, NaturalPicture(200, 150));
+    EXPECT_EQ(WriteJpegFile(bitmap.get(), folder.File("missing/out.jpg").c_str(), 75), kJpegCannotOpen);
     EXPECT_FALSE(FileExists(folder.File("missing")));
     EXPECT_EQ(WriteJpegFile(bitmap.get(), nullptr, 75), kJpegCannotOpen);
-}
-
-TEST(JpegFailure, UnlockableBitmapIsRefused) {
-    TempFolder folder;
-    EXPECT_EQ(WriteJpegFile(nullptr, folder.File("out.jpg").c_str(), 75), kJpegCannotLock);
+    std::FILE* full = std::fopen("/dev/full", "wb");
+    if (full == nullptr) GTEST_SKIP() << "no /dev/full here";
+    std::fclose(full);
+    EXPECT_EQ(WriteJpegFile(bitmap.get(), "/dev/full", 90), kJpegWriteFailed);
 }
 
 // A bitmap whose header is changed after it was built.
-GlobalBlock Altered(int width, int height, int depth, const std::function<void(BITMAPINFOHEADER&)>& change) {
-    GlobalBlock block = depth == 8
-                            ? MakePaletteBitmap(8, width, height, {{1, 2, 3}}, [](int, int) { return 0; })
-                            : AllocatePackedBitmap(width, height, depth, 0);
+GlobalBlock Altered(int depth, const std::function<void(BITMAPINFOHEADER&)>& change) {
+    GlobalBlock block = depth == 8 ? MakePaletteBitmap(8, 4, 4, {{1, 2, 3}}, [](int, int) { return 0; })
+                                   : AllocatePackedBitmap(4, 4, depth, 0);
     BitmapLock header(block.get());
     change(*header.data());
     return block;
@@ -50,45 +47,36 @@ TEST(JpegFailure, RefusedBitmapsGiveTheirNumberAndWriteNoData) {
         std::function<GlobalBlock()> make;
         std::int32_t expected;
     } cases[] = {
-        {"2 planes", [&] { return Altered(4, 4, 24, [](BITMAPINFOHEADER& h) { h.biPlanes = 2; }); },
+        {"no bitmap", [] { return GlobalBlock(); }, kJpegCannotLock},
+        {"2 planes", [&] { return Altered(24, [](BITMAPINFOHEADER& h) { h.biPlanes = 2; }); },
          kJpegBadPlanes},
         {"bit fields",
-         [&] { return Altered(4, 4, 24, [](BITMAPINFOHEADER& h) { h.biCompression = BI_BITFIELDS; }); },
+         [&] { return Altered(24, [](BITMAPINFOHEADER& h) { h.biCompression = BI_BITFIELDS; }); },
          kJpegCompressed},
-        {"300 colours", [&] { return Altered(4, 4, 8, [](BITMAPINFOHEADER& h) { h.biClrUsed = 300; }); },
+        {"300 colours", [&] { return Altered(8, [](BITMAPINFOHEADER& h) { h.biClrUsed = 300; }); },
          kJpegTooManyColours},
-        {"16 bits", [&] { return Altered(4, 4, 16, keep); }, kJpegBadDepth},
-        {"32 bits", [&] { return Altered(4, 4, 32, keep); }, kJpegBadDepth},
+        {"16 bits", [&] { return Altered(16, keep); }, kJpegBadDepth},
+        {"32 bits", [&] { return Altered(32, keep); }, kJpegBadDepth},
         {"4 bits",
-         [&] {
+         [] {
              return MakePaletteBitmap(4, 4, 4, {{1, 2, 3}}, [](int, int) { return 0; });
          },
          kJpegBadDepth},
-        {"width 0", [&] { return Altered(4, 4, 24, [](BITMAPINFOHEADER& h) { h.biWidth = 0; }); },
-         kJpegEmptyImage},
-        {"height 0", [&] { return Altered(4, 4, 8, [](BITMAPINFOHEADER& h) { h.biHeight = 0; }); },
+        {"width 0", [&] { return Altered(24, [](BITMAPINFOHEADER& h) { h.biWidth = 0; }); }, kJpegEmptyImage},
+        {"height 0", [&] { return Altered(8, [](BITMAPINFOHEADER& h) { h.biHeight = 0; }); },
          kJpegEmptyImage},
         {"width 65501", TooWide, kJpegImageTooBig},
-        {"height 70000", [&] { return Altered(4, 4, 24, [](BITMAPINFOHEADER& h) { h.biHeight = 70000; }); },
+        {"height 70000", [&] { return Altered(24, [](BITMAPINFOHEADER& h) { h.biHeight = 70000; }); },
          kJpegImageTooBig},
-        {"top-down", [&] { return Altered(4, 4, 24, [](BITMAPINFOHEADER& h) { h.biHeight = -4; }); },
+        {"top-down", [&] { return Altered(24, [](BITMAPINFOHEADER& h) { h.biHeight = -4; }); },
          kJpegImageTooBig},
     };
     for (const auto& c : cases) {
         GlobalBlock bitmap = c.make();
-        ASSERT_TRUE(bitmap) << c.what;
         const Encoded encoded = EncodeJpeg(bitmap.get(), 75);
         EXPECT_EQ(encoded.result, c.expected) << c.what;
         EXPECT_TRUE(encoded.bytes.empty()) << c.what;
     }
-}
-
-TEST(JpegFailure, FullDiskIsReported) {
-    std::FILE* probe = std::fopen("/dev/full", "wb");
-    if (probe == nullptr) GTEST_SKIP() << "no /dev/full here";
-    std::fclose(probe);
-    GlobalBlock bitmap = MakeBitmap24(200, 150, NaturalPicture(200, 150));
-    EXPECT_EQ(WriteJpegFile(bitmap.get(), "/dev/full", 90), kJpegWriteFailed);
 }
 
 }  // namespace

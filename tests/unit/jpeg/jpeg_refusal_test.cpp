@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "codecs/jpeg/jpeg_reader.h"
-#include "tests/support/jpeg_fixture.h"
 #include "tests/support/jpeg_scan_bomb.h"
 #include "tests/unit/jpeg/jpeg_test_support.h"
 
@@ -13,19 +12,7 @@ namespace {
 
 // A small 4:2:0 colour file with real tables and data.
 JpegFixture Base() {
-    JpegFixture f;
-    f.width = 24;
-    f.height = 16;
-    f.components = {{1, 2, 2, 0, 0, 0}, {2, 1, 1, 1, 1, 1}, {3, 1, 1, 1, 1, 1}};
-    QuantValues q;
-    q.fill(3);
-    f.quantTables = {q, q};
-    AllocatePlanes(f);
-    int n = 0;
-    for (CoefficientPlane& plane : f.planes)
-        for (QuantBlock& block : plane.blocks)
-            for (int i = 0; i < 64; i += 7) block[i] = std::int16_t((n++ * 37) % 61 - 30);
-    return f;
+    return RandomFixture(24, 16, {{2, 2}, {1, 1}, {1, 1}}, 1);
 }
 
 // The offset of the first segment with this marker.
@@ -35,27 +22,19 @@ std::size_t Find(const Bytes& bytes, std::uint8_t marker) {
     return bytes.size();
 }
 
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes joined;
-    for (const Bytes& part : parts) joined.insert(joined.end(), part.begin(), part.end());
-    return joined;
-}
-
 Bytes Insert(Bytes bytes, std::size_t at, const Bytes& segment) {
     bytes.insert(bytes.begin() + long(at), segment.begin(), segment.end());
     return bytes;
-}
-
-Bytes WithSegment(const JpegFixture& f, const Bytes& segment) {
-    JpegFixture g = f;
-    g.extraSegments = segment;
-    return WriteJpegFixture(g);
 }
 
 Bytes Written(const std::function<void(JpegFixture&)>& change) {
     JpegFixture f = Base();
     change(f);
     return WriteJpegFixture(f);
+}
+
+Bytes WithSegment(const Bytes& segment) {
+    return Written([&](JpegFixture& f) { f.extraSegments = segment; });
 }
 
 // A Huffman table segment for a DC (0) or AC (0x10) slot with the given counts and symbols.
@@ -73,6 +52,14 @@ Bytes Patched(Bytes bytes, std::size_t at, const Bytes& values) {
     return bytes;
 }
 
+// The file behind a MacBinary header with a name of that length and that file type.
+Bytes MacBinary(std::uint8_t nameLength, const char* type) {
+    Bytes header(128, 0);
+    header[1] = nameLength;
+    std::copy(type, type + 4, header.begin() + 65);
+    return Join({header, WriteJpegFixture(Base())});
+}
+
 TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
     const Bytes good = WriteJpegFixture(Base());
     const std::size_t sof = Find(good, 0xC0), sos = Find(good, 0xDA);
@@ -81,28 +68,31 @@ TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
         Bytes bytes;
         int status;
     } cases[] = {
-        {"JPG0 marker", WithSegment(Base(), {0xFF, 0xF0, 0x00, 0x02}), -22},
-        {"JPEG-LS frame", WithSegment(Base(), {0xFF, 0xF7, 0x00, 0x02}), -22},
+        {"JPG0 marker", WithSegment({0xFF, 0xF0, 0x00, 0x02}), -22},
+        {"JPEG-LS frame", WithSegment({0xFF, 0xF7, 0x00, 0x02}), -22},
         {"EOI before any scan", {0xFF, 0xD8, 0xFF, 0xD9}, -24},
         {"empty after SOI", {0xFF, 0xD8, 0x00, 0x00, 0x00}, -24},
-        {"second SOI", WithSegment(Base(), {0xFF, 0xD8}), -27},
+        {"second SOI", WithSegment({0xFF, 0xD8}), -27},
         {"second frame header",
          Insert(good, sos, Bytes(good.begin() + long(sof), good.begin() + long(sof) + 19)), -28},
         {"height 0", Patched(good, sof + 5, {0, 0}), -29},
         {"frame header one byte long", Patched(good, sof + 3, {18}), -30},
         {"scan header one byte short", Patched(good, sos + 3, {11}), -30},
-        {"restart interval segment of 5 bytes",
-         WithSegment(Base(), {0xFF, 0xDD, 0x00, 0x05, 0x00, 0x01, 0x00}), -30},
+        {"restart interval segment of 5 bytes", WithSegment({0xFF, 0xDD, 0x00, 0x05, 0x00, 0x01, 0x00}), -30},
         {"scan before frame header",
          Insert(good, sof, {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00}), -31},
         {"scan of an absent component", Patched(good, sos + 5, {9}), -32},
-        {"DAC table 32", WithSegment(Base(), {0xFF, 0xCC, 0x00, 0x04, 0x20, 0x00}), -33},
-        {"DAC bounds reversed", WithSegment(Base(), {0xFF, 0xCC, 0x00, 0x04, 0x00, 0x0F}), -34},
-        {"DHT of 257 symbols", WithSegment(Base(), Dht(0, {0, 0, 0, 0, 0, 0, 0, 255, 2}, {})), -35},
-        {"DHT longer than its segment", WithSegment(Base(), Dht(0, {0, 3}, {})), -35},
-        {"DHT slot 4", WithSegment(Base(), Dht(4, {1}, {0})), -36},
+        {"DAC table 32", WithSegment({0xFF, 0xCC, 0x00, 0x04, 0x20, 0x00}), -33},
+        {"DAC bounds reversed", WithSegment({0xFF, 0xCC, 0x00, 0x04, 0x00, 0x0F}), -34},
+        {"DHT of 257 symbols", WithSegment(Dht(0, {0, 0, 0, 0, 0, 0, 0, 255, 2}, {})), -35},
+        {"DHT longer than its segment", WithSegment(Dht(0, {0, 3}, {})), -35},
+        {"DHT slot 4", WithSegment(Dht(4, {1}, {0})), -36},
         {"DQT slot 4", Written([](JpegFixture& f) { f.quantTables.resize(5); }), -37},
         {"not a JPEG file", {'G', 'I', 'F', '8', '9', 'a'}, -38},
+        {"MacBinary of type PICT", MacBinary(12, "PICT"), -38},
+        {"MacBinary without a name", MacBinary(0, "JPEG"), -38},
+        {"MacBinary name of 64 bytes", MacBinary(64, "JPEG"), -38},
+        {"MacBinary name of 63 bytes: read", MacBinary(63, "JPEG"), 0},
         {"lossless frame", Patched(good, sof + 1, {0xC3}), -39},
         {"hierarchical frame", Patched(good, sof + 1, {0xC5}), -39},
         {"width 65501", Patched(good, sof + 7, {0xFF, 0xDD}), -40},

@@ -1,8 +1,8 @@
 #include "tests/unit/jpeg/jpeg_test_support.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
+#include <random>
 
 #include "codecs/jpeg/decoder/jpeg_decoder.h"
 #include "codecs/jpeg/jpeg_writer.h"
@@ -20,7 +20,7 @@ Encoded EncodeJpeg(PackedBitmap bitmap, std::int32_t quality) {
     return encoded;
 }
 
-Decoded DecodeJpeg(const Bytes& bytes) {
+Decoded DecodeWithStb(const Bytes& bytes) {
     Decoded decoded;
     int channels = 0;
     stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &decoded.width,
@@ -33,11 +33,9 @@ Decoded DecodeJpeg(const Bytes& bytes) {
     return decoded;
 }
 
-int DecodeWithKorvi(const Bytes& bytes, Decoded& decoded, std::int64_t maxPixels) {
-    jpeg::decoder::DecodeLimits limits;
-    limits.maxPixels = maxPixels;
+int DecodeWithKorvi(const Bytes& bytes, Decoded& decoded) {
     PackedBitmap picture = nullptr;
-    const int status = jpeg::decoder::DecodeJpeg(bytes.data(), bytes.size(), limits, &picture);
+    const int status = jpeg::decoder::DecodeJpeg(bytes.data(), bytes.size(), {}, &picture);
     decoded = Decoded{};
     if (status != 0) return status;
     GlobalBlock owned(picture);
@@ -54,6 +52,13 @@ int DecodeWithKorvi(const Bytes& bytes, Decoded& decoded, std::int64_t maxPixels
     return status;
 }
 
+Decoded Rendered(int width, int height, const ColourAt& picture) {
+    Decoded decoded{width, height, {}};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) decoded.pixels.push_back(picture(x, y));
+    return decoded;
+}
+
 Difference Compare(const Decoded& a, const Decoded& b) {
     Difference d{0, 0};
     for (std::size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i) {
@@ -67,35 +72,40 @@ Difference Compare(const Decoded& a, const Decoded& b) {
     return d;
 }
 
-bool ParseStream(const Bytes& bytes, Stream& stream) {
-    // SOI ... SOS, the scan, then EOI and the four-byte trailer.
-    const std::size_t size = bytes.size();
-    if (size < 10 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;
-    if (bytes[size - 6] != 0xFF || bytes[size - 5] != 0xD9) return false;
-    std::size_t at = 2;
-    for (;;) {
-        if (at + 4 > size - 6 || bytes[at] != 0xFF) return false;
-        const std::uint8_t marker = bytes[at + 1];
-        const std::size_t length = std::size_t{bytes[at + 2]} << 8 | bytes[at + 3];
-        if (length < 2 || at + 2 + length > size - 6) return false;
-        stream.segments.push_back(
-            Segment{marker, Bytes(bytes.begin() + at + 4, bytes.begin() + at + 2 + length)});
-        at += 2 + length;
-        if (marker == 0xDA) break;
-    }
-    stream.scan.assign(bytes.begin() + at, bytes.end() - 6);
-    stream.trailer.assign(bytes.end() - 4, bytes.end());
-    return true;
+JpegFixture FlatFixture(int width, int height, const Factors& factors,
+                        const std::function<int(int c, int bx, int by)>& sample) {
+    JpegFixture f;
+    f.width = width;
+    f.height = height;
+    for (std::size_t c = 0; c < factors.size(); ++c)
+        f.components.push_back({int(c) + 1, factors[c][0], factors[c][1], 0, 0, 0});
+    f.quantTables = {QuantValues{}};
+    f.quantTables[0].fill(1);
+    AllocatePlanes(f);
+    // A DC of 8 (s - 128) alone decodes to the samples s.
+    for (std::size_t c = 0; c < factors.size(); ++c)
+        for (int by = 0; by < f.planes[c].blocksHigh; ++by)
+            for (int bx = 0; bx < f.planes[c].blocksWide; ++bx)
+                f.planes[c].At(bx, by)[0] = std::int16_t(8 * (sample(int(c), bx, by) - 128));
+    return f;
 }
 
-double Psnr(const Decoded& decoded, int width, int height, const ColourAt& original) {
-    double squares = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const Rgb a = decoded.At(x, y), b = original(x, y);
-            const double dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
-            squares += dr * dr + dg * dg + db * db;
+JpegFixture RandomFixture(int width, int height, const Factors& factors, unsigned seed) {
+    JpegFixture f = FlatFixture(width, height, factors, [](int, int, int) { return 128; });
+    QuantValues growing;
+    for (int k = 0; k < 64; ++k) growing[k] = std::uint16_t(1 + k / 8);
+    f.quantTables.push_back(growing);
+    for (std::size_t c = 1; c < f.components.size(); ++c)
+        f.components[c].quantTable = f.components[c].dcTable = f.components[c].acTable = 1;
+    std::mt19937 random(seed);
+    for (CoefficientPlane& plane : f.planes)
+        for (QuantBlock& block : plane.blocks) {
+            block[0] = std::int16_t(int(random() % 1601) - 800);
+            for (int i = 1; i < 64; ++i) {
+                const unsigned roll = random() % 100;
+                const int spread = int(roll) < 70 + i / 3 ? 0 : roll < 97 ? 40 : 600;
+                block[i] = spread == 0 ? 0 : std::int16_t(int(random() % (2 * spread + 1)) - spread);
+            }
         }
-    const double mse = squares / (3.0 * width * height);
-    return mse == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
+    return f;
 }

@@ -1,13 +1,16 @@
-// Encoding into bytes, decoding with stb_image and reading the segments of a JPEG file.
+// What the JPEG tests share: encoding into bytes, decoding with korvi's reader and with stb_image,
+// comparing pictures, and fixtures of flat or random blocks.
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <string>
+#include <functional>
 #include <vector>
 
 #include "core/packed_bitmap.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/files.h"
+#include "tests/support/jpeg_fixture.h"
 
 struct Encoded {
     std::int32_t result;
@@ -19,15 +22,17 @@ Encoded EncodeJpeg(PackedBitmap bitmap, std::int32_t quality);
 
 struct Decoded {
     int width = 0, height = 0;
-    std::vector<Rgb> pixels;  // top row first; empty when stb_image refused the file
+    std::vector<Rgb> pixels;  // top row first; empty when the decoder refused the file
     Rgb At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
-Decoded DecodeJpeg(const Bytes& bytes);
+Decoded DecodeWithStb(const Bytes& bytes);
 
-// Decodes with korvi's reader from memory; `decoded` is filled only on status 0. The picture
-// limit may be lowered for a test.
-int DecodeWithKorvi(const Bytes& bytes, Decoded& decoded, std::int64_t maxPixels = kMaxPicturePixels);
+// Decodes with korvi's reader from memory; `decoded` is filled only on status 0.
+int DecodeWithKorvi(const Bytes& bytes, Decoded& decoded);
+
+// The picture as a decoder would hand it over.
+Decoded Rendered(int width, int height, const ColourAt& picture);
 
 // Mean and largest difference of all channels of two pictures of the same size.
 struct Difference {
@@ -36,21 +41,13 @@ struct Difference {
 };
 Difference Compare(const Decoded& a, const Decoded& b);
 
-// One marker segment: the marker byte after 0xFF and the bytes behind the length field.
-struct Segment {
-    std::uint8_t marker;
-    Bytes body;
-};
+using Factors = std::vector<std::array<int, 2>>;
 
-// The segments from SOI to SOS, the bytes between SOS and EOI, and the four bytes after EOI.
-struct Stream {
-    std::vector<Segment> segments;
-    Bytes scan;
-    Bytes trailer;
-};
+// Components 1, 2, ... with the factors, quantisation by 1 and flat blocks: block (bx, by) of
+// component c has every sample equal to sample(c, bx, by).
+JpegFixture FlatFixture(int width, int height, const Factors& factors,
+                        const std::function<int(int c, int bx, int by)>& sample);
 
-// Returns false unless the bytes are SOI, segments up to SOS, data, EOI and four more bytes.
-bool ParseStream(const Bytes& bytes, Stream& stream);
-
-// Peak signal-to-noise ratio over all channels, in dB.
-double Psnr(const Decoded& decoded, int width, int height, const ColourAt& original);
+// Coefficients as a photograph's might be (most high frequencies zero, some large values);
+// component 1 quantised by 1, the others by a table that grows with the frequency.
+JpegFixture RandomFixture(int width, int height, const Factors& factors, unsigned seed);
