@@ -9,36 +9,6 @@
 #include "tests/support/synthetic_picture.h"
 #include "tests/unit/gif/gif_test_support.h"
 
-TEST(ExactPalette, KeepsUpTo256ColoursInTheOrderFirstMet) {
-    const struct {
-        int colours, width, height, depth;
-    } cases[] = {{1, 5, 3, 1},  {2, 9, 4, 1},     {3, 5, 5, 4},    {16, 33, 3, 4},
-                 {17, 7, 9, 8}, {256, 40, 13, 8}, {257, 40, 13, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.colours);
-        const ColourAt colour = [&](int x, int y) {
-            const int i = (x * 7 + y * 3) % c.colours;
-            return Rgb{std::uint8_t(i), std::uint8_t(i >> 8), 7};
-        };
-        GlobalBlock picture = MakeBitmap24(c.width, c.height, colour);
-        GlobalBlock exact(ReduceToExactPalette(picture.get()));
-        ASSERT_EQ(bool(exact), c.depth != 0);
-        if (!exact) continue;
-        EXPECT_EQ(BitmapLock(exact.get())->biBitCount, c.depth);
-        // Stored rows run from the bottom line up, each from the left.
-        std::vector<Rgb> firstMet;
-        for (int y = c.height - 1; y >= 0; --y) {
-            for (int x = 0; x < c.width; ++x) {
-                if (std::find(firstMet.begin(), firstMet.end(), colour(x, y)) == firstMet.end())
-                    firstMet.push_back(colour(x, y));
-                ASSERT_EQ(TableColour(exact.get(), IndexOf(exact.get(), x, y)), colour(x, y))
-                    << x << "," << y;
-            }
-        }
-        EXPECT_EQ(TableOf(exact.get()), firstMet);
-    }
-}
-
 TEST(PaletteReduction, RefusesPicturesItCannotRead) {
     GlobalBlock shortRows = GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + 12);
     *BitmapLock(shortRows.get()).data() = BITMAPINFOHEADER{40, 100, 100, 1, 24, 0, 0, 0, 0, 0, 0};
@@ -112,7 +82,8 @@ TEST(DitherMapping, MatchesCellsAndAlternatesRows) {
     const struct {
         const char* name;
         std::vector<PaletteColour> palette;
-        std::vector<std::vector<int>> greys, indices;  // stored rows, bottom line first
+        std::vector<std::vector<int>> greys,
+            indices;  // stored rows, bottom line first
     } cases[] = {
         // 120 and 135 share the cell centred on 136, nearest to 140 though 120 is nearer 121.
         {"one index per cell", {{121, 121, 121}, {140, 140, 140}}, {{120, 135}}, {{1, 1}}},

@@ -43,11 +43,13 @@ Bytes Solid(int width, int height, Rgba colour) {
 }  // namespace
 
 TEST(WebpReader, ComposesTransparencyAndAnAnimationsFirstFrameOverTheBackground) {
-    const Rgb back{0, 128, 255}, red{255, 0, 0}, ochre{200, 100, 0};
+    const Rgb o{0, 128, 255}, r{255, 0, 0}, ochre{200, 100, 0};  // o: the background
     const std::vector<Rgba> transparent = {{10, 20, 30, 0}, {200, 100, 0, 255}, {200, 100, 0, 128}};
-    const Bytes redFrame = Solid(2, 2, {255, 0, 0, 255}), blueFrame = Solid(6, 4, {0, 0, 255, 255});
-    const Rgba opaqueRed{255, 0, 0, 255};
-    const Bytes clearFrame = EncodeRgbaWebp({{255, 0, 0, 0}, opaqueRed, opaqueRed, opaqueRed}, 2);
+    const Rgba red{255, 0, 0, 255};
+    // A frame with a transparent pixel at (2, 2), and a second frame that is not shown.
+    const Bytes animation = WebpAnimation(
+        4, 4,
+        {{2, 2, 2, 2, EncodeRgbaWebp({{255, 0, 0, 0}, red, red, red}, 2)}, {0, 0, 4, 4, Solid(4, 4, red)}});
     const struct {
         const char* name;
         Bytes file;
@@ -55,20 +57,10 @@ TEST(WebpReader, ComposesTransparencyAndAnAnimationsFirstFrameOverTheBackground)
         std::vector<Rgb> expected;  // top row first
         int tolerance;
     } cases[] = {
-        {"lossless with alpha", EncodeRgbaWebp(transparent, 3), 3, {back, ochre, {100, 114, 127}}, 0},
+        {"lossless with alpha", EncodeRgbaWebp(transparent, 3), 3, {o, ochre, {100, 114, 127}}, 0},
         // Colour is lossy, alpha lossless.
-        {"lossy with alpha", EncodeRgbaWebp(transparent, 3, true), 3, {back, ochre, {100, 114, 127}}, 3},
-        {"first frame inside the canvas",
-         WebpAnimation(6, 4, {{2, 2, 2, 2, redFrame}, {0, 0, 6, 4, blueFrame}}),
-         6,
-         {back, back, back, back, back, back, back, back, back, back, back, back,
-          back, back, red,  red,  back, back, back, back, red,  red,  back, back},
-         0},
-        {"a transparent first frame",
-         WebpAnimation(4, 2, {{0, 0, 2, 2, clearFrame}}),
-         4,
-         {back, red, back, back, red, red, back, back},
-         0},
+        {"lossy with alpha", EncodeRgbaWebp(transparent, 3, true), 3, {o, ochre, {100, 114, 127}}, 3},
+        {"animation", animation, 4, {o, o, o, o, o, o, o, o, o, o, o, r, o, o, r, r}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -97,31 +89,24 @@ TEST(WebpReader, RefusesWhatIsNotAWholeWebpPictureWithinTheLimits) {
     const auto canvas = [](int width, int height) {
         return WebpAnimation(width, height, {{0, 0, 2, 2, Solid(2, 2, {1, 2, 3, 255})}});
     };
-    // A lossless header of 16383 x 16383 pixels and nothing behind it.
     Bytes wave = WebpRiff(WebpChunk("fmt ", Bytes(16, 1)));
     std::memcpy(wave.data() + 8, "WAVE", 4);
-    const Bytes huge = WebpRiff(WebpChunk("VP8L", Bytes{0x2F, 0xFE, 0xFF, 0xFF, 0x0F, 0, 0, 0}));
     const struct {
         const char* name;
         Bytes file;
         WebpReadStatus status;
     } cases[] = {
         {"empty", {}, kWebpNotWebp},
-        {"a PNG", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'},
-         kWebpNotWebp},
         {"a RIFF that is not WebP", wave, kWebpNotWebp},
         {"only the RIFF header", Bytes(lossy.begin(), lossy.begin() + 12), kWebpTruncated},
         {"a RIFF size below its header",
          Join({Bytes{'R', 'I', 'F', 'F', 2, 0, 0, 0}, Bytes(lossy.begin() + 8, lossy.end())}), kWebpBroken},
-        {"lossy, truncated", Bytes(lossy.begin(), lossy.begin() + std::ptrdiff_t(lossy.size() / 2)),
-         kWebpTruncated},
-        {"lossless, truncated", Bytes(lossless.begin(), lossless.end() - 10), kWebpTruncated},
+        {"truncated", Bytes(lossy.begin(), lossy.begin() + std::ptrdiff_t(lossy.size() / 2)), kWebpTruncated},
         {"a broken lossless signature", badSignature, kWebpBroken},
         {"an animation without frames", WebpAnimation(4, 4, {}), kWebpBroken},
         {"a frame beyond the canvas", WebpAnimation(6, 4, {{4, 0, 4, 1, Solid(4, 1, {1, 2, 3, 255})}}),
          kWebpBroken},
         {"a canvas wider than 65500", canvas(65501, 1), kWebpTooLarge},
-        {"more pixels than 2^26", huge, kWebpTooLarge},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
