@@ -33,8 +33,6 @@ void Append(png_structp png, png_bytep data, png_size_t length) {
     out->insert(out->end(), data, data + length);
 }
 
-void Flush(png_structp) {}
-
 // Everything libpng needs, prepared before the jump buffer is set.
 struct Prepared {
     const PngFixture* fixture;
@@ -46,7 +44,7 @@ struct Prepared {
 bool Write(png_structp png, png_infop info, const Prepared& p, Bytes* out) {
     if (setjmp(png_jmpbuf(png))) return false;
     const PngFixture& f = *p.fixture;
-    png_set_write_fn(png, out, Append, Flush);
+    png_set_write_fn(png, out, Append, nullptr);
     png_set_IHDR(png, info, png_uint_32(f.width), png_uint_32(f.height), f.depth, f.colourType,
                  f.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
@@ -62,17 +60,10 @@ bool Write(png_structp png, png_infop info, const Prepared& p, Bytes* out) {
     return true;
 }
 
-png_color_16 ColourOf(const std::vector<std::uint16_t>& values) {
-    png_color_16 c{};
-    if (values.size() == 1) {
-        c.index = png_byte(values[0]);
-        c.gray = values[0];
-    } else if (values.size() == 3) {
-        c.red = values[0];
-        c.green = values[1];
-        c.blue = values[2];
-    }
-    return c;
+// A bKGD or tRNS of one value (an index or a grey level) or three (red, green, blue).
+png_color_16 ColourOf(const std::vector<std::uint16_t>& v) {
+    if (v.size() == 3) return png_color_16{0, v[0], v[1], v[2], 0};
+    return v.empty() ? png_color_16{} : png_color_16{png_byte(v[0]), 0, 0, 0, v[0]};
 }
 
 }  // namespace

@@ -48,9 +48,10 @@ void ExpectSameFirstImage(PackedBitmap ours, const GifFileType* gif, bool whole 
 
 }  // namespace
 
-// What we write, giflib and our reader read back as it was, in the smallest table that holds
-// its colours (two entries for two, else four at least), padded with black.
-TEST(GifOracle, WrittenFilesReadBackWholeByGiflibAndOursAndCutByOurs) {
+// What we write, giflib and our reader read back as it was, in the smallest
+// table that holds its colours (two entries for two, else four at least),
+// padded with black; long runs shrink.
+TEST(GifOracle, WrittenFilesReadBackWholeByGiflibAndOurs) {
     const auto hash = [](int colours) {
         return [colours](int x, int y) {
             return int((std::uint32_t(x) * 2654435761u ^ std::uint32_t(y) * 40503u) >> 9) % colours;
@@ -60,6 +61,7 @@ TEST(GifOracle, WrittenFilesReadBackWholeByGiflibAndOursAndCutByOurs) {
         std::string name;
         GlobalBlock bitmap;
         int entries;  // 0: not checked
+        std::size_t maxBytes = 1 << 30;
     };
     std::vector<Case> cases;
     const auto add = [&](std::string name, int depth, int colours, int entries, int width, int height,
@@ -83,21 +85,24 @@ TEST(GifOracle, WrittenFilesReadBackWholeByGiflibAndOursAndCutByOurs) {
         for (int height = 1; height <= 9; ++height)
             add(std::to_string(colours) + " colours, height " + std::to_string(height), 8, colours, entries,
                 7, height, hash(colours));
-    for (const auto& [width, height] : {std::pair<int, int>{430, 323}, {97, 1201}}) {
-        GlobalBlock photo = MakeBitmap24(width, height, NaturalPicture(width, height));
-        GlobalBlock few = MakeBitmap24(width, height, [](int x, int y) {
-            return Rgb{std::uint8_t(x / 3 % 11 * 20), 9, std::uint8_t(y % 7)};
-        });
-        cases.push_back({"quantised photograph", GlobalBlock(QuantizeWithDither(photo.get())), 0});
-        cases.push_back({"exact palette", GlobalBlock(ReduceToExactPalette(few.get())), 0});
-    }
-    std::size_t kept = 0, lost = 0;  // pixels of the cut files
-    for (const auto& [name, bitmap, entries] : cases) {
+    // Rows of runs of 1 to 97 pixels: 1.8 kB, where a code a pixel would take 40 kB.
+    cases.push_back(
+        {"runs",
+         MakePaletteBitmap(8, 250, 120, Colours(3), [](int x, int y) { return x / (1 + y % 97) % 3; }), 4,
+         2500});
+    GlobalBlock photo = MakeBitmap24(97, 1201, NaturalPicture(97, 1201));
+    GlobalBlock few = MakeBitmap24(430, 323, [](int x, int y) {
+        return Rgb{std::uint8_t(x / 3 % 11 * 20), 9, std::uint8_t(y % 7)};
+    });
+    cases.push_back({"quantised photograph", GlobalBlock(QuantizeWithDither(photo.get())), 0});
+    cases.push_back({"exact palette", GlobalBlock(ReduceToExactPalette(few.get())), 0});
+    for (const auto& [name, bitmap, entries, maxBytes] : cases) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(bitmap);
         TempFolder folder;
         const std::string path = folder.File("round.gif");
         ASSERT_EQ(WriteGifFile(bitmap.get(), path.c_str()), 0);
+        EXPECT_LE(ReadBytes(path).size(), maxBytes);
         const Giflib giflib(path);
         ASSERT_TRUE(giflib.whole);
         ASSERT_EQ(giflib.gif->ImageCount, 1);
@@ -113,22 +118,7 @@ TEST(GifOracle, WrittenFilesReadBackWholeByGiflibAndOursAndCutByOurs) {
         std::vector<Rgb> table = TableOf(bitmap.get());
         table.resize(std::size_t(giflib.gif->SColorMap->ColorCount), Rgb{0, 0, 0});
         EXPECT_EQ(TableOf(back.get()), table);
-
-        // Cut halfway through the image data: what arrived is kept, the rest is colour 0.
-        const std::vector<int> full = IndicesOf(back.get());
-        Bytes file = ReadBytes(path);
-        const std::size_t dataStart = 24 + 3 * table.size();
-        file.resize(dataStart + (file.size() - dataStart) / 2);
-        WriteBytes(path, file);
-        ASSERT_EQ(ReadGifFile(&read, path.c_str()), 0);
-        const std::vector<int> cut = IndicesOf(GlobalBlock(read).get());
-        for (std::size_t i = 0; i < full.size(); ++i) {
-            ASSERT_TRUE(cut[i] == full[i] || cut[i] == 0) << i;
-            kept += cut[i] == full[i] && full[i] != 0;
-            lost += cut[i] != full[i];
-        }
     }
-    EXPECT_TRUE(kept > 0 && lost > 0);
 }
 
 TEST(GifOracle, ReadsEveryCorpusFirstImageAsGiflibDoesAndRefusesTheRest) {

@@ -31,25 +31,24 @@ std::vector<Rgb> PixelsOf(PackedBitmap bitmap, int width, int height) {
 
 }  // namespace
 
-// A picture of N colours goes through the exact palette, as the conversion sends it, and comes
-// back from libpng pixel for pixel, as a palette of the smallest depth or as RGB.
+// A picture of N colours goes through the exact palette, as the conversion sends it (in the fewest
+// of 1, 4 or 8 bits, for up to 256 colours), and comes back from libpng pixel for pixel, as a
+// palette of the smallest depth or as RGB.
 TEST(PngWriter, WritesEveryPixelExactlyAtTheSmallestDepth) {
     TempFolder folder;
     const struct {
-        int colours;  // 0: a photograph
-        int depth, colourType;
-    } cases[] = {{1, 1, 3},  {2, 1, 3},  {3, 2, 3},   {4, 2, 3},   {5, 4, 3},
-                 {16, 4, 3}, {17, 8, 3}, {256, 8, 3}, {257, 8, 2}, {0, 8, 2}};
+        int colours, paletteDepth, depth, colourType;
+    } cases[] = {{2, 1, 1, 3},  {3, 4, 2, 3},  {4, 4, 2, 3},   {5, 4, 4, 3},
+                 {16, 4, 4, 3}, {17, 8, 8, 3}, {256, 8, 8, 3}, {257, 0, 8, 2}};
     const int width = 37, height = 11;  // rows that end inside a byte at every depth
     for (const auto& c : cases) {
         SCOPED_TRACE(c.colours);
-        GlobalBlock picture =
-            c.colours == 0 ? MakeBitmap24(width, height, NaturalPicture(width, height))
-                           : MakeBitmap24(width, height, [&](int x, int y) {
-                                 const int i = (x * 7 + y * 13) % c.colours;
-                                 return Rgb{std::uint8_t(i), std::uint8_t(i * 7), std::uint8_t(i >> 8)};
-                             });
+        GlobalBlock picture = MakeBitmap24(width, height, [&](int x, int y) {
+            const int i = (x * 7 + y * 13) % c.colours;
+            return Rgb{std::uint8_t(i), std::uint8_t(i * 7), std::uint8_t(i >> 8)};
+        });
         GlobalBlock palette(ReduceToExactPalette(picture.get()));
+        EXPECT_EQ(palette ? BitmapLock(palette.get())->biBitCount : 0, c.paletteDepth);
         const std::string path = folder.File("out.png");
         ASSERT_EQ(WritePngFile(palette ? palette.get() : picture.get(), path.c_str()), kPngWritten);
         const Bytes file = ReadBytes(path);

@@ -41,9 +41,10 @@ TEST(WebpWriter, WritesWhatLibwebpDecodesToThePictureOrCloseToIt) {
         WebpEncoding encoding;
         double minSsim;  // 1: pixel-exact
     } cases[] = {
-        {97, 61, WebpEncoding::Lossless(), 1},     {1, 1, WebpEncoding::Lossless(), 1},
-        {200, 150, WebpEncoding::Lossy(90), 0.97}, {200, 150, WebpEncoding::Lossy(10), 0.5},
-        {17, 5, WebpEncoding::Lossy(80), 0.97},    {kMaxWebpSide, 1, WebpEncoding::Lossless(), 1},
+        {97, 61, WebpEncoding::Lossless(), 1},
+        {200, 150, WebpEncoding::Lossy(90), 0.97},
+        {17, 5, WebpEncoding::Lossy(80), 0.97},
+        {kMaxWebpSide, 1, WebpEncoding::Lossless(), 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + " quality " +
