@@ -31,8 +31,8 @@ TEST(LoadPictureFile, ChoosesTheReaderByTheFirstLetterOfTheExtensionAndSavesTheC
         const char* name;
         bool loads;
     } cases[] = {
-        {"picture.bmp", true},  {"picture.bak", true}, {"dots.in.name.Bitmap", true},
-        {"picture.txt", false}, {"picture", false},    {"picture.", false},
+        {"picture.bmp", true}, {"dots.in.name.Bitmap", true}, {"picture.txt", false},
+        {"picture", false},    {"picture.", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
