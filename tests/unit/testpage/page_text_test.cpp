@@ -132,16 +132,15 @@ TEST(StreamTestPage, MatchesTheConversionCommandFragmentForFragment) {
     }
     expected += section("BMP", tag(OutputFormat::kBmp, 0)) + "</body></html>";
 
-    for (unsigned workers : {1u, 3u}) {
-        PageOptions options;
-        options.method = kKeepSize;
-        options.flags = 0x180;
-        options.workers = workers;
-        TempFolder pageFolder;
-        const Page page = WholePage(PageSource{picture.get(), 3, 2}, options, pageFolder.path());
-        EXPECT_EQ(page.text, expected) << workers << " workers";
-        EXPECT_TRUE(page.messages.empty());
-    }
+    // Threads beside the calling one make tags in folders of their own (one worker is the fakes' case).
+    PageOptions options;
+    options.method = kKeepSize;
+    options.flags = 0x180;
+    options.workers = 3;
+    TempFolder pageFolder;
+    const Page page = WholePage(PageSource{picture.get(), 3, 2}, options, pageFolder.path());
+    EXPECT_EQ(page.text, expected);
+    EXPECT_TRUE(page.messages.empty());
 }
 
 TEST(StreamTestPage, HideBitsLeaveOutTheirVariantAndNumberingFollowsThePage) {
