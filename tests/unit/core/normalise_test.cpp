@@ -7,7 +7,8 @@
 
 namespace {
 
-// A one-row bitmap given by its raw row bytes; entry i of its table is the colour Entry(i).
+// A one-row bitmap given by its raw row bytes; entry i of its table is the colour Entry(i), as is
+// the 32-bit pixel of bytes i, i + 1, i + 2.
 GlobalBlock RawBitmap(int depth, int width, std::uint32_t colours, const Bytes& row) {
     GlobalBlock block = AllocatePackedBitmap(width, 1, depth, colours);
     BitmapLock header(block.get());
@@ -29,24 +30,22 @@ TEST(NormaliseTo24, TurnsPaletteAnd32BitPixelsIntoColours) {
         int depth, width;
         std::uint32_t colours;
         Bytes row;
-        std::vector<Rgb> pixels;
+        std::vector<int> entries;  // -1: black
     } cases[] = {
-        {"1 bit",
-         1,
-         9,
-         2,
-         {0x80, 0x80},
-         {Entry(1), Entry(0), Entry(0), Entry(0), Entry(0), Entry(0), Entry(0), Entry(0), Entry(1)}},
-        {"4 bits, odd width", 4, 3, 16, {0x12, 0x3F}, {Entry(1), Entry(2), Entry(3)}},
-        {"8 bits behind a short table", 8, 3, 16, {15, 0, 7}, {Entry(15), Entry(0), Entry(7)}},
-        {"index beyond the table is black", 8, 2, 16, {200, 1}, {{0, 0, 0}, Entry(1)}},
-        {"32 bits lose the fourth byte", 32, 2, 0, {1, 2, 3, 0xFF, 4, 5, 6, 0x7F}, {{3, 2, 1}, {6, 5, 4}}},
+        {"1 bit", 1, 9, 2, {0x80, 0x80}, {1, 0, 0, 0, 0, 0, 0, 0, 1}},
+        {"4 bits, odd width", 4, 3, 16, {0x12, 0x3F}, {1, 2, 3}},
+        {"8 bits behind a short table", 8, 3, 16, {15, 0, 7}, {15, 0, 7}},
+        {"index beyond the table is black", 8, 2, 16, {200, 1}, {-1, 1}},
+        {"32 bits lose the fourth byte", 32, 2, 0, {1, 2, 3, 0xFF, 4, 5, 6, 0x7F}, {1, 4}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         GlobalBlock result(NormaliseTo24(RawBitmap(c.depth, c.width, c.colours, c.row).release()));
         ASSERT_TRUE(result);
-        for (int x = 0; x < c.width; ++x) EXPECT_EQ(PixelOf(result.get(), x, 0), c.pixels[x]) << x;
+        for (int x = 0; x < c.width; ++x) {
+            EXPECT_EQ(PixelOf(result.get(), x, 0), (c.entries[x] < 0 ? Rgb{0, 0, 0} : Entry(c.entries[x])))
+                << x;
+        }
         BitmapLock header(result.get());
         EXPECT_EQ(header->biBitCount, 24);
         EXPECT_EQ(header->biClrUsed, 0u);

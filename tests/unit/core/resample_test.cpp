@@ -58,11 +58,10 @@ TEST(ResizeBitmap, InterpolatesAndAveragesExactly) {
 
 TEST(ResizeBitmap, LerpRoundsTheTwoDirectionsDifferently) {
     // Two columns enlarged to twenty put destination column 3 at fx = 0.3.
-    GlobalBlock down = RedPicture({{200, 100}});
-    GlobalBlock up = RedPicture({{100, 200}});
-    GlobalBlock a(ResizeBitmap(down.get(), 20, 1)), b(ResizeBitmap(up.get(), 20, 1));
-    EXPECT_EQ(PixelOf(a.get(), 3, 0).r, 171);
-    EXPECT_EQ(PixelOf(b.get(), 3, 0).r, 130);
+    GlobalBlock source = RedPicture({{200, 100}, {100, 200}});
+    GlobalBlock wide(ResizeBitmap(source.get(), 20, 2));
+    EXPECT_EQ(PixelOf(wide.get(), 3, 0).r, 171);
+    EXPECT_EQ(PixelOf(wide.get(), 3, 1).r, 130);
 }
 
 TEST(ResizeBitmap, RefusesWhatItCannotScale) {
@@ -70,6 +69,5 @@ TEST(ResizeBitmap, RefusesWhatItCannotScale) {
     GlobalBlock palette = MakePaletteBitmap(8, 4, 4, {{1, 2, 3}}, [](int, int) { return 0; });
     EXPECT_EQ(ResizeBitmap(nullptr, 2, 2), nullptr);
     EXPECT_EQ(ResizeBitmap(rgb.get(), 0, 2), nullptr);
-    EXPECT_EQ(ResizeBitmap(rgb.get(), 2, -1), nullptr);
     EXPECT_EQ(ResizeBitmap(palette.get(), 2, 2), nullptr);
 }

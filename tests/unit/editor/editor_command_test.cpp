@@ -11,11 +11,8 @@
 
 namespace {
 
-const std::map<std::string, std::string> kEnvironment = {{"SystemRoot", "C:\\windows"},
-                                                         {"TEMP", "C:\\t"},
-                                                         {"A", "%B%"},
-                                                         {"B", "b"},
-                                                         {"GROW", std::string(10000, 'g') + "%GROW%"}};
+const std::map<std::string, std::string> kEnvironment = {
+    {"SystemRoot", "C:\\windows"}, {"A", "%B%"}, {"B", "b"}, {"GROW", std::string(10000, 'g') + "%GROW%"}};
 
 std::optional<std::string> Lookup(const std::string& name) {
     const auto found = kEnvironment.find(name);
@@ -41,7 +38,6 @@ TEST(RegistryText, EndsAtTheReturnedSizeAndExpandsOnlyExpandableTexts) {
          "C:\\windows\\mspaint.exe \"%1\""},
         // Once, left to right: an undefined name or a lone "%" stays, and the scan goes on behind it.
         {kRegistryExpandText, "%1 %SystemRoot%", "%1 C:\\windows"},
-        {kRegistryExpandText, "100%% %TEMP%", "100%% C:\\t"},
         {kRegistryExpandText, "%SystemRoot", "%SystemRoot"},
         {kRegistryExpandText, "%A%-%B%", "%B%-b"},
     };
@@ -66,7 +62,6 @@ TEST(PlacePathInCommand, PutsThePathInQuotesWhereverTheAssociationWantsIt) {
         {"\"paint.exe\" \"%1\" %*", "\"paint.exe\" \"C:\\k\\$korvi$.bmp\" "},
         {"\"x.exe\" \"%L\"", "\"x.exe\" \"C:\\k\\$korvi$.bmp\""},
         {"x.exe /view %l", "x.exe /view \"C:\\k\\$korvi$.bmp\""},
-        {"x.exe \"/in=%1\" /edit", "x.exe \"/in=C:\\k\\$korvi$.bmp\" /edit"},
         {"x.exe", "x.exe \"C:\\k\\$korvi$.bmp\""},
         {"paint.exe \"%1\" %2", "paint.exe \"C:\\k\\$korvi$.bmp\" %2"},
         {"paint.exe %", "paint.exe % \"C:\\k\\$korvi$.bmp\""},

@@ -49,7 +49,6 @@ TEST(WaitForEditor, EndsWhenTheEditorEndsOrWithinASliceOfARestoreOrAQuit) {
         unsigned endsAt;
     } cases[] = {
         {"editor closed", 200, 5300, kNever, kNever, 5300},
-        {"editor closed at once", 0, 0, kNever, kNever, 0},
         {"ended before taking input", kNever, 2500, kNever, kNever, 2500},
         {"restored while editing", 200, kNever, 2500, kNever, 3200},
         {"restored before the editor takes input", kNever, kNever, 4500, kNever, 5000},
