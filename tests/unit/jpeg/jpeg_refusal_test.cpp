@@ -96,11 +96,11 @@ TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
         {"lossless frame", Patched(good, sof + 1, {0xC3}), -39},
         {"hierarchical frame", Patched(good, sof + 1, {0xC5}), -39},
         {"width 65501", Patched(good, sof + 7, {0xFF, 0xDD}), -40},
-        {"12-bit samples", Written([](JpegFixture& f) { f.precision = 12; }), -41},
+        {"12-bit samples", Patched(good, sof + 4, {12}), -41},
         {"11 components", Written([](JpegFixture& f) {
              f.components.resize(11, {9, 1, 1, 0, 0, 0});
              AllocatePlanes(f);
-             f.scans = {{{0}, 0, 63, 0, 0, {}}};
+             f.scans = {{{0}, 0, 63, 0, 0}};
          }),
          -42},
         {"sampling factor 5", Patched(good, sof + 11, {0x51}), -43},
@@ -112,7 +112,7 @@ TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
         {"undefined quantisation table", Written([](JpegFixture& f) { f.components[2].quantTable = 2; }),
          -45},
         {"a second scan of a one-scan file", Written([](JpegFixture& f) {
-             f.scans = {{{0, 1, 2}, 0, 63, 0, 0, {}}, {{0, 1, 2}, 0, 63, 0, 0, {}}};
+             f.scans = {{{0, 1, 2}, 0, 63, 0, 0}, {{0, 1, 2}, 0, 63, 0, 0}};
          }),
          -46},
         {"EOI after the frame header", Bytes(good.begin(), good.begin() + long(Find(good, 0xC4))), -47},
@@ -139,12 +139,12 @@ TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
         {"scan without its Huffman table", Patched(good, sos + 8, {0x33}), -75},
         {"Al of 14", Written([](JpegFixture& f) {
              f.sofMarker = 0xC2;
-             f.scans = {{{0, 1, 2}, 0, 0, 0, 14, {}}};
+             f.scans = {{{0, 1, 2}, 0, 0, 0, 14}};
          }),
          -76},
         {"AC scan of two components", Written([](JpegFixture& f) {
              f.sofMarker = 0xC2;
-             f.scans = {{{0, 1, 2}, 0, 0, 0, 0, {}}, {{0, 1}, 1, 63, 0, 0, {}}};
+             f.scans = {{{0, 1, 2}, 0, 0, 0, 0}, {{0, 1}, 1, 63, 0, 0}};
          }),
          -76},
     };
@@ -218,10 +218,10 @@ TEST(JpegRefusal, HostileFilesEndInAStatusOrAPicture) {
         {"segment running past the end",
          Join({Bytes(good.begin(), good.begin() + long(sos)), {0xFF, 0xE1, 0xFF, 0xF0, 1, 2}})},
         {"refinement before first scans",
-         progressive({{{0, 1, 2}, 0, 0, 1, 0, {}}, {{1}, 1, 63, 1, 0, {}}, {{0}, 1, 63, 0, 1, {}}})},
+         progressive({{{0, 1, 2}, 0, 0, 1, 0}, {{1}, 1, 63, 1, 0}, {{0}, 1, 63, 0, 1}})},
         {"one-bit refinements", WriteScanBomb(ScanBomb::kOneBitRefinements, 24, 16, 64)},
         {"refinement of 13 bits",
-         progressive({{{0, 1, 2}, 0, 0, 0, 13, {}}, {{0}, 1, 63, 0, 13, {}}, {{0}, 1, 63, 13, 12, {}}})},
+         progressive({{{0, 1, 2}, 0, 0, 0, 13}, {{0}, 1, 63, 0, 13}, {{0}, 1, 63, 13, 12}})},
     };
     for (const auto& c : cases) {
         Decoded decoded;
