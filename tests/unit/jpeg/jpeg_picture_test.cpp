@@ -1,4 +1,4 @@
-// Written files decoded again by stb_image: sizes, colours, fidelity and palette input.
+// Written files decoded again by stb_image (the known files pin the small ones), and palette input.
 #include <gtest/gtest.h>
 
 #include "codecs/jpeg/jpeg_writer.h"
@@ -6,10 +6,6 @@
 #include "tests/unit/jpeg/jpeg_test_support.h"
 
 namespace {
-
-ColourAt Flat(Rgb colour) {
-    return [colour](int, int) { return colour; };
-}
 
 TEST(JpegPicture, DecodesToItsSizeAndCloseToTheOriginal) {
     const struct {
@@ -20,16 +16,13 @@ TEST(JpegPicture, DecodesToItsSizeAndCloseToTheOriginal) {
         double mean;  // just above the measured differences; halved chroma and noise keep them high
         int largest;
     } cases[] = {
-        {"natural", 1, 1, NaturalPicture(1, 1), 90, 0.7, 1},
-        {"natural", 17, 9, NaturalPicture(17, 9), 90, 13, 120},
-        {"natural", 33, 31, NaturalPicture(33, 31), 90, 8.5, 130},
-        {"natural", 8, 40, NaturalPicture(8, 40), 90, 12, 135},
         {"natural", 430, 323, NaturalPicture(430, 323), 90, 3.8, 135},
-        {"smooth", 160, 120, SmoothPicture(160, 120), 100, 0.75, 5},
         {"smooth", 160, 120, SmoothPicture(160, 120), 80, 0.85, 6},
-        {"white", 19, 13, Flat({255, 255, 255}), 75, 1, 2},
-        {"green", 19, 13, Flat({0, 255, 0}), 100, 1, 2},
-        {"sky", 19, 13, Flat({12, 99, 201}), 75, 1, 2},
+        {"green", 19, 13,
+         [](int, int) {
+             return Rgb{0, 255, 0};
+         },
+         100, 1, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message()
@@ -40,7 +33,10 @@ TEST(JpegPicture, DecodesToItsSizeAndCloseToTheOriginal) {
         const Decoded decoded = DecodeWithStb(encoded.bytes);
         ASSERT_EQ(decoded.width, c.width);
         ASSERT_EQ(decoded.height, c.height);
-        const Difference d = Compare(decoded, Rendered(c.width, c.height, c.picture));
+        Decoded original{c.width, c.height, {}};
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) original.pixels.push_back(c.picture(x, y));
+        const Difference d = Compare(decoded, original);
         EXPECT_LT(d.mean, c.mean);
         EXPECT_LE(d.largest, c.largest);
     }
