@@ -94,37 +94,24 @@ class ScanCoder {
         : f_(f), scan_(scan), tables_(tables), out_(out), sink_(out), predictors_(f.components.size()) {}
 
     void Run() {
+        // A scan of one component has an MCU of one block, over the component's own blocks.
+        const bool one = scan_.components.size() == 1;
+        const FixtureComponent& first = f_.components[scan_.components[0]];
         const int maxH = MaxFactor(f_, false), maxV = MaxFactor(f_, true);
-        std::vector<std::vector<std::array<int, 3>>> all;  // per MCU its blocks: component, x, y
-        if (scan_.components.size() == 1) {
-            const int c = scan_.components[0];
-            const FixtureComponent& comp = f_.components[c];
-            const int wide = CeilDiv(f_.width * comp.h, 8 * maxH),
-                      high = CeilDiv(f_.height * comp.v, 8 * maxV);
-            for (int y = 0; y < high; ++y)
-                for (int x = 0; x < wide; ++x) all.push_back({{c, x, y}});
-        } else {
-            for (int my = 0; my < CeilDiv(f_.height, 8 * maxV); ++my)
-                for (int mx = 0; mx < CeilDiv(f_.width, 8 * maxH); ++mx) {
-                    std::vector<std::array<int, 3>> blocks;
-                    for (int c : scan_.components) {
-                        const FixtureComponent& comp = f_.components[c];
-                        for (int by = 0; by < comp.v; ++by)
-                            for (int bx = 0; bx < comp.h; ++bx)
-                                blocks.push_back({c, mx * comp.h + bx, my * comp.v + by});
-                    }
-                    all.push_back(blocks);
-                }
-        }
-        for (std::size_t m = 0; m < all.size(); ++m) {
-            if (f_.restartInterval != 0 && m != 0 && m % static_cast<std::size_t>(f_.restartInterval) == 0) {
+        const int mcusWide = CeilDiv(f_.width * (one ? first.h : 1), 8 * maxH),
+                  mcusHigh = CeilDiv(f_.height * (one ? first.v : 1), 8 * maxV);
+        for (int m = 0; m < mcusWide * mcusHigh; ++m) {
+            if (f_.restartInterval != 0 && m != 0 && m % f_.restartInterval == 0) {
                 FlushRun();
                 sink_.Flush();
-                out_.insert(out_.end(),
-                            {0xFF, std::uint8_t(0xD0 + (m / std::size_t(f_.restartInterval) - 1) % 8)});
+                out_.insert(out_.end(), {0xFF, std::uint8_t(0xD0 + (m / f_.restartInterval - 1) % 8)});
                 std::fill(predictors_.begin(), predictors_.end(), 0);
             }
-            for (const auto& block : all[m]) Block(block[0], f_.planes[block[0]].At(block[1], block[2]));
+            for (int c : scan_.components) {
+                const int h = one ? 1 : f_.components[c].h, v = one ? 1 : f_.components[c].v;
+                for (int b = 0; b < h * v; ++b)
+                    Block(c, f_.planes[c].At(m % mcusWide * h + b % h, m / mcusWide * v + b / h));
+            }
         }
         FlushRun();
         sink_.Flush();
