@@ -192,17 +192,6 @@ TEST(JpegDecoder, SeparateScansInAnyOrderDecodeLikeTheOneScanFile) {
     }
 }
 
-TEST(JpegDecoder, ProgressiveRowsWiderThan511BlocksDecode) {
-    for (int width : {4088, 4089, 9000}) {
-        JpegFixture f = FlatFixture(width, 8, {{1, 1}}, [](int, int x, int) { return x % 256; });
-        f.sofMarker = 0xC2;
-        f.scans = SpectralScript(1);
-        const Decoded decoded = Decode(WriteJpegFixture(f));
-        ASSERT_EQ(decoded.width, width);
-        EXPECT_EQ(decoded.At(width - 1, 7).g, ((width - 1) / 8) % 256);
-    }
-}
-
 TEST(JpegDecoder, ResynchronisesAtDamagedRestartMarkers) {
     // 4:4:4, 64 x 48: 48 MCUs of one block each, a restart every 4 MCUs.
     JpegFixture f = RandomFixture(64, 48, k444, 11);
