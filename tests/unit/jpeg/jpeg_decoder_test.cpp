@@ -163,11 +163,10 @@ TEST(JpegDecoder, WritesTheHeaderWithTheResolutionOnlyFromDotsPerCentimetre) {
         GlobalBlock owned(picture);
         ASSERT_EQ(GlobalSize(picture), 44u);
         BitmapLock header(picture);
-        EXPECT_EQ((std::array<LONG, 4>{header->biWidth, header->biHeight, header->biXPelsPerMeter,
-                                       header->biYPelsPerMeter}),
-                  (std::array<LONG, 4>{1, 1, c.xPels, c.yPels}));
-        EXPECT_EQ(header->biBitCount, 24);
-        EXPECT_EQ(header->biSizeImage, 0u);
+        EXPECT_EQ(
+            (std::array<LONG, 6>{header->biWidth, header->biHeight, header->biXPelsPerMeter,
+                                 header->biYPelsPerMeter, header->biBitCount, LONG(header->biSizeImage)}),
+            (std::array<LONG, 6>{1, 1, c.xPels, c.yPels, 24, 0}));
         const BYTE* row = PixelRows(header.data());
         EXPECT_EQ((Bytes{row[0], row[1], row[2], row[3]}), (Bytes{77, 77, 77, 0}));
     }

@@ -102,11 +102,7 @@ TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
          }),
          -42},
         {"sampling factor 5", Patched(good, sof + 11, {0x51}), -43},
-        {"12 blocks in an MCU", Written([](JpegFixture& f) {
-             for (auto& c : f.components) c.h = c.v = 2;
-             AllocatePlanes(f);
-         }),
-         -44},
+        {"12 blocks in an MCU", Patched(good, sof + 14, {0x22, 1, 3, 0x22}), -44},
         {"undefined quantisation table", Written([](JpegFixture& f) { f.components[2].quantTable = 2; }),
          -45},
         {"a second scan of a one-scan file", Written([](JpegFixture& f) {
@@ -126,13 +122,7 @@ TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
          -50},
         {"more pixels than a picture may have", Patched(good, sof + 5, {0x04, 0x4C, 0xFF, 0xDC}), -54},
         {"arithmetic sequential", Patched(good, sof + 1, {0xC9}), -67},
-        {"3 x 1 against 2 x 1", Written([](JpegFixture& f) {
-             f.components[0].h = 3;
-             f.components[1].h = 2;
-             f.components[0].v = f.components[1].v = 1;
-             AllocatePlanes(f);
-         }),
-         -70},
+        {"3 x 1 against 2 x 1", Patched(good, sof + 11, {0x31, 0, 2, 0x21}), -70},
         {"scan without its Huffman table", Patched(good, sos + 8, {0x33}), -75},
         {"Al of 14", Written([](JpegFixture& f) {
              f.sofMarker = 0xC2;
