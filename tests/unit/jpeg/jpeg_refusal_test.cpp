@@ -33,6 +33,13 @@ Bytes Written(const std::function<void(JpegFixture&)>& change) {
     return WriteJpegFixture(f);
 }
 
+Bytes Progressive(const std::vector<FixtureScan>& scans) {
+    return Written([&](JpegFixture& f) {
+        f.sofMarker = 0xC2;
+        f.scans = scans;
+    });
+}
+
 Bytes WithSegment(const Bytes& segment) {
     return Written([&](JpegFixture& f) { f.extraSegments = segment; });
 }
@@ -124,16 +131,8 @@ TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
         {"arithmetic sequential", Patched(good, sof + 1, {0xC9}), -67},
         {"3 x 1 against 2 x 1", Patched(good, sof + 11, {0x31, 0, 2, 0x21}), -70},
         {"scan without its Huffman table", Patched(good, sos + 8, {0x33}), -75},
-        {"Al of 14", Written([](JpegFixture& f) {
-             f.sofMarker = 0xC2;
-             f.scans = {{{0, 1, 2}, 0, 0, 0, 14}};
-         }),
-         -76},
-        {"AC scan of two components", Written([](JpegFixture& f) {
-             f.sofMarker = 0xC2;
-             f.scans = {{{0, 1, 2}, 0, 0, 0, 0}, {{0, 1}, 1, 63, 0, 0}};
-         }),
-         -76},
+        {"Al of 14", Progressive({{{0, 1, 2}, 0, 0, 0, 14}}), -76},
+        {"AC scan of two components", Progressive({{{0, 1, 2}, 0, 0, 0, 0}, {{0, 1}, 1, 63, 0, 0}}), -76},
     };
     for (const auto& c : cases) {
         Decoded decoded;
@@ -183,12 +182,6 @@ TEST(JpegRefusal, HostileFilesEndInAStatusOrAPicture) {
     const Bytes fullDc = Dht(0x00, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {});
     const Bytes longCodes =
         Dht(0x10, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255}, std::vector<int>(255, 0xE3));
-    const auto progressive = [](std::vector<FixtureScan> scans) {
-        return Written([&](JpegFixture& f) {
-            f.sofMarker = 0xC2;
-            f.scans = scans;
-        });
-    };
     const struct {
         const char* name;
         Bytes bytes;
@@ -205,10 +198,10 @@ TEST(JpegRefusal, HostileFilesEndInAStatusOrAPicture) {
         {"segment running past the end",
          Join({Bytes(good.begin(), good.begin() + long(sos)), {0xFF, 0xE1, 0xFF, 0xF0, 1, 2}})},
         {"refinement before first scans",
-         progressive({{{0, 1, 2}, 0, 0, 1, 0}, {{1}, 1, 63, 1, 0}, {{0}, 1, 63, 0, 1}})},
+         Progressive({{{0, 1, 2}, 0, 0, 1, 0}, {{1}, 1, 63, 1, 0}, {{0}, 1, 63, 0, 1}})},
         {"one-bit refinements", WriteScanBomb(ScanBomb::kOneBitRefinements, 24, 16, 64)},
         {"refinement of 13 bits",
-         progressive({{{0, 1, 2}, 0, 0, 0, 13}, {{0}, 1, 63, 0, 13}, {{0}, 1, 63, 13, 12}})},
+         Progressive({{{0, 1, 2}, 0, 0, 0, 13}, {{0}, 1, 63, 0, 13}, {{0}, 1, 63, 13, 12}})},
     };
     for (const auto& c : cases) {
         Decoded decoded;
