@@ -66,7 +66,7 @@ JpegFixture FixtureFromPicture(int width, int height, const ColourAt& picture, F
 std::vector<FixtureScan> SpectralScript(int componentCount);
 std::vector<FixtureScan> SuccessiveScript(int componentCount);
 
-// A progressive colour JPEG of 8192 x 8192 pixels, as many as the readers take, in about 200
+// A progressive colour JPEG of 8192 x 8192 pixels, as many as the readers take, in about 250
 // bytes: a frame of that size whose one scan ends after the first block, so that the rest decodes
 // from zero bits.
 Bytes LargestProgressiveJpeg();
