@@ -29,9 +29,9 @@ enum class Kind { kBaseline, kProgressive, kGrey, kGreyTenScans, kScansWithoutDa
 // An ordinary progressive script for one component: DC, four AC bands, then the AC refined in
 // two steps and DC once.
 std::vector<FixtureScan> TenScans() {
-    return {{{0}, 0, 0, 0, 1, {}},   {{0}, 1, 2, 0, 2, {}},  {{0}, 3, 5, 0, 2, {}}, {{0}, 6, 14, 0, 2, {}},
-            {{0}, 15, 63, 0, 2, {}}, {{0}, 1, 63, 2, 1, {}}, {{0}, 0, 0, 1, 0, {}}, {{0}, 1, 5, 1, 0, {}},
-            {{0}, 6, 27, 1, 0, {}},  {{0}, 28, 63, 1, 0, {}}};
+    return {{{0}, 0, 0, 0, 1},   {{0}, 1, 2, 0, 2},  {{0}, 3, 5, 0, 2}, {{0}, 6, 14, 0, 2},
+            {{0}, 15, 63, 0, 2}, {{0}, 1, 63, 2, 1}, {{0}, 0, 0, 1, 0}, {{0}, 1, 5, 1, 0},
+            {{0}, 6, 27, 1, 0},  {{0}, 28, 63, 1, 0}};
 }
 
 // The photograph of that size as a JPEG file: baseline 4:2:0 at quality 80 from the program's

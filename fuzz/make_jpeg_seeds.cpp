@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     spectral.scans = SpectralScript(1);
     seeds.emplace_back("progressive-grey", spectral);
     JpegFixture separate = make(FixtureColour::kYCbCr, {{2, 2}, {2, 1}, {1, 2}}, 18, 18);
-    separate.scans = {{{0}, 0, 63, 0, 0, {}}, {{1}, 0, 63, 0, 0, {}}, {{2}, 0, 63, 0, 0, {}}};
+    separate.scans = {{{0}, 0, 63, 0, 0}, {{1}, 0, 63, 0, 0}, {{2}, 0, 63, 0, 0}};
     seeds.emplace_back("separate-scans-mixed", separate);
     JpegFixture rgb = make(FixtureColour::kRgb, {{1, 1}, {1, 1}, {3, 1}}, 13, 8);
     rgb.adobeTransform = 0;

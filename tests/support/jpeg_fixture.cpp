@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 
 #include "codecs/jpeg/jpeg_tables.h"
 
@@ -37,63 +36,28 @@ std::uint32_t ValueBits(int value, int size) {
 
 struct HuffTable {
     std::array<int, 17> counts{};
-    std::vector<int> symbols;
+    std::vector<int> symbols;  // in code order
     std::array<std::uint32_t, 256> code{};
     std::array<int, 256> length{};
 };
 
-// Code lengths for the frequencies by the procedure of T.81 Annex K.2, limited to 16 bits,
-// with one code point kept back so that no code is all ones.
-HuffTable BuildTable(const std::array<long, 256>& frequency) {
-    std::array<long, 257> freq{};
-    std::copy(frequency.begin(), frequency.end(), freq.begin());
-    freq[256] = 1;
-    std::array<int, 257> size{}, others{};
-    others.fill(-1);
-    for (;;) {
-        int v1 = -1, v2 = -1;
-        for (int i = 0; i < 257; ++i)
-            if (freq[i] > 0 && (v1 < 0 || freq[i] <= freq[v1])) v1 = i;
-        for (int i = 0; i < 257; ++i)
-            if (freq[i] > 0 && i != v1 && (v2 < 0 || freq[i] <= freq[v2])) v2 = i;
-        if (v2 < 0) break;
-        freq[v1] += freq[v2];
-        freq[v2] = 0;
-        for (++size[v1]; others[v1] >= 0; ++size[v1]) v1 = others[v1];
-        others[v1] = v2;
-        for (++size[v2]; others[v2] >= 0; ++size[v2]) v2 = others[v2];
-    }
-    std::array<int, 33> bits{};
-    for (int i = 0; i < 257; ++i)
-        if (size[i] > 0) ++bits[std::min(size[i], 32)];
-    for (int i = 32; i > 16; --i) {
-        while (bits[i] > 0) {
-            int j = i - 2;
-            while (bits[j] == 0) --j;
-            bits[i] -= 2;
-            bits[i - 1] += 1;
-            bits[j + 1] += 2;
-            bits[j] -= 1;
-        }
-    }
-    for (int i = 16; i > 0; --i)
-        if (bits[i] > 0) {
-            --bits[i];
-            break;
-        }
+// A fixed code for the symbols 0 .. count - 1: one code each of 1 to 4 bits, the rest of one
+// length, short enough to leave the all-ones code out. Each slot orders the symbols its own way
+// (position ^ slot), so that a decoder reading with another slot's table goes wrong.
+HuffTable FixedTable(int count, int slot) {
     HuffTable table;
-    for (int length = 1; length <= 32; ++length)
-        for (int i = 0; i < 256; ++i)
-            if (size[i] == length) table.symbols.push_back(i);
+    int longest = 5;
+    while ((1 << (longest - 4)) - 1 < count - 4) ++longest;
+    for (int length = 1; length <= 4; ++length) table.counts[length] = 1;
+    table.counts[longest] = count - 4;
     std::uint32_t code = 0;
-    std::size_t next = 0;
-    for (int length = 1; length <= 16; ++length, code <<= 1) {
-        table.counts[length] = bits[length];
-        for (int k = 0; k < bits[length]; ++k, ++code, ++next) {
-            table.code[table.symbols[next]] = code;
-            table.length[table.symbols[next]] = length;
+    for (int length = 1; length <= 16; ++length, code <<= 1)
+        for (int k = 0; k < table.counts[length]; ++k, ++code) {
+            const int symbol = int(table.symbols.size()) ^ slot;
+            table.symbols.push_back(symbol);
+            table.code[symbol] = code;
+            table.length[symbol] = length;
         }
-    }
     return table;
 }
 
@@ -123,75 +87,54 @@ class BitSink {
     int filled_ = 0;
 };
 
-// What a scan's coding produces: symbols of a table, raw bits, restart markers. Counted once
-// to build the tables, then written.
-struct ScanOutput {
-    std::function<void(bool ac, int slot, int symbol)> symbol;
-    std::function<void(std::uint32_t bits, int count)> bits;
-    std::function<void(int index)> restart;
-};
-
 class ScanCoder {
   public:
-    ScanCoder(const JpegFixture& f, const FixtureScan& scan, ScanOutput& out)
-        : f_(f), scan_(scan), out_(out), predictors_(f.components.size()) {}
+    ScanCoder(const JpegFixture& f, const FixtureScan& scan, const std::array<HuffTable, 8>& tables,
+              Bytes& out)
+        : f_(f), scan_(scan), tables_(tables), out_(out), sink_(out), predictors_(f.components.size()) {}
 
     void Run() {
+        // A scan of one component has an MCU of one block, over the component's own blocks.
+        const bool one = scan_.components.size() == 1;
+        const FixtureComponent& first = f_.components[scan_.components[0]];
         const int maxH = MaxFactor(f_, false), maxV = MaxFactor(f_, true);
-        std::vector<std::vector<std::array<int, 3>>> all;  // per MCU its blocks: component, x, y
-        if (scan_.components.size() == 1) {
-            const int c = scan_.components[0];
-            const FixtureComponent& comp = f_.components[c];
-            const int wide = CeilDiv(f_.width * comp.h, 8 * maxH),
-                      high = CeilDiv(f_.height * comp.v, 8 * maxV);
-            for (int y = 0; y < high; ++y)
-                for (int x = 0; x < wide; ++x) all.push_back({{c, x, y}});
-        } else {
-            for (int my = 0; my < CeilDiv(f_.height, 8 * maxV); ++my)
-                for (int mx = 0; mx < CeilDiv(f_.width, 8 * maxH); ++mx) {
-                    std::vector<std::array<int, 3>> blocks;
-                    for (int c : scan_.components) {
-                        const FixtureComponent& comp = f_.components[c];
-                        for (int by = 0; by < comp.v; ++by)
-                            for (int bx = 0; bx < comp.h; ++bx)
-                                blocks.push_back({c, mx * comp.h + bx, my * comp.v + by});
-                    }
-                    all.push_back(blocks);
-                }
-        }
-        for (std::size_t m = 0; m < all.size(); ++m) {
-            if (f_.restartInterval != 0 && m != 0 && m % static_cast<std::size_t>(f_.restartInterval) == 0) {
+        const int mcusWide = CeilDiv(f_.width * (one ? first.h : 1), 8 * maxH),
+                  mcusHigh = CeilDiv(f_.height * (one ? first.v : 1), 8 * maxV);
+        for (int m = 0; m < mcusWide * mcusHigh; ++m) {
+            if (f_.restartInterval != 0 && m != 0 && m % f_.restartInterval == 0) {
                 FlushRun();
-                out_.restart(static_cast<int>(m / static_cast<std::size_t>(f_.restartInterval) - 1) & 7);
+                sink_.Flush();
+                out_.insert(out_.end(), {0xFF, std::uint8_t(0xD0 + (m / f_.restartInterval - 1) % 8)});
                 std::fill(predictors_.begin(), predictors_.end(), 0);
             }
-            for (const auto& block : all[m]) Block(block[0], f_.planes[block[0]].At(block[1], block[2]));
+            for (int c : scan_.components) {
+                const int h = one ? 1 : f_.components[c].h, v = one ? 1 : f_.components[c].v;
+                for (int b = 0; b < h * v; ++b)
+                    Block(c, f_.planes[c].At(m % mcusWide * h + b % h, m / mcusWide * v + b / h));
+            }
         }
         FlushRun();
+        sink_.Flush();
     }
 
   private:
-    int Slot(int c, bool ac) const {
-        const FixtureComponent& comp = f_.components[c];
-        return ac ? comp.acTable : comp.dcTable;
-    }
-    void Value(bool ac, int slot, int run, int value) {
+    void Symbol(const HuffTable& table, int symbol) { sink_.Put(table.code[symbol], table.length[symbol]); }
+    void Value(const HuffTable& table, int run, int value) {
         const int size = Category(value);
-        out_.symbol(ac, slot, run << 4 | size);
-        if (size > 0) out_.bits(ValueBits(value, size), size);
+        Symbol(table, run << 4 | size);
+        if (size > 0) sink_.Put(ValueBits(value, size), size);
     }
     void Dc(int c, int value) {
-        int& predictor = predictors_[c];
-        Value(false, Slot(c, false), 0, value - predictor);
-        predictor = value;
+        Value(tables_[f_.components[c].dcTable], 0, value - predictors_[c]);
+        predictors_[c] = value;
     }
     void FlushRun() {
         if (run_ == 0) return;
         int r = 0;
         while ((run_ >> (r + 1)) != 0) ++r;
-        out_.symbol(true, acSlot_, r << 4);
-        if (r > 0) out_.bits(static_cast<std::uint32_t>(run_) & ((1u << r) - 1), r);
-        for (int bit : corrections_) out_.bits(static_cast<std::uint32_t>(bit), 1);
+        Symbol(*ac_, r << 4);
+        if (r > 0) sink_.Put(static_cast<std::uint32_t>(run_) & ((1u << r) - 1), r);
+        for (int bit : corrections_) sink_.Put(static_cast<std::uint32_t>(bit), 1);
         corrections_.clear();
         run_ = 0;
     }
@@ -202,7 +145,7 @@ class ScanCoder {
     }
 
     void Block(int c, const QuantBlock& block) {
-        acSlot_ = Slot(c, true);
+        ac_ = &tables_[4 + f_.components[c].acTable];
         if (f_.sofMarker != 0xC2 && f_.sofMarker != 0xCA) {  // each block ends its own band
             Dc(c, block[0]);
             AcFirst(block, 1);
@@ -210,7 +153,7 @@ class ScanCoder {
         } else if (scan_.ss == 0 && scan_.ah == 0) {
             Dc(c, block[0] >> scan_.al);
         } else if (scan_.ss == 0) {
-            out_.bits(static_cast<std::uint32_t>(block[0] >> scan_.al) & 1, 1);
+            sink_.Put(static_cast<std::uint32_t>(block[0] >> scan_.al) & 1, 1);
         } else if (scan_.ah == 0) {
             AcFirst(block, scan_.ss);
         } else {
@@ -227,8 +170,8 @@ class ScanCoder {
                 continue;
             }
             FlushRun();
-            for (; run > 15; run -= 16) out_.symbol(true, acSlot_, 0xF0);
-            Value(true, acSlot_, run, value);
+            for (; run > 15; run -= 16) Symbol(*ac_, 0xF0);
+            Value(*ac_, run, value);
             run = 0;
         }
         if (run > 0 && ++run_ == 0x7FFF) FlushRun();
@@ -250,8 +193,8 @@ class ScanCoder {
             }
             for (; run > 15 && k <= last; run -= 16) {
                 FlushRun();
-                out_.symbol(true, acSlot_, 0xF0);
-                for (int bit : pending) out_.bits(static_cast<std::uint32_t>(bit), 1);
+                Symbol(*ac_, 0xF0);
+                for (int bit : pending) sink_.Put(static_cast<std::uint32_t>(bit), 1);
                 pending.clear();
             }
             if (a > 1) {
@@ -259,9 +202,9 @@ class ScanCoder {
                 continue;
             }
             FlushRun();
-            out_.symbol(true, acSlot_, run << 4 | 1);
-            out_.bits(block[kNaturalOrder[k]] > 0 ? 1 : 0, 1);
-            for (int bit : pending) out_.bits(static_cast<std::uint32_t>(bit), 1);
+            Symbol(*ac_, run << 4 | 1);
+            sink_.Put(block[kNaturalOrder[k]] > 0 ? 1 : 0, 1);
+            for (int bit : pending) sink_.Put(static_cast<std::uint32_t>(bit), 1);
             pending.clear();
             run = 0;
         }
@@ -273,10 +216,12 @@ class ScanCoder {
 
     const JpegFixture& f_;
     const FixtureScan& scan_;
-    ScanOutput& out_;
+    const std::array<HuffTable, 8>& tables_;  // DC slots 0-3, AC slots 4-7
+    Bytes& out_;
+    BitSink sink_;
     std::vector<int> predictors_;
     int run_ = 0;  // blocks in the pending end-of-band run
-    int acSlot_ = 0;
+    const HuffTable* ac_ = nullptr;
     std::vector<int> corrections_;  // correction bits of the pending run
 };
 
@@ -293,28 +238,22 @@ void PutSegment(Bytes& out, int marker, const Bytes& body) {
 }
 
 void WriteScan(const JpegFixture& f, const FixtureScan& scan, Bytes& out) {
-    out.insert(out.end(), scan.segmentsBefore.begin(), scan.segmentsBefore.end());
-    std::array<std::array<long, 256>, 8> frequency{};  // DC slots 0-3, AC slots 4-7
-    std::array<bool, 8> used{};
-    ScanOutput count;
-    count.symbol = [&](bool ac, int slot, int symbol) {
-        used[ac * 4 + slot] = true;
-        ++frequency[ac * 4 + slot][symbol];
-    };
-    count.bits = [](std::uint32_t, int) {};
-    count.restart = [](int) {};
-    ScanCoder(f, scan, count).Run();
-
-    std::array<HuffTable, 8> tables;
-    for (int t = 0; t < 8; ++t) {
-        if (!used[t]) continue;
-        tables[t] = BuildTable(frequency[t]);
-        Bytes body{static_cast<std::uint8_t>(t < 4 ? t : 0x10 + t - 4)};
-        for (int length = 1; length <= 16; ++length)
-            body.push_back(static_cast<std::uint8_t>(tables[t].counts[length]));
-        for (int symbol : tables[t].symbols) body.push_back(static_cast<std::uint8_t>(symbol));
-        PutSegment(out, 0xC4, body);
-    }
+    static const std::array<HuffTable, 8> tables = [] {
+        std::array<HuffTable, 8> t;
+        for (int slot = 0; slot < 4; ++slot)
+            t[slot] = FixedTable(16, slot), t[4 + slot] = FixedTable(256, slot);
+        return t;
+    }();
+    std::array<bool, 8> written{};
+    for (int c : scan.components)
+        for (int t : {f.components[c].dcTable, 4 + f.components[c].acTable}) {
+            if (written[t] || (t < 4 ? scan.ss != 0 || scan.ah != 0 : scan.se == 0)) continue;  // not coded
+            written[t] = true;
+            Bytes body{static_cast<std::uint8_t>(t < 4 ? t : 0x10 + t - 4)};
+            body.insert(body.end(), tables[t].counts.begin() + 1, tables[t].counts.end());
+            body.insert(body.end(), tables[t].symbols.begin(), tables[t].symbols.end());
+            PutSegment(out, 0xC4, body);
+        }
     Bytes sos{static_cast<std::uint8_t>(scan.components.size())};
     for (int c : scan.components) {
         const FixtureComponent& comp = f.components[c];
@@ -324,21 +263,7 @@ void WriteScan(const JpegFixture& f, const FixtureScan& scan, Bytes& out) {
     sos.insert(sos.end(), {static_cast<std::uint8_t>(scan.ss), static_cast<std::uint8_t>(scan.se),
                            static_cast<std::uint8_t>(scan.ah << 4 | scan.al)});
     PutSegment(out, 0xDA, sos);
-
-    BitSink sink(out);
-    ScanOutput write;
-    write.symbol = [&](bool ac, int slot, int symbol) {
-        const HuffTable& table = tables[ac * 4 + slot];
-        sink.Put(table.code[symbol], table.length[symbol]);
-    };
-    write.bits = [&](std::uint32_t bits, int n) { sink.Put(bits, n); };
-    write.restart = [&](int index) {
-        sink.Flush();
-        out.push_back(0xFF);
-        out.push_back(static_cast<std::uint8_t>(0xD0 + index));
-    };
-    ScanCoder(f, scan, write).Run();
-    sink.Flush();
+    ScanCoder(f, scan, tables, out).Run();
 }
 
 // The typical tables of the encoder at a quality, as DQT lists them.
@@ -394,11 +319,7 @@ void AllocatePlanes(JpegFixture& f) {
 
 Bytes WriteJpegFixture(const JpegFixture& f) {
     Bytes out{0xFF, 0xD8};
-    if (f.jfif)
-        PutSegment(out, 0xE0,
-                   {'J', 'F', 'I', 'F', 0, 1, 1, static_cast<std::uint8_t>(f.densityUnit),
-                    static_cast<std::uint8_t>(f.xDensity >> 8), static_cast<std::uint8_t>(f.xDensity),
-                    static_cast<std::uint8_t>(f.yDensity >> 8), static_cast<std::uint8_t>(f.yDensity), 0, 0});
+    if (f.jfif) PutSegment(out, 0xE0, {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0});
     if (f.adobeTransform >= 0)
         PutSegment(
             out, 0xEE,
@@ -409,7 +330,7 @@ Bytes WriteJpegFixture(const JpegFixture& f) {
         for (std::uint16_t value : f.quantTables[t]) body.push_back(static_cast<std::uint8_t>(value));
         PutSegment(out, 0xDB, body);
     }
-    Bytes sof{static_cast<std::uint8_t>(f.precision)};
+    Bytes sof{8};
     PutWord(sof, f.height);
     PutWord(sof, f.width);
     sof.push_back(static_cast<std::uint8_t>(f.components.size()));
@@ -475,17 +396,10 @@ JpegFixture FixtureFromPicture(int width, int height, const ColourAt& picture, F
         const int w = CeilDiv(width * comp.h, maxH), h = CeilDiv(height * comp.v, maxV);
         const int stride = plane.blocksWide * 8;
         samples.assign(std::size_t(stride) * plane.blocksHigh * 8, 0);
-        for (int y = 0; y < plane.blocksHigh * 8; ++y)
-            for (int x = 0; x < stride; ++x) {
-                // Averages the pixels the sample covers; beyond the edge the last sample repeats.
-                const int ux = std::min(x, w - 1) * sx, uy = std::min(y, h - 1) * sy;
-                double sum = 0;
-                for (int dy = 0; dy < sy; ++dy)
-                    for (int dx = 0; dx < sx; ++dx)
-                        sum += full[std::size_t(std::min(uy + dy, height - 1)) * width +
-                                    std::min(ux + dx, width - 1)];
-                samples[std::size_t(y) * stride + x] = float(sum / (sx * sy));
-            }
+        for (int y = 0; y < plane.blocksHigh * 8; ++y)  // beyond the edge the last sample repeats
+            for (int x = 0; x < stride; ++x)
+                samples[std::size_t(y) * stride + x] =
+                    full[std::size_t(std::min(y, h - 1) * sy) * width + std::size_t(std::min(x, w - 1) * sx)];
         const QuantValues& table = f.quantTables[comp.quantTable];
         for (int by = 0; by < plane.blocksHigh; ++by)
             for (int bx = 0; bx < plane.blocksWide; ++bx)
@@ -494,40 +408,32 @@ JpegFixture FixtureFromPicture(int width, int height, const ColourAt& picture, F
     return f;
 }
 
-std::vector<FixtureScan> SpectralScript(int componentCount) {
+namespace {
+
+// DC of all components in one scan, then each component's AC in two bands.
+std::vector<FixtureScan> FirstScans(int componentCount, int dcLow, int acLow) {
     std::vector<int> all;
     for (int c = 0; c < componentCount; ++c) all.push_back(c);
-    std::vector<FixtureScan> script{{all, 0, 0, 0, 0, {}}};
+    std::vector<FixtureScan> script{{all, 0, 0, 0, dcLow}};
     for (int c = 0; c < componentCount; ++c) {
-        script.push_back({{c}, 1, 5, 0, 0, {}});
-        script.push_back({{c}, 6, 63, 0, 0, {}});
+        script.push_back({{c}, 1, 5, 0, acLow});
+        script.push_back({{c}, 6, 63, 0, acLow});
     }
     return script;
+}
+
+}  // namespace
+
+std::vector<FixtureScan> SpectralScript(int componentCount) {
+    return FirstScans(componentCount, 0, 0);
 }
 
 std::vector<FixtureScan> SuccessiveScript(int componentCount) {
-    std::vector<int> all;
-    for (int c = 0; c < componentCount; ++c) all.push_back(c);
-    std::vector<FixtureScan> script{{all, 0, 0, 0, 1, {}}};
-    for (int c = 0; c < componentCount; ++c) {
-        script.push_back({{c}, 1, 5, 0, 2, {}});
-        script.push_back({{c}, 6, 63, 0, 2, {}});
-    }
-    for (int c = 0; c < componentCount; ++c) script.push_back({{c}, 1, 63, 2, 1, {}});
-    script.push_back({all, 0, 0, 1, 0, {}});
-    for (int c = 0; c < componentCount; ++c) script.push_back({{c}, 1, 63, 1, 0, {}});
+    std::vector<FixtureScan> script = FirstScans(componentCount, 1, 2);
+    for (int c = 0; c < componentCount; ++c) script.push_back({{c}, 1, 63, 2, 1});
+    script.push_back({script[0].components, 0, 0, 1, 0});
+    for (int c = 0; c < componentCount; ++c) script.push_back({{c}, 1, 63, 1, 0});
     return script;
-}
-
-QuantBlock Approximated(const QuantBlock& block, int al) {
-    QuantBlock out{};
-    out[0] = static_cast<std::int16_t>((block[0] >> al) * (1 << al));
-    for (int i = 1; i < 64; ++i) {
-        const int c = block[i];
-        const int magnitude = (std::abs(c) >> al) << al;
-        out[i] = static_cast<std::int16_t>(c < 0 ? -magnitude : magnitude);
-    }
-    return out;
 }
 
 Bytes LargestProgressiveJpeg() {
@@ -539,7 +445,7 @@ Bytes LargestProgressiveJpeg() {
         FixtureColour::kYCbCr, {{1, 1}, {1, 1}, {1, 1}}, 75);
     f.sofMarker = 0xC2;
     f.jfif = false;
-    f.scans = {{{0, 1, 2}, 0, 0, 0, 0, {}}};
+    f.scans = {{{0, 1, 2}, 0, 0, 0, 0}};
     Bytes bytes = WriteJpegFixture(f);
     // The frame takes the full size after it was written for one block: height, then width.
     const Bytes marker{0xFF, 0xC2};

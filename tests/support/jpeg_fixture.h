@@ -1,8 +1,8 @@
 // A test-only JPEG writer that turns coefficient blocks, or a picture through a plain forward
 // DCT, into a file of exactly the structure a test asks for: any sampling, interleaved or
 // separate scans, progressive scripts with spectral selection and successive approximation,
-// restart intervals, JFIF, Adobe and extra segments. Each scan carries Huffman tables made for
-// its own symbols.
+// restart intervals, JFIF, Adobe and extra segments. Each scan carries fixed Huffman tables for
+// every symbol, differing from slot to slot.
 #pragma once
 
 #include <array>
@@ -33,20 +33,17 @@ struct CoefficientPlane {
 struct FixtureScan {
     std::vector<int> components;  // frame component indices
     int ss = 0, se = 63, ah = 0, al = 0;
-    Bytes segmentsBefore;  // written as they are before the scan's tables
 };
 
 struct JpegFixture {
     int sofMarker = 0xC0;  // 0xC2 for a progressive file
-    int precision = 8;
     int width = 0, height = 0;
     std::vector<FixtureComponent> components;
     std::vector<QuantValues> quantTables;  // slot = position
     std::vector<CoefficientPlane> planes;  // one per component
     std::vector<FixtureScan> scans;        // empty: one scan of every component
     int restartInterval = 0;
-    bool jfif = true;
-    int densityUnit = 0, xDensity = 1, yDensity = 1;
+    bool jfif = true;         // a JFIF segment without a resolution
     int adobeTransform = -1;  // -1: no Adobe segment
     Bytes extraSegments;      // written as they are after the APP segments
 };
@@ -59,8 +56,8 @@ Bytes WriteJpegFixture(const JpegFixture& fixture);
 enum class FixtureColour { kYCbCr, kRgb, kGrey };
 
 // A fixture of the picture: the colour model's components with the given factors (one pair per
-// component), each downsampled by averaging, transformed and quantised with the typical tables
-// scaled to `quality`.
+// component), each downsampled by taking every n-th sample, transformed and quantised with the
+// typical tables scaled to `quality`.
 JpegFixture FixtureFromPicture(int width, int height, const ColourAt& picture, FixtureColour colour,
                                const std::vector<std::array<int, 2>>& factors, int quality);
 
@@ -69,11 +66,7 @@ JpegFixture FixtureFromPicture(int width, int height, const ColourAt& picture, F
 std::vector<FixtureScan> SpectralScript(int componentCount);
 std::vector<FixtureScan> SuccessiveScript(int componentCount);
 
-// The coefficients a progressive decoder holds after only the first scans of successive
-// approximation with low bit `al`: the low bits cleared, as the point transform leaves them.
-QuantBlock Approximated(const QuantBlock& block, int al);
-
-// A progressive colour JPEG of 8192 x 8192 pixels, as many as the readers take, in about 220
+// A progressive colour JPEG of 8192 x 8192 pixels, as many as the readers take, in about 250
 // bytes: a frame of that size whose one scan ends after the first block, so that the rest decodes
 // from zero bits.
 Bytes LargestProgressiveJpeg();

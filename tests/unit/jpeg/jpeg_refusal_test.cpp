@@ -33,6 +33,13 @@ Bytes Written(const std::function<void(JpegFixture&)>& change) {
     return WriteJpegFixture(f);
 }
 
+Bytes Progressive(const std::vector<FixtureScan>& scans) {
+    return Written([&](JpegFixture& f) {
+        f.sofMarker = 0xC2;
+        f.scans = scans;
+    });
+}
+
 Bytes WithSegment(const Bytes& segment) {
     return Written([&](JpegFixture& f) { f.extraSegments = segment; });
 }
@@ -69,7 +76,6 @@ TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
         int status;
     } cases[] = {
         {"JPG0 marker", WithSegment({0xFF, 0xF0, 0x00, 0x02}), -22},
-        {"JPEG-LS frame", WithSegment({0xFF, 0xF7, 0x00, 0x02}), -22},
         {"EOI before any scan", {0xFF, 0xD8, 0xFF, 0xD9}, -24},
         {"empty after SOI", {0xFF, 0xD8, 0x00, 0x00, 0x00}, -24},
         {"second SOI", WithSegment({0xFF, 0xD8}), -27},
@@ -94,25 +100,20 @@ TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
         {"MacBinary name of 64 bytes", MacBinary(64, "JPEG"), -38},
         {"MacBinary name of 63 bytes: read", MacBinary(63, "JPEG"), 0},
         {"lossless frame", Patched(good, sof + 1, {0xC3}), -39},
-        {"hierarchical frame", Patched(good, sof + 1, {0xC5}), -39},
         {"width 65501", Patched(good, sof + 7, {0xFF, 0xDD}), -40},
-        {"12-bit samples", Written([](JpegFixture& f) { f.precision = 12; }), -41},
+        {"12-bit samples", Patched(good, sof + 4, {12}), -41},
         {"11 components", Written([](JpegFixture& f) {
              f.components.resize(11, {9, 1, 1, 0, 0, 0});
              AllocatePlanes(f);
-             f.scans = {{{0}, 0, 63, 0, 0, {}}};
+             f.scans = {{{0}, 0, 63, 0, 0}};
          }),
          -42},
         {"sampling factor 5", Patched(good, sof + 11, {0x51}), -43},
-        {"12 blocks in an MCU", Written([](JpegFixture& f) {
-             for (auto& c : f.components) c.h = c.v = 2;
-             AllocatePlanes(f);
-         }),
-         -44},
+        {"12 blocks in an MCU", Patched(good, sof + 14, {0x22, 1, 3, 0x22}), -44},
         {"undefined quantisation table", Written([](JpegFixture& f) { f.components[2].quantTable = 2; }),
          -45},
         {"a second scan of a one-scan file", Written([](JpegFixture& f) {
-             f.scans = {{{0, 1, 2}, 0, 63, 0, 0, {}}, {{0, 1, 2}, 0, 63, 0, 0, {}}};
+             f.scans = {{{0, 1, 2}, 0, 63, 0, 0}, {{0, 1, 2}, 0, 63, 0, 0}};
          }),
          -46},
         {"EOI after the frame header", Bytes(good.begin(), good.begin() + long(Find(good, 0xC4))), -47},
@@ -128,25 +129,10 @@ TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
          -50},
         {"more pixels than a picture may have", Patched(good, sof + 5, {0x04, 0x4C, 0xFF, 0xDC}), -54},
         {"arithmetic sequential", Patched(good, sof + 1, {0xC9}), -67},
-        {"arithmetic progressive", Patched(good, sof + 1, {0xCA}), -67},
-        {"3 x 1 against 2 x 1", Written([](JpegFixture& f) {
-             f.components[0].h = 3;
-             f.components[1].h = 2;
-             f.components[0].v = f.components[1].v = 1;
-             AllocatePlanes(f);
-         }),
-         -70},
+        {"3 x 1 against 2 x 1", Patched(good, sof + 11, {0x31, 0, 2, 0x21}), -70},
         {"scan without its Huffman table", Patched(good, sos + 8, {0x33}), -75},
-        {"Al of 14", Written([](JpegFixture& f) {
-             f.sofMarker = 0xC2;
-             f.scans = {{{0, 1, 2}, 0, 0, 0, 14, {}}};
-         }),
-         -76},
-        {"AC scan of two components", Written([](JpegFixture& f) {
-             f.sofMarker = 0xC2;
-             f.scans = {{{0, 1, 2}, 0, 0, 0, 0, {}}, {{0, 1}, 1, 63, 0, 0, {}}};
-         }),
-         -76},
+        {"Al of 14", Progressive({{{0, 1, 2}, 0, 0, 0, 14}}), -76},
+        {"AC scan of two components", Progressive({{{0, 1, 2}, 0, 0, 0, 0}, {{0, 1}, 1, 63, 0, 0}}), -76},
     };
     for (const auto& c : cases) {
         Decoded decoded;
@@ -196,12 +182,6 @@ TEST(JpegRefusal, HostileFilesEndInAStatusOrAPicture) {
     const Bytes fullDc = Dht(0x00, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {});
     const Bytes longCodes =
         Dht(0x10, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255}, std::vector<int>(255, 0xE3));
-    const auto progressive = [](std::vector<FixtureScan> scans) {
-        return Written([&](JpegFixture& f) {
-            f.sofMarker = 0xC2;
-            f.scans = scans;
-        });
-    };
     const struct {
         const char* name;
         Bytes bytes;
@@ -218,10 +198,10 @@ TEST(JpegRefusal, HostileFilesEndInAStatusOrAPicture) {
         {"segment running past the end",
          Join({Bytes(good.begin(), good.begin() + long(sos)), {0xFF, 0xE1, 0xFF, 0xF0, 1, 2}})},
         {"refinement before first scans",
-         progressive({{{0, 1, 2}, 0, 0, 1, 0, {}}, {{1}, 1, 63, 1, 0, {}}, {{0}, 1, 63, 0, 1, {}}})},
+         Progressive({{{0, 1, 2}, 0, 0, 1, 0}, {{1}, 1, 63, 1, 0}, {{0}, 1, 63, 0, 1}})},
         {"one-bit refinements", WriteScanBomb(ScanBomb::kOneBitRefinements, 24, 16, 64)},
         {"refinement of 13 bits",
-         progressive({{{0, 1, 2}, 0, 0, 0, 13, {}}, {{0}, 1, 63, 0, 13, {}}, {{0}, 1, 63, 13, 12, {}}})},
+         Progressive({{{0, 1, 2}, 0, 0, 0, 13}, {{0}, 1, 63, 0, 13}, {{0}, 1, 63, 13, 12}})},
     };
     for (const auto& c : cases) {
         Decoded decoded;

@@ -52,13 +52,6 @@ int DecodeWithKorvi(const Bytes& bytes, Decoded& decoded) {
     return status;
 }
 
-Decoded Rendered(int width, int height, const ColourAt& picture) {
-    Decoded decoded{width, height, {}};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) decoded.pixels.push_back(picture(x, y));
-    return decoded;
-}
-
 Difference Compare(const Decoded& a, const Decoded& b) {
     Difference d{0, 0};
     for (std::size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i) {

@@ -31,9 +31,6 @@ Decoded DecodeWithStb(const Bytes& bytes);
 // Decodes with korvi's reader from memory; `decoded` is filled only on status 0.
 int DecodeWithKorvi(const Bytes& bytes, Decoded& decoded);
 
-// The picture as a decoder would hand it over.
-Decoded Rendered(int width, int height, const ColourAt& picture);
-
 // Mean and largest difference of all channels of two pictures of the same size.
 struct Difference {
     double mean;
