@@ -191,6 +191,28 @@ TEST(JpegDecoder, SeparateScansInAnyOrderDecodeLikeTheOneScanFile) {
     }
 }
 
+TEST(JpegDecoder, ComponentsKeepTheQuantisationTableOfTheirFirstScan) {
+    // Slot 0 is redefined after component 1's scan: components 2 and 3 get the new table.
+    JpegFixture f = RandomFixture(61, 45, k420, 3);
+    f.sofMarker = 0xC2;
+    for (FixtureComponent& c : f.components) c.quantTable = 0;
+    f.scans = {{{0}, 0, 0, 0, 0}, {{1}, 0, 0, 0, 0}, {{2}, 0, 0, 0, 0}};
+    for (int c = 0; c < 3; ++c) f.scans.push_back({{c}, 1, 63, 0, 0});
+    QuantValues later;
+    for (int k = 0; k < 64; ++k) later[std::size_t(k)] = std::uint16_t(2 + k % 5);
+    Bytes file = WriteJpegFixture(f);
+    std::size_t at = 0;
+    while (!(file[at] == 0xFF && file[at + 1] == 0xDA)) ++at;
+    at += 2 + (file[at + 2] << 8 | file[at + 3]);  // past the first scan's header
+    while (!(file[at] == 0xFF && file[at + 1] != 0 && (file[at + 1] & 0xF8) != 0xD0)) ++at;
+    Bytes dqt = {0xFF, 0xDB, 0x00, 0x43, 0x00};
+    dqt.insert(dqt.end(), later.begin(), later.end());
+    file.insert(file.begin() + long(at), dqt.begin(), dqt.end());
+    JpegFixture twin = RandomFixture(61, 45, k420, 3);
+    twin.quantTables[1] = later;
+    EXPECT_TRUE(Decode(file).pixels == Decode(WriteJpegFixture(twin)).pixels);
+}
+
 TEST(JpegDecoder, ResynchronisesAtDamagedRestartMarkers) {
     // 4:4:4, 64 x 48: 48 MCUs of one block each, a restart every 4 MCUs.
     JpegFixture f = RandomFixture(64, 48, k444, 11);
