@@ -1,11 +1,11 @@
 #!/usr/bin/python3
-"""The web server of the download tests: static files from a folder, plus answers by path that
-a careless or hostile server gives. Listens on free ports of 127.0.0.1 (plain HTTP, HTTPS with a
-certificate of the test authority, HTTPS with an untrusted certificate), writes them in that order
-to the --ready file, appends what it saw of each hostile answer to the --log file, and ends when
-its parent (--parent) ends or after ten minutes."""
+"""The web server of the download tests: the files of ROOT, and by path the answers a careless or
+hostile server gives (each serving ROOT/landscape.bmp where it serves a picture at all). Makes a
+test authority (FOLDER/ca.pem) and certificates in FOLDER with openssl, listens on free ports of
+127.0.0.1 (HTTP, HTTPS of the authority, HTTPS with an untrusted certificate), writes them in that
+order to FOLDER/ready, and ends when the process PARENT ends or after ten minutes.
+usage: hostile_server.py ROOT FOLDER PARENT"""
 
-import argparse
 import functools
 import gzip
 import http.server
@@ -14,112 +14,75 @@ import os
 import socket
 import ssl
 import struct
+import subprocess
 import sys
 import threading
 import time
 
-
-def parse_arguments():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--root", required=True)
-    parser.add_argument("--ready", required=True)
-    parser.add_argument("--log", required=True)
-    parser.add_argument("--cert", nargs=2, required=True, metavar=("CERT", "KEY"))
-    parser.add_argument("--untrusted", nargs=2, required=True, metavar=("CERT", "KEY"))
-    parser.add_argument("--parent", type=int, required=True)
-    return parser.parse_args()
-
-
-ARGS = parse_arguments()
-LOG_LOCK = threading.Lock()
+ROOT, FOLDER, PARENT = sys.argv[1], sys.argv[2], int(sys.argv[3])
 PORTS = {}
-
-
-def log(line):
-    with LOG_LOCK, open(ARGS.log, "a", encoding="utf-8") as out:
-        out.write(line + "\n")
+KEY = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
+NAMES = "subjectAltName=DNS:127.0.0.1,IP:127.0.0.1,DNS:localhost"
+CERTIFICATES = [
+    f"openssl req -x509 {KEY} -keyout ca.key -out ca.pem -subj /CN=korvi-test-authority"
+    " -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign",
+    f"openssl req {KEY} -keyout server.key -out server.csr -subj /CN=127.0.0.1",
+    "openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2"
+    " -extfile server.ext -out server.pem",
+    f"openssl req -x509 {KEY} -keyout untrusted.key -out untrusted.pem -subj /CN=127.0.0.1 -addext {NAMES}",
+]
 
 
 def picture():
-    with open(os.path.join(ARGS.root, "pic.bmp"), "rb") as file:
+    with open(os.path.join(ROOT, "landscape.bmp"), "rb") as file:
         return file.read()
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
-    """Serves the files of --root, and the hostile answers by their paths."""
+    """Serves the files of ROOT, and the hostile answers by their paths."""
 
     protocol_version = "HTTP/1.1"
-    timeout = 60
 
     def log_message(self, *args):
         pass
 
     def do_GET(self):
-        answer = HOSTILE.get(self.path.split("?")[0])
+        answer = HOSTILE.get(self.path)
         if answer is None:
             super().do_GET()
-        else:
+            return
+        self.close_connection = True
+        try:
             answer(self)
+        except OSError:
+            pass  # the client left
 
-    def head(self, status=200, length=None, extra=()):
+    def head(self, status=200, length=None, *extra):
         self.send_response(status)
-        self.send_header("Content-Type", "application/octet-stream")
         if length is not None:
             self.send_header("Content-Length", str(length))
         for name, value in extra:
             self.send_header(name, value)
         self.end_headers()
 
-    def send(self, body, status=200, extra=()):
-        self.head(status, len(body), extra)
+    def send(self, body, status=200, *extra):
+        self.head(status, len(body), *extra)
         self.wfile.write(body)
 
-    def stream(self, name, chunks, pause=0.0):
-        """Sends chunks until the client goes away; logs how many bytes it took."""
-        sent = 0
-        try:
-            for chunk in chunks:
-                self.wfile.write(chunk)
-                self.wfile.flush()
-                sent += len(chunk)
-                if pause:
-                    time.sleep(pause)
-            outcome = "completed"
-        except OSError:
-            outcome = "client-closed"
-        log(f"{name} {outcome} sent={sent}")
-        self.close_connection = True
+    def drip(self, chunks, pause):
+        for chunk in chunks:
+            self.wfile.write(chunk)
+            self.wfile.flush()
+            time.sleep(pause)
 
-    def stall(self, seconds=30):
-        """Holds the connection open, sending nothing, until the client leaves or time is up."""
-        self.connection.settimeout(seconds)
-        try:
-            self.connection.recv(1)
-        except OSError:
-            pass
-        self.close_connection = True
-
-    # The hostile answers.
-
-    def big_length(self):
-        body = picture()
-        self.head(length=6000000)
-        rest = 6000000 - len(body)
-        filler = [bytes(16384)] * (rest // 16384) + [bytes(rest % 16384)]
-        self.stream("big-length", [body] + filler, pause=0.02)
-
-    def endless(self):
-        self.head(extra=[("Connection", "close")])
-        self.stream("endless", [picture()] + [bytes(65536)] * 800)
-
-    def short_body(self):
-        body = picture()
-        self.head(length=len(body) + 100)
-        self.stream("short-body", [body])
+    def stall(self):
+        """Holds the connection open, sending nothing, until the client leaves or 30 s pass."""
+        self.connection.settimeout(30)
+        self.connection.recv(1)
 
     def reset(self):
         body = picture()
-        self.head(length=len(body))
+        self.head(200, len(body))
         self.wfile.write(body[: len(body) // 2])
         self.wfile.flush()
         time.sleep(0.2)
@@ -128,91 +91,75 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         self.rfile.close()
         self.wfile.close()
         self.connection.close()
-        self.close_connection = True
 
-    def chunked(self, cut=False):
+    def chunked(self):
         body = picture()
-        self.head(extra=[("Transfer-Encoding", "chunked")])
-        pieces = [body[i : i + 100] for i in range(0, len(body), 100)]
-        if cut:
-            pieces = pieces[: len(pieces) // 2]
-        for piece in pieces:
-            self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
-        if not cut:
-            self.wfile.write(b"0\r\n\r\n")
-        self.wfile.flush()
-        self.close_connection = cut
+        self.head(200, None, ("Transfer-Encoding", "chunked"))
+        for at in range(0, len(body), 100):
+            self.wfile.write(b"%x\r\n%s\r\n" % (len(body[at : at + 100]), body[at : at + 100]))
+        self.wfile.write(b"0\r\n\r\n")
 
     def stall_body(self):
-        body = picture()
-        self.head(length=len(body))
-        self.wfile.write(body[:300])
+        self.head(200, len(picture()))
+        self.wfile.write(picture()[:300])
         self.wfile.flush()
         self.stall()
 
-    def drip(self, name, first, then, pause):
-        """Sends `first`, then `then` after every pause, never ending on its own."""
-        self.stream(name, itertools.chain([first], itertools.repeat(then, 1000)), pause)
-
     def drip_body(self):
         body = picture()
-        self.head(length=len(body))
-        self.stream("drip-body", [body[:300]] + [body[i : i + 1] for i in range(300, len(body))], pause=9)
+        self.head(200, len(body))
+        self.drip([body[:300]] + [body[at : at + 1] for at in range(300, len(body))], 9)
 
 
 HOSTILE = {
-    "/big-length.gif": Handler.big_length,
-    "/endless.gif": Handler.endless,
-    "/short-body.gif": Handler.short_body,
-    "/reset.gif": Handler.reset,
-    "/chunked.gif": Handler.chunked,
-    "/cut-chunked.gif": lambda handler: handler.chunked(cut=True),
-    "/gzip.gif": lambda handler: handler.send(gzip.compress(picture()), 200, [("Content-Encoding", "gzip")]),
-    "/404.gif": lambda handler: handler.send(picture(), 404),
-    "/stall-headers.gif": Handler.stall,
-    "/stall-body.gif": Handler.stall_body,
-    "/drip-headers.gif": lambda handler: handler.drip(
-        "drip-headers", b"HTTP/1.1 200 OK\r\n", b"X-Drip: 1\r\n", pause=1
+    # A client that took the body before judging the announced length would pass the time limit.
+    "/big-length": lambda h: (h.head(200, 6000000), h.drip([picture()] + [bytes(16384)] * 400, 0.1)),
+    "/reset": Handler.reset,
+    "/chunked": Handler.chunked,
+    "/gzip": lambda h: h.send(gzip.compress(picture()), 200, ("Content-Encoding", "gzip")),
+    "/404": lambda h: h.send(picture(), 404),
+    "/stall-headers": Handler.stall,
+    "/stall-body": Handler.stall_body,
+    "/drip-headers": lambda h: h.drip(
+        itertools.chain([b"HTTP/1.1 200 OK\r\n"], itertools.repeat(b"X-Drip: 1\r\n", 1000)), 1
     ),
-    "/continue.gif": lambda handler: handler.drip(
-        "continue", b"HTTP/1.1 100 Continue\r\n\r\n", b"HTTP/1.1 100 Continue\r\n\r\n", pause=1
-    ),
-    "/drip-body.gif": Handler.drip_body,
-    "/a/moved": lambda handler: handler.send(b"", 302, [("Location", "/a/b/page.html")]),
-    "/to-http.gif": lambda handler: handler.send(
-        b"", 302, [("Location", f"http://127.0.0.1:{PORTS['http']}/pic.bmp")]
-    ),
+    "/continue": lambda h: h.drip(itertools.repeat(b"HTTP/1.1 100 Continue\r\n\r\n", 1000), 1),
+    "/drip-body": Handler.drip_body,
+    "/to-http": lambda h: h.send(b"", 302, ("Location", f"http://127.0.0.1:{PORTS['http']}/landscape.bmp")),
 }
 
 
-def listen(certificate=None):
-    handler = functools.partial(Handler, directory=ARGS.root)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    if certificate:
+def listen(name=None):
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Handler, directory=ROOT))
+    if name:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(*certificate)
+        context.load_cert_chain(os.path.join(FOLDER, name + ".pem"), os.path.join(FOLDER, name + ".key"))
         server.socket = context.wrap_socket(server.socket, server_side=True)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server.server_address[1]
 
 
+def parent_alive():
+    try:
+        os.kill(PARENT, 0)
+        return True
+    except OSError:
+        return False
+
+
 def main():
-    PORTS.update(http=listen(), https=listen(ARGS.cert), untrusted=listen(ARGS.untrusted))
-    with open(ARGS.ready + ".part", "w", encoding="utf-8") as out:
+    with open(os.path.join(FOLDER, "server.ext"), "w", encoding="ascii") as out:
+        out.write(f"{NAMES}\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n")
+    for command in CERTIFICATES:
+        subprocess.run(command.split(), cwd=FOLDER, check=True, capture_output=True)
+    PORTS.update(http=listen(), https=listen("server"), untrusted=listen("untrusted"))
+    with open(os.path.join(FOLDER, "ready.part"), "w", encoding="utf-8") as out:
         out.write("{http} {https} {untrusted}\n".format(**PORTS))
-    os.replace(ARGS.ready + ".part", ARGS.ready)
+    os.replace(os.path.join(FOLDER, "ready.part"), os.path.join(FOLDER, "ready"))
     deadline = time.monotonic() + 600
     while parent_alive() and time.monotonic() < deadline:
         time.sleep(0.2)
     return 0
-
-
-def parent_alive():
-    try:
-        os.kill(ARGS.parent, 0)
-        return True
-    except OSError:
-        return False
 
 
 if __name__ == "__main__":
