@@ -56,11 +56,12 @@ TEST(Download, EachAnswerEndsInTheLineOfItsPictureOrInItsStatusInTime) {
         ASSERT_LT(tries, 400) << "the server did not start";
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    // korvi-cli trusts the test authority through the variable; WinINet through Wine's ROOT store.
-    SetEnvironment("SSL_CERT_FILE", folder.File("ca.pem"));
+    // korvi-cli trusts the server through the variable; WinINet through Wine's ROOT store.
+    SetEnvironment("SSL_CERT_FILE", folder.File("trusted.pem"));
     if (!kWindowsBuild.empty()) {
-        const CommandResult trusted = RunCommand(
-            Program("", "/tests/web/trust_test_ca.exe") + " " + Seen(folder.File("ca.pem")), folder.path());
+        const CommandResult trusted =
+            RunCommand(Program("", "/tests/web/trust_test_ca.exe") + " " + Seen(folder.File("trusted.pem")),
+                       folder.path());
         ASSERT_EQ(trusted.exitCode, 0) << trusted.out << trusted.err;
     }
 

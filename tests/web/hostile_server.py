@@ -1,9 +1,8 @@
 #!/usr/bin/python3
 """The web server of the download tests: the files of ROOT, and by path the answers a careless or
-hostile server gives (each serving ROOT/landscape.bmp where it serves a picture at all). Makes a
-test authority (FOLDER/ca.pem) and certificates in FOLDER with openssl, listens on free ports of
-127.0.0.1 (HTTP, HTTPS of the authority, HTTPS with an untrusted certificate), writes them in that
-order to FOLDER/ready, and ends when the process PARENT ends or after ten minutes.
+hostile server gives (serving ROOT/landscape.bmp where they serve a picture). Listens on free
+ports of 127.0.0.1 (HTTP, HTTPS with FOLDER/trusted.pem, HTTPS with an untrusted certificate),
+writes them in that order to FOLDER/ready, and ends when the process PARENT ends or in ten minutes.
 usage: hostile_server.py ROOT FOLDER PARENT"""
 
 import functools
@@ -21,16 +20,11 @@ import time
 
 ROOT, FOLDER, PARENT = sys.argv[1], sys.argv[2], int(sys.argv[3])
 PORTS = {}
-KEY = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
-NAMES = "subjectAltName=DNS:127.0.0.1,IP:127.0.0.1,DNS:localhost"
-CERTIFICATES = [
-    f"openssl req -x509 {KEY} -keyout ca.key -out ca.pem -subj /CN=korvi-test-authority"
-    " -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign",
-    f"openssl req {KEY} -keyout server.key -out server.csr -subj /CN=127.0.0.1",
-    "openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2"
-    " -extfile server.ext -out server.pem",
-    f"openssl req -x509 {KEY} -keyout untrusted.key -out untrusted.pem -subj /CN=127.0.0.1 -addext {NAMES}",
-]
+# Two self-signed certificates: the tests trust the first, never the second.
+CERTIFICATE = (
+    "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=127.0.0.1"
+    " -addext subjectAltName=DNS:127.0.0.1,IP:127.0.0.1,DNS:localhost -keyout {0}.key -out {0}.pem"
+)
 
 
 def picture():
@@ -148,11 +142,9 @@ def parent_alive():
 
 
 def main():
-    with open(os.path.join(FOLDER, "server.ext"), "w", encoding="ascii") as out:
-        out.write(f"{NAMES}\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n")
-    for command in CERTIFICATES:
-        subprocess.run(command.split(), cwd=FOLDER, check=True, capture_output=True)
-    PORTS.update(http=listen(), https=listen("server"), untrusted=listen("untrusted"))
+    for name in ("trusted", "untrusted"):
+        subprocess.run(CERTIFICATE.format(name).split(), cwd=FOLDER, check=True, capture_output=True)
+    PORTS.update(http=listen(), https=listen("trusted"), untrusted=listen("untrusted"))
     with open(os.path.join(FOLDER, "ready.part"), "w", encoding="utf-8") as out:
         out.write("{http} {https} {untrusted}\n".format(**PORTS))
     os.replace(os.path.join(FOLDER, "ready.part"), os.path.join(FOLDER, "ready"))
