@@ -8,7 +8,6 @@ usage: hostile_server.py ROOT FOLDER PARENT"""
 import functools
 import gzip
 import http.server
-import itertools
 import os
 import socket
 import ssl
@@ -19,7 +18,7 @@ import threading
 import time
 
 ROOT, FOLDER, PARENT = sys.argv[1], sys.argv[2], int(sys.argv[3])
-PORTS = {}
+HOSTILE = {}
 # Two self-signed certificates: the tests trust the first, never the second.
 CERTIFICATE = (
     "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=127.0.0.1"
@@ -27,9 +26,32 @@ CERTIFICATE = (
 )
 
 
-def picture():
+def answers(http_port):
+    """By path: the status and headers (none: nothing but the chunks), the chunks sent with a pause
+    after each, and then "stall" (nothing more until the client leaves or 30 s pass), "reset" or the
+    end."""
     with open(os.path.join(ROOT, "landscape.bmp"), "rb") as file:
-        return file.read()
+        body = file.read()
+    length = ("Content-Length", len(body))
+    packed = gzip.compress(body)
+    pieces = [body[at : at + 100] for at in range(0, len(body), 100)]
+    chunked = b"".join(b"%x\r\n%s\r\n" % (len(piece), piece) for piece in pieces) + b"0\r\n\r\n"
+    drip = [body[at : at + 1] for at in range(300, len(body))]
+    redirect = [("Location", f"http://127.0.0.1:{http_port}/landscape.bmp"), ("Content-Length", 0)]
+    return {
+        # A client that took the body before judging the announced length would pass the time limit.
+        "/big-length": (200, [("Content-Length", 6000000)], [body] + [bytes(16384)] * 400, 0.1, None),
+        "/chunked": (200, [("Transfer-Encoding", "chunked")], [chunked], 0, None),
+        "/gzip": (200, [("Content-Length", len(packed)), ("Content-Encoding", "gzip")], [packed], 0, None),
+        "/404": (404, [length], [body], 0, None),
+        "/to-http": (302, redirect, [], 0, None),
+        "/reset": (200, [length], [body[: len(body) // 2]], 0.2, "reset"),
+        "/stall-headers": (None, [], [], 0, "stall"),
+        "/stall-body": (200, [length], [body[:300]], 0, "stall"),
+        "/drip-headers": (None, [], [b"HTTP/1.1 200 OK\r\n"] + [b"X-Drip: 1\r\n"] * 1000, 1, None),
+        "/continue": (None, [], [b"HTTP/1.1 100 Continue\r\n\r\n"] * 1000, 1, None),
+        "/drip-body": (200, [length], [body[:300]] + drip, 9, None),
+    }
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -41,86 +63,32 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         pass
 
     def do_GET(self):
-        answer = HOSTILE.get(self.path)
-        if answer is None:
+        if self.path not in HOSTILE:
             super().do_GET()
             return
+        status, headers, chunks, pause, ending = HOSTILE[self.path]
         self.close_connection = True
         try:
-            answer(self)
+            if status:
+                self.send_response(status)
+                for name, value in headers:
+                    self.send_header(name, str(value))
+                self.end_headers()
+            for chunk in chunks:
+                self.wfile.write(chunk)
+                self.wfile.flush()
+                time.sleep(pause)
+            if ending == "stall":
+                self.connection.settimeout(30)
+                self.connection.recv(1)
+            elif ending == "reset":
+                # Closing with a zero linger time sends a reset instead of the orderly end.
+                self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                self.rfile.close()
+                self.wfile.close()
+                self.connection.close()
         except OSError:
             pass  # the client left
-
-    def head(self, status=200, length=None, *extra):
-        self.send_response(status)
-        if length is not None:
-            self.send_header("Content-Length", str(length))
-        for name, value in extra:
-            self.send_header(name, value)
-        self.end_headers()
-
-    def send(self, body, status=200, *extra):
-        self.head(status, len(body), *extra)
-        self.wfile.write(body)
-
-    def drip(self, chunks, pause):
-        for chunk in chunks:
-            self.wfile.write(chunk)
-            self.wfile.flush()
-            time.sleep(pause)
-
-    def stall(self):
-        """Holds the connection open, sending nothing, until the client leaves or 30 s pass."""
-        self.connection.settimeout(30)
-        self.connection.recv(1)
-
-    def reset(self):
-        body = picture()
-        self.head(200, len(body))
-        self.wfile.write(body[: len(body) // 2])
-        self.wfile.flush()
-        time.sleep(0.2)
-        # Closing with a zero linger time sends a reset instead of the orderly end.
-        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-        self.rfile.close()
-        self.wfile.close()
-        self.connection.close()
-
-    def chunked(self):
-        body = picture()
-        self.head(200, None, ("Transfer-Encoding", "chunked"))
-        for at in range(0, len(body), 100):
-            self.wfile.write(b"%x\r\n%s\r\n" % (len(body[at : at + 100]), body[at : at + 100]))
-        self.wfile.write(b"0\r\n\r\n")
-
-    def stall_body(self):
-        self.head(200, len(picture()))
-        self.wfile.write(picture()[:300])
-        self.wfile.flush()
-        self.stall()
-
-    def drip_body(self):
-        body = picture()
-        self.head(200, len(body))
-        self.drip([body[:300]] + [body[at : at + 1] for at in range(300, len(body))], 9)
-
-
-HOSTILE = {
-    # A client that took the body before judging the announced length would pass the time limit.
-    "/big-length": lambda h: (h.head(200, 6000000), h.drip([picture()] + [bytes(16384)] * 400, 0.1)),
-    "/reset": Handler.reset,
-    "/chunked": Handler.chunked,
-    "/gzip": lambda h: h.send(gzip.compress(picture()), 200, ("Content-Encoding", "gzip")),
-    "/404": lambda h: h.send(picture(), 404),
-    "/stall-headers": Handler.stall,
-    "/stall-body": Handler.stall_body,
-    "/drip-headers": lambda h: h.drip(
-        itertools.chain([b"HTTP/1.1 200 OK\r\n"], itertools.repeat(b"X-Drip: 1\r\n", 1000)), 1
-    ),
-    "/continue": lambda h: h.drip(itertools.repeat(b"HTTP/1.1 100 Continue\r\n\r\n", 1000), 1),
-    "/drip-body": Handler.drip_body,
-    "/to-http": lambda h: h.send(b"", 302, ("Location", f"http://127.0.0.1:{PORTS['http']}/landscape.bmp")),
-}
 
 
 def listen(name=None):
@@ -144,9 +112,10 @@ def parent_alive():
 def main():
     for name in ("trusted", "untrusted"):
         subprocess.run(CERTIFICATE.format(name).split(), cwd=FOLDER, check=True, capture_output=True)
-    PORTS.update(http=listen(), https=listen("trusted"), untrusted=listen("untrusted"))
+    ports = [listen(), listen("trusted"), listen("untrusted")]
+    HOSTILE.update(answers(ports[0]))
     with open(os.path.join(FOLDER, "ready.part"), "w", encoding="utf-8") as out:
-        out.write("{http} {https} {untrusted}\n".format(**PORTS))
+        out.write(" ".join(map(str, ports)) + "\n")
     os.replace(os.path.join(FOLDER, "ready.part"), os.path.join(FOLDER, "ready"))
     deadline = time.monotonic() + 600
     while parent_alive() and time.monotonic() < deadline:
