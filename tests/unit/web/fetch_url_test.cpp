@@ -18,13 +18,8 @@ Bytes Padded(Bytes bytes, std::size_t size) {
     return bytes;
 }
 
-std::uint8_t Lo(int value) {
-    return static_cast<std::uint8_t>(value);
-}
-
-std::uint8_t Hi(int value) {
-    return static_cast<std::uint8_t>(value >> 8);
-}
+constexpr auto Lo = [](int value) { return static_cast<std::uint8_t>(value); };
+constexpr auto Hi = [](int value) { return static_cast<std::uint8_t>(value >> 8); };
 
 Bytes Gif(int width, int height, std::size_t size = 300) {
     return Padded({'G', 'I', 'F', '8', '9', 'a', Lo(width), Hi(width), Lo(height), Hi(height)}, size);
@@ -180,13 +175,7 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
         {"jpeg ending inside its segments", {Jpeg(1, 5000, {})}, 0, kFetchUnknown},
         {"text", {Text("plain text", 300)}, kFetchNotAPicture},
         {"empty", {Bytes()}, kFetchReadFailed},
-        {"unplaced jpeg announcing 6000000",
-         {Jpeg(0, 0, {0}), "6000000", true},
-         kFetchTooLarge,
-         kFetchUnknown,
-         0,
-         0,
-         511},
+        {"6000000 announced", {Jpeg(0, 0, {0}), "6000000", true}, kFetchTooLarge, kFetchUnknown, 0, 0, 511},
         {"endless without a length", {gif, std::nullopt, true}, kFetchTooLarge, kGif, 10, 10, 100000 + 1024},
         {"longer than announced", {gif, "1000", true}, kFetchLengthMismatch, kGif, 10, 10, 1000 + 1024},
         {"exactly as announced", {gif, " 2000"}, 0, kGif, 10, 10},
@@ -198,9 +187,7 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
         {"announced length below -(2^63)", {gif, "-99999999999999999999999"}, kFetchEmptyLength},
         {"read failing at once", {gif, std::nullopt, false, 0}, kFetchReadFailed},
         {"read failing in the rest", {gif, std::nullopt, false, 1500}, kFetchReadFailed, kGif},
-        {"request not opened",
-         {gif, std::nullopt, false, -1, kFetchOpenRequestFailed},
-         kFetchOpenRequestFailed},
+        {"not opened", {gif, std::nullopt, false, -1, kFetchOpenRequestFailed}, kFetchOpenRequestFailed},
     };
     context_.maximumSize = 100000;
     for (int largestRead : {1 << 30, 7}) {
@@ -241,17 +228,10 @@ TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
     } cases[] = {
         {"short page", kPage, page("./pic.gif"), 0, {"h:80/a/page", "h:80/a/pic.gif"}},
         {"long page", kPage, page("../pic.gif", 400), 0, {"h:80/a/page", "h:80/pic.gif"}},
-        {"long page forwarding to itself",
-         kPage,
-         page("page", 300),
-         kFetchNotAPicture,
-         {"h:80/a/page", "h:80/a/page"}},
-        {"tag beyond the first bytes",
-         kPage,
-         std::string(600, ' ') + page("pic.gif"),
-         kFetchNotAPicture,
-         {"h:80/a/page"}},
-        {"page behind a redirect, resolved where it ended",
+        {"forwarding to itself", kPage, page("page", 300), kFetchNotAPicture, {"h:80/a/page", "h:80/a/page"}},
+        {"tag too late", kPage, std::string(600, ' ') + page("pic.gif"), kFetchNotAPicture, {"h:80/a/page"}},
+        // The target taken relative to where the redirect ended.
+        {"behind a redirect",
          "https://h/a/redir",
          page("pic.gif"),
          0,
