@@ -126,4 +126,8 @@ TEST(Download, EachAnswerEndsInTheLineOfItsPictureOrInItsStatusInTime) {
         EXPECT_EQ(message.find("the whole download took longer than 12 seconds") != std::string::npos, c.late)
             << urls[i] << ": " << message;
     }
+    // Without the variable, the product's own limit holds.
+    const CommandResult unlimited =
+        RunCommand(Program(KORVI_CLI_PATH, "/cli/korvi-cli.exe") + " " + urls[0], folder.path());
+    EXPECT_TRUE(unlimited.exitCode == 0 && unlimited.out == lines[urls.size()]) << unlimited.err;
 }
