@@ -1,218 +1,125 @@
 #!/usr/bin/python3
-"""The web server of the download tests: static files from a folder, plus answers by path that
-a careless or hostile server gives. Listens on free ports of 127.0.0.1 (plain HTTP, HTTPS with a
-certificate of the test authority, HTTPS with an untrusted certificate), writes them in that order
-to the --ready file, appends what it saw of each hostile answer to the --log file, and ends when
-its parent (--parent) ends or after ten minutes."""
+"""The web server of the download tests: the files of ROOT, and by path the answers a careless or
+hostile server gives (serving ROOT/landscape.bmp where they serve a picture). Listens on free
+ports of 127.0.0.1 (HTTP, HTTPS with FOLDER/trusted.pem, HTTPS with an untrusted certificate),
+writes them in that order to FOLDER/ready, and ends when the process PARENT ends.
+usage: hostile_server.py ROOT FOLDER PARENT"""
 
-import argparse
 import functools
 import gzip
 import http.server
-import itertools
 import os
 import socket
 import ssl
 import struct
+import subprocess
 import sys
 import threading
 import time
 
-
-def parse_arguments():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--root", required=True)
-    parser.add_argument("--ready", required=True)
-    parser.add_argument("--log", required=True)
-    parser.add_argument("--cert", nargs=2, required=True, metavar=("CERT", "KEY"))
-    parser.add_argument("--untrusted", nargs=2, required=True, metavar=("CERT", "KEY"))
-    parser.add_argument("--parent", type=int, required=True)
-    return parser.parse_args()
+ROOT, FOLDER, PARENT = sys.argv[1], sys.argv[2], int(sys.argv[3])
+HOSTILE = {}
+# Two self-signed certificates: the tests trust the first, never the second.
+CERTIFICATE = (
+    "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=127.0.0.1"
+    " -addext subjectAltName=DNS:127.0.0.1,IP:127.0.0.1,DNS:localhost -keyout {0}.key -out {0}.pem"
+)
 
 
-ARGS = parse_arguments()
-LOG_LOCK = threading.Lock()
-PORTS = {}
-
-
-def log(line):
-    with LOG_LOCK, open(ARGS.log, "a", encoding="utf-8") as out:
-        out.write(line + "\n")
-
-
-def picture():
-    with open(os.path.join(ARGS.root, "pic.bmp"), "rb") as file:
-        return file.read()
+def answers(http_port):
+    """By path: the status and headers (none: nothing but the chunks), the chunks sent with a pause
+    after each, and then "stall" (nothing more until the client leaves or 30 s pass), "reset" or the
+    end."""
+    with open(os.path.join(ROOT, "landscape.bmp"), "rb") as file:
+        body = file.read()
+    length = ("Content-Length", len(body))
+    packed = gzip.compress(body)
+    pieces = [body[at : at + 100] for at in range(0, len(body), 100)]
+    chunked = b"".join(b"%x\r\n%s\r\n" % (len(piece), piece) for piece in pieces) + b"0\r\n\r\n"
+    drip = [body[at : at + 1] for at in range(300, len(body))]
+    redirect = [("Location", f"http://127.0.0.1:{http_port}/landscape.bmp"), ("Content-Length", 0)]
+    return {
+        # A client that took the body before judging the announced length would pass the time limit.
+        "/big-length": (200, [("Content-Length", 6000000)], [body] + [bytes(16384)] * 400, 0.1, None),
+        "/chunked": (200, [("Transfer-Encoding", "chunked")], [chunked], 0, None),
+        "/gzip": (200, [("Content-Length", len(packed)), ("Content-Encoding", "gzip")], [packed], 0, None),
+        "/404": (404, [length], [body], 0, None),
+        "/to-http": (302, redirect, [], 0, None),
+        "/reset": (200, [length], [body[: len(body) // 2]], 0.2, "reset"),
+        "/stall-headers": (None, [], [], 0, "stall"),
+        "/stall-body": (200, [length], [body[:300]], 0, "stall"),
+        "/drip-headers": (None, [], [b"HTTP/1.1 200 OK\r\n"] + [b"X-Drip: 1\r\n"] * 1000, 1, None),
+        "/continue": (None, [], [b"HTTP/1.1 100 Continue\r\n\r\n"] * 1000, 1, None),
+        "/drip-body": (200, [length], [body[:300]] + drip, 9, None),
+    }
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
-    """Serves the files of --root, and the hostile answers by their paths."""
+    """Serves the files of ROOT, and the hostile answers by their paths."""
 
     protocol_version = "HTTP/1.1"
-    timeout = 60
 
     def log_message(self, *args):
         pass
 
     def do_GET(self):
-        answer = HOSTILE.get(self.path.split("?")[0])
-        if answer is None:
+        if self.path not in HOSTILE:
             super().do_GET()
-        else:
-            answer(self)
-
-    def head(self, status=200, length=None, extra=()):
-        self.send_response(status)
-        self.send_header("Content-Type", "application/octet-stream")
-        if length is not None:
-            self.send_header("Content-Length", str(length))
-        for name, value in extra:
-            self.send_header(name, value)
-        self.end_headers()
-
-    def send(self, body, status=200, extra=()):
-        self.head(status, len(body), extra)
-        self.wfile.write(body)
-
-    def stream(self, name, chunks, pause=0.0):
-        """Sends chunks until the client goes away; logs how many bytes it took."""
-        sent = 0
+            return
+        status, headers, chunks, pause, ending = HOSTILE[self.path]
+        self.close_connection = True
         try:
+            if status:
+                self.send_response(status)
+                for name, value in headers:
+                    self.send_header(name, str(value))
+                self.end_headers()
             for chunk in chunks:
                 self.wfile.write(chunk)
                 self.wfile.flush()
-                sent += len(chunk)
-                if pause:
-                    time.sleep(pause)
-            outcome = "completed"
+                time.sleep(pause)
+            if ending == "stall":
+                self.connection.settimeout(30)
+                self.connection.recv(1)
+            elif ending == "reset":
+                # Closing with a zero linger time sends a reset instead of the orderly end.
+                self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                self.rfile.close()
+                self.wfile.close()
+                self.connection.close()
         except OSError:
-            outcome = "client-closed"
-        log(f"{name} {outcome} sent={sent}")
-        self.close_connection = True
-
-    def stall(self, seconds=30):
-        """Holds the connection open, sending nothing, until the client leaves or time is up."""
-        self.connection.settimeout(seconds)
-        try:
-            self.connection.recv(1)
-        except OSError:
-            pass
-        self.close_connection = True
-
-    # The hostile answers.
-
-    def big_length(self):
-        body = picture()
-        self.head(length=6000000)
-        rest = 6000000 - len(body)
-        filler = [bytes(16384)] * (rest // 16384) + [bytes(rest % 16384)]
-        self.stream("big-length", [body] + filler, pause=0.02)
-
-    def endless(self):
-        self.head(extra=[("Connection", "close")])
-        self.stream("endless", [picture()] + [bytes(65536)] * 800)
-
-    def short_body(self):
-        body = picture()
-        self.head(length=len(body) + 100)
-        self.stream("short-body", [body])
-
-    def reset(self):
-        body = picture()
-        self.head(length=len(body))
-        self.wfile.write(body[: len(body) // 2])
-        self.wfile.flush()
-        time.sleep(0.2)
-        # Closing with a zero linger time sends a reset instead of the orderly end.
-        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-        self.rfile.close()
-        self.wfile.close()
-        self.connection.close()
-        self.close_connection = True
-
-    def chunked(self, cut=False):
-        body = picture()
-        self.head(extra=[("Transfer-Encoding", "chunked")])
-        pieces = [body[i : i + 100] for i in range(0, len(body), 100)]
-        if cut:
-            pieces = pieces[: len(pieces) // 2]
-        for piece in pieces:
-            self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
-        if not cut:
-            self.wfile.write(b"0\r\n\r\n")
-        self.wfile.flush()
-        self.close_connection = cut
-
-    def stall_body(self):
-        body = picture()
-        self.head(length=len(body))
-        self.wfile.write(body[:300])
-        self.wfile.flush()
-        self.stall()
-
-    def drip(self, name, first, then, pause):
-        """Sends `first`, then `then` after every pause, never ending on its own."""
-        self.stream(name, itertools.chain([first], itertools.repeat(then, 1000)), pause)
-
-    def drip_body(self):
-        body = picture()
-        self.head(length=len(body))
-        self.stream("drip-body", [body[:300]] + [body[i : i + 1] for i in range(300, len(body))], pause=9)
+            pass  # the client left
 
 
-HOSTILE = {
-    "/big-length.gif": Handler.big_length,
-    "/endless.gif": Handler.endless,
-    "/short-body.gif": Handler.short_body,
-    "/reset.gif": Handler.reset,
-    "/chunked.gif": Handler.chunked,
-    "/cut-chunked.gif": lambda handler: handler.chunked(cut=True),
-    "/gzip.gif": lambda handler: handler.send(gzip.compress(picture()), 200, [("Content-Encoding", "gzip")]),
-    "/404.gif": lambda handler: handler.send(picture(), 404),
-    "/stall-headers.gif": Handler.stall,
-    "/stall-body.gif": Handler.stall_body,
-    "/drip-headers.gif": lambda handler: handler.drip(
-        "drip-headers", b"HTTP/1.1 200 OK\r\n", b"X-Drip: 1\r\n", pause=1
-    ),
-    "/continue.gif": lambda handler: handler.drip(
-        "continue", b"HTTP/1.1 100 Continue\r\n\r\n", b"HTTP/1.1 100 Continue\r\n\r\n", pause=1
-    ),
-    "/drip-body.gif": Handler.drip_body,
-    "/a/moved": lambda handler: handler.send(b"", 302, [("Location", "/a/b/page.html")]),
-    "/to-http.gif": lambda handler: handler.send(
-        b"", 302, [("Location", f"http://127.0.0.1:{PORTS['http']}/pic.bmp")]
-    ),
-}
-
-
-def listen(certificate=None):
-    handler = functools.partial(Handler, directory=ARGS.root)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    if certificate:
+def listen(name=None):
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Handler, directory=ROOT))
+    if name:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(*certificate)
+        context.load_cert_chain(os.path.join(FOLDER, name + ".pem"), os.path.join(FOLDER, name + ".key"))
         server.socket = context.wrap_socket(server.socket, server_side=True)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server.server_address[1]
 
 
-def main():
-    PORTS.update(http=listen(), https=listen(ARGS.cert), untrusted=listen(ARGS.untrusted))
-    with open(ARGS.ready + ".part", "w", encoding="utf-8") as out:
-        out.write("{http} {https} {untrusted}\n".format(**PORTS))
-    os.replace(ARGS.ready + ".part", ARGS.ready)
-    deadline = time.monotonic() + 600
-    while parent_alive() and time.monotonic() < deadline:
-        time.sleep(0.2)
-    return 0
-
-
 def parent_alive():
     try:
-        os.kill(ARGS.parent, 0)
+        os.kill(PARENT, 0)
         return True
     except OSError:
         return False
+
+
+def main():
+    for name in ("trusted", "untrusted"):
+        subprocess.run(CERTIFICATE.format(name).split(), cwd=FOLDER, check=True, capture_output=True)
+    ports = [listen(), listen("trusted"), listen("untrusted")]
+    HOSTILE.update(answers(ports[0]))
+    with open(os.path.join(FOLDER, "ready.part"), "w", encoding="utf-8") as out:
+        out.write(" ".join(map(str, ports)) + "\n")
+    os.replace(os.path.join(FOLDER, "ready.part"), os.path.join(FOLDER, "ready"))
+    while parent_alive():
+        time.sleep(0.2)
+    return 0
 
 
 if __name__ == "__main__":

@@ -1,5 +1,5 @@
 // Adds the certificate of a PEM file to the ROOT store, so that WinINet in this Wine prefix
-// trusts the download tests' authority.
+// trusts the download tests' server.
 #include <windows.h>
 
 #include <cstdio>

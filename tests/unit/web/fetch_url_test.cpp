@@ -18,18 +18,8 @@ Bytes Padded(Bytes bytes, std::size_t size) {
     return bytes;
 }
 
-std::uint8_t Lo(int value) {
-    return static_cast<std::uint8_t>(value);
-}
-
-std::uint8_t Hi(int value) {
-    return static_cast<std::uint8_t>(value >> 8);
-}
-
-void PutLe32(Bytes& bytes, std::size_t at, std::int32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> 8 * i);
-}
+constexpr auto Lo = [](int value) { return static_cast<std::uint8_t>(value); };
+constexpr auto Hi = [](int value) { return static_cast<std::uint8_t>(value >> 8); };
 
 Bytes Gif(int width, int height, std::size_t size = 300) {
     return Padded({'G', 'I', 'F', '8', '9', 'a', Lo(width), Hi(width), Lo(height), Hi(height)}, size);
@@ -37,8 +27,10 @@ Bytes Gif(int width, int height, std::size_t size = 300) {
 
 Bytes Bmp(std::int32_t width, std::int32_t height) {
     Bytes bytes = Padded({'B', 'M'}, 300);
-    PutLe32(bytes, 18, width);
-    PutLe32(bytes, 22, height);
+    for (int i = 0; i < 4; ++i) {
+        bytes[18 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(width) >> 8 * i);
+        bytes[22 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(height) >> 8 * i);
+    }
     return bytes;
 }
 
@@ -167,8 +159,6 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
     } cases[] = {
         {"gif 10 x 10", {Gif(10, 10, 256)}, 0, kGif, 10, 10},
         {"gif of 40 bytes", {Gif(10, 10, 40)}, kFetchReadFailed},
-        {"gif 9 x 400", {Gif(9, 400)}, kFetchTooSmall, kGif},
-        {"gif 400 x 9", {Gif(400, 9)}, kFetchTooSmall, kGif},
         {"top-down bmp", {Bmp(10, -20)}, 0, kBmp, 10, 20},
         {"bmp of negative width", {Bmp(-10, 20)}, kFetchTooSmall, kBmp},
         {"png", {Png(300, 200)}, 0, kPng, 300, 200},
@@ -184,19 +174,12 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
         {"jpeg segment leading nowhere", {Jpeg(1, 16, {0x12, 0xC0})}, 0, kFetchUnknown},
         {"jpeg ending inside its segments", {Jpeg(1, 5000, {})}, 0, kFetchUnknown},
         {"text", {Text("plain text", 300)}, kFetchNotAPicture},
-        {"short text", {Text("plain text")}, kFetchReadFailed},
         {"empty", {Bytes()}, kFetchReadFailed},
-        {"unplaced jpeg announcing 6000000",
-         {Jpeg(0, 0, {0}), "6000000", true},
-         kFetchTooLarge,
-         kFetchUnknown,
-         0,
-         0,
-         511},
+        {"6000000 announced", {Jpeg(0, 0, {0}), "6000000", true}, kFetchTooLarge, kFetchUnknown, 0, 0, 511},
         {"endless without a length", {gif, std::nullopt, true}, kFetchTooLarge, kGif, 10, 10, 100000 + 1024},
         {"longer than announced", {gif, "1000", true}, kFetchLengthMismatch, kGif, 10, 10, 1000 + 1024},
         {"exactly as announced", {gif, " 2000"}, 0, kGif, 10, 10},
-        {"announced length 0", {gif, "0"}, kFetchEmptyLength},
+        {"shorter than announced", {gif, "2001"}, kFetchLengthMismatch, kGif},
         {"announced length -1", {gif, "-1"}, kFetchEmptyLength},
         {"announced length not a number", {gif, "many"}, kFetchEmptyLength},
         {"announced length read as atoi reads it", {gif, "+2000;x"}, 0, kGif, 10, 10},
@@ -204,9 +187,7 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
         {"announced length below -(2^63)", {gif, "-99999999999999999999999"}, kFetchEmptyLength},
         {"read failing at once", {gif, std::nullopt, false, 0}, kFetchReadFailed},
         {"read failing in the rest", {gif, std::nullopt, false, 1500}, kFetchReadFailed, kGif},
-        {"request not opened",
-         {gif, std::nullopt, false, -1, kFetchOpenRequestFailed},
-         kFetchOpenRequestFailed},
+        {"not opened", {gif, std::nullopt, false, -1, kFetchOpenRequestFailed}, kFetchOpenRequestFailed},
     };
     context_.maximumSize = 100000;
     for (int largestRead : {1 << 30, 7}) {
@@ -247,22 +228,10 @@ TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
     } cases[] = {
         {"short page", kPage, page("./pic.gif"), 0, {"h:80/a/page", "h:80/a/pic.gif"}},
         {"long page", kPage, page("../pic.gif", 400), 0, {"h:80/a/page", "h:80/pic.gif"}},
-        {"page forwarding to a page",
-         kPage,
-         page("/a/page"),
-         kFetchReadFailed,
-         {"h:80/a/page", "h:80/a/page"}},
-        {"long page forwarding to itself",
-         kPage,
-         page("page", 300),
-         kFetchNotAPicture,
-         {"h:80/a/page", "h:80/a/page"}},
-        {"tag beyond the first bytes",
-         kPage,
-         std::string(600, ' ') + page("pic.gif"),
-         kFetchNotAPicture,
-         {"h:80/a/page"}},
-        {"page behind a redirect, resolved where it ended",
+        {"forwarding to itself", kPage, page("page", 300), kFetchNotAPicture, {"h:80/a/page", "h:80/a/page"}},
+        {"tag too late", kPage, std::string(600, ' ') + page("pic.gif"), kFetchNotAPicture, {"h:80/a/page"}},
+        // The target taken relative to where the redirect ended.
+        {"behind a redirect",
          "https://h/a/redir",
          page("pic.gif"),
          0,
