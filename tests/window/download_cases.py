@@ -1,8 +1,8 @@
-"""Pictures downloaded from an address on the clipboard, with the progress window, from the download
-suite's server (what each answer of the server ends in is korvi-cli's download suite's part)."""
+"""Pictures downloaded from an address on the clipboard, with the progress window, from the harness's
+server (what each answer of a server ends in is korvi-cli's download suite's part)."""
 import screen
-from harness import (DOWNLOAD_FAILED, IDCANCEL, KorviCase, PictureServer, bmp_bytes, ids, read_clipboard_text,
-                     wait_until)
+from harness import (DOWNLOAD_FAILED, IDCANCEL, OPEN_DIALOG, WM_COMMAND, KorviCase, PictureServer, bmp_bytes, ids,
+                     read_clipboard_text, wait_until)
 
 PROGRESS_CAPTION = "絵送(KORVI) [ダウンロード]"
 WS_DISABLED = 0x08000000
@@ -48,3 +48,6 @@ class Downloads(KorviCase):
         self.assertAlmostEqual(filled, 0.2, delta=0.05)
         self.assertEqual(self.close_message_box(30), DOWNLOAD_FAILED)
         self.assertEqual(self.dialogs(PROGRESS_CAPTION), [])
+        # The open-file dialog is offered then, as for an empty clipboard.
+        self.probe.post(self.dialog(OPEN_DIALOG), WM_COMMAND, IDCANCEL)
+        wait_until(lambda: not self.dialogs(OPEN_DIALOG), what="the open-file dialog to close")

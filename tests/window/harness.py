@@ -1,10 +1,10 @@
 """Driving korvi.exe under Wine as a user would.
 
 Each case starts korvi.exe afresh in a folder of its own on the suite's X display (DISPLAY and
-WINEPREFIX come from scripts/wine-suite.sh). The mouse and keyboard go through xdotool, clipboard
-text through xclip, and what X cannot reach (clipboard bitmaps, dialog controls, window rectangles
-and styles) through korvi-probe.exe, one long-lived Wine process answering a line per command.
-Every wait polls against a deadline.
+WINEPREFIX come from scripts/wine-suite.sh). The mouse and keyboard go through xdotool, the tag on
+the clipboard is read with xclip, and the rest (placing clipboard data, dialog controls, window
+rectangles and styles) goes through korvi-probe.exe, one long-lived Wine process answering a line
+per command. Every wait polls against a deadline.
 """
 import atexit
 import configparser
