@@ -72,5 +72,5 @@ class Acquisition(KorviCase):
         self.wait_popup_closed()
         tag = wait_until(read_clipboard_text, what="the tag")
         self.assertEqual(self.shown_size(window), "64 x 64")
-        self.assertEqual(tag, self.cli_tag("pictures/badge.png", "-f", "jpeg", "-q", 35, "-m", 3, "-s", 120, "-b", "0000FF"))
+        self.assertEqual(tag, self.cli("-f", "jpeg", "-q", 35, "-m", 3, "-s", 120, "-b", "0000FF", "pictures/badge.png"))
         self.assertEqual(self.settings()["InputFile"], self.windows_path("pictures/badge.png"))

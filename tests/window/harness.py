@@ -294,9 +294,9 @@ class KorviCase(unittest.TestCase):
         xdotool("key", "--clearmodifiers", "Escape")
         self.wait_exit()
 
-    def wait_exit(self, timeout=15.0):
+    def wait_exit(self):
         for process in self.processes:
-            wait_until(lambda: process.poll() is not None, timeout, "korvi.exe to end")
+            wait_until(lambda: process.poll() is not None, 15, "korvi.exe to end")
         self.processes.clear()
 
     def dialogs(self, caption=None):
@@ -398,32 +398,21 @@ class KorviCase(unittest.TestCase):
                 return window["handle"], self.probe.text(window["handle"], ids.IDC_NOTIFICATION_TEXT)
         return None
 
-    def leave_popup(self, popup):
-        """Moves the pointer off the popup onto a control of the main window, where Wine still sees it
-        (over the bare X root Wine keeps the last position it saw)."""
-        left, top, right, bottom = self.probe.rect(popup)
-        main = self.main_window()
-        for control in (ids.IDC_PREVIEW, ids.IDC_PICTURE_SIZE, ids.IDC_EDIT_PICTURE, ids.IDC_MENU):
-            x, y = self.control_centre(main, control)
-            if not (left <= x < right and top <= y < bottom):
-                move_mouse(x, y)
-                return
-        raise AssertionError("the popup covers the whole window")
-
     def wait_hidden(self, window, timeout=3.0):
         wait_until(lambda: "shown" not in self.probe.state(window), timeout, "the window to close")
 
-    def wait_closed(self, window):
-        """Waits for a popup or dialog to close and the main window to take input again."""
-        self.wait_hidden(window)
-        main = self.main_window()
-        wait_until(lambda: "enabled" in self.probe.state(main), what="the main window to be enabled")
-
     def wait_popup_closed(self):
-        """Moves the pointer off the popup and waits for it to close; returns its message."""
+        """Moves the pointer off the popup onto a control of the main window, where Wine still sees it
+        (over the bare X root Wine keeps the last position it saw), waits for the popup to close and
+        the main window to take input again; returns the popup's message."""
         handle, text = wait_until(self.popup, what="the popup")
-        self.leave_popup(handle)
-        self.wait_closed(handle)
+        left, top, right, bottom = self.probe.rect(handle)
+        main = self.main_window()
+        move_mouse(*next(point for point in (self.control_centre(main, control) for control in (
+            ids.IDC_PREVIEW, ids.IDC_PICTURE_SIZE, ids.IDC_EDIT_PICTURE, ids.IDC_MENU))
+            if not (left <= point[0] < right and top <= point[1] < bottom)))
+        self.wait_hidden(handle)
+        wait_until(lambda: "enabled" in self.probe.state(main), what="the main window to be enabled")
         return text
 
     def convert(self, window):
@@ -433,9 +422,9 @@ class KorviCase(unittest.TestCase):
         self.assertEqual(self.wait_popup_closed(), COPIED)
         return wait_until(read_clipboard_text, what="text on the clipboard")
 
-    def cli_tag(self, picture, *options):
-        result = subprocess.run(["wine", Paths.cli, *map(str, options), self.windows_path(picture)],
-                                capture_output=True, timeout=120, cwd=self.folder)
+    def cli(self, *args):
+        """What korvi-cli.exe prints for the arguments, in the case folder."""
+        result = subprocess.run(["wine", Paths.cli, *map(str, args)], capture_output=True, timeout=120, cwd=self.folder)
         self.assertEqual(result.returncode, 0, result.stderr)
         return result.stdout
 
