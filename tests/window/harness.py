@@ -34,6 +34,7 @@ NO_PICTURE = "変換する画像が設定されていません．"
 CANNOT_WRITE = "ファイルが書き込み出来ませんでした．"
 DOWNLOAD_FAILED = "ファイルのダウンロードができませんでした."
 IDOK, IDCANCEL, WS_EX_TOPMOST, CF_TEXT, CF_DIB = 1, 2, 0x8, 1, 8
+MESSAGE_TEXT = 0xFFFF  # the text of a message box
 WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, SC_MINIMIZE = 0x10, 0x111, 0x112, 0xF020
 # The program's resource and control ids, read from the header its resource script includes.
 ids = types.SimpleNamespace(**{name: int(value) for name, value in re.findall(
@@ -197,10 +198,6 @@ class Probe:
         entries = [e.split("\t") for e in self.call("windows").split("\x1f") if e]
         return [dict(handle=int(h), owner=int(o), cls=c, caption=t) for h, o, c, t in entries]
 
-    def children(self, window):
-        """The child windows of a window as (id, class, text) tuples."""
-        return [tuple(e.split("\t")) for e in self.call("children", window).split("\x1f") if e]
-
     def rect(self, window, control=None):
         return tuple(int(v) for v in self.call("rect", window, *([] if control is None else [control])).split())
 
@@ -327,10 +324,9 @@ class KorviCase(unittest.TestCase):
         for window in self.dialogs(CAPTION):
             try:
                 self.probe.rect(window["handle"], IDOK)
+                boxes.append((window["handle"], self.probe.text(window["handle"], MESSAGE_TEXT)))
             except ProbeError:
-                continue
-            statics = [text for _, cls, text in self.probe.children(window["handle"]) if cls.lower() == "static"]
-            boxes.append((window["handle"], "".join(statics)))
+                pass
         return boxes
 
     def close_message_box(self, timeout=10.0):

@@ -72,15 +72,6 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
-// For the enumerations, which must not throw through the system's callbacks.
-std::wstring TextOrMark(HWND window) {
-    try {
-        return TextOf(window);
-    } catch (const std::exception&) {
-        return L"(no answer)";
-    }
-}
-
 std::wstring ClassOf(HWND window) {
     wchar_t name[256] = {};
     GetClassNameW(window, name, 256);
@@ -113,20 +104,6 @@ BOOL CALLBACK AddTopLevel(HWND window, LPARAM param) {
 std::wstring ListWindows(const Args&) {
     std::wstring out;
     EnumWindows(AddTopLevel, reinterpret_cast<LPARAM>(&out));
-    return out;
-}
-
-BOOL CALLBACK AddChild(HWND child, LPARAM param) {
-    auto& list = *reinterpret_cast<std::wstring*>(param);
-    list += Number(GetDlgCtrlID(child)) + L"\t" + ClassOf(child) + L"\t" + TextOrMark(child) + L"\x1f";
-    return TRUE;
-}
-
-// One entry per child window: id, class, text; none once the window is gone.
-std::wstring ListChildren(const Args& args) {
-    std::wstring out;
-    if (IsWindow(Handle(args.at(1))))
-        EnumChildWindows(Handle(args.at(1)), AddChild, reinterpret_cast<LPARAM>(&out));
     return out;
 }
 
@@ -268,7 +245,6 @@ std::wstring Post(const Args& args) {
 const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands() {
     static const std::map<std::wstring, std::function<std::wstring(const Args&)>> commands = {
         {L"windows", ListWindows},
-        {L"children", ListChildren},
         {L"rect", Rect},
         {L"client", ClientRect},
         {L"styles", Styles},
