@@ -59,6 +59,18 @@ class Drops(KorviCase):
                 self.assertTrue(self.drop(window, *offers))
                 wait_until(lambda: self.shown_size(window) == size, 60, size)
 
+    def test_a_file_the_code_page_cannot_spell_is_refused_and_the_earlier_one_not_taken_again(self):
+        window = self.start()
+        self.assertTrue(self.drop(window, "file=" + self.picture("dropped.bmp", 40, 30)))
+        wait_until(lambda: self.shown_size(window) == "40 x 30", 30, "the dropped file")
+        # Had the window acted again on the earlier path, it would show this picture's size.
+        self.picture("dropped.bmp", 70, 70)
+        self.assertTrue(self.drop(window, "file=" + self.picture("한국.bmp")))
+        # A conversion posted behind the drop shows when it has been handled.
+        self.probe.post(window, WM_COMMAND, ids.IDC_OUTPUT)
+        self.wait_popup_closed()
+        self.assertEqual(self.shown_size(window), "40 x 30")
+
     def test_drop_during_a_command_is_ignored(self):
         window = self.start()
         self.probe.post(window, WM_COMMAND, ids.IDC_OUTPUT)
