@@ -1,13 +1,14 @@
 """Driving korvi.exe under Wine as a user would.
 
 Each case starts korvi.exe afresh in a folder of its own on the suite's X display (DISPLAY and
-WINEPREFIX come from scripts/wine-suite.sh). The mouse and keyboard go through xdotool, clipboard
-text through xclip, and what X cannot reach (clipboard bitmaps, dialog controls, window rectangles
-and styles) through korvi-probe.exe, one long-lived Wine process answering a line per command.
-Every wait polls against a deadline.
+WINEPREFIX come from scripts/wine-suite.sh). The mouse and keyboard go through xdotool, the tag on
+the clipboard is read with xclip, and the rest (placing clipboard data, dialog controls, window
+rectangles and styles) goes through korvi-probe.exe, one long-lived Wine process answering a line
+per command. Every wait polls against a deadline.
 """
 import atexit
-import json
+import configparser
+import http.server
 import pathlib
 import queue
 import re
@@ -33,6 +34,8 @@ NO_PICTURE = "変換する画像が設定されていません．"
 CANNOT_WRITE = "ファイルが書き込み出来ませんでした．"
 DOWNLOAD_FAILED = "ファイルのダウンロードができませんでした."
 IDOK, IDCANCEL, WS_EX_TOPMOST, CF_TEXT, CF_DIB = 1, 2, 0x8, 1, 8
+MESSAGE_TEXT = 0xFFFF  # the text of a message box
+WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, SC_MINIMIZE = 0x10, 0x111, 0x112, 0xF020
 # The program's resource and control ids, read from the header its resource script includes.
 ids = types.SimpleNamespace(**{name: int(value) for name, value in re.findall(
     r"^#define (ID\w+) (\d+)", (SOURCE / "resources" / "resource_ids.h").read_text(), re.M)})
@@ -72,10 +75,6 @@ def pointer_and_screen():
     return (pointer.root_x, pointer.root_y), (size.width, size.height)
 
 
-def screen_size():
-    return pointer_and_screen()[1]
-
-
 def move_mouse(x, y):
     """Moves the pointer and waits until X reports it there (--sync would wait forever for a
     pointer that is already in place)."""
@@ -99,8 +98,12 @@ def click_at(x, y):
 
 
 def read_clipboard_text():
-    """The X clipboard as bytes, or None when it holds no text."""
-    result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, timeout=10)
+    """The X clipboard as bytes, or None when it holds no text or X's request to Wine stalls (seen
+    once in some runs, gone when asked again)."""
+    try:
+        result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True, timeout=3)
+    except subprocess.TimeoutExpired:
+        return None
     return result.stdout if result.returncode == 0 else None
 
 
@@ -118,22 +121,10 @@ def dib_bytes(width, height, depth, rows, table=b"", compression=0):
     return struct.pack("<IiiHHIIiiII", 40, width, height, 1, depth, compression, len(rows), 0, 0, 0, 0) + table + rows
 
 
-def bmp_rows(bmp):
-    """The size and the pixel rows, bottom row first, of a 24-bit bottom-up BMP file, or None while
-    it is not whole."""
-    if len(bmp) < 54 or bmp[:2] != b"BM":
-        return None
-    offset, = struct.unpack_from("<I", bmp, 10)
-    width, height = struct.unpack_from("<ii", bmp, 18)
-    stride = (3 * width + 3) // 4 * 4
-    if height <= 0 or len(bmp) < offset + stride * height:
-        return None
-    return width, height, [bmp[offset + row * stride:offset + row * stride + 3 * width] for row in range(height)]
-
-
 class PictureServer:
-    """tests/web/hostile_server.py, plain HTTP, serving a folder of its own: started once for the
-    process at the first call."""
+    """A plain HTTP server in a thread of this process, started at the first call: the files of its
+    folder, and "late.bmp" (its "pic.bmp" after four seconds) and "stall-body.gif" (the head and the
+    first 300 bytes of "pic.bmp", then nothing for 30 s), as from a slow server."""
     started = None
 
     @classmethod
@@ -143,16 +134,31 @@ class PictureServer:
         return cls.started
 
     def __init__(self):
-        self.folder = pathlib.Path(tempfile.mkdtemp(prefix="korvi-server-"))
-        self.root = self.folder / "www"
-        self.root.mkdir()
-        ready = self.folder / "ready.json"
-        process = subprocess.Popen(
-            ["/usr/bin/python3", str(SOURCE / "tests" / "web" / "hostile_server.py"), "--root", str(self.root),
-             "--ready", str(ready), "--log", str(self.folder / "server.log"), "--lifetime", "3600"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        atexit.register(lambda: (process.terminate(), process.wait(10), shutil.rmtree(self.folder, True)))
-        self.port = wait_until(lambda: ready.exists() and json.loads(ready.read_text()), 20, "the server")["http"]
+        root = self.root = pathlib.Path(tempfile.mkdtemp(prefix="korvi-server-"))
+        atexit.register(shutil.rmtree, root, True)
+
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            def __init__(self, *args):
+                super().__init__(*args, directory=str(root))
+
+            def log_message(self, *args):
+                pass
+
+            def do_GET(self):
+                if self.path not in ("/late.bmp", "/stall-body.gif"):
+                    return super().do_GET()
+                late, body = self.path == "/late.bmp", (root / "pic.bmp").read_bytes()
+                time.sleep(4 if late else 0)
+                self.send_response(200)
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body if late else body[:300])
+                self.wfile.flush()
+                time.sleep(0 if late else 30)
+
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        self.port = server.server_address[1]
 
     def publish(self, name, data):
         (self.root / name).write_bytes(data)
@@ -196,10 +202,6 @@ class Probe:
         entries = [e.split("\t") for e in self.call("windows").split("\x1f") if e]
         return [dict(handle=int(h), owner=int(o), cls=c, caption=t) for h, o, c, t in entries]
 
-    def children(self, window):
-        """The child windows of a window as (id, class, text) tuples."""
-        return [tuple(e.split("\t")) for e in self.call("children", window).split("\x1f") if e]
-
     def rect(self, window, control=None):
         return tuple(int(v) for v in self.call("rect", window, *([] if control is None else [control])).split())
 
@@ -212,6 +214,10 @@ class Probe:
     def state(self, window):
         """Which of "shown", "enabled" and "iconic" apply to the window; none once it is gone."""
         return set(self.call("state", window).split())
+
+    def post(self, window, message, wparam=0):
+        """Posts a message: WM_COMMAND with a control's id, WM_CLOSE, WM_SYSCOMMAND."""
+        self.call("post", window, message, wparam)
 
     def checked(self, window, control):
         return self.call("checked", window, control) == "1"
@@ -239,17 +245,17 @@ class KorviCase(unittest.TestCase):
         shutil.rmtree(self.folder, ignore_errors=True)
         self.folder.mkdir(parents=True)
         shutil.copy(Paths.korvi, self.folder / "korvi.exe")
-        self.processes, self.clipboard_owners = [], []
+        self.processes = []
         self.probe = Probe()
         self.addCleanup(self._end_everything)
         # Windows that open on the cursor open in the middle of the screen.
-        width, height = screen_size()
+        width, height = pointer_and_screen()[1]
         move_mouse(width // 2, height // 2)
         # A program left over from elsewhere would answer in place of this case's.
         wait_until(lambda: self.main_window() is None, what="no other korvi.exe to be running")
 
     def _end_everything(self):
-        for process in self.clipboard_owners + self.processes:
+        for process in self.processes:
             if process.poll() is None:
                 process.kill()
                 process.wait()
@@ -263,21 +269,16 @@ class KorviCase(unittest.TestCase):
         """The path korvi sees for a file of the case folder (the Linux root is drive Z:)."""
         return "Z:" + str(self.folder / name).replace("/", "\\")
 
-    def write_settings(self, **keys):
-        lines = ["[minicon]"] + [f"{key}={value}" for key, value in keys.items()]
+    def write_settings(self, section="minicon", **keys):
+        lines = [f"[{section}]"] + [f"{key}={value}" for key, value in keys.items()]
         self.path("korvi.ini").write_bytes(("\r\n".join(lines) + "\r\n").encode("cp932"))
 
-    def settings(self):
-        """Section minicon of the settings file as a dict."""
-        values, section = {}, None
-        for line in self.path("korvi.ini").read_bytes().decode("cp932").splitlines():
-            line = line.strip()
-            if line.startswith("["):
-                section = line.strip("[]")
-            elif "=" in line and section == "minicon":
-                key, _, value = line.partition("=")
-                values[key.strip()] = value.strip()
-        return values
+    def settings(self, section="minicon"):
+        """A section of the settings file as a dict."""
+        parser = configparser.ConfigParser(interpolation=None, strict=False)
+        parser.optionxform = str
+        parser.read_string(self.path("korvi.ini").read_bytes().decode("cp932"))
+        return dict(parser[section])
 
     # Starting, finding and closing the program.
     def start(self, wait=True):
@@ -294,9 +295,9 @@ class KorviCase(unittest.TestCase):
         xdotool("key", "--clearmodifiers", "Escape")
         self.wait_exit()
 
-    def wait_exit(self, timeout=15.0):
+    def wait_exit(self):
         for process in self.processes:
-            wait_until(lambda: process.poll() is not None, timeout, "korvi.exe to end")
+            wait_until(lambda: process.poll() is not None, 15, "korvi.exe to end")
         self.processes.clear()
 
     def dialogs(self, caption=None):
@@ -321,12 +322,15 @@ class KorviCase(unittest.TestCase):
         return None
 
     def message_boxes(self):
-        """Shown message boxes as (handle, text) pairs."""
+        """Shown message boxes as (handle, text) pairs: the windows of the caption with an OK button,
+        found without a message to the main window (it does not answer while it downloads)."""
         boxes = []
         for window in self.dialogs(CAPTION):
-            statics = [text for _, cls, text in self.probe.children(window["handle"]) if cls.lower() == "static"]
-            if statics and not self._has_control(window["handle"], ids.IDC_PREVIEW):
-                boxes.append((window["handle"], "".join(statics)))
+            try:
+                self.probe.rect(window["handle"], IDOK)
+                boxes.append((window["handle"], self.probe.text(window["handle"], MESSAGE_TEXT)))
+            except ProbeError:
+                pass
         return boxes
 
     def close_message_box(self, timeout=10.0):
@@ -366,19 +370,17 @@ class KorviCase(unittest.TestCase):
         self.probe.call("place", format, self.windows_path("clipboard.bin"))
 
     def put_clipboard_text(self, text):
-        """Owns the X clipboard with the text until the case ends or something else takes it."""
-        owner = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard"], stdin=subprocess.PIPE,
-                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        owner.stdin.write(text.encode("utf-8"))
-        owner.stdin.close()
-        self.clipboard_owners.append(owner)
-        wait_until(lambda: read_clipboard_text() == text.encode("utf-8"), what="xclip to own the clipboard")
+        self.place_on_clipboard(CF_TEXT, text.encode("cp932") + b"\0")
+
+    def stand_in(self):
+        """korvi-stand-in.exe in the case folder, as korvi sees it: it keeps its command line in
+        "recorded.txt" there."""
+        shutil.copy(pathlib.Path(Paths.probe).with_name("korvi-stand-in.exe"), self.path("stand-in.exe"))
+        return self.windows_path("stand-in.exe")
 
     def record_html_opens(self):
-        """Makes the shell's "open" of .html files run the recorder in this case's folder, which keeps
-        its command line in "recorded.txt" there."""
-        shutil.copy(pathlib.Path(Paths.probe).with_name("korvi-html-recorder.exe"), self.path("recorder.exe"))
-        command = f'"{self.windows_path("recorder.exe")}" "%1"'
+        """Makes the shell's "open" of .html files run the stand-in."""
+        command = f'"{self.stand_in()}" "%1"'
         for key, value in ((r"HKCR\.html", "htmlfile"), (r"HKCR\htmlfile\shell\open\command", command)):
             subprocess.run(["wine", "reg", "add", key, "/ve", "/d", value, "/f"], check=True, timeout=60,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -392,37 +394,25 @@ class KorviCase(unittest.TestCase):
     def popup(self):
         """The popup's handle and message, or None while none is shown."""
         for window in self.dialogs(CAPTION):
-            handle = window["handle"]
-            if not self._has_control(handle, ids.IDC_PREVIEW) and self._has_control(handle, ids.IDC_NOTIFICATION_TEXT):
-                return handle, self.probe.text(handle, ids.IDC_NOTIFICATION_TEXT)
+            if window["owner"] and self._has_control(window["handle"], ids.IDC_NOTIFICATION_TEXT):
+                return window["handle"], self.probe.text(window["handle"], ids.IDC_NOTIFICATION_TEXT)
         return None
-
-    def leave_popup(self, popup):
-        """Moves the pointer off the popup onto a control of the main window, where Wine still sees it
-        (over the bare X root Wine keeps the last position it saw)."""
-        left, top, right, bottom = self.probe.rect(popup)
-        main = self.main_window()
-        for control in (ids.IDC_PREVIEW, ids.IDC_PICTURE_SIZE, ids.IDC_EDIT_PICTURE, ids.IDC_MENU):
-            x, y = self.control_centre(main, control)
-            if not (left <= x < right and top <= y < bottom):
-                move_mouse(x, y)
-                return
-        raise AssertionError("the popup covers the whole window")
 
     def wait_hidden(self, window, timeout=3.0):
         wait_until(lambda: "shown" not in self.probe.state(window), timeout, "the window to close")
 
-    def wait_closed(self, window):
-        """Waits for a popup or dialog to close and the main window to take input again."""
-        self.wait_hidden(window)
-        main = self.main_window()
-        wait_until(lambda: "enabled" in self.probe.state(main), what="the main window to be enabled")
-
     def wait_popup_closed(self):
-        """Moves the pointer off the popup and waits for it to close; returns its message."""
+        """Moves the pointer off the popup onto a control of the main window, where Wine still sees it
+        (over the bare X root Wine keeps the last position it saw), waits for the popup to close and
+        the main window to take input again; returns the popup's message."""
         handle, text = wait_until(self.popup, what="the popup")
-        self.leave_popup(handle)
-        self.wait_closed(handle)
+        left, top, right, bottom = self.probe.rect(handle)
+        main = self.main_window()
+        move_mouse(*next(point for point in (self.control_centre(main, control) for control in (
+            ids.IDC_PREVIEW, ids.IDC_PICTURE_SIZE, ids.IDC_EDIT_PICTURE, ids.IDC_MENU))
+            if not (left <= point[0] < right and top <= point[1] < bottom)))
+        self.wait_hidden(handle)
+        wait_until(lambda: "enabled" in self.probe.state(main), what="the main window to be enabled")
         return text
 
     def convert(self, window):
@@ -432,9 +422,9 @@ class KorviCase(unittest.TestCase):
         self.assertEqual(self.wait_popup_closed(), COPIED)
         return wait_until(read_clipboard_text, what="text on the clipboard")
 
-    def cli_tag(self, picture, *options):
-        result = subprocess.run(["wine", Paths.cli, *map(str, options), self.windows_path(picture)],
-                                capture_output=True, timeout=120, cwd=self.folder)
+    def cli(self, *args):
+        """What korvi-cli.exe prints for the arguments, in the case folder."""
+        result = subprocess.run(["wine", Paths.cli, *map(str, args)], capture_output=True, timeout=120, cwd=self.folder)
         self.assertEqual(result.returncode, 0, result.stderr)
         return result.stdout
 

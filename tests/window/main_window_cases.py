@@ -1,11 +1,13 @@
 """The main window: start-up, settings, position, closing, the buttons without a picture."""
 import itertools
 
-from harness import (CAPTION, NO_PICTURE, WS_EX_TOPMOST, KorviCase, ids, move_mouse, wait_until, xdotool)
+from harness import (CAPTION, NO_PICTURE, SC_MINIMIZE, WM_CLOSE, WM_SYSCOMMAND, WS_EX_TOPMOST, KorviCase, ids, move_mouse,
+                     wait_until, xdotool)
 
 
 class StartUp(KorviCase):
-    def test_settings_are_shown_clamped_and_the_word_and_position_written_at_exit(self):
+    def test_settings_are_shown_clamped_the_buttons_without_a_picture_do_nothing_and_the_position_is_stored(self):
+        self.record_html_opens()
         self.write_settings(flags=0, JpegQuality=101, Pixel=10, SizeChange=2, Format=1)
         window = self.start()
         shown = [self.probe.call("combo", window, ids.IDC_RESIZE_METHOD),
@@ -14,24 +16,6 @@ class StartUp(KorviCase):
                  self.probe.checked(window, ids.IDC_AUTO_OUTPUT)]
         self.assertEqual(shown, ["2", [False, True, False], "100", "64", False])
         self.assertTrue(self.probe.styles(window)[1] & WS_EX_TOPMOST)
-        self.close_with_escape(window)
-        settings = self.settings()
-        self.assertEqual(settings["flags"], "1")
-        left, top, right, bottom = (int(v) for v in settings["Rect"].split(","))
-        self.assertGreater(min(right - left, bottom - top), 100)
-        # Only the conversion stores the output settings.
-        self.assertEqual(settings["Pixel"], "10")
-
-    def test_second_start_is_refused_while_the_first_runs_on(self):
-        first = self.start()
-        second = self.start(wait=False)
-        self.assertEqual(self.close_message_box(), "二重起動です．")
-        wait_until(lambda: second.poll() is not None, what="the second start to end")
-        self.assertEqual([w["handle"] for w in self.dialogs(CAPTION) if w["owner"] == 0], [first])
-
-    def test_without_a_picture_the_buttons_say_so_or_do_nothing(self):
-        self.record_html_opens()
-        window = self.start()
         for button in (ids.IDC_OUTPUT, ids.IDC_TEST_PAGE):
             with self.subTest(button=button):
                 self.click_control(window, button)
@@ -41,9 +25,21 @@ class StartUp(KorviCase):
         self.assertEqual(self.shown_size(window), "")
         self.assertEqual((self.message_boxes(), "iconic" in self.probe.state(window)), ([], False))
         self.close_with_escape(window)
-        self.assertNotIn("Format", self.settings())
+        settings = self.settings()
+        self.assertEqual(settings["flags"], "1")
+        left, top, right, bottom = (int(v) for v in settings["Rect"].split(","))
+        self.assertGreater(min(right - left, bottom - top), 100)
+        # Only a conversion that succeeds stores the output settings.
+        self.assertEqual(settings["Pixel"], "10")
         self.assertIsNone(self.recorded(), "nothing was handed to the browser")
         self.assertFalse(self.path("$korvi$.bmp").exists() or self.path("$korvi2.html").exists())
+
+    def test_second_start_is_refused_while_the_first_runs_on(self):
+        first = self.start()
+        second = self.start(wait=False)
+        self.assertEqual(self.close_message_box(), "二重起動です．")
+        wait_until(lambda: second.poll() is not None, what="the second start to end")
+        self.assertEqual([w["handle"] for w in self.dialogs(CAPTION) if w["owner"] == 0], [first])
 
     def test_position_comes_back_after_a_drag_and_a_close_while_minimised(self):
         window = self.start()
@@ -75,9 +71,9 @@ class StartUp(KorviCase):
                 last_left = wait_until(followed, what="the window to follow the drag", interval=0.2)
         xdotool("mouseup", 1)
         # Closed while minimised, it keeps the place it is restored to.
-        self.probe.call("minimise", window)
+        self.probe.post(window, WM_SYSCOMMAND, SC_MINIMIZE)
         wait_until(lambda: "iconic" in self.probe.state(window), what="the window to be minimised")
-        self.probe.call("close", window)
+        self.probe.post(window, WM_CLOSE)
         self.wait_exit()
         moved = tuple(int(v) for v in self.settings()["Rect"].split(","))
         self.assertLess(moved[0], left - 40)

@@ -5,7 +5,6 @@
 #include <io.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -41,8 +40,12 @@ std::wstring Number(long long value) {
     return std::to_wstring(value);
 }
 
+HWND Handle(const std::wstring& text) {
+    return reinterpret_cast<HWND>(static_cast<INT_PTR>(std::stoll(text)));
+}
+
 HWND Window(const std::wstring& text) {
-    HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::stoll(text)));
+    HWND window = Handle(text);
     if (!IsWindow(window)) throw std::runtime_error("no such window");
     return window;
 }
@@ -67,15 +70,6 @@ std::wstring TextOf(HWND window) {
     const LRESULT copied = Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
     text.resize(static_cast<std::size_t>(copied));
     return text;
-}
-
-// For the enumerations, which must not throw through the system's callbacks.
-std::wstring TextOrMark(HWND window) {
-    try {
-        return TextOf(window);
-    } catch (const std::exception&) {
-        return L"(no answer)";
-    }
 }
 
 std::wstring ClassOf(HWND window) {
@@ -110,19 +104,6 @@ BOOL CALLBACK AddTopLevel(HWND window, LPARAM param) {
 std::wstring ListWindows(const Args&) {
     std::wstring out;
     EnumWindows(AddTopLevel, reinterpret_cast<LPARAM>(&out));
-    return out;
-}
-
-BOOL CALLBACK AddChild(HWND child, LPARAM param) {
-    auto& list = *reinterpret_cast<std::wstring*>(param);
-    list += Number(GetDlgCtrlID(child)) + L"\t" + ClassOf(child) + L"\t" + TextOrMark(child) + L"\x1f";
-    return TRUE;
-}
-
-// One entry per child window: id, class, text.
-std::wstring ListChildren(const Args& args) {
-    std::wstring out;
-    EnumChildWindows(Window(args.at(1)), AddChild, reinterpret_cast<LPARAM>(&out));
     return out;
 }
 
@@ -187,7 +168,7 @@ std::wstring ClearClipboard(const Args&) {
 // The words "shown", "enabled" and "iconic" that apply to the window, none when it is gone; sends
 // the window nothing.
 std::wstring State(const Args& args) {
-    HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::stoll(args.at(1))));
+    HWND window = Handle(args.at(1));
     std::wstring out;
     if (!IsWindow(window)) return out;
     if (IsWindowVisible(window)) out += L"shown ";
@@ -255,54 +236,15 @@ std::wstring Restore(const Args& args) {
     return {};
 }
 
-// Minimises a window as the button of its title bar would.
-std::wstring Minimise(const Args& args) {
-    PostMessageW(Window(args.at(1)), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+// Posts a message with a number as its wParam: a command, a close, a system command.
+std::wstring Post(const Args& args) {
+    PostMessageW(Window(args.at(1)), std::stoul(args.at(2)), std::stoul(args.at(3)), 0);
     return {};
-}
-
-std::wstring Close(const Args& args) {
-    PostMessageW(Window(args.at(1)), WM_CLOSE, 0, 0);
-    return {};
-}
-
-std::wstring PostCommand(const Args& args) {
-    PostMessageW(Window(args.at(1)), WM_COMMAND, MAKEWPARAM(std::stoi(args.at(2)), BN_CLICKED), 0);
-    return {};
-}
-
-// The widest line and the line height of a text in the hints' font: "WIDEST HEIGHT". Lines are
-// separated by 0x1E, as line breaks travel in answers.
-std::wstring MeasureHint(const Args& args) {
-    LOGFONTW font{};
-    font.lfHeight = 12;
-    font.lfCharSet = SHIFTJIS_CHARSET;
-    font.lfOutPrecision = OUT_TT_PRECIS;
-    font.lfPitchAndFamily = FF_MODERN | FIXED_PITCH;
-    lstrcpynW(font.lfFaceName, L"ＭＳ Ｐゴシック", LF_FACESIZE);
-    HDC dc = GetDC(nullptr);
-    HFONT handle = CreateFontIndirectW(&font);
-    HGDIOBJ previous = SelectObject(dc, handle);
-    long widest = 0, height = 0;
-    std::wistringstream lines(args.at(1));
-    std::wstring line;
-    while (std::getline(lines, line, L'\x1e')) {
-        const std::string text = ToCodePage(line, CP_ACP);
-        SIZE size{};
-        if (!text.empty()) GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-        widest = std::max(widest, static_cast<long>(size.cx));
-        height = std::max(height, static_cast<long>(size.cy));
-    }
-    SelectObject(dc, previous);
-    DeleteObject(handle);
-    ReleaseDC(nullptr, dc);
-    return Number(widest) + L" " + Number(height);
 }
 
 const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands() {
     static const std::map<std::wstring, std::function<std::wstring(const Args&)>> commands = {
         {L"windows", ListWindows},
-        {L"children", ListChildren},
         {L"rect", Rect},
         {L"client", ClientRect},
         {L"styles", Styles},
@@ -311,10 +253,8 @@ const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands
         {L"checked", Checked},
         {L"combo", ComboSelection},
         {L"press", Press},
-        {L"command", PostCommand},
         {L"restore", Restore},
-        {L"minimise", Minimise},
-        {L"close", Close},
+        {L"post", Post},
         {L"place", Place},
         {L"clear-clipboard", ClearClipboard},
         {L"formats", ClipboardFormats},
@@ -322,7 +262,6 @@ const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands
         {L"state", State},
         {L"hold-clipboard", HoldClipboard},
         {L"release-clipboard", ReleaseClipboard},
-        {L"measure-hint", MeasureHint},
     };
     return commands;
 }

@@ -1,6 +1,7 @@
-// Stands in for the user's paint program: inverts the pixels of the BMP file it is given, keeps
-// its command line in "editor-command.txt" beside that file, and exits; when "editor-hold" lies
-// there too, it then shows a window "korvi test editor" and runs until that window is closed.
+// Stands in for the programs korvi starts, the paint program and the browser: keeps its command line
+// in "recorded.txt" beside itself. Given a BMP file, it first inverts its pixels, as an edit; when
+// "editor-hold" lies beside it, it then shows a window "korvi test editor" and runs until that
+// window is closed.
 #include <windows.h>
 
 #include <cstdio>
@@ -52,16 +53,16 @@ void RunUntilClosed(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    const char* picture = nullptr;
-    for (int i = 1; i < __argc && picture == nullptr; ++i) {
-        if (EndsWithBmp(__argv[i])) picture = __argv[i];
-    }
-    if (picture == nullptr) return 2;
-    std::string folder = picture;
+    char self[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return 1;
+    std::string folder = self;
     folder.erase(folder.find_last_of('\\') + 1);
-    if (!InvertPixels(picture)) return 1;
+    for (int i = 1; i < __argc; ++i) {
+        if (EndsWithBmp(__argv[i]) && !InvertPixels(__argv[i])) return 1;
+    }
     // Written aside and renamed, so that the record is whole once it is there.
-    const std::string record = folder + "editor-command.txt", partial = record + ".part";
+    const std::string record = folder + "recorded.txt", partial = record + ".part";
     std::FILE* file = std::fopen(partial.c_str(), "wb");
     if (file == nullptr) return 1;
     std::fputs(GetCommandLineA(), file);
