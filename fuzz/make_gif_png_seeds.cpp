@@ -54,8 +54,7 @@ PngFixture PngSeed(int colourType, int depth, bool interlaced = false) {
     f.colourType = colourType;
     f.depth = depth;
     f.interlaced = interlaced;
-    const int channels = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
-    for (std::uint32_t i = 0; i < std::uint32_t(f.width * f.height * channels); ++i)
+    for (std::uint32_t i = 0; i < std::uint32_t(f.width * f.height * PngChannels(colourType)); ++i)
         f.samples.push_back(std::uint16_t((i * 2654435761u >> 7) % (1u << depth)));
     if (colourType == 3)
         for (int i = 0; i < 1 << depth; ++i)
