@@ -4,10 +4,10 @@ the program left there once it ends or the window is restored. The editor settin
 dialog that chooses the program. How the command line is made, and when the wait ends, are the
 editor's unit tables; here, that the registry, the settings and a restore reach them. The paint
 program is korvi-stand-in.exe: it inverts the pixels of the file it is given and, when
-"editor-hold" lies beside it, stays open until its window is closed."""
+"editor-hold" lies beside it, stays until its message box is closed."""
 import subprocess
 
-from harness import CANNOT_WRITE, IDCANCEL, IDOK, WM_CLOSE, KorviCase, bmp_bytes, ids, wait_until
+from harness import CANNOT_WRITE, IDCANCEL, IDOK, WM_COMMAND, KorviCase, bmp_bytes, ids, wait_until
 
 SETTINGS_CAPTION = "画像編集アプリの設定"
 BROWSE_CAPTION = "画像編集アプリを選択する"
@@ -93,7 +93,7 @@ class EditorCases(KorviCase):
         self.probe.call("restore", window)
         wait_until(lambda: self.shows(window, inverted(PICTURE)), 30, "the picture after the restore")
         self.assertEqual(self.editor_window(), editor)
-        self.probe.post(editor, WM_CLOSE)
+        self.probe.post(editor, WM_COMMAND, IDOK)
         wait_until(lambda: self.editor_window() is None, 30, "the editor to close")
 
     def test_settings_dialog_chooses_the_program_and_says_when_it_cannot_store_it(self):

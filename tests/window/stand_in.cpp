@@ -1,7 +1,7 @@
 // Stands in for the programs korvi starts, the paint program and the browser: keeps its command line
 // in "recorded.txt" beside itself. Given a BMP file, it first inverts its pixels, as an edit; when
-// "editor-hold" lies beside it, it then shows a window "korvi test editor" and runs until that
-// window is closed.
+// "editor-hold" lies beside it, it then shows a message box "korvi test editor" and runs until
+// that box is closed.
 #include <windows.h>
 
 #include <cstdio>
@@ -33,26 +33,9 @@ bool InvertPixels(const std::string& path) {
     return std::fclose(file) == 0 && written;
 }
 
-LRESULT CALLBACK EditorWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void RunUntilClosed(HINSTANCE instance) {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = EditorWindow;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = "KorviTestEditor";
-    RegisterClassA(&windowClass);
-    CreateWindowA("KorviTestEditor", "korvi test editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                  nullptr, nullptr, instance, nullptr);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
-}
-
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char self[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return 1;
@@ -70,6 +53,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 1;
     }
     if (GetFileAttributesA((folder + "editor-hold").c_str()) != INVALID_FILE_ATTRIBUTES)
-        RunUntilClosed(instance);
+        MessageBoxA(nullptr, "editing", "korvi test editor", MB_OK);
     return 0;
 }
