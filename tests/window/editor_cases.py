@@ -31,11 +31,7 @@ class EditorCases(KorviCase):
         for key in (".bmp", TEST_CLASS):
             reg("delete", "HKCR\\" + key, "/f", check=False)
         self.editor = self.stand_in()
-        self.handover = self.windows_path("$korvi$.bmp")
-
-    def start_with_picture(self):
         self.path("$korvi_sv.bmp").write_bytes(PICTURE)
-        return self.start()
 
     def iconic(self, window):
         return "iconic" in self.probe.state(window)
@@ -56,14 +52,14 @@ class EditorCases(KorviCase):
         return next((w["handle"] for w in self.probe.windows() if w["caption"] == EDITOR_CAPTION), None)
 
     def test_editor_of_the_setting_or_the_association_edits_the_picture(self):
-        window = self.start_with_picture()
+        window = self.start()
         # Without either, the button does nothing visible.
         self.click_control(window, ids.IDC_EDIT_PICTURE)
         wait_until(self.path("$korvi$.bmp").exists, 30, "the hand-over file")
         # The size field answers only once the command has returned.
         self.assertEqual(self.shown_size(window), "40 x 30")
         self.assertEqual((self.message_boxes(), self.iconic(window), self.recorded()), ([], False, None))
-        editor, handover = self.editor, self.handover
+        editor, handover = self.editor, self.windows_path("$korvi$.bmp")
         expected = PICTURE
         for what, setting, keys, command in [
             ("the setting before the association", editor,
@@ -85,7 +81,7 @@ class EditorCases(KorviCase):
     def test_wait_ends_on_a_restore_while_the_editor_runs(self):
         self.write_settings("Tools", EditBitmap=self.editor)
         self.path("editor-hold").touch()
-        window = self.start_with_picture()
+        window = self.start()
         self.edit(window)
         editor = wait_until(self.editor_window, 30, "the editor's window")
         self.assertTrue(self.iconic(window))

@@ -8,6 +8,7 @@ per command. Every wait polls against a deadline.
 """
 import atexit
 import configparser
+import functools
 import http.server
 import pathlib
 import re
@@ -129,22 +130,16 @@ class PictureServer:
     """A plain HTTP server in a thread of this process, started at the first call: the files of its
     folder, and "late.bmp" (its "pic.bmp" after four seconds) and "stall-body.gif" (the head and the
     first 300 bytes of "pic.bmp", then nothing for 30 s), as from a slow server."""
-    started = None
-
     @classmethod
+    @functools.cache
     def get(cls):
-        if cls.started is None:
-            cls.started = cls()
-        return cls.started
+        return cls()
 
     def __init__(self):
         root = self.root = pathlib.Path(tempfile.mkdtemp(prefix="korvi-server-"))
         atexit.register(shutil.rmtree, root, True)
 
         class Handler(http.server.SimpleHTTPRequestHandler):
-            def __init__(self, *args):
-                super().__init__(*args, directory=str(root))
-
             def log_message(self, *args):
                 pass
 
@@ -160,7 +155,7 @@ class PictureServer:
                 self.wfile.flush()
                 time.sleep(0 if late else 30)
 
-        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Handler, directory=str(root)))
         threading.Thread(target=server.serve_forever, daemon=True).start()
         self.port = server.server_address[1]
 
@@ -218,13 +213,12 @@ class Probe:
         return self.call("checked", window, control) == "1"
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.stdin.close()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        self.process.stdin.close()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
 
 
 class ProbeError(AssertionError):
@@ -294,9 +288,8 @@ class KorviCase(unittest.TestCase):
             wait_until(lambda: process.poll() is not None, 15, "korvi.exe to end")
         self.processes.clear()
 
-    def dialogs(self, caption=None):
-        return [w for w in self.probe.windows()
-                if w["cls"] == MAIN_DIALOG and (caption is None or w["caption"] == caption)]
+    def dialogs(self, caption):
+        return [w for w in self.probe.windows() if w["cls"] == MAIN_DIALOG and w["caption"] == caption]
 
     def dialog(self, caption, timeout=10.0):
         return wait_until(lambda: next((w["handle"] for w in self.dialogs(caption)), None), timeout, caption)
@@ -328,7 +321,6 @@ class KorviCase(unittest.TestCase):
         return boxes
 
     def close_message_box(self, timeout=10.0):
-        """Waits for a message box, presses its OK and returns its text."""
         box, text = wait_until(lambda: next(iter(self.message_boxes()), None), timeout, "a message box")
         self.probe.call("press", box, IDOK)
         wait_until(lambda: not self.message_boxes(), what="the message box to close")
@@ -341,7 +333,6 @@ class KorviCase(unittest.TestCase):
         wait_until(lambda: not self._has_control(dialog, button), what="the dialog to close")
 
     def choose_file(self, caption, path):
-        """Fills the file name box of the open-file dialog of that caption and presses its OK."""
         dialog = self.dialog(caption)
         self.probe.call("set-text", dialog, 0x47C, path)
         self.press_and_wait_closed(dialog, IDOK)
@@ -359,8 +350,7 @@ class KorviCase(unittest.TestCase):
     # The clipboard and the browser.
     def place_on_clipboard(self, format, data):
         """Puts the bytes on the clipboard in that format, as a Windows program would."""
-        self.path("clipboard.bin").write_bytes(data)
-        self.probe.call("place", format, self.windows_path("clipboard.bin"))
+        self.probe.call("place", format, data.hex())
 
     def put_clipboard_text(self, text):
         self.place_on_clipboard(CF_TEXT, text.encode("cp932") + b"\0")

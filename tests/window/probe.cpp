@@ -7,10 +7,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -119,23 +117,17 @@ struct OpenedClipboard {
     ~OpenedClipboard() { CloseClipboard(); }
 };
 
-HGLOBAL BlockOf(const void* bytes, std::size_t size) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (block == nullptr) throw std::runtime_error("out of memory");
-    std::memcpy(GlobalLock(block), bytes, size);
-    GlobalUnlock(block);
-    return block;
-}
-
-// Puts the bytes of a file on the clipboard in the format of the number given.
+// Puts bytes given in hexadecimal on the clipboard in the format of the number given.
 std::wstring Place(const Args& args) {
-    std::ifstream file(args.at(2).c_str(), std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (!file && bytes.empty()) throw std::runtime_error("cannot read the file");
+    const std::wstring& hex = args.at(2);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, hex.size() / 2);
+    if (block == nullptr) throw std::runtime_error("out of memory");
+    auto* bytes = static_cast<unsigned char*>(GlobalLock(block));
+    for (std::size_t i = 0; i < hex.size() / 2; ++i) bytes[i] = std::stoi(hex.substr(2 * i, 2), nullptr, 16);
+    GlobalUnlock(block);
     OpenedClipboard clipboard;
     EmptyClipboard();
-    if (!SetClipboardData(std::stoi(args.at(1)), BlockOf(bytes.data(), bytes.size())))
-        throw std::runtime_error("not placed");
+    if (!SetClipboardData(std::stoi(args.at(1)), block)) throw std::runtime_error("not placed");
     return {};
 }
 
@@ -255,7 +247,6 @@ std::string Answer(const std::string& line) {
     std::wstring field;
     std::wistringstream fields(FromCodePage(line, CP_UTF8));
     while (std::getline(fields, field, L'\t')) args.push_back(field);
-    if (!line.empty() && line.back() == '\t') args.emplace_back();  // an empty last argument
     if (args.empty()) return "error\tempty command";
     const auto command = Commands().find(args[0]);
     if (command == Commands().end()) return "error\tunknown command";

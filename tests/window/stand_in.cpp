@@ -1,36 +1,32 @@
 // Stands in for the programs korvi starts, the paint program and the browser: keeps its command line
-// in "recorded.txt" beside itself. Given a BMP file, it first inverts its pixels, as an edit; when
+// in "recorded.txt" beside itself. Given a BMP file, it first inverts its pixels; when
 // "editor-hold" lies beside it, it then shows a message box "korvi test editor" and runs until
 // that box is closed.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-bool EndsWithBmp(const char* text) {
-    const std::size_t length = std::strlen(text);
-    return length >= 4 && _stricmp(text + length - 4, ".bmp") == 0;
-}
-
-bool InvertPixels(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
-    if (file == nullptr) return false;
+// Inverts the pixels of a BMP file, as an edit; leaves anything else as it is.
+void InvertIfBmp(const char* path) {
+    std::FILE* file = std::fopen(path, "r+b");
+    if (file == nullptr) return;
     std::vector<unsigned char> bytes;
     unsigned char block[65536];
     for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) {
         bytes.insert(bytes.end(), block, block + got);
     }
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return std::fclose(file), false;
-    const std::size_t offset = bytes[10] | bytes[11] << 8 | bytes[12] << 16 | bytes[13] << 24;
-    for (std::size_t i = offset; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(~bytes[i]);
-    const bool written = std::fseek(file, 0, SEEK_SET) == 0 &&
-                         std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    if (bytes.size() >= 54 && bytes[0] == 'B' && bytes[1] == 'M') {
+        const std::size_t offset = bytes[10] | bytes[11] << 8 | bytes[12] << 16 | bytes[13] << 24;
+        for (std::size_t i = offset; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(~bytes[i]);
+        std::fseek(file, 0, SEEK_SET);
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+    }
+    std::fclose(file);
 }
 
 }  // namespace
@@ -41,9 +37,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (length == 0 || length >= MAX_PATH) return 1;
     std::string folder = self;
     folder.erase(folder.find_last_of('\\') + 1);
-    for (int i = 1; i < __argc; ++i) {
-        if (EndsWithBmp(__argv[i]) && !InvertPixels(__argv[i])) return 1;
-    }
+    for (int i = 1; i < __argc; ++i) InvertIfBmp(__argv[i]);
     // Written aside and renamed, so that the record is whole once it is there.
     const std::string record = folder + "recorded.txt", partial = record + ".part";
     std::FILE* file = std::fopen(partial.c_str(), "wb");
