@@ -1,6 +1,6 @@
 """Pictures downloaded from an address on the clipboard, with the progress window, from the harness's
 server (what each answer of a server ends in is korvi-cli's download suite's part)."""
-from harness import IDCANCEL, OPEN_DIALOG, KorviCase, PictureServer, bmp_bytes, grab, ids, wait_until
+from harness import IDCANCEL, OPEN_DIALOG, WM_COMMAND, KorviCase, PictureServer, bmp_bytes, grab, ids, wait_until
 
 PROGRESS_CAPTION = "絵送(KORVI) [ダウンロード]"
 DOWNLOAD_FAILED = "ファイルのダウンロードができませんでした."
@@ -49,4 +49,5 @@ class Downloads(KorviCase):
         self.assertEqual(self.close_message_box(30), DOWNLOAD_FAILED)
         self.assertEqual(self.dialogs(PROGRESS_CAPTION), [])
         # The open-file dialog is offered then, as for an empty clipboard.
-        self.press_and_wait_closed(self.dialog(OPEN_DIALOG), IDCANCEL)
+        self.probe.post(self.dialog(OPEN_DIALOG), WM_COMMAND, IDCANCEL)
+        wait_until(lambda: not self.dialogs(OPEN_DIALOG), what="the open-file dialog to close")

@@ -5,9 +5,7 @@ dialog that chooses the program. How the command line is made, and when the wait
 editor's unit tables; here, that the registry, the settings and a restore reach them. The paint
 program is korvi-stand-in.exe: it inverts the pixels of the file it is given and, when
 "editor-hold" lies beside it, stays until its message box is closed."""
-import subprocess
-
-from harness import CANNOT_WRITE, IDCANCEL, IDOK, WM_COMMAND, KorviCase, bmp_bytes, ids, wait_until
+from harness import CANNOT_WRITE, IDCANCEL, IDOK, WM_COMMAND, KorviCase, bmp_bytes, ids, reg, wait_until
 
 SETTINGS_CAPTION = "画像編集アプリの設定"
 BROWSE_CAPTION = "画像編集アプリを選択する"
@@ -18,11 +16,6 @@ PICTURE = bmp_bytes(40, 30, lambda x, y: (6 * x, 8 * y, 255 - 3 * x - 4 * y))
 
 def inverted(bmp):
     return bmp[:54] + bytes(255 - b for b in bmp[54:])
-
-
-def reg(*args, check=True):
-    subprocess.run(["wine", "reg", *args], check=check, timeout=60, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL)
 
 
 class EditorCases(KorviCase):

@@ -117,6 +117,11 @@ def read_clipboard_text():
     return result.stdout if result.returncode == 0 else None
 
 
+def reg(*args, check=True):
+    subprocess.run(["wine", "reg", *args], check=check, timeout=60, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+
+
 def bmp_bytes(width, height, colour):
     """A 24-bit bottom-up BMP file; colour(x, y) gives (r, g, b) with y counted from the top."""
     stride = (width * 3 + 3) // 4 * 4
@@ -245,9 +250,8 @@ class KorviCase(unittest.TestCase):
 
     def _end_everything(self):
         for process in self.processes:
-            if process.poll() is None:
-                process.kill()
-                process.wait()
+            process.kill()
+            process.wait()
         self.probe.close()
 
     # Files beside the program.
@@ -365,8 +369,7 @@ class KorviCase(unittest.TestCase):
         """Makes the shell's "open" of .html files run the stand-in."""
         command = f'"{self.stand_in()}" "%1"'
         for key, value in ((r"HKCR\.html", "htmlfile"), (r"HKCR\htmlfile\shell\open\command", command)):
-            subprocess.run(["wine", "reg", "add", key, "/ve", "/d", value, "/f"], check=True, timeout=60,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            reg("add", key, "/ve", "/d", value, "/f")
 
     def recorded(self):
         """What the recorder was given, or None before it ran."""

@@ -10,13 +10,11 @@ FILL, BORDER = (255, 255, 128), (0, 0, 0)
 class Hints(KorviCase):
     def hint(self):
         """The shown hint's rectangle, or None (also when it went while being looked at)."""
-        for found in self.probe.windows():
-            if found["cls"] == HINT_CLASS:
-                try:
-                    return self.probe.rect(found["handle"])
-                except ProbeError:
-                    return None
-        return None
+        handle = next((w["handle"] for w in self.probe.windows() if w["cls"] == HINT_CLASS), None)
+        try:
+            return handle and self.probe.rect(handle)
+        except ProbeError:
+            return None
 
     def rest_on(self, window, control):
         """Rests the pointer on the control until its hint shows centred on it; returns the hint's

@@ -2,7 +2,7 @@
 a closing click from reopening the menu."""
 import time
 
-from harness import IDCANCEL, SOURCE, KorviCase, click_at, ids, wait_until, xdotool
+from harness import IDCANCEL, SOURCE, WM_COMMAND, KorviCase, click_at, ids, wait_until, xdotool
 
 ABOUT_CAPTION = "『絵送』について"
 
@@ -27,7 +27,8 @@ class Menu(KorviCase):
         self.choose(window, 2)
         about = self.dialog(ABOUT_CAPTION)
         self.assertEqual(self.probe.text(about, ids.IDC_VERSION), "1.02")
-        self.press_and_wait_closed(about, IDCANCEL)
+        self.probe.post(about, WM_COMMAND, IDCANCEL)
+        wait_until(lambda: not self.dialogs(ABOUT_CAPTION), what="the about box to close")
 
     def test_a_click_that_closes_the_menu_does_not_reopen_it(self):
         window = self.start()

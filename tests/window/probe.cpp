@@ -59,11 +59,6 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return static_cast<LRESULT>(result);
 }
 
-std::wstring RectText(const RECT& rect) {
-    return std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " +
-           std::to_wstring(rect.right) + L" " + std::to_wstring(rect.bottom);
-}
-
 // The caption is the one the system keeps, read without a message, so that a window whose thread
 // is busy (a download, say) is listed at once.
 BOOL CALLBACK AddTopLevel(HWND window, LPARAM param) {
@@ -88,16 +83,8 @@ std::wstring ListWindows(const Args&) {
 std::wstring Rect(const Args& args) {
     RECT rect;
     GetWindowRect(args.size() > 2 ? Control(args) : Window(args.at(1)), &rect);
-    return RectText(rect);
-}
-
-// The client area in screen coordinates.
-std::wstring ClientRect(const Args& args) {
-    HWND window = Window(args.at(1));
-    RECT rect;
-    GetClientRect(window, &rect);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-    return RectText(rect);
+    return std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " +
+           std::to_wstring(rect.right) + L" " + std::to_wstring(rect.bottom);
 }
 
 std::wstring Styles(const Args& args) {
@@ -196,10 +183,6 @@ std::wstring Checked(const Args& args) {
     return std::to_wstring(Send(Control(args), BM_GETCHECK, 0, 0));
 }
 
-std::wstring ComboSelection(const Args& args) {
-    return std::to_wstring(Send(Control(args), CB_GETCURSEL, 0, 0));
-}
-
 // Clicks a button without waiting for what the click starts.
 std::wstring Press(const Args& args) {
     PostMessageW(Control(args), BM_CLICK, 0, 0);
@@ -222,12 +205,10 @@ const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands
     static const std::map<std::wstring, std::function<std::wstring(const Args&)>> commands = {
         {L"windows", ListWindows},
         {L"rect", Rect},
-        {L"client", ClientRect},
         {L"styles", Styles},
         {L"text", ControlText},
         {L"set-text", SetControlText},
         {L"checked", Checked},
-        {L"combo", ComboSelection},
         {L"press", Press},
         {L"restore", Restore},
         {L"post", Post},
