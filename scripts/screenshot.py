@@ -1,15 +1,31 @@
 #!/usr/bin/python3
 """Starts korvi.exe with a picture as its last one, waits until the preview shows it and writes
 the main window as a PNG. Arguments: korvi.exe, picture (BMP), work folder, PNG file."""
+import pathlib
 import shutil
+import struct
 import subprocess
 import sys
-import pathlib
+import zlib
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests" / "window"))
-import screen  # noqa: E402
-from harness import wait_until  # noqa: E402
+from harness import grab, wait_until  # noqa: E402
+
+
+def write_png(path, rows):
+    """Writes rows of (r, g, b) tuples as an 8-bit RGB PNG."""
+    height, width = len(rows), len(rows[0])
+    raw = b"".join(b"\0" + bytes(c for pixel in row for c in pixel) for row in rows)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n")
+        out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)))
+        out.write(chunk(b"IDAT", zlib.compress(raw, 9)))
+        out.write(chunk(b"IEND", b""))
 
 
 def main(korvi, picture, work, out):
@@ -32,17 +48,17 @@ def main(korvi, picture, work, out):
         x, y, width, height = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
         # Drawn once the preview's corner shows the background and its middle the picture.
         background = (0xBA, 0xBA, 0x80)
-        wait_until(lambda: screen.grab(x + 20, y + 20, 1, 1)[0][0] == background and
-                   screen.grab(x + width // 2, y + 100, 1, 1)[0][0] != background, 30, "the preview")
+        wait_until(lambda: grab(x + 20, y + 20, 1, 1)[0][0] == background and
+                   grab(x + width // 2, y + 100, 1, 1)[0][0] != background, 30, "the preview")
         # Then until the whole window has stayed the same for a second.
         shots = []
 
         def settled():
-            shots.append(screen.grab(x, y, width, height))
+            shots.append(grab(x, y, width, height))
             return len(shots) >= 5 and all(shot == shots[-1] for shot in shots[-5:])
 
         wait_until(settled, 30, "the window to be drawn", interval=0.25)
-        screen.write_png(out, shots[-1])
+        write_png(out, shots[-1])
     finally:
         process.kill()
         process.wait()

@@ -2,7 +2,7 @@
 import struct
 import time
 
-from harness import COPIED, WS_EX_TOPMOST, KorviCase, bmp_bytes, ids, move_mouse, wait_until
+from harness import COPIED, WS_EX_TOPMOST, KorviCase, bmp_bytes, ids, move_mouse, read_clipboard_text, wait_until
 
 # A GIF of 65500 x 1024, the widest picture the readers take, whose image data ends at once: 201 MB
 # as 24 bits, and a BMP tag of 268 MB.
@@ -12,13 +12,10 @@ LARGEST_BMP_TAG = len('<img src="data:image/bmp;base64,">') + (54 + 65500 * 1024
 
 
 class Conversion(KorviCase):
-    def start_with_picture(self, **settings):
+    def test_each_format_button_reaches_its_writer_failures_show_their_message_and_the_popup_stays_its_time(self):
         self.path("$korvi_sv.bmp").write_bytes(bmp_bytes(20, 10, lambda x, y: (x * 9, 0, 0)))
-        self.write_settings(**settings)
-        return self.start()
-
-    def test_each_format_button_reaches_its_writer_and_failures_show_their_message(self):
-        window = self.start_with_picture(SizeChange=2, Pixel=64)
+        self.write_settings(SizeChange=2, Pixel=64)
+        window = self.start()
         for radio, extension, message in [
             (ids.IDC_FORMAT_JPEG, ".jpg", "Jpegフォーマットの画像ファイルが作成できませんでした."),
             (ids.IDC_FORMAT_GIF, ".gif", "GIFフォーマットの画像ファイルが作成できませんでした."),
@@ -39,19 +36,19 @@ class Conversion(KorviCase):
             self.assertEqual(self.close_message_box(), "クリップボードがオープンできない．")
         finally:
             self.probe.call("release-clipboard")
-        self.assertTrue(self.convert(window).startswith(b'<img src="data:image/bmp;base64,Qk'))
-
-    def test_popup_stays_its_time_under_the_mouse(self):
-        """That it closes when the mouse leaves it, every conversion of the cases shows."""
-        window = self.start_with_picture()
+        # The popup stays its time under the mouse (that it closes when the mouse leaves it, every
+        # other conversion shows).
+        self.probe.call("clear-clipboard")
         self.click_control(window, ids.IDC_OUTPUT)
         opened = time.monotonic()
-        handle, _ = wait_until(self.popup, what="the popup")
+        handle, text = wait_until(self.popup, what="the popup")
         self.assertTrue(self.probe.styles(handle)[1] & WS_EX_TOPMOST)
         left, top, right, bottom = self.probe.rect(handle)
         move_mouse((left + right) // 2, (top + bottom) // 2)
         self.wait_hidden(handle, 6.0)
         self.assertGreater(time.monotonic() - opened, 3.0)
+        self.assertEqual(text, COPIED)
+        self.assertTrue(wait_until(read_clipboard_text, what="the tag").startswith(b'<img src="data:image/bmp;base64,Qk'))
 
     def test_the_largest_picture_converts_at_its_own_size(self):
         """The 32-bit program holds the picture and its 268 MB tag within its address space."""

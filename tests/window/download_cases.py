@@ -1,10 +1,9 @@
 """Pictures downloaded from an address on the clipboard, with the progress window, from the harness's
 server (what each answer of a server ends in is korvi-cli's download suite's part)."""
-import screen
-from harness import (DOWNLOAD_FAILED, IDCANCEL, OPEN_DIALOG, WM_COMMAND, KorviCase, PictureServer, bmp_bytes, ids,
-                     wait_until)
+from harness import IDCANCEL, OPEN_DIALOG, WM_COMMAND, KorviCase, PictureServer, bmp_bytes, grab, ids, wait_until
 
 PROGRESS_CAPTION = "絵送(KORVI) [ダウンロード]"
+DOWNLOAD_FAILED = "ファイルのダウンロードができませんでした."
 WS_DISABLED = 0x08000000
 PICTURE = bmp_bytes(64, 48, lambda x, y: (x * 4 % 256, y * 5 % 256, (x + y) * 3 % 256))
 
@@ -44,7 +43,7 @@ class Downloads(KorviCase):
         self.assertTrue(self.probe.styles(progress, IDCANCEL)[0] & WS_DISABLED, "the cancel button is greyed")
         # The bar is drawn at 20 %, although no message loop runs: its filled share of the middle row.
         left, top, right, bottom = self.probe.rect(progress, ids.IDC_PROGRESS_BAR)
-        row = screen.grab(left + 2, (top + bottom) // 2, right - left - 4, 1)[0]
+        row = grab(left + 2, (top + bottom) // 2, right - left - 4, 1)[0]
         filled = sum(1 for r, g, b in row if b > r + 60) / len(row)
         self.assertAlmostEqual(filled, 0.2, delta=0.05)
         self.assertEqual(self.close_message_box(30), DOWNLOAD_FAILED)

@@ -1,6 +1,6 @@
 // korvi-drag: a drag source between Windows programs. Shows a small window at (150, 200); a press
 // of the left button on it prints "dragging" and starts DoDragDrop with the data of the command line,
-// and the drop ends where the button is let go. Prints "drop EFFECT" or "cancel" and ends. The data,
+// and the drop ends where the button is let go. Prints "drop EFFECT" or "cancel 0" and ends. The data,
 // one argument each:
 //   file=PATH       a file of the CF_HDROP list
 //   text=TEXT       CF_TEXT in the system code page
@@ -36,11 +36,8 @@ std::string Bytes(const void* data, std::size_t size) {
     return std::string(static_cast<const char*>(data), size);
 }
 
-std::string FileList(const std::wstring& paths) {
-    DROPFILES header{};
-    header.pFiles = sizeof header;
-    header.fWide = TRUE;
-    return Bytes(&header, sizeof header) + Bytes(paths.c_str(), (paths.size() + 1) * sizeof(wchar_t));
+std::string Wide(const std::wstring& text) {
+    return Bytes(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
 std::string Ansi(const std::wstring& text) {
@@ -50,21 +47,24 @@ std::string Ansi(const std::wstring& text) {
     return ansi;
 }
 
-class DataObject final : public IDataObject {
+// The data of one drag and its source, living for the drag on the stack of the one who starts it.
+class Drag final : public IDataObject, public IDropSource {
   public:
-    explicit DataObject(std::vector<Offer> offers) : offers_(std::move(offers)) {}
+    explicit Drag(std::vector<Offer> offers) : offers_(std::move(offers)) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
             *object = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
+        } else if (IsEqualIID(riid, IID_IDropSource)) {
+            *object = static_cast<IDropSource*>(this);
+        } else {
+            *object = nullptr;
+            return E_NOINTERFACE;
         }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references_; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
         const Offer* offer = Find(format);
@@ -96,6 +96,12 @@ class DataObject final : public IDataObject {
     HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
+        if (escape) return DRAGDROP_S_CANCEL;
+        return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
   private:
     const Offer* Find(const FORMATETC* format) const {
         if (!(format->tymed & TYMED_HGLOBAL) || format->dwAspect != DVASPECT_CONTENT) return nullptr;
@@ -105,43 +111,18 @@ class DataObject final : public IDataObject {
     }
 
     std::vector<Offer> offers_;
-    ULONG references_ = 1;
-};
-
-class DropSource final : public IDropSource {
-  public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropSource)) {
-            *object = static_cast<IDropSource*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
-        if (escape) return DRAGDROP_S_CANCEL;
-        return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
-    }
-    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 };
 
 std::vector<Offer> g_offers;
 
 LRESULT CALLBACK SourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_LBUTTONDOWN) {
-        DataObject data(g_offers);
-        DropSource source;
+        Drag drag(g_offers);
         DWORD effect = DROPEFFECT_NONE;
         std::printf("dragging\n");
         std::fflush(stdout);
-        const HRESULT result = DoDragDrop(&data, &source, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect);
-        if (result == DRAGDROP_S_DROP) {
-            std::printf("drop %lu\n", effect);
-        } else {
-            std::printf("cancel\n");
-        }
+        const HRESULT result = DoDragDrop(&drag, &drag, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect);
+        std::printf("%s %lu\n", result == DRAGDROP_S_DROP ? "drop" : "cancel", effect);
         std::fflush(stdout);
         DestroyWindow(window);
         return 0;
@@ -162,10 +143,11 @@ int main() {
         const std::wstring kind = arg.substr(0, arg.find(L'=')), value = arg.substr(kind.size() + 1);
         if (kind == L"file") files += value + L'\0';
         if (kind == L"text") g_offers.push_back({CF_TEXT, Ansi(value)});
-        if (kind == L"unicode")
-            g_offers.push_back({CF_UNICODETEXT, Bytes(value.c_str(), (value.size() + 1) * sizeof(wchar_t))});
+        if (kind == L"unicode") g_offers.push_back({CF_UNICODETEXT, Wide(value)});
     }
-    if (!files.empty()) g_offers.insert(g_offers.begin(), {CF_HDROP, FileList(files)});
+    const DROPFILES header{sizeof(DROPFILES), {0, 0}, FALSE, TRUE};
+    if (!files.empty())
+        g_offers.insert(g_offers.begin(), {CF_HDROP, Bytes(&header, sizeof header) + Wide(files)});
     OleInitialize(nullptr);
     WNDCLASSW type{};
     type.lpfnWndProc = SourceProc;

@@ -4,10 +4,8 @@ the program left there once it ends or the window is restored. The editor settin
 dialog that chooses the program. How the command line is made, and when the wait ends, are the
 editor's unit tables; here, that the registry, the settings and a restore reach them. The paint
 program is korvi-stand-in.exe: it inverts the pixels of the file it is given and, when
-"editor-hold" lies beside it, stays open until its window is closed."""
-import subprocess
-
-from harness import CANNOT_WRITE, IDCANCEL, IDOK, WM_CLOSE, KorviCase, bmp_bytes, ids, wait_until
+"editor-hold" lies beside it, stays until its message box is closed."""
+from harness import CANNOT_WRITE, IDCANCEL, IDOK, WM_COMMAND, KorviCase, bmp_bytes, ids, reg, wait_until
 
 SETTINGS_CAPTION = "画像編集アプリの設定"
 BROWSE_CAPTION = "画像編集アプリを選択する"
@@ -20,22 +18,13 @@ def inverted(bmp):
     return bmp[:54] + bytes(255 - b for b in bmp[54:])
 
 
-def reg(*args, check=True):
-    subprocess.run(["wine", "reg", *args], check=check, timeout=60, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL)
-
-
 class EditorCases(KorviCase):
     def setUp(self):
         super().setUp()
         for key in (".bmp", TEST_CLASS):
             reg("delete", "HKCR\\" + key, "/f", check=False)
         self.editor = self.stand_in()
-        self.handover = self.windows_path("$korvi$.bmp")
-
-    def start_with_picture(self):
         self.path("$korvi_sv.bmp").write_bytes(PICTURE)
-        return self.start()
 
     def iconic(self, window):
         return "iconic" in self.probe.state(window)
@@ -56,14 +45,14 @@ class EditorCases(KorviCase):
         return next((w["handle"] for w in self.probe.windows() if w["caption"] == EDITOR_CAPTION), None)
 
     def test_editor_of_the_setting_or_the_association_edits_the_picture(self):
-        window = self.start_with_picture()
+        window = self.start()
         # Without either, the button does nothing visible.
         self.click_control(window, ids.IDC_EDIT_PICTURE)
         wait_until(self.path("$korvi$.bmp").exists, 30, "the hand-over file")
         # The size field answers only once the command has returned.
         self.assertEqual(self.shown_size(window), "40 x 30")
         self.assertEqual((self.message_boxes(), self.iconic(window), self.recorded()), ([], False, None))
-        editor, handover = self.editor, self.handover
+        editor, handover = self.editor, self.windows_path("$korvi$.bmp")
         expected = PICTURE
         for what, setting, keys, command in [
             ("the setting before the association", editor,
@@ -85,7 +74,7 @@ class EditorCases(KorviCase):
     def test_wait_ends_on_a_restore_while_the_editor_runs(self):
         self.write_settings("Tools", EditBitmap=self.editor)
         self.path("editor-hold").touch()
-        window = self.start_with_picture()
+        window = self.start()
         self.edit(window)
         editor = wait_until(self.editor_window, 30, "the editor's window")
         self.assertTrue(self.iconic(window))
@@ -93,7 +82,7 @@ class EditorCases(KorviCase):
         self.probe.call("restore", window)
         wait_until(lambda: self.shows(window, inverted(PICTURE)), 30, "the picture after the restore")
         self.assertEqual(self.editor_window(), editor)
-        self.probe.post(editor, WM_CLOSE)
+        self.probe.post(editor, WM_COMMAND, IDOK)
         wait_until(lambda: self.editor_window() is None, 30, "the editor to close")
 
     def test_settings_dialog_chooses_the_program_and_says_when_it_cannot_store_it(self):

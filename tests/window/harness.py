@@ -8,10 +8,11 @@ per command. Every wait polls against a deadline.
 """
 import atexit
 import configparser
+import functools
 import http.server
 import pathlib
-import queue
 import re
+import select
 import shutil
 import struct
 import subprocess
@@ -21,9 +22,7 @@ import time
 import types
 import unittest
 
-from Xlib import display
-
-import screen
+from Xlib import X, display
 
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
 CAPTION = "絵送(KORVI)"
@@ -32,7 +31,6 @@ OPEN_DIALOG = "元の画像ファイルを選択する"
 COPIED = "クリップボードにコピーしました．"
 NO_PICTURE = "変換する画像が設定されていません．"
 CANNOT_WRITE = "ファイルが書き込み出来ませんでした．"
-DOWNLOAD_FAILED = "ファイルのダウンロードができませんでした."
 IDOK, IDCANCEL, WS_EX_TOPMOST, CF_TEXT, CF_DIB = 1, 2, 0x8, 1, 8
 MESSAGE_TEXT = 0xFFFF  # the text of a message box
 WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, SC_MINIMIZE = 0x10, 0x111, 0x112, 0xF020
@@ -62,17 +60,29 @@ def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], check=True, timeout=10)
 
 
+def ask_root(question):
+    """question(root window) on a connection of its own to the X display."""
+    connection = display.Display()
+    try:
+        return question(connection.screen().root)
+    finally:
+        connection.close()
+
+
 def pointer_and_screen():
     """Where X has the pointer and the screen's size, asked of the root window alone: xdotool's
     getmouselocation also looks up the window under the pointer and dies of an X error when that
     window goes away meanwhile."""
-    connection = display.Display()
-    try:
-        root = connection.screen().root
-        pointer, size = root.query_pointer(), root.get_geometry()
-    finally:
-        connection.close()
+    pointer, size = ask_root(lambda root: (root.query_pointer(), root.get_geometry()))
     return (pointer.root_x, pointer.root_y), (size.width, size.height)
+
+
+def grab(x, y, width, height):
+    """A rectangle of the screen as rows of (r, g, b), top row first."""
+    raw = ask_root(lambda root: root.get_image(x, y, width, height, X.ZPixmap, 0xFFFFFFFF).data)
+    stride = len(raw) // height
+    return [[tuple(raw[row * stride + 4 * col + 2 - c] for c in range(3)) for col in range(width)]
+            for row in range(height)]
 
 
 def move_mouse(x, y):
@@ -107,6 +117,11 @@ def read_clipboard_text():
     return result.stdout if result.returncode == 0 else None
 
 
+def reg(*args, check=True):
+    subprocess.run(["wine", "reg", *args], check=check, timeout=60, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+
+
 def bmp_bytes(width, height, colour):
     """A 24-bit bottom-up BMP file; colour(x, y) gives (r, g, b) with y counted from the top."""
     stride = (width * 3 + 3) // 4 * 4
@@ -116,31 +131,20 @@ def bmp_bytes(width, height, colour):
     return struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54) + info + data
 
 
-def dib_bytes(width, height, depth, rows, table=b"", compression=0):
-    """A packed DIB as the clipboard holds one: the header, the colour table, the rows as given."""
-    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, depth, compression, len(rows), 0, 0, 0, 0) + table + rows
-
-
 class PictureServer:
     """A plain HTTP server in a thread of this process, started at the first call: the files of its
     folder, and "late.bmp" (its "pic.bmp" after four seconds) and "stall-body.gif" (the head and the
     first 300 bytes of "pic.bmp", then nothing for 30 s), as from a slow server."""
-    started = None
-
     @classmethod
+    @functools.cache
     def get(cls):
-        if cls.started is None:
-            cls.started = cls()
-        return cls.started
+        return cls()
 
     def __init__(self):
         root = self.root = pathlib.Path(tempfile.mkdtemp(prefix="korvi-server-"))
         atexit.register(shutil.rmtree, root, True)
 
         class Handler(http.server.SimpleHTTPRequestHandler):
-            def __init__(self, *args):
-                super().__init__(*args, directory=str(root))
-
             def log_message(self, *args):
                 pass
 
@@ -156,7 +160,7 @@ class PictureServer:
                 self.wfile.flush()
                 time.sleep(0 if late else 30)
 
-        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Handler, directory=str(root)))
         threading.Thread(target=server.serve_forever, daemon=True).start()
         self.port = server.server_address[1]
 
@@ -172,24 +176,16 @@ class Probe:
     """korvi-probe.exe kept running for a case; call() sends one command and returns its answer."""
 
     def __init__(self):
+        # Unbuffered: select() sees only what no buffer has read ahead.
         self.process = subprocess.Popen(["wine", Paths.probe], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        stderr=subprocess.DEVNULL)
-        self.lines = queue.Queue()
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for line in self.process.stdout:
-            self.lines.put(line)
-        self.lines.put(None)
+                                        stderr=subprocess.DEVNULL, bufsize=0)
 
     def call(self, *args, timeout=15.0):
         self.process.stdin.write(("\t".join(map(str, args)) + "\n").encode("utf-8"))
-        self.process.stdin.flush()
-        try:
-            line = self.lines.get(timeout=timeout)
-        except queue.Empty:
-            raise AssertionError(f"the probe did not answer {args[0]} in {timeout} s") from None
-        if line is None:
+        if not select.select([self.process.stdout], [], [], timeout)[0]:
+            raise AssertionError(f"the probe did not answer {args[0]} in {timeout} s")
+        line = self.process.stdout.readline()
+        if not line:
             raise AssertionError("the probe ended")
         status, _, result = line.decode("utf-8").rstrip("\r\n").partition("\t")
         result = result.replace("\x1d", "\r").replace("\x1e", "\n")
@@ -216,20 +212,18 @@ class Probe:
         return set(self.call("state", window).split())
 
     def post(self, window, message, wparam=0):
-        """Posts a message: WM_COMMAND with a control's id, WM_CLOSE, WM_SYSCOMMAND."""
         self.call("post", window, message, wparam)
 
     def checked(self, window, control):
         return self.call("checked", window, control) == "1"
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.stdin.close()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        self.process.stdin.close()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
 
 
 class ProbeError(AssertionError):
@@ -256,9 +250,8 @@ class KorviCase(unittest.TestCase):
 
     def _end_everything(self):
         for process in self.processes:
-            if process.poll() is None:
-                process.kill()
-                process.wait()
+            process.kill()
+            process.wait()
         self.probe.close()
 
     # Files beside the program.
@@ -274,7 +267,6 @@ class KorviCase(unittest.TestCase):
         self.path("korvi.ini").write_bytes(("\r\n".join(lines) + "\r\n").encode("cp932"))
 
     def settings(self, section="minicon"):
-        """A section of the settings file as a dict."""
         parser = configparser.ConfigParser(interpolation=None, strict=False)
         parser.optionxform = str
         parser.read_string(self.path("korvi.ini").read_bytes().decode("cp932"))
@@ -300,9 +292,8 @@ class KorviCase(unittest.TestCase):
             wait_until(lambda: process.poll() is not None, 15, "korvi.exe to end")
         self.processes.clear()
 
-    def dialogs(self, caption=None):
-        return [w for w in self.probe.windows()
-                if w["cls"] == MAIN_DIALOG and (caption is None or w["caption"] == caption)]
+    def dialogs(self, caption):
+        return [w for w in self.probe.windows() if w["cls"] == MAIN_DIALOG and w["caption"] == caption]
 
     def dialog(self, caption, timeout=10.0):
         return wait_until(lambda: next((w["handle"] for w in self.dialogs(caption)), None), timeout, caption)
@@ -334,7 +325,6 @@ class KorviCase(unittest.TestCase):
         return boxes
 
     def close_message_box(self, timeout=10.0):
-        """Waits for a message box, presses its OK and returns its text."""
         box, text = wait_until(lambda: next(iter(self.message_boxes()), None), timeout, "a message box")
         self.probe.call("press", box, IDOK)
         wait_until(lambda: not self.message_boxes(), what="the message box to close")
@@ -347,11 +337,9 @@ class KorviCase(unittest.TestCase):
         wait_until(lambda: not self._has_control(dialog, button), what="the dialog to close")
 
     def choose_file(self, caption, path):
-        """Fills the file name box of the open-file dialog of that caption and presses its OK."""
         dialog = self.dialog(caption)
         self.probe.call("set-text", dialog, 0x47C, path)
-        self.probe.call("press", dialog, IDOK)
-        wait_until(lambda: not self.dialogs(caption), what="the open-file dialog to close")
+        self.press_and_wait_closed(dialog, IDOK)
 
     def control_centre(self, window, control):
         left, top, right, bottom = self.probe.rect(window, control)
@@ -366,8 +354,7 @@ class KorviCase(unittest.TestCase):
     # The clipboard and the browser.
     def place_on_clipboard(self, format, data):
         """Puts the bytes on the clipboard in that format, as a Windows program would."""
-        self.path("clipboard.bin").write_bytes(data)
-        self.probe.call("place", format, self.windows_path("clipboard.bin"))
+        self.probe.call("place", format, data.hex())
 
     def put_clipboard_text(self, text):
         self.place_on_clipboard(CF_TEXT, text.encode("cp932") + b"\0")
@@ -382,8 +369,7 @@ class KorviCase(unittest.TestCase):
         """Makes the shell's "open" of .html files run the stand-in."""
         command = f'"{self.stand_in()}" "%1"'
         for key, value in ((r"HKCR\.html", "htmlfile"), (r"HKCR\htmlfile\shell\open\command", command)):
-            subprocess.run(["wine", "reg", "add", key, "/ve", "/d", value, "/f"], check=True, timeout=60,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            reg("add", key, "/ve", "/d", value, "/f")
 
     def recorded(self):
         """What the recorder was given, or None before it ran."""
@@ -427,8 +413,3 @@ class KorviCase(unittest.TestCase):
         result = subprocess.run(["wine", Paths.cli, *map(str, args)], capture_output=True, timeout=120, cwd=self.folder)
         self.assertEqual(result.returncode, 0, result.stderr)
         return result.stdout
-
-    def preview_pixels(self, window):
-        """The preview box as it is on the screen: rows of (r, g, b), top row first."""
-        left, top, right, bottom = self.probe.rect(window, ids.IDC_PREVIEW)
-        return screen.grab(left, top, right - left, bottom - top)

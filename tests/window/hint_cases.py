@@ -1,8 +1,7 @@
 """The hints of the main window: after the pointer rests on a control a pale yellow window shows the
 control's text below it, lets clicks through to what it covers and goes while a mouse button is held.
 Where exactly, and after how long a rest, is the hint rules' unit table."""
-import screen
-from harness import KorviCase, ProbeError, ids, move_mouse, wait_until, xdotool
+from harness import KorviCase, ProbeError, grab, ids, move_mouse, wait_until, xdotool
 
 HINT_CLASS = "QV ToolHint"
 FILL, BORDER = (255, 255, 128), (0, 0, 0)
@@ -11,13 +10,11 @@ FILL, BORDER = (255, 255, 128), (0, 0, 0)
 class Hints(KorviCase):
     def hint(self):
         """The shown hint's rectangle, or None (also when it went while being looked at)."""
-        for found in self.probe.windows():
-            if found["cls"] == HINT_CLASS:
-                try:
-                    return self.probe.rect(found["handle"])
-                except ProbeError:
-                    return None
-        return None
+        handle = next((w["handle"] for w in self.probe.windows() if w["cls"] == HINT_CLASS), None)
+        try:
+            return handle and self.probe.rect(handle)
+        except ProbeError:
+            return None
 
     def rest_on(self, window, control):
         """Rests the pointer on the control until its hint shows centred on it; returns the hint's
@@ -36,7 +33,7 @@ class Hints(KorviCase):
         self.assertEqual(rect[1], area[1] + (area[3] - area[1]) // 2 * 2 + 6)
         left, top, right, bottom = rect
         pixels = wait_until(lambda: (lambda p: p if p[2][2] == FILL else None)(
-            screen.grab(left, top, right - left, bottom - top)), 10, "the hint to be painted")
+            grab(left, top, right - left, bottom - top)), 10, "the hint to be painted")
         self.assertEqual({pixels[0][0], pixels[-1][-1], pixels[0][-1], pixels[-1][0]}, {BORDER})
         self.assertTrue(any(p[1] < 200 for row in pixels[3:-3] for p in row[3:-3]), "no text in the hint")
         rect, _ = self.rest_on(window, ids.IDC_SIDE_LENGTH)

@@ -7,9 +7,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <iterator>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -36,10 +35,6 @@ std::string ToCodePage(const std::wstring& text, UINT codePage) {
     return narrow;
 }
 
-std::wstring Number(long long value) {
-    return std::to_wstring(value);
-}
-
 HWND Handle(const std::wstring& text) {
     return reinterpret_cast<HWND>(static_cast<INT_PTR>(std::stoll(text)));
 }
@@ -64,39 +59,17 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return static_cast<LRESULT>(result);
 }
 
-std::wstring TextOf(HWND window) {
-    const LRESULT length = Send(window, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT copied = Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<std::size_t>(copied));
-    return text;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
-    return name;
-}
-
-std::wstring RectText(const RECT& rect) {
-    return Number(rect.left) + L" " + Number(rect.top) + L" " + Number(rect.right) + L" " +
-           Number(rect.bottom);
-}
-
-// The caption as the system keeps it: read without a message, so that a window whose thread is
-// busy (a download, say) is listed at once.
-std::wstring CaptionOf(HWND window) {
-    wchar_t caption[512] = {};
-    GetWindowTextW(window, caption, 512);
-    return caption;
-}
-
+// The caption is the one the system keeps, read without a message, so that a window whose thread
+// is busy (a download, say) is listed at once.
 BOOL CALLBACK AddTopLevel(HWND window, LPARAM param) {
     if (!IsWindowVisible(window)) return TRUE;
-    auto& list = *reinterpret_cast<std::wstring*>(param);
-    list += Number(reinterpret_cast<INT_PTR>(window)) + L"\t" +
-            Number(reinterpret_cast<INT_PTR>(GetWindow(window, GW_OWNER))) + L"\t" + ClassOf(window) + L"\t" +
-            CaptionOf(window) + L"\x1f";
+    wchar_t name[256] = {}, caption[512] = {};
+    GetClassNameW(window, name, 256);
+    GetWindowTextW(window, caption, 512);
+    *reinterpret_cast<std::wstring*>(param) +=
+        std::to_wstring(reinterpret_cast<INT_PTR>(window)) + L"\t" +
+        std::to_wstring(reinterpret_cast<INT_PTR>(GetWindow(window, GW_OWNER))) + L"\t" + name + L"\t" +
+        caption + L"\x1f";
     return TRUE;
 }
 
@@ -110,22 +83,14 @@ std::wstring ListWindows(const Args&) {
 std::wstring Rect(const Args& args) {
     RECT rect;
     GetWindowRect(args.size() > 2 ? Control(args) : Window(args.at(1)), &rect);
-    return RectText(rect);
-}
-
-// The client area in screen coordinates.
-std::wstring ClientRect(const Args& args) {
-    HWND window = Window(args.at(1));
-    RECT rect;
-    GetClientRect(window, &rect);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-    return RectText(rect);
+    return std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " +
+           std::to_wstring(rect.right) + L" " + std::to_wstring(rect.bottom);
 }
 
 std::wstring Styles(const Args& args) {
     HWND window = args.size() > 2 ? Control(args) : Window(args.at(1));
-    return Number(static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE))) + L" " +
-           Number(static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
+    return std::to_wstring(static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE))) + L" " +
+           std::to_wstring(static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
 }
 
 // Opens the clipboard, retrying while another program holds it.
@@ -139,23 +104,17 @@ struct OpenedClipboard {
     ~OpenedClipboard() { CloseClipboard(); }
 };
 
-HGLOBAL BlockOf(const void* bytes, std::size_t size) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (block == nullptr) throw std::runtime_error("out of memory");
-    std::memcpy(GlobalLock(block), bytes, size);
-    GlobalUnlock(block);
-    return block;
-}
-
-// Puts the bytes of a file on the clipboard in the format of the number given.
+// Puts bytes given in hexadecimal on the clipboard in the format of the number given.
 std::wstring Place(const Args& args) {
-    std::ifstream file(args.at(2).c_str(), std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (!file && bytes.empty()) throw std::runtime_error("cannot read the file");
+    const std::wstring& hex = args.at(2);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, hex.size() / 2);
+    if (block == nullptr) throw std::runtime_error("out of memory");
+    auto* bytes = static_cast<unsigned char*>(GlobalLock(block));
+    for (std::size_t i = 0; i < hex.size() / 2; ++i) bytes[i] = std::stoi(hex.substr(2 * i, 2), nullptr, 16);
+    GlobalUnlock(block);
     OpenedClipboard clipboard;
     EmptyClipboard();
-    if (!SetClipboardData(std::stoi(args.at(1)), BlockOf(bytes.data(), bytes.size())))
-        throw std::runtime_error("not placed");
+    if (!SetClipboardData(std::stoi(args.at(1)), block)) throw std::runtime_error("not placed");
     return {};
 }
 
@@ -192,7 +151,7 @@ std::wstring ClipboardFormats(const Args&) {
     OpenedClipboard clipboard;
     std::wstring out;
     for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
-        out += Number(format) + L" ";
+        out += std::to_wstring(format) + L" ";
     }
     return out;
 }
@@ -204,11 +163,15 @@ std::wstring ClipboardTextLength(const Args&) {
     if (block == nullptr) throw std::runtime_error("no text");
     const long long length = static_cast<long long>(std::strlen(static_cast<const char*>(GlobalLock(block))));
     GlobalUnlock(block);
-    return Number(length);
+    return std::to_wstring(length);
 }
 
 std::wstring ControlText(const Args& args) {
-    return TextOf(Control(args));
+    HWND control = Control(args);
+    std::wstring text(static_cast<std::size_t>(Send(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(Send(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    return text;
 }
 
 std::wstring SetControlText(const Args& args) {
@@ -217,11 +180,7 @@ std::wstring SetControlText(const Args& args) {
 }
 
 std::wstring Checked(const Args& args) {
-    return Number(Send(Control(args), BM_GETCHECK, 0, 0));
-}
-
-std::wstring ComboSelection(const Args& args) {
-    return Number(Send(Control(args), CB_GETCURSEL, 0, 0));
+    return std::to_wstring(Send(Control(args), BM_GETCHECK, 0, 0));
 }
 
 // Clicks a button without waiting for what the click starts.
@@ -246,12 +205,10 @@ const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands
     static const std::map<std::wstring, std::function<std::wstring(const Args&)>> commands = {
         {L"windows", ListWindows},
         {L"rect", Rect},
-        {L"client", ClientRect},
         {L"styles", Styles},
         {L"text", ControlText},
         {L"set-text", SetControlText},
         {L"checked", Checked},
-        {L"combo", ComboSelection},
         {L"press", Press},
         {L"restore", Restore},
         {L"post", Post},
@@ -271,7 +228,6 @@ std::string Answer(const std::string& line) {
     std::wstring field;
     std::wistringstream fields(FromCodePage(line, CP_UTF8));
     while (std::getline(fields, field, L'\t')) args.push_back(field);
-    if (!line.empty() && line.back() == '\t') args.emplace_back();  // an empty last argument
     if (args.empty()) return "error\tempty command";
     const auto command = Commands().find(args[0]);
     if (command == Commands().end()) return "error\tunknown command";
@@ -289,15 +245,9 @@ std::string Answer(const std::string& line) {
 
 int main() {
     _setmode(_fileno(stdout), _O_BINARY);
-    std::string line;
-    char buffer[65536];
-    while (std::fgets(buffer, sizeof buffer, stdin) != nullptr) {
-        line = buffer;
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        const std::string answer = Answer(line);
-        std::fwrite(answer.data(), 1, answer.size(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+    for (std::string line; std::getline(std::cin, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::cout << Answer(line) << std::endl;
     }
     return 0;
 }

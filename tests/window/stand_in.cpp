@@ -1,66 +1,43 @@
 // Stands in for the programs korvi starts, the paint program and the browser: keeps its command line
-// in "recorded.txt" beside itself. Given a BMP file, it first inverts its pixels, as an edit; when
-// "editor-hold" lies beside it, it then shows a window "korvi test editor" and runs until that
-// window is closed.
+// in "recorded.txt" beside itself. Given a BMP file, it first inverts its pixels; when
+// "editor-hold" lies beside it, it then shows a message box "korvi test editor" and runs until
+// that box is closed.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-bool EndsWithBmp(const char* text) {
-    const std::size_t length = std::strlen(text);
-    return length >= 4 && _stricmp(text + length - 4, ".bmp") == 0;
-}
-
-bool InvertPixels(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
-    if (file == nullptr) return false;
+// Inverts the pixels of a BMP file, as an edit; leaves anything else as it is.
+void InvertIfBmp(const char* path) {
+    std::FILE* file = std::fopen(path, "r+b");
+    if (file == nullptr) return;
     std::vector<unsigned char> bytes;
     unsigned char block[65536];
     for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) {
         bytes.insert(bytes.end(), block, block + got);
     }
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return std::fclose(file), false;
-    const std::size_t offset = bytes[10] | bytes[11] << 8 | bytes[12] << 16 | bytes[13] << 24;
-    for (std::size_t i = offset; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(~bytes[i]);
-    const bool written = std::fseek(file, 0, SEEK_SET) == 0 &&
-                         std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
-LRESULT CALLBACK EditorWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void RunUntilClosed(HINSTANCE instance) {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = EditorWindow;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = "KorviTestEditor";
-    RegisterClassA(&windowClass);
-    CreateWindowA("KorviTestEditor", "korvi test editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                  nullptr, nullptr, instance, nullptr);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    if (bytes.size() >= 54 && bytes[0] == 'B' && bytes[1] == 'M') {
+        const std::size_t offset = bytes[10] | bytes[11] << 8 | bytes[12] << 16 | bytes[13] << 24;
+        for (std::size_t i = offset; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(~bytes[i]);
+        std::fseek(file, 0, SEEK_SET);
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+    }
+    std::fclose(file);
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char self[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return 1;
     std::string folder = self;
     folder.erase(folder.find_last_of('\\') + 1);
-    for (int i = 1; i < __argc; ++i) {
-        if (EndsWithBmp(__argv[i]) && !InvertPixels(__argv[i])) return 1;
-    }
+    for (int i = 1; i < __argc; ++i) InvertIfBmp(__argv[i]);
     // Written aside and renamed, so that the record is whole once it is there.
     const std::string record = folder + "recorded.txt", partial = record + ".part";
     std::FILE* file = std::fopen(partial.c_str(), "wb");
@@ -70,6 +47,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 1;
     }
     if (GetFileAttributesA((folder + "editor-hold").c_str()) != INVALID_FILE_ATTRIBUTES)
-        RunUntilClosed(instance);
+        MessageBoxA(nullptr, "editing", "korvi test editor", MB_OK);
     return 0;
 }
