@@ -82,12 +82,6 @@ std::vector<ReadCase> ReadCases() {
     };
 }
 
-Bytes BlockBytes(PackedBitmap bitmap) {
-    if (bitmap == nullptr) return {};
-    BlockLock<BYTE> bytes(bitmap);
-    return Bytes(bytes.data(), bytes.data() + GlobalSize(bitmap));
-}
-
 }  // namespace
 
 // A block in memory (the clipboard's) reads as a file of the same bytes without a file header does.

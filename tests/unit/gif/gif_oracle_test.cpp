@@ -8,10 +8,10 @@
 #include "codecs/gif/gif_reader.h"
 #include "codecs/gif/gif_writer.h"
 #include "codecs/gif/palette_reduction.h"
+#include "tests/support/bitmap_builder.h"
 #include "tests/support/corpus.h"
 #include "tests/support/files.h"
 #include "tests/support/synthetic_picture.h"
-#include "tests/unit/gif/gif_test_support.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/bitmap_builder.h"
 #include "tests/support/files.h"
 #include "tests/support/gif_fixture.h"
-#include "tests/unit/gif/gif_test_support.h"
 
 namespace {
 

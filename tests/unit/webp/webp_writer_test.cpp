@@ -25,11 +25,6 @@ GlobalBlock DecodedByLibwebp(const std::uint8_t* data, std::size_t size) {
     return bitmap;
 }
 
-Bytes BlockBytes(PackedBitmap bitmap) {
-    BlockLock<BYTE> bytes(bitmap);
-    return Bytes(bytes.data(), bytes.data() + GlobalSize(bitmap));
-}
-
 }  // namespace
 
 // Every picture comes back from libwebp at its size: lossless ones byte for byte, lossy ones
