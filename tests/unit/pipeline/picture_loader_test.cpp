@@ -17,10 +17,6 @@ GlobalBlock TwoColours() {
     return MakePaletteBitmap(4, 5, 2, {{9, 8, 7}, {1, 2, 3}}, [](int x, int y) { return (x + y) % 2; });
 }
 
-char ReaderLetter(const PictureFormat* format) {
-    return format != nullptr ? format->readerLetter : '\0';
-}
-
 }  // namespace
 
 // The copy is saved in the source's depth, and only when a reader took the file.
@@ -121,11 +117,8 @@ TEST(ReadPictureByContent, ReadsAFileByTheSignatureItBeginsWithWhateverItsName) 
         {"87a", bytes("GIF87a", 6), 'g'},
         {"88a", bytes("GIF88a", 6), 0},
         {"jpeg", bytes("\xFF\xD8\xFF", 3), 'j'},
-        {"jpeg cut", bytes("\xFF\xD8", 2), 0},
         {"png", bytes("\x89PNG\r\n\x1A\n", 8), 'p'},
-        {"png cut", bytes("\x89PNG\r\n\x1A", 7), 0},
         {"empty", {}, 0},
-        {"B", bytes("B", 1), 0},
         {"macbinary", macBinary, 'j'},
         {"text fork", textFork, 0},
         {"unnamed", unnamed, 0},
@@ -137,7 +130,7 @@ TEST(ReadPictureByContent, ReadsAFileByTheSignatureItBeginsWithWhateverItsName) 
         LoadFailure failure{&FormatOf(OutputFormat::kPng), -99};
         GlobalBlock picture(
             PreparePicture(ReadPictureByContent(folder.File(c.name).c_str(), &failure), nullptr));
-        EXPECT_EQ(ReaderLetter(failure.format), c.reader);
+        EXPECT_EQ(failure.format ? failure.format->readerLetter : 0, c.reader);
         if (c.reader != 0 && !c.first.empty()) continue;  // a cut file the reader refuses
         EXPECT_EQ(failure.status, kReaderOk);
         EXPECT_EQ(static_cast<bool>(picture), c.reader != 0);
