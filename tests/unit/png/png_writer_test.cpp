@@ -21,14 +21,6 @@ std::vector<Rgb> DecodedByLibpng(const std::string& path) {
     return pixels;
 }
 
-std::vector<Rgb> PixelsOf(PackedBitmap bitmap, int width, int height) {
-    std::vector<Rgb> pixels;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) pixels.push_back(PixelOf(bitmap, x, y));
-    }
-    return pixels;
-}
-
 }  // namespace
 
 // A picture of N colours goes through the exact palette, as the conversion sends it (in the fewest
@@ -55,7 +47,10 @@ TEST(PngWriter, WritesEveryPixelExactlyAtTheSmallestDepth) {
         ASSERT_GT(file.size(), 26u);
         EXPECT_EQ(file[24], c.depth);
         EXPECT_EQ(file[25], c.colourType);
-        EXPECT_EQ(DecodedByLibpng(path), PixelsOf(picture.get(), width, height));
+        const std::vector<Rgb> decoded = DecodedByLibpng(path);
+        ASSERT_EQ(decoded.size(), std::size_t(width * height));
+        for (std::size_t i = 0; i < decoded.size(); ++i)
+            ASSERT_EQ(decoded[i], PixelOf(picture.get(), int(i) % width, int(i) / width)) << i;
     }
 }
 
