@@ -60,7 +60,8 @@ TEST(Quantiser, MapsPhotographsOntoPalettesFromBlackToWhite) {
         double error = 0;
         for (int y = 0; y < c.height; ++y) {
             for (int x = 0; x < c.width; ++x) {
-                const Rgb a = PixelOf(picture.get(), x, y), b = ColourOf(mapped.get(), x, y);
+                const Rgb a = PixelOf(picture.get(), x, y),
+                          b = table.at(std::size_t(IndexOf(mapped.get(), x, y)));
                 error += std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
             }
         }
