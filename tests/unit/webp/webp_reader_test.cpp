@@ -27,10 +27,6 @@ ReadResult ReadWebp(const Bytes& file, std::uint32_t background) {
     return ReadResult{status, GlobalBlock(read)};
 }
 
-Bytes Solid(int width, int height, Rgba colour) {
-    return EncodeRgbaWebp(std::vector<Rgba>(std::size_t(width * height), colour), width);
-}
-
 }  // namespace
 
 // What it shows, top row first, over the background o; what it refuses, with the reason.
@@ -39,9 +35,9 @@ TEST(WebpReader, ComposesOverTheBackgroundOrRefusesWithTheReason) {
     const std::vector<Rgba> transparent = {{10, 20, 30, 0}, {200, 100, 0, 255}, {200, 100, 0, 128}};
     const Rgba red{255, 0, 0, 255};
     // A frame with a transparent pixel at (2, 2), and a second frame that is not shown.
-    const Bytes animation = WebpAnimation(
-        4, 4,
-        {{2, 2, 2, 2, EncodeRgbaWebp({{255, 0, 0, 0}, red, red, red}, 2)}, {0, 0, 4, 4, Solid(4, 4, red)}});
+    const Bytes animation = WebpAnimation(4, 4,
+                                          {{2, 2, 2, 2, EncodeRgbaWebp({{255, 0, 0, 0}, red, red, red}, 2)},
+                                           {0, 0, 4, 4, EncodeRgbaWebp(std::vector<Rgba>(16, red), 4)}});
     const Bytes lossy = EncodeRgbaWebp(transparent, 3, true), lossless = EncodeRgbaWebp(transparent, 3);
     Bytes badSignature = lossless, wave = WebpRiff(WebpChunk("fmt ", Bytes(16, 1)));
     badSignature[20] ^= 0xFF;  // the VP8L signature byte
@@ -64,7 +60,8 @@ TEST(WebpReader, ComposesOverTheBackgroundOrRefusesWithTheReason) {
         {"truncated", Bytes(lossy.begin(), lossy.begin() + std::ptrdiff_t(lossy.size() / 2)), kWebpTruncated},
         {"a broken lossless signature", badSignature, kWebpBroken},
         {"an animation without frames", WebpAnimation(4, 4, {}), kWebpBroken},
-        {"a frame beyond the canvas", WebpAnimation(6, 4, {{4, 0, 4, 1, Solid(4, 1, red)}}), kWebpBroken},
+        {"a frame beyond the canvas",
+         WebpAnimation(6, 4, {{4, 0, 4, 1, EncodeRgbaWebp({red, red, red, red}, 4)}}), kWebpBroken},
         // A lossless header of 16383 x 16383 pixels and nothing behind it.
         {"more pixels than 2^26", WebpRiff(WebpChunk("VP8L", Bytes{0x2F, 0xFE, 0xFF, 0xFF, 0x0F, 0, 0, 0})),
          kWebpTooLarge},
