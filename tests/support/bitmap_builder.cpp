@@ -51,12 +51,39 @@ int IndexOf(PackedBitmap bitmap, int x, int y) {
     return row[x / perByte] >> ((perByte - 1 - x % perByte) * depth) & ((1 << depth) - 1);
 }
 
-Rgb TableColour(PackedBitmap bitmap, int index) {
-    const RGBQUAD q = ColourTable(BitmapLock(bitmap).data())[index];
-    return Rgb{q.rgbRed, q.rgbGreen, q.rgbBlue};
+std::vector<int> IndicesOf(PackedBitmap bitmap) {
+    BitmapLock header(bitmap);
+    std::vector<int> indices;
+    for (int y = 0; y < header->biHeight; ++y)
+        for (int x = 0; x < header->biWidth; ++x) indices.push_back(IndexOf(bitmap, x, y));
+    return indices;
+}
+
+std::vector<Rgb> TableOf(PackedBitmap bitmap) {
+    BitmapLock header(bitmap);
+    std::vector<Rgb> table;
+    for (std::uint32_t i = 0; i < ImpliedColourCount(*header.data()); ++i) {
+        const RGBQUAD q = ColourTable(header.data())[i];
+        table.push_back(Rgb{q.rgbRed, q.rgbGreen, q.rgbBlue});
+    }
+    return table;
+}
+
+Bytes BlockBytes(PackedBitmap bitmap) {
+    if (bitmap == nullptr) return {};
+    BlockLock<BYTE> bytes(bitmap);
+    return Bytes(bytes.data(), bytes.data() + GlobalSize(bitmap));
 }
 
 Rgb ColourOf(PackedBitmap bitmap, int x, int y) {
-    const int depth = BitmapLock(bitmap)->biBitCount;
-    return depth == 24 ? PixelOf(bitmap, x, y) : TableColour(bitmap, IndexOf(bitmap, x, y));
+    if (BitmapLock(bitmap)->biBitCount == 24) return PixelOf(bitmap, x, y);
+    const RGBQUAD q = ColourTable(BitmapLock(bitmap).data())[IndexOf(bitmap, x, y)];
+    return Rgb{q.rgbRed, q.rgbGreen, q.rgbBlue};
+}
+
+std::vector<Rgb> Colours(int count) {
+    std::vector<Rgb> palette;
+    for (int i = 0; i < count; ++i)
+        palette.push_back(Rgb{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i / 2)});
+    return palette;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/packed_bitmap.h"
+#include "tests/support/files.h"
 
 struct Rgb {
     std::uint8_t r, g, b;
@@ -24,9 +25,17 @@ GlobalBlock MakePaletteBitmap(int depth, int width, int height, const std::vecto
 // The colour of a pixel of a 24-bit bitmap, row counted from the top.
 Rgb PixelOf(PackedBitmap bitmap, int x, int y);
 
-// A palette bitmap's pixel index (row counted from the top) and table colours.
+// A palette bitmap's pixel index (row counted from the top), all its indices (top row first) and
+// its colour table.
 int IndexOf(PackedBitmap bitmap, int x, int y);
-Rgb TableColour(PackedBitmap bitmap, int index);
+std::vector<int> IndicesOf(PackedBitmap bitmap);
+std::vector<Rgb> TableOf(PackedBitmap bitmap);
+
+// The whole block, header to last row; empty for none.
+Bytes BlockBytes(PackedBitmap bitmap);
 
 // The colour of a pixel of a 24-bit or palette bitmap.
 Rgb ColourOf(PackedBitmap bitmap, int x, int y);
+
+// Distinct colours for palettes of up to 256 entries.
+std::vector<Rgb> Colours(int count);

@@ -2,8 +2,6 @@
 
 #include <webp/encode.h>
 
-#include <cstring>
-
 namespace {
 
 Bytes Le24(std::uint32_t value) {
@@ -17,30 +15,14 @@ Bytes Le32(std::uint32_t value) {
 }  // namespace
 
 Bytes EncodeRgbaWebp(const std::vector<Rgba>& pixels, int width, bool lossy) {
+    static_assert(sizeof(Rgba) == 4, "pixels are packed red, green, blue, alpha");
+    const auto* rgba = reinterpret_cast<const std::uint8_t*>(pixels.data());
     const int height = int(pixels.size()) / width;
-    WebPConfig config;
-    WebPPicture picture;
-    if (!WebPConfigInit(&config) || !WebPPictureInit(&picture)) return {};
-    config.lossless = lossy ? 0 : 1;
-    config.quality = 90;
-    config.exact = 1;
-    picture.use_argb = 1;
-    picture.width = width;
-    picture.height = height;
-    if (!WebPPictureAlloc(&picture)) return {};
-    for (std::size_t i = 0; i < pixels.size(); ++i) {
-        const Rgba& p = pixels[i];
-        picture.argb[i / std::size_t(width) * std::size_t(picture.argb_stride) + i % std::size_t(width)] =
-            std::uint32_t(p.a) << 24 | std::uint32_t(p.r) << 16 | std::uint32_t(p.g) << 8 | p.b;
-    }
-    WebPMemoryWriter writer;
-    WebPMemoryWriterInit(&writer);
-    picture.writer = WebPMemoryWrite;
-    picture.custom_ptr = &writer;
-    const bool encoded = WebPEncode(&config, &picture) != 0;
-    WebPPictureFree(&picture);
-    Bytes file = encoded ? Bytes(writer.mem, writer.mem + writer.size) : Bytes();
-    WebPMemoryWriterClear(&writer);
+    std::uint8_t* out = nullptr;
+    const std::size_t size = lossy ? WebPEncodeRGBA(rgba, width, height, width * 4, 90, &out)
+                                   : WebPEncodeLosslessRGBA(rgba, width, height, width * 4, &out);
+    Bytes file(out, out + size);
+    WebPFree(out);
     return file;
 }
 

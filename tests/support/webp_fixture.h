@@ -12,8 +12,8 @@ struct Rgba {
     std::uint8_t r, g, b, a;
 };
 
-// libwebp's lossless file of the pixels (top row first), transparent colours kept exactly;
-// lossy (colour lossy, alpha lossless) at quality 90 when `lossy`.
+// libwebp's lossless file of the pixels (top row first); lossy (colour lossy, alpha lossless)
+// at quality 90 when `lossy`.
 Bytes EncodeRgbaWebp(const std::vector<Rgba>& pixels, int width, bool lossy = false);
 
 // One chunk: the four letters, the little-endian size, the payload and a pad byte when odd.

@@ -34,8 +34,7 @@ TEST(NormaliseTo24, TurnsPaletteAnd32BitPixelsIntoColours) {
     } cases[] = {
         {"1 bit", 1, 9, 2, {0x80, 0x80}, {1, 0, 0, 0, 0, 0, 0, 0, 1}},
         {"4 bits, odd width", 4, 3, 16, {0x12, 0x3F}, {1, 2, 3}},
-        {"8 bits behind a short table", 8, 3, 16, {15, 0, 7}, {15, 0, 7}},
-        {"index beyond the table is black", 8, 2, 16, {200, 1}, {-1, 1}},
+        {"8 bits behind a short table, black beyond it", 8, 3, 16, {15, 200, 7}, {15, -1, 7}},
         {"32 bits lose the fourth byte", 32, 2, 0, {1, 2, 3, 0xFF, 4, 5, 6, 0x7F}, {1, 4}},
     };
     for (const auto& c : cases) {

@@ -13,15 +13,6 @@ GlobalBlock RedPicture(const std::vector<std::vector<int>>& rows) {
     });
 }
 
-std::vector<std::vector<int>> RedOf(PackedBitmap bitmap) {
-    BitmapLock header(bitmap);
-    std::vector<std::vector<int>> rows(header->biHeight, std::vector<int>(header->biWidth));
-    for (int y = 0; y < header->biHeight; ++y) {
-        for (int x = 0; x < header->biWidth; ++x) rows[y][x] = PixelOf(bitmap, x, y).r;
-    }
-    return rows;
-}
-
 }  // namespace
 
 TEST(ResizeBitmap, InterpolatesAndAveragesExactly) {
@@ -52,7 +43,11 @@ TEST(ResizeBitmap, InterpolatesAndAveragesExactly) {
         GlobalBlock source = RedPicture(c.source);
         GlobalBlock result(ResizeBitmap(source.get(), c.width, c.height));
         ASSERT_TRUE(result);
-        EXPECT_EQ(RedOf(result.get()), c.expected);
+        std::vector<std::vector<int>> red(std::size_t(c.height), std::vector<int>(std::size_t(c.width)));
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x)
+                red[std::size_t(y)][std::size_t(x)] = PixelOf(result.get(), x, y).r;
+        EXPECT_EQ(red, c.expected);
     }
 }
 

@@ -2,17 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/bitmap_builder.h"
 #include "tests/support/files.h"
 #include "tests/support/gif_fixture.h"
-#include "tests/unit/gif/gif_test_support.h"
 
 namespace {
-
-std::int32_t ReadGifBytes(const Bytes& file, PackedBitmap* result) {
-    TempFolder folder;
-    WriteBytes(folder.File("in.gif"), file);
-    return ReadGifFile(result, folder.File("in.gif").c_str());
-}
 
 const std::vector<Rgb> kFour = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}, {100, 110, 120}};
 
@@ -77,10 +71,12 @@ TEST(GifReader, ReadsOrRefusesHandBuiltStreams) {
         {"entry from an undefined code", withCodes(2, {4, 0, 7, 1}), kGifUndefinedPrefix},
         {"undefined code after an undefined one", withCodes(2, {4, 0, 7, 7}), kGifUndefinedCode},
     };
+    TempFolder folder;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        WriteBytes(folder.File("in.gif"), c.file);
         PackedBitmap read = reinterpret_cast<PackedBitmap>(8);
-        ASSERT_EQ(ReadGifBytes(c.file, &read), c.status);
+        ASSERT_EQ(ReadGifFile(&read, folder.File("in.gif").c_str()), c.status);
         if (c.status != 0) {
             EXPECT_EQ(read, nullptr);
             continue;

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/bitmap_builder.h"
 #include "tests/support/files.h"
-#include "tests/unit/gif/gif_test_support.h"
 
 // What it writes is read back by giflib in the oracle test; that takes files that lose their end.
 TEST(GifWriter, EndsTheCodesOfOnePixelInTheirSecondByte) {

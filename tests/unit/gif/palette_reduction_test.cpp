@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "codecs/gif/dither_mapping.h"
+#include "tests/support/bitmap_builder.h"
 #include "tests/support/synthetic_picture.h"
-#include "tests/unit/gif/gif_test_support.h"
 
 TEST(PaletteReduction, RefusesPicturesItCannotRead) {
     GlobalBlock shortRows = GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + 12);
@@ -61,7 +61,7 @@ TEST(Quantiser, MapsPhotographsOntoPalettesFromBlackToWhite) {
         for (int y = 0; y < c.height; ++y) {
             for (int x = 0; x < c.width; ++x) {
                 const Rgb a = PixelOf(picture.get(), x, y),
-                          b = TableColour(mapped.get(), IndexOf(mapped.get(), x, y));
+                          b = table.at(std::size_t(IndexOf(mapped.get(), x, y)));
                 error += std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
             }
         }

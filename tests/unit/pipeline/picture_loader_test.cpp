@@ -17,10 +17,6 @@ GlobalBlock TwoColours() {
     return MakePaletteBitmap(4, 5, 2, {{9, 8, 7}, {1, 2, 3}}, [](int x, int y) { return (x + y) % 2; });
 }
 
-char ReaderLetter(const PictureFormat* format) {
-    return format != nullptr ? format->readerLetter : '\0';
-}
-
 }  // namespace
 
 // The copy is saved in the source's depth, and only when a reader took the file.
@@ -60,40 +56,23 @@ TEST(LoadPictureFile, ChoosesTheReaderByTheFirstLetterOfTheExtensionAndSavesTheC
 TEST(PreparePicture, KeepsReaderBlocksRereadsOthersByTheBmpRulesOrRefusesThemUntouched) {
     TempFolder folder;
     const std::string saved = folder.File("saved.bmp");
-    auto dib = [](auto change) {
-        BmpFixture f;
-        f.fileHeader = false;
-        f.width = 2;
-        f.rows = {1, 2, 3, 4, 5, 6, 0, 0};
-        change(f);
-        return BuildBmp(f);
-    };
-    const struct {
-        const char* name;
-        Bytes block;
-        Rgb topLeft;  // black: the block is refused
-    } cases[] = {
-        {"no planes", dib([](BmpFixture& f) { f.planes = 0; }), {3, 2, 1}},
-        {"rows cut short", dib([](BmpFixture& f) { f.rows.resize(3); }), {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    const auto prepare = [&](const Bytes& dib) {
         WriteBytes(saved, {'o', 'l', 'd'});
-        GlobalBlock block = GlobalBlock::Allocate(c.block.size());
-        std::memcpy(BlockLock<BYTE>(block.get()).data(), c.block.data(), c.block.size());
-        GlobalBlock picture(PreparePicture(block.release(), saved.c_str()));
-        if (c.topLeft == Rgb{}) {
-            EXPECT_FALSE(picture);
-            EXPECT_EQ(ReadBytes(saved), (Bytes{'o', 'l', 'd'}));
-            continue;
-        }
-        ASSERT_TRUE(picture);
-        EXPECT_EQ(PixelOf(picture.get(), 0, 0), c.topLeft);
-        const Bytes copy = ReadBytes(saved);
-        ASSERT_GE(copy.size(), 54u);
-        EXPECT_EQ(copy[26], 1) << "planes";
-        EXPECT_EQ(ReadLe32(copy, 30), 0) << "compression";
-    }
+        GlobalBlock block = GlobalBlock::Allocate(dib.size());
+        std::memcpy(BlockLock<BYTE>(block.get()).data(), dib.data(), dib.size());
+        return GlobalBlock(PreparePicture(block.release(), saved.c_str()));
+    };
+    BmpFixture dib;
+    dib.fileHeader = false, dib.width = 2, dib.planes = 0, dib.rows = {1, 2, 3, 4, 5, 6, 0, 0};
+    GlobalBlock picture = prepare(BuildBmp(dib));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PixelOf(picture.get(), 0, 0), (Rgb{3, 2, 1}));
+    const Bytes copy = ReadBytes(saved);
+    ASSERT_GE(copy.size(), 54u);
+    EXPECT_EQ(copy[26], 1) << "planes";
+    dib.rows.resize(3);
+    EXPECT_FALSE(prepare(BuildBmp(dib))) << "rows cut short";
+    EXPECT_EQ(ReadBytes(saved), (Bytes{'o', 'l', 'd'}));
 }
 
 TEST(ReadPictureByContent, ReadsAFileByTheSignatureItBeginsWithWhateverItsName) {
@@ -121,11 +100,8 @@ TEST(ReadPictureByContent, ReadsAFileByTheSignatureItBeginsWithWhateverItsName) 
         {"87a", bytes("GIF87a", 6), 'g'},
         {"88a", bytes("GIF88a", 6), 0},
         {"jpeg", bytes("\xFF\xD8\xFF", 3), 'j'},
-        {"jpeg cut", bytes("\xFF\xD8", 2), 0},
         {"png", bytes("\x89PNG\r\n\x1A\n", 8), 'p'},
-        {"png cut", bytes("\x89PNG\r\n\x1A", 7), 0},
         {"empty", {}, 0},
-        {"B", bytes("B", 1), 0},
         {"macbinary", macBinary, 'j'},
         {"text fork", textFork, 0},
         {"unnamed", unnamed, 0},
@@ -137,7 +113,7 @@ TEST(ReadPictureByContent, ReadsAFileByTheSignatureItBeginsWithWhateverItsName) 
         LoadFailure failure{&FormatOf(OutputFormat::kPng), -99};
         GlobalBlock picture(
             PreparePicture(ReadPictureByContent(folder.File(c.name).c_str(), &failure), nullptr));
-        EXPECT_EQ(ReaderLetter(failure.format), c.reader);
+        EXPECT_EQ(failure.format ? failure.format->readerLetter : 0, c.reader);
         if (c.reader != 0 && !c.first.empty()) continue;  // a cut file the reader refuses
         EXPECT_EQ(failure.status, kReaderOk);
         EXPECT_EQ(static_cast<bool>(picture), c.reader != 0);

@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "tests/support/bitmap_builder.h"
-#include "tests/support/synthetic_picture.h"
 #include "tests/support/webp_fixture.h"
 
 namespace {
@@ -29,10 +27,6 @@ ReadResult ReadWebp(const Bytes& file, std::uint32_t background) {
     return ReadResult{status, GlobalBlock(read)};
 }
 
-Bytes Solid(int width, int height, Rgba colour) {
-    return EncodeRgbaWebp(std::vector<Rgba>(std::size_t(width * height), colour), width);
-}
-
 }  // namespace
 
 // What it shows, top row first, over the background o; what it refuses, with the reason.
@@ -41,13 +35,10 @@ TEST(WebpReader, ComposesOverTheBackgroundOrRefusesWithTheReason) {
     const std::vector<Rgba> transparent = {{10, 20, 30, 0}, {200, 100, 0, 255}, {200, 100, 0, 128}};
     const Rgba red{255, 0, 0, 255};
     // A frame with a transparent pixel at (2, 2), and a second frame that is not shown.
-    const Bytes animation = WebpAnimation(
-        4, 4,
-        {{2, 2, 2, 2, EncodeRgbaWebp({{255, 0, 0, 0}, red, red, red}, 2)}, {0, 0, 4, 4, Solid(4, 4, red)}});
-    std::vector<Rgba> photo;
-    const ColourAt natural = NaturalPicture(64, 48);
-    for (int i = 0; i < 64 * 48; ++i) photo.push_back(Rgba{natural(i % 64, i / 64).r, 0, 0, 255});
-    const Bytes lossy = EncodeRgbaWebp(photo, 64, true), lossless = EncodeRgbaWebp(photo, 64);
+    const Bytes animation = WebpAnimation(4, 4,
+                                          {{2, 2, 2, 2, EncodeRgbaWebp({{255, 0, 0, 0}, red, red, red}, 2)},
+                                           {0, 0, 4, 4, EncodeRgbaWebp(std::vector<Rgba>(16, red), 4)}});
+    const Bytes lossy = EncodeRgbaWebp(transparent, 3, true), lossless = EncodeRgbaWebp(transparent, 3);
     Bytes badSignature = lossless, wave = WebpRiff(WebpChunk("fmt ", Bytes(16, 1)));
     badSignature[20] ^= 0xFF;  // the VP8L signature byte
     std::memcpy(wave.data() + 8, "WAVE", 4);
@@ -57,22 +48,10 @@ TEST(WebpReader, ComposesOverTheBackgroundOrRefusesWithTheReason) {
         WebpReadStatus status;
         int width = 0;
         std::vector<Rgb> expected = {};
-        int tolerance = 0;
     } cases[] = {
-        {"lossless with alpha",
-         EncodeRgbaWebp(transparent, 3),
-         kWebpReadOk,
-         3,
-         {o, ochre, {100, 114, 127}},
-         0},
-        // Colour is lossy, alpha lossless.
-        {"lossy with alpha",
-         EncodeRgbaWebp(transparent, 3, true),
-         kWebpReadOk,
-         3,
-         {o, ochre, {100, 114, 127}},
-         3},
-        {"animation", animation, kWebpReadOk, 4, {o, o, o, o, o, o, o, o, o, o, o, r, o, o, r, r}, 0},
+        {"with alpha", lossless, kWebpReadOk, 3, {o, ochre, {100, 114, 127}}},
+        {"opaque", EncodeRgbaWebp({red, {0, 0, 255, 255}}, 1), kWebpReadOk, 1, {r, {0, 0, 255}}},
+        {"animation", animation, kWebpReadOk, 4, {o, o, o, o, o, o, o, o, o, o, o, r, o, o, r, r}},
         {"empty", {}, kWebpNotWebp},
         {"a RIFF that is not WebP", wave, kWebpNotWebp},
         {"only the RIFF header", Bytes(lossy.begin(), lossy.begin() + 12), kWebpTruncated},
@@ -81,9 +60,8 @@ TEST(WebpReader, ComposesOverTheBackgroundOrRefusesWithTheReason) {
         {"truncated", Bytes(lossy.begin(), lossy.begin() + std::ptrdiff_t(lossy.size() / 2)), kWebpTruncated},
         {"a broken lossless signature", badSignature, kWebpBroken},
         {"an animation without frames", WebpAnimation(4, 4, {}), kWebpBroken},
-        {"a frame beyond the canvas", WebpAnimation(6, 4, {{4, 0, 4, 1, Solid(4, 1, red)}}), kWebpBroken},
-        {"a canvas wider than 65500", WebpAnimation(65501, 1, {{0, 0, 2, 2, Solid(2, 2, red)}}),
-         kWebpTooLarge},
+        {"a frame beyond the canvas",
+         WebpAnimation(6, 4, {{4, 0, 4, 1, EncodeRgbaWebp({red, red, red, red}, 4)}}), kWebpBroken},
         // A lossless header of 16383 x 16383 pixels and nothing behind it.
         {"more pixels than 2^26", WebpRiff(WebpChunk("VP8L", Bytes{0x2F, 0xFE, 0xFF, 0xFF, 0x0F, 0, 0, 0})),
          kWebpTooLarge},
@@ -98,13 +76,8 @@ TEST(WebpReader, ComposesOverTheBackgroundOrRefusesWithTheReason) {
         ASSERT_EQ(header->biBitCount, 24);
         ASSERT_EQ(header->biWidth, c.width);
         ASSERT_EQ(header->biHeight, int(c.expected.size()) / c.width);
-        for (std::size_t i = 0; i < c.expected.size(); ++i) {
-            const Rgb got = PixelOf(read.bitmap.get(), int(i) % c.width, int(i) / c.width),
-                      want = c.expected[i];
-            EXPECT_TRUE(std::abs(got.r - want.r) <= c.tolerance && std::abs(got.g - want.g) <= c.tolerance &&
-                        std::abs(got.b - want.b) <= c.tolerance)
-                << "pixel " << i << ": " << int(got.r) << "," << int(got.g) << "," << int(got.b);
-        }
+        for (std::size_t i = 0; i < c.expected.size(); ++i)
+            EXPECT_EQ(PixelOf(read.bitmap.get(), int(i) % c.width, int(i) / c.width), c.expected[i]) << i;
     }
     PackedBitmap read = nullptr;
     EXPECT_EQ(ReadWebpFile(&read, "no such file.webp", 0), kWebpCannotRead);
