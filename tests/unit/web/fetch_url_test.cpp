@@ -72,11 +72,7 @@ struct Answer {
     std::optional<std::string> location = std::nullopt;  // a redirect to this address
 };
 
-Answer Redirect(std::string to) {
-    Answer answer;
-    answer.location = std::move(to);
-    return answer;
-}
+const auto Redirect = [](const std::string& to) { return Answer{{}, std::nullopt, false, -1, 0, to}; };
 
 // A server that answers by the requested object and counts what it hands over.
 class FakeServer final : public FetchSession {
