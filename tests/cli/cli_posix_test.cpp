@@ -76,13 +76,15 @@ TEST(KorviCliInterrupted, RemovesItsWorkFoldersAndEndsByTheSignal) {
     }
 }
 
-// A pipe is read once, whatever its name (as <(...) gives one).
-TEST(KorviCliStreams, ReadsAPipeOnce) {
+// A pipe is read once, whatever its name: here a FIFO, as <(...) gives a path to a pipe.
+TEST(KorviCliStreams, ReadsAFifoOnce) {
     TempFolder folder;
-    const std::string options = Quoted(kCli) + " -f bmp -m 0 ";
+    const std::string fifo = folder.File("picture"), options = Quoted(kCli) + " -f bmp -m 0 ";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const CommandResult expected = RunCommand(options + Quoted(kSample), folder.path()),
-                        piped = RunCommand("cat " + Quoted(kSample) + " | " + options + "/dev/stdin",
-                                           folder.path());
+                        piped = RunCommand(
+                            "cat " + Quoted(kSample) + " >" + Quoted(fifo) + " & " + options + Quoted(fifo),
+                            folder.path());
     EXPECT_EQ(piped.exitCode, 0) << piped.err;
     EXPECT_TRUE(expected.exitCode == 0 && piped.out == expected.out);
 }
