@@ -128,11 +128,7 @@ std::unique_ptr<FetchRequest> FakeServer::Send(const UrlParts& url, const char*,
 
 class Fetch : public testing::Test {
   protected:
-    Fetch() {
-        auto server = std::make_unique<FakeServer>();
-        server_ = server.get();
-        context_.session = std::move(server);
-    }
+    Fetch() : server_(new FakeServer) { context_.session.reset(server_); }
     ~Fetch() override { g_fetchCancelled = 0; }
 
     FetchedBody Get(const std::string& url) { return FetchUrl(url.c_str(), context_); }
