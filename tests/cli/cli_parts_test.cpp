@@ -42,14 +42,12 @@ TEST(HighestFittingQuality, ChoosesWhatASearchFrom100DownwardsChooses) {
     TempFolder folder;
     GlobalBlock natural = MakeBitmap24(64, 48, NaturalPicture(64, 48));
     GlobalBlock landscape(LoadPictureFile(KORVI_SAMPLES "landscape.bmp"));
-    GlobalBlock tiles(LoadPictureFile(KORVI_SAMPLES "tiles.gif"));
     const struct {
         OutputFormat format;
         PackedBitmap picture;
         int method, side;
     } cases[] = {{OutputFormat::kJpeg, natural.get(), kKeepSize, 430},
                  {OutputFormat::kJpeg, landscape.get(), kFitSquare, 200},
-                 {OutputFormat::kJpeg, tiles.get(), kFitSquare, 64},
                  {OutputFormat::kWebp, natural.get(), kKeepSize, 430}};
     int smallDips = 0;
     for (const auto& c : cases) {

@@ -76,21 +76,17 @@ TEST(KorviCliInterrupted, RemovesItsWorkFoldersAndEndsByTheSignal) {
     }
 }
 
-// A pipe is read once, whatever its name: a path to a pipe (as <(...) gives one) and a FIFO.
-TEST(KorviCliStreams, ReadsPipesAndFifosOnce) {
+// A pipe is read once, whatever its name: here a FIFO, as <(...) gives a path to a pipe.
+TEST(KorviCliStreams, ReadsAFifoOnce) {
     TempFolder folder;
-    const std::string fifo = folder.File("picture");
+    const std::string fifo = folder.File("picture"), options = Quoted(kCli) + " -f bmp -m 0 ";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const std::string options = Quoted(kCli) + " -f bmp -m 0 ";
-    const CommandResult expected = RunCommand(options + Quoted(kSample), folder.path());
-    ASSERT_EQ(expected.exitCode, 0) << expected.err;
-    for (const std::string& command :
-         {"cat " + Quoted(kSample) + " | " + options + "/dev/stdin",
-          "cat " + Quoted(kSample) + " >" + Quoted(fifo) + " & " + options + Quoted(fifo)}) {
-        const CommandResult result = RunCommand(command, folder.path());
-        EXPECT_EQ(result.exitCode, 0) << command << ": " << result.err;
-        EXPECT_TRUE(result.out == expected.out) << command;
-    }
+    const CommandResult expected = RunCommand(options + Quoted(kSample), folder.path()),
+                        piped = RunCommand(
+                            "cat " + Quoted(kSample) + " >" + Quoted(fifo) + " & " + options + Quoted(fifo),
+                            folder.path());
+    EXPECT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_TRUE(expected.exitCode == 0 && piped.out == expected.out);
 }
 
 // Output that cannot be written, and memory too short at any step of the largest picture, end

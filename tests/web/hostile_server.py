@@ -101,14 +101,6 @@ def listen(name=None):
     return server.server_address[1]
 
 
-def parent_alive():
-    try:
-        os.kill(PARENT, 0)
-        return True
-    except OSError:
-        return False
-
-
 def main():
     for name in ("trusted", "untrusted"):
         subprocess.run(CERTIFICATE.format(name).split(), cwd=FOLDER, check=True, capture_output=True)
@@ -117,9 +109,12 @@ def main():
     with open(os.path.join(FOLDER, "ready.part"), "w", encoding="utf-8") as out:
         out.write(" ".join(map(str, ports)) + "\n")
     os.replace(os.path.join(FOLDER, "ready.part"), os.path.join(FOLDER, "ready"))
-    while parent_alive():
-        time.sleep(0.2)
-    return 0
+    try:
+        while True:
+            os.kill(PARENT, 0)  # fails once the parent has ended
+            time.sleep(0.2)
+    except OSError:
+        return 0
 
 
 if __name__ == "__main__":

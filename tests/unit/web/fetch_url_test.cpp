@@ -59,8 +59,8 @@ Bytes FrameHeader(std::uint8_t code, int width, int height) {
     return {0xFF, code, 0, 17, 8, Hi(height), Lo(height), Hi(width), Lo(width), 3};
 }
 
-Bytes Text(const std::string& text, std::size_t size = 0) {
-    return Padded(Bytes(text.begin(), text.end()), size);
+Bytes Text(const std::string& text) {
+    return Bytes(text.begin(), text.end());
 }
 
 struct Answer {
@@ -72,11 +72,7 @@ struct Answer {
     std::optional<std::string> location = std::nullopt;  // a redirect to this address
 };
 
-Answer Redirect(std::string to) {
-    Answer answer;
-    answer.location = std::move(to);
-    return answer;
-}
+const auto Redirect = [](const std::string& to) { return Answer{{}, std::nullopt, false, -1, 0, to}; };
 
 // A server that answers by the requested object and counts what it hands over.
 class FakeServer final : public FetchSession {
@@ -132,11 +128,7 @@ std::unique_ptr<FetchRequest> FakeServer::Send(const UrlParts& url, const char*,
 
 class Fetch : public testing::Test {
   protected:
-    Fetch() {
-        auto server = std::make_unique<FakeServer>();
-        server_ = server.get();
-        context_.session = std::move(server);
-    }
+    Fetch() : server_(new FakeServer) { context_.session.reset(server_); }
     ~Fetch() override { g_fetchCancelled = 0; }
 
     FetchedBody Get(const std::string& url) { return FetchUrl(url.c_str(), context_); }
@@ -160,12 +152,9 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
         {"gif 10 x 10", {Gif(10, 10, 256)}, 0, kGif, 10, 10},
         {"gif of 40 bytes", {Gif(10, 10, 40)}, kFetchReadFailed},
         {"top-down bmp", {Bmp(10, -20)}, 0, kBmp, 10, 20},
-        {"bmp of negative width", {Bmp(-10, 20)}, kFetchTooSmall, kBmp},
-        {"png", {Png(300, 200)}, 0, kPng, 300, 200},
         {"png header at the last place looked", {Png(300, 200, 239)}, 0, kPng, 300, 200},
         {"png header beyond it", {Png(300, 200, 240)}, 0, kFetchUnknown},
         {"png 65536 wide", {Png(65536, 10)}, kFetchTooLarge},
-        {"jpeg", {Jpeg(1, 16, FrameHeader(0xC0, 640, 480))}, 0, kJpeg, 640, 480},
         {"progressive jpeg behind 3000 bytes", {Jpeg(3, 1000, FrameHeader(0xC2, 20, 30))}, 0, kJpeg, 20, 30},
         {"jpeg frame header cut off", {Jpeg(1, 250, {0xFF, 0xC0, 0, 17, 8}, 0)}, 0, kFetchUnknown},
         {"jpeg 9 pixels high", {Jpeg(1, 16, FrameHeader(0xC1, 100, 9))}, kFetchTooSmall, kJpeg},
@@ -173,19 +162,14 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
         {"jpeg segment shorter than 2", {Jpeg(0, 0, {0xFF, 0xE0, 0, 1, 0xFF, 0xC0})}, 0, kFetchUnknown},
         {"jpeg segment leading nowhere", {Jpeg(1, 16, {0x12, 0xC0})}, 0, kFetchUnknown},
         {"jpeg ending inside its segments", {Jpeg(1, 5000, {})}, 0, kFetchUnknown},
-        {"text", {Text("plain text", 300)}, kFetchNotAPicture},
-        {"empty", {Bytes()}, kFetchReadFailed},
         {"6000000 announced", {Jpeg(0, 0, {0}), "6000000", true}, kFetchTooLarge, kFetchUnknown, 0, 0, 511},
         {"endless without a length", {gif, std::nullopt, true}, kFetchTooLarge, kGif, 10, 10, 100000 + 1024},
         {"longer than announced", {gif, "1000", true}, kFetchLengthMismatch, kGif, 10, 10, 1000 + 1024},
         {"exactly as announced", {gif, " 2000"}, 0, kGif, 10, 10},
         {"shorter than announced", {gif, "2001"}, kFetchLengthMismatch, kGif},
         {"announced length -1", {gif, "-1"}, kFetchEmptyLength},
-        {"announced length not a number", {gif, "many"}, kFetchEmptyLength},
         {"announced length read as atoi reads it", {gif, "+2000;x"}, 0, kGif, 10, 10},
         {"announced length beyond 64 bits", {gif, "99999999999999999999999"}, kFetchTooLarge, kGif},
-        {"announced length below -(2^63)", {gif, "-99999999999999999999999"}, kFetchEmptyLength},
-        {"read failing at once", {gif, std::nullopt, false, 0}, kFetchReadFailed},
         {"read failing in the rest", {gif, std::nullopt, false, 1500}, kFetchReadFailed, kGif},
         {"not opened", {gif, std::nullopt, false, -1, kFetchOpenRequestFailed}, kFetchOpenRequestFailed},
     };
@@ -231,20 +215,15 @@ TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
         {"forwarding to itself", kPage, page("page", 300), kFetchNotAPicture, {"h:80/a/page", "h:80/a/page"}},
         {"tag too late", kPage, std::string(600, ' ') + page("pic.gif"), kFetchNotAPicture, {"h:80/a/page"}},
         // The target taken relative to where the redirect ended.
-        {"behind a redirect",
-         "https://h/a/redir",
-         page("pic.gif"),
-         0,
-         {"h:443/a/redir", "h:443/b/page", "h:443/b/pic.gif"}},
-        {"endless redirects", "http://h/loop", "", kFetchSendFailed,
-         std::vector<std::string>(11, "h:80/loop")},
+        {"redirected", "https://h/r", page("pic.gif"), 0, {"h:443/r", "h:443/b/page", "h:443/b/pic.gif"}},
+        {"redirect loop", "http://h/loop", "", kFetchSendFailed, std::vector<std::string>(11, "h:80/loop")},
         {"address without a path", "http://h", "", kFetchBadUrl, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         server_->answers = {{"/a/page", {Text(c.page)}},
                             {"/b/page", {Text(c.page)}},
-                            {"/a/redir", Redirect("https://h/b/page")},
+                            {"/r", Redirect("https://h/b/page")},
                             {"/loop", Redirect("http://h/loop")}};
         for (const char* picture : {"/a/pic.gif", "/b/pic.gif", "/pic.gif"})
             server_->answers[picture] = {Gif(20, 20)};
@@ -252,9 +231,7 @@ TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
         const FetchedBody body = Get(c.url);
         EXPECT_EQ(context_.status, c.status);
         EXPECT_EQ(server_->requested, c.requested);
-        if (c.status == 0) {
-            EXPECT_EQ(context_.type, FetchTypeOf(OutputFormat::kGif));
-        }
+        EXPECT_EQ(context_.type, c.status == 0 ? FetchTypeOf(OutputFormat::kGif) : kFetchUnknown);
     }
 }
 
