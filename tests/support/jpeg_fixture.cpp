@@ -1,16 +1,14 @@
 #include "tests/support/jpeg_fixture.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
-#include "codecs/jpeg/jpeg_tables.h"
+#include "codecs/jpeg/colour_conversion.h"
+#include "codecs/jpeg/forward_dct.h"
 
 namespace {
 
 using jpeg::kNaturalOrder;
-
-constexpr double kPi = 3.14159265358979323846;
 
 int CeilDiv(int a, int b) {
     return (a + b - 1) / b;
@@ -266,43 +264,6 @@ void WriteScan(const JpegFixture& f, const FixtureScan& scan, Bytes& out) {
     ScanCoder(f, scan, tables, out).Run();
 }
 
-// The typical tables of the encoder at a quality, as DQT lists them.
-std::array<QuantValues, 2> QualityTables(int quality) {
-    std::array<jpeg::EncoderQuantTable, 2> tables;
-    jpeg::SetQualityTables(quality, true, tables);
-    std::array<QuantValues, 2> values{};
-    for (int t = 0; t < 2; ++t)
-        for (int k = 0; k < 64; ++k) values[t][k] = static_cast<std::uint16_t>(tables[t].values[k]);
-    return values;
-}
-
-// F(u, v) = 1/4 C(u) C(v) sum f(x, y) cos((2x + 1) u pi / 16) cos((2y + 1) v pi / 16), rounded
-// after division by the table value.
-QuantBlock ForwardDct(const float* samples, int stride, const QuantValues& table) {
-    static const auto basis = [] {
-        std::array<std::array<double, 8>, 8> b{};
-        for (int u = 0; u < 8; ++u)
-            for (int x = 0; x < 8; ++x)
-                b[u][x] = (u == 0 ? std::sqrt(0.5) : 1.0) * std::cos((2 * x + 1) * u * kPi / 16) / 2;
-        return b;
-    }();
-    double rows[8][8];
-    for (int y = 0; y < 8; ++y)
-        for (int u = 0; u < 8; ++u) {
-            double sum = 0;
-            for (int x = 0; x < 8; ++x) sum += (samples[y * stride + x] - 128) * basis[u][x];
-            rows[y][u] = sum;
-        }
-    QuantBlock block{};
-    for (int k = 0; k < 64; ++k) {
-        const int u = kNaturalOrder[k] % 8, v = kNaturalOrder[k] / 8;
-        double sum = 0;
-        for (int y = 0; y < 8; ++y) sum += rows[y][u] * basis[v][y];
-        block[kNaturalOrder[k]] = static_cast<std::int16_t>(std::lround(sum / table[k]));
-    }
-    return block;
-}
-
 }  // namespace
 
 void AllocatePlanes(JpegFixture& f) {
@@ -359,80 +320,67 @@ JpegFixture FixtureFromPicture(int width, int height, const ColourAt& picture, F
     JpegFixture f;
     f.width = width;
     f.height = height;
-    const std::array<QuantValues, 2> tables = QualityTables(quality);
+    std::array<jpeg::EncoderQuantTable, 2> tables;
+    jpeg::SetQualityTables(quality, true, tables);
     const int count = colour == FixtureColour::kGrey ? 1 : 3;
     for (int c = 0; c < count; ++c) {
-        FixtureComponent comp;
-        comp.id = colour == FixtureColour::kRgb ? "RGB"[c] : c + 1;
-        comp.h = factors[c][0];
-        comp.v = factors[c][1];
-        comp.quantTable = comp.dcTable = comp.acTable = colour == FixtureColour::kYCbCr && c > 0 ? 1 : 0;
-        f.components.push_back(comp);
+        const int slot = colour == FixtureColour::kYCbCr && c > 0 ? 1 : 0;
+        f.components.push_back({colour == FixtureColour::kRgb ? "RGB"[c] : c + 1, factors[c][0],
+                                factors[c][1], slot, slot, slot});
     }
-    f.quantTables.assign(tables.begin(), tables.begin() + (colour == FixtureColour::kYCbCr ? 2 : 1));
+    for (int t = 0; t < (colour == FixtureColour::kYCbCr ? 2 : 1); ++t) {
+        f.quantTables.emplace_back();
+        for (int k = 0; k < 64; ++k) f.quantTables[t][k] = static_cast<std::uint16_t>(tables[t].values[k]);
+    }
     f.jfif = colour != FixtureColour::kRgb;
     AllocatePlanes(f);
 
-    // One component at a time, from full-size samples of the colour model.
+    // Full-size samples of the colour model, each component downsampled, transformed and quantised
+    // by the encoder's own steps.
+    const jpeg::ColourConverter converter;
+    std::vector<std::array<std::uint8_t, 3>> full;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Rgb p = picture(x, y);
+            std::array<std::uint8_t, 3> s{p.r, p.g, p.b};
+            if (colour != FixtureColour::kRgb) converter.Convert(p.r, p.g, p.b, s[0], s[1], s[2]);
+            full.push_back(s);
+        }
     const int maxH = MaxFactor(f, false), maxV = MaxFactor(f, true);
-    std::vector<float> full(std::size_t(width) * height);
-    std::vector<float> samples;
     for (int c = 0; c < count; ++c) {
-        constexpr float kWeights[3][4] = {{0.299f, 0.587f, 0.114f, 0},
-                                          {-0.168736f, -0.331264f, 0.5f, 128},
-                                          {0.5f, -0.418688f, -0.081312f, 128}};
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                const Rgb p = picture(x, y);
-                const float rgb[3] = {float(p.r), float(p.g), float(p.b)};
-                const float* w = kWeights[c];
-                full[std::size_t(y) * width + x] = colour == FixtureColour::kRgb
-                                                       ? rgb[c]
-                                                       : w[0] * rgb[0] + w[1] * rgb[1] + w[2] * rgb[2] + w[3];
-            }
         const FixtureComponent& comp = f.components[c];
         CoefficientPlane& plane = f.planes[c];
         const int sx = maxH / comp.h, sy = maxV / comp.v;  // whole factors only
         const int w = CeilDiv(width * comp.h, maxH), h = CeilDiv(height * comp.v, maxV);
         const int stride = plane.blocksWide * 8;
-        samples.assign(std::size_t(stride) * plane.blocksHigh * 8, 0);
+        std::vector<std::uint8_t> samples(std::size_t(stride) * plane.blocksHigh * 8);
         for (int y = 0; y < plane.blocksHigh * 8; ++y)  // beyond the edge the last sample repeats
             for (int x = 0; x < stride; ++x)
-                samples[std::size_t(y) * stride + x] =
-                    full[std::size_t(std::min(y, h - 1) * sy) * width + std::size_t(std::min(x, w - 1) * sx)];
-        const QuantValues& table = f.quantTables[comp.quantTable];
+                samples[std::size_t(y) * stride + x] = full[std::size_t(std::min(y, h - 1) * sy) * width +
+                                                            std::size_t(std::min(x, w - 1) * sx)][c];
+        jpeg::Quantiser quantiser;
+        quantiser.Build(tables[comp.quantTable]);
         for (int by = 0; by < plane.blocksHigh; ++by)
-            for (int bx = 0; bx < plane.blocksWide; ++bx)
-                plane.At(bx, by) = ForwardDct(&samples[std::size_t(by) * 8 * stride + bx * 8], stride, table);
+            for (int bx = 0; bx < plane.blocksWide; ++bx) {
+                std::int32_t transformed[64];
+                jpeg::QuantisedBlock quantised;
+                jpeg::ForwardDct(&samples[std::size_t(by) * 8 * stride + bx * 8], stride, transformed);
+                quantiser.Quantise(transformed, quantised);
+                for (int k = 0; k < 64; ++k) plane.At(bx, by)[kNaturalOrder[k]] = quantised.zigzag[k];
+            }
     }
     return f;
 }
 
-namespace {
-
-// DC of all components in one scan, then each component's AC in two bands.
-std::vector<FixtureScan> FirstScans(int componentCount, int dcLow, int acLow) {
+// DC and AC bands first with the low bits left out, then those bits scan by scan.
+std::vector<FixtureScan> SuccessiveScript(int componentCount) {
     std::vector<int> all;
     for (int c = 0; c < componentCount; ++c) all.push_back(c);
-    std::vector<FixtureScan> script{{all, 0, 0, 0, dcLow}};
-    for (int c = 0; c < componentCount; ++c) {
-        script.push_back({{c}, 1, 5, 0, acLow});
-        script.push_back({{c}, 6, 63, 0, acLow});
-    }
-    return script;
-}
-
-}  // namespace
-
-std::vector<FixtureScan> SpectralScript(int componentCount) {
-    return FirstScans(componentCount, 0, 0);
-}
-
-std::vector<FixtureScan> SuccessiveScript(int componentCount) {
-    std::vector<FixtureScan> script = FirstScans(componentCount, 1, 2);
-    for (int c = 0; c < componentCount; ++c) script.push_back({{c}, 1, 63, 2, 1});
-    script.push_back({script[0].components, 0, 0, 1, 0});
-    for (int c = 0; c < componentCount; ++c) script.push_back({{c}, 1, 63, 1, 0});
+    std::vector<FixtureScan> script{{all, 0, 0, 0, 1}};
+    for (int c : all)
+        script.insert(script.end(), {{{c}, 1, 5, 0, 2}, {{c}, 6, 63, 0, 2}, {{c}, 1, 63, 2, 1}});
+    script.push_back({all, 0, 0, 1, 0});
+    for (int c : all) script.push_back({{c}, 1, 63, 1, 0});
     return script;
 }
 
