@@ -9,18 +9,12 @@ namespace {
 
 // An APP1 Exif segment whose first image directory holds `entry` (tag, type, count, value).
 Bytes ExifSegment(bool bigEndian, std::array<std::uint32_t, 4> entry, std::uint32_t directory = 8) {
-    Bytes tiff;
-    tiff.insert(tiff.end(), {std::uint8_t(bigEndian ? 'M' : 'I'), std::uint8_t(bigEndian ? 'M' : 'I')});
+    Bytes tiff(2, std::uint8_t(bigEndian ? 'M' : 'I'));
     // Header, directory offset, one entry and no next directory.
-    for (const auto& [value, bytes] : {std::pair<std::uint32_t, int>{42, 2},
-                                       {directory, 4},
-                                       {1, 2},
-                                       {entry[0], 2},
-                                       {entry[1], 2},
-                                       {entry[2], 4},
-                                       {entry[3], 2},
-                                       {0, 2},
-                                       {0, 4}})
+    const std::pair<std::uint32_t, int> fields[] = {{42, 2},       {directory, 4}, {1, 2},
+                                                    {entry[0], 2}, {entry[1], 2},  {entry[2], 4},
+                                                    {entry[3], 2}, {0, 2},         {0, 4}};
+    for (const auto& [value, bytes] : fields)
         for (int i = 0; i < bytes; ++i)
             tiff.push_back(std::uint8_t(value >> 8 * (bigEndian ? bytes - 1 - i : i)));
     return Join({{0xFF, 0xE1, 0, std::uint8_t(tiff.size() + 8), 'E', 'x', 'i', 'f', 0, 0}, tiff});
