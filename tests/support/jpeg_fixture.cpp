@@ -20,18 +20,6 @@ int MaxFactor(const JpegFixture& f, bool vertical) {
     return most;
 }
 
-// Bits of a magnitude: 0 for 0, else floor(log2 |v|) + 1.
-int Category(int value) {
-    int bits = 0;
-    for (unsigned a = static_cast<unsigned>(std::abs(value)); a != 0; a >>= 1) ++bits;
-    return bits;
-}
-
-// The low `size` bits that code a value of that category: the value, or value - 1 if negative.
-std::uint32_t ValueBits(int value, int size) {
-    return static_cast<std::uint32_t>(value < 0 ? value - 1 : value) & ((1u << size) - 1);
-}
-
 struct HuffTable {
     std::array<int, 17> counts{};
     std::vector<int> symbols;  // in code order
@@ -59,37 +47,11 @@ HuffTable FixedTable(int count, int slot) {
     return table;
 }
 
-// Entropy-coded bytes with 0xFF stuffing; the last byte of a segment is padded with ones.
-class BitSink {
-  public:
-    explicit BitSink(Bytes& out) : out_(out) {}
-    void Put(std::uint32_t bits, int count) {
-        for (int i = count - 1; i >= 0; --i) {
-            byte_ = static_cast<std::uint8_t>(byte_ << 1 | (bits >> i & 1));
-            if (++filled_ == 8) Emit();
-        }
-    }
-    void Flush() {
-        while (filled_ != 0) Put(1, 1);
-    }
-
-  private:
-    void Emit() {
-        out_.push_back(byte_);
-        if (byte_ == 0xFF) out_.push_back(0);
-        byte_ = 0;
-        filled_ = 0;
-    }
-    Bytes& out_;
-    std::uint8_t byte_ = 0;
-    int filled_ = 0;
-};
-
 class ScanCoder {
   public:
     ScanCoder(const JpegFixture& f, const FixtureScan& scan, const std::array<HuffTable, 8>& tables,
               Bytes& out)
-        : f_(f), scan_(scan), tables_(tables), out_(out), sink_(out), predictors_(f.components.size()) {}
+        : f_(f), scan_(scan), tables_(tables), out_(out), predictors_(f.components.size()) {}
 
     void Run() {
         // A scan of one component has an MCU of one block, over the component's own blocks.
@@ -101,7 +63,7 @@ class ScanCoder {
         for (int m = 0; m < mcusWide * mcusHigh; ++m) {
             if (f_.restartInterval != 0 && m != 0 && m % f_.restartInterval == 0) {
                 FlushRun();
-                sink_.Flush();
+                Flush();
                 out_.insert(out_.end(), {0xFF, std::uint8_t(0xD0 + (m / f_.restartInterval - 1) % 8)});
                 std::fill(predictors_.begin(), predictors_.end(), 0);
             }
@@ -112,15 +74,30 @@ class ScanCoder {
             }
         }
         FlushRun();
-        sink_.Flush();
+        Flush();
     }
 
   private:
-    void Symbol(const HuffTable& table, int symbol) { sink_.Put(table.code[symbol], table.length[symbol]); }
+    // Entropy-coded bytes with 0xFF stuffing; the last byte of a segment is padded with ones.
+    void Put(std::uint32_t bits, int count) {
+        for (int i = count - 1; i >= 0; --i) {
+            byte_ = static_cast<std::uint8_t>(byte_ << 1 | (bits >> i & 1));
+            if (++filled_ < 8) continue;
+            out_.push_back(byte_);
+            if (byte_ == 0xFF) out_.push_back(0);
+            byte_ = 0, filled_ = 0;
+        }
+    }
+    void Flush() {
+        while (filled_ != 0) Put(1, 1);
+    }
+    void Symbol(const HuffTable& table, int symbol) { Put(table.code[symbol], table.length[symbol]); }
+    // The value's bit count with the run, then its low bits (those of value - 1 if negative).
     void Value(const HuffTable& table, int run, int value) {
-        const int size = Category(value);
+        int size = 0;
+        for (unsigned a = static_cast<unsigned>(std::abs(value)); a != 0; a >>= 1) ++size;
         Symbol(table, run << 4 | size);
-        if (size > 0) sink_.Put(ValueBits(value, size), size);
+        Put(static_cast<std::uint32_t>(value < 0 ? value - 1 : value) & ((1u << size) - 1), size);
     }
     void Dc(int c, int value) {
         Value(tables_[f_.components[c].dcTable], 0, value - predictors_[c]);
@@ -131,8 +108,8 @@ class ScanCoder {
         int r = 0;
         while ((run_ >> (r + 1)) != 0) ++r;
         Symbol(*ac_, r << 4);
-        if (r > 0) sink_.Put(static_cast<std::uint32_t>(run_) & ((1u << r) - 1), r);
-        for (int bit : corrections_) sink_.Put(static_cast<std::uint32_t>(bit), 1);
+        if (r > 0) Put(static_cast<std::uint32_t>(run_) & ((1u << r) - 1), r);
+        for (int bit : corrections_) Put(static_cast<std::uint32_t>(bit), 1);
         corrections_.clear();
         run_ = 0;
     }
@@ -144,14 +121,14 @@ class ScanCoder {
 
     void Block(int c, const QuantBlock& block) {
         ac_ = &tables_[4 + f_.components[c].acTable];
-        if (f_.sofMarker != 0xC2 && f_.sofMarker != 0xCA) {  // each block ends its own band
+        if (f_.sofMarker != 0xC2) {  // each block ends its own band
             Dc(c, block[0]);
             AcFirst(block, 1);
             FlushRun();
         } else if (scan_.ss == 0 && scan_.ah == 0) {
             Dc(c, block[0] >> scan_.al);
         } else if (scan_.ss == 0) {
-            sink_.Put(static_cast<std::uint32_t>(block[0] >> scan_.al) & 1, 1);
+            Put(static_cast<std::uint32_t>(block[0] >> scan_.al) & 1, 1);
         } else if (scan_.ah == 0) {
             AcFirst(block, scan_.ss);
         } else {
@@ -192,7 +169,7 @@ class ScanCoder {
             for (; run > 15 && k <= last; run -= 16) {
                 FlushRun();
                 Symbol(*ac_, 0xF0);
-                for (int bit : pending) sink_.Put(static_cast<std::uint32_t>(bit), 1);
+                for (int bit : pending) Put(static_cast<std::uint32_t>(bit), 1);
                 pending.clear();
             }
             if (a > 1) {
@@ -201,8 +178,8 @@ class ScanCoder {
             }
             FlushRun();
             Symbol(*ac_, run << 4 | 1);
-            sink_.Put(block[kNaturalOrder[k]] > 0 ? 1 : 0, 1);
-            for (int bit : pending) sink_.Put(static_cast<std::uint32_t>(bit), 1);
+            Put(block[kNaturalOrder[k]] > 0 ? 1 : 0, 1);
+            for (int bit : pending) Put(static_cast<std::uint32_t>(bit), 1);
             pending.clear();
             run = 0;
         }
@@ -216,7 +193,8 @@ class ScanCoder {
     const FixtureScan& scan_;
     const std::array<HuffTable, 8>& tables_;  // DC slots 0-3, AC slots 4-7
     Bytes& out_;
-    BitSink sink_;
+    std::uint8_t byte_ = 0;
+    int filled_ = 0;
     std::vector<int> predictors_;
     int run_ = 0;  // blocks in the pending end-of-band run
     const HuffTable* ac_ = nullptr;
@@ -385,12 +363,8 @@ std::vector<FixtureScan> SuccessiveScript(int componentCount) {
 }
 
 Bytes LargestProgressiveJpeg() {
-    JpegFixture f = FixtureFromPicture(
-        8, 8,
-        [](int, int) {
-            return Rgb{90, 120, 150};
-        },
-        FixtureColour::kYCbCr, {{1, 1}, {1, 1}, {1, 1}}, 75);
+    const ColourAt colour = [](int, int) { return Rgb{90, 120, 150}; };
+    JpegFixture f = FixtureFromPicture(8, 8, colour, FixtureColour::kYCbCr, {{1, 1}, {1, 1}, {1, 1}}, 75);
     f.sofMarker = 0xC2;
     f.jfif = false;
     f.scans = {{{0, 1, 2}, 0, 0, 0, 0}};
