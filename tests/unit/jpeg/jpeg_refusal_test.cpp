@@ -4,7 +4,6 @@
 
 #include <functional>
 
-#include "codecs/jpeg/jpeg_reader.h"
 #include "tests/support/jpeg_scan_bomb.h"
 #include "tests/unit/jpeg/jpeg_test_support.h"
 
@@ -125,16 +124,6 @@ TEST(JpegRefusal, EachRefusalEndsInItsNumber) {
         Decoded decoded;
         EXPECT_EQ(DecodeWithKorvi(c.bytes, decoded), c.status) << c.name;
     }
-}
-
-TEST(JpegRefusal, ShortOrMissingFilesCannotBeRead) {
-    TempFolder folder;
-    const std::string path = folder.File("short.jpg");
-    WriteBytes(path, {0xFF, 0xD8, 0xFF, 0xD9});
-    PackedBitmap picture = nullptr;
-    EXPECT_EQ(ReadJpegFile(&picture, path.c_str()), -1);
-    EXPECT_EQ(ReadJpegFile(&picture, folder.File("missing.jpg").c_str()), -1);
-    EXPECT_EQ(picture, nullptr);
 }
 
 TEST(JpegRefusal, ScanWorkIsBoundedByTheFrame) {
