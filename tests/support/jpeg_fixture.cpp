@@ -201,15 +201,15 @@ class ScanCoder {
     std::vector<int> corrections_;  // correction bits of the pending run
 };
 
-void PutWord(Bytes& out, int value) {
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-    out.push_back(static_cast<std::uint8_t>(value));
+// The high and low byte.
+Bytes Word(int value) {
+    return {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
 }
 
 void PutSegment(Bytes& out, int marker, const Bytes& body) {
-    out.push_back(0xFF);
-    out.push_back(static_cast<std::uint8_t>(marker));
-    PutWord(out, static_cast<int>(body.size()) + 2);
+    out.insert(out.end(), {0xFF, static_cast<std::uint8_t>(marker)});
+    const Bytes length = Word(static_cast<int>(body.size()) + 2);
+    out.insert(out.end(), length.begin(), length.end());
     out.insert(out.end(), body.begin(), body.end());
 }
 
@@ -248,11 +248,8 @@ void AllocatePlanes(JpegFixture& f) {
     const int maxH = MaxFactor(f, false), maxV = MaxFactor(f, true);
     f.planes.clear();
     for (const FixtureComponent& c : f.components) {
-        CoefficientPlane plane;
-        plane.blocksWide = CeilDiv(f.width, 8 * maxH) * c.h;
-        plane.blocksHigh = CeilDiv(f.height, 8 * maxV) * c.v;
-        plane.blocks.assign(static_cast<std::size_t>(plane.blocksWide) * plane.blocksHigh, QuantBlock{});
-        f.planes.push_back(plane);
+        const int wide = CeilDiv(f.width, 8 * maxH) * c.h, high = CeilDiv(f.height, 8 * maxV) * c.v;
+        f.planes.push_back({wide, high, std::vector<QuantBlock>(static_cast<std::size_t>(wide) * high)});
     }
 }
 
@@ -269,19 +266,12 @@ Bytes WriteJpegFixture(const JpegFixture& f) {
         for (std::uint16_t value : f.quantTables[t]) body.push_back(static_cast<std::uint8_t>(value));
         PutSegment(out, 0xDB, body);
     }
-    Bytes sof{8};
-    PutWord(sof, f.height);
-    PutWord(sof, f.width);
-    sof.push_back(static_cast<std::uint8_t>(f.components.size()));
+    Bytes sof = Join({{8}, Word(f.height), Word(f.width), {static_cast<std::uint8_t>(f.components.size())}});
     for (const FixtureComponent& c : f.components)
         sof.insert(sof.end(), {static_cast<std::uint8_t>(c.id), static_cast<std::uint8_t>(c.h << 4 | c.v),
                                static_cast<std::uint8_t>(c.quantTable)});
     PutSegment(out, f.sofMarker, sof);
-    if (f.restartInterval != 0) {
-        Bytes dri;
-        PutWord(dri, f.restartInterval);
-        PutSegment(out, 0xDD, dri);
-    }
+    if (f.restartInterval != 0) PutSegment(out, 0xDD, Word(f.restartInterval));
     std::vector<FixtureScan> scans = f.scans;
     if (scans.empty()) {
         FixtureScan all;
