@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     seeds.emplace_back("progressive-422-restarts", successive);
     JpegFixture spectral = make(FixtureColour::kGrey, {{1, 1}}, 17, 17);
     spectral.sofMarker = 0xC2;
-    spectral.scans = SpectralScript(1);
+    spectral.scans = {{{0}, 0, 0, 0, 0}, {{0}, 1, 5, 0, 0}, {{0}, 6, 63, 0, 0}};
     seeds.emplace_back("progressive-grey", spectral);
     JpegFixture separate = make(FixtureColour::kYCbCr, {{2, 2}, {2, 1}, {1, 2}}, 18, 18);
     separate.scans = {{{0}, 0, 63, 0, 0}, {{1}, 0, 63, 0, 0}, {{2}, 0, 63, 0, 0}};

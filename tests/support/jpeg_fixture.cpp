@@ -1,16 +1,14 @@
 #include "tests/support/jpeg_fixture.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
-#include "codecs/jpeg/jpeg_tables.h"
+#include "codecs/jpeg/colour_conversion.h"
+#include "codecs/jpeg/forward_dct.h"
 
 namespace {
 
 using jpeg::kNaturalOrder;
-
-constexpr double kPi = 3.14159265358979323846;
 
 int CeilDiv(int a, int b) {
     return (a + b - 1) / b;
@@ -20,18 +18,6 @@ int MaxFactor(const JpegFixture& f, bool vertical) {
     int most = 1;
     for (const FixtureComponent& c : f.components) most = std::max(most, vertical ? c.v : c.h);
     return most;
-}
-
-// Bits of a magnitude: 0 for 0, else floor(log2 |v|) + 1.
-int Category(int value) {
-    int bits = 0;
-    for (unsigned a = static_cast<unsigned>(std::abs(value)); a != 0; a >>= 1) ++bits;
-    return bits;
-}
-
-// The low `size` bits that code a value of that category: the value, or value - 1 if negative.
-std::uint32_t ValueBits(int value, int size) {
-    return static_cast<std::uint32_t>(value < 0 ? value - 1 : value) & ((1u << size) - 1);
 }
 
 struct HuffTable {
@@ -61,37 +47,11 @@ HuffTable FixedTable(int count, int slot) {
     return table;
 }
 
-// Entropy-coded bytes with 0xFF stuffing; the last byte of a segment is padded with ones.
-class BitSink {
-  public:
-    explicit BitSink(Bytes& out) : out_(out) {}
-    void Put(std::uint32_t bits, int count) {
-        for (int i = count - 1; i >= 0; --i) {
-            byte_ = static_cast<std::uint8_t>(byte_ << 1 | (bits >> i & 1));
-            if (++filled_ == 8) Emit();
-        }
-    }
-    void Flush() {
-        while (filled_ != 0) Put(1, 1);
-    }
-
-  private:
-    void Emit() {
-        out_.push_back(byte_);
-        if (byte_ == 0xFF) out_.push_back(0);
-        byte_ = 0;
-        filled_ = 0;
-    }
-    Bytes& out_;
-    std::uint8_t byte_ = 0;
-    int filled_ = 0;
-};
-
 class ScanCoder {
   public:
     ScanCoder(const JpegFixture& f, const FixtureScan& scan, const std::array<HuffTable, 8>& tables,
               Bytes& out)
-        : f_(f), scan_(scan), tables_(tables), out_(out), sink_(out), predictors_(f.components.size()) {}
+        : f_(f), scan_(scan), tables_(tables), out_(out), predictors_(f.components.size()) {}
 
     void Run() {
         // A scan of one component has an MCU of one block, over the component's own blocks.
@@ -103,7 +63,7 @@ class ScanCoder {
         for (int m = 0; m < mcusWide * mcusHigh; ++m) {
             if (f_.restartInterval != 0 && m != 0 && m % f_.restartInterval == 0) {
                 FlushRun();
-                sink_.Flush();
+                Flush();
                 out_.insert(out_.end(), {0xFF, std::uint8_t(0xD0 + (m / f_.restartInterval - 1) % 8)});
                 std::fill(predictors_.begin(), predictors_.end(), 0);
             }
@@ -114,15 +74,30 @@ class ScanCoder {
             }
         }
         FlushRun();
-        sink_.Flush();
+        Flush();
     }
 
   private:
-    void Symbol(const HuffTable& table, int symbol) { sink_.Put(table.code[symbol], table.length[symbol]); }
+    // Entropy-coded bytes with 0xFF stuffing; the last byte of a segment is padded with ones.
+    void Put(std::uint32_t bits, int count) {
+        for (int i = count - 1; i >= 0; --i) {
+            byte_ = static_cast<std::uint8_t>(byte_ << 1 | (bits >> i & 1));
+            if (++filled_ < 8) continue;
+            out_.push_back(byte_);
+            if (byte_ == 0xFF) out_.push_back(0);
+            byte_ = 0, filled_ = 0;
+        }
+    }
+    void Flush() {
+        while (filled_ != 0) Put(1, 1);
+    }
+    void Symbol(const HuffTable& table, int symbol) { Put(table.code[symbol], table.length[symbol]); }
+    // The value's bit count with the run, then its low bits (those of value - 1 if negative).
     void Value(const HuffTable& table, int run, int value) {
-        const int size = Category(value);
+        int size = 0;
+        for (unsigned a = static_cast<unsigned>(std::abs(value)); a != 0; a >>= 1) ++size;
         Symbol(table, run << 4 | size);
-        if (size > 0) sink_.Put(ValueBits(value, size), size);
+        Put(static_cast<std::uint32_t>(value < 0 ? value - 1 : value) & ((1u << size) - 1), size);
     }
     void Dc(int c, int value) {
         Value(tables_[f_.components[c].dcTable], 0, value - predictors_[c]);
@@ -133,8 +108,8 @@ class ScanCoder {
         int r = 0;
         while ((run_ >> (r + 1)) != 0) ++r;
         Symbol(*ac_, r << 4);
-        if (r > 0) sink_.Put(static_cast<std::uint32_t>(run_) & ((1u << r) - 1), r);
-        for (int bit : corrections_) sink_.Put(static_cast<std::uint32_t>(bit), 1);
+        if (r > 0) Put(static_cast<std::uint32_t>(run_) & ((1u << r) - 1), r);
+        for (int bit : corrections_) Put(static_cast<std::uint32_t>(bit), 1);
         corrections_.clear();
         run_ = 0;
     }
@@ -146,14 +121,14 @@ class ScanCoder {
 
     void Block(int c, const QuantBlock& block) {
         ac_ = &tables_[4 + f_.components[c].acTable];
-        if (f_.sofMarker != 0xC2 && f_.sofMarker != 0xCA) {  // each block ends its own band
+        if (f_.sofMarker != 0xC2) {  // each block ends its own band
             Dc(c, block[0]);
             AcFirst(block, 1);
             FlushRun();
         } else if (scan_.ss == 0 && scan_.ah == 0) {
             Dc(c, block[0] >> scan_.al);
         } else if (scan_.ss == 0) {
-            sink_.Put(static_cast<std::uint32_t>(block[0] >> scan_.al) & 1, 1);
+            Put(static_cast<std::uint32_t>(block[0] >> scan_.al) & 1, 1);
         } else if (scan_.ah == 0) {
             AcFirst(block, scan_.ss);
         } else {
@@ -194,7 +169,7 @@ class ScanCoder {
             for (; run > 15 && k <= last; run -= 16) {
                 FlushRun();
                 Symbol(*ac_, 0xF0);
-                for (int bit : pending) sink_.Put(static_cast<std::uint32_t>(bit), 1);
+                for (int bit : pending) Put(static_cast<std::uint32_t>(bit), 1);
                 pending.clear();
             }
             if (a > 1) {
@@ -203,8 +178,8 @@ class ScanCoder {
             }
             FlushRun();
             Symbol(*ac_, run << 4 | 1);
-            sink_.Put(block[kNaturalOrder[k]] > 0 ? 1 : 0, 1);
-            for (int bit : pending) sink_.Put(static_cast<std::uint32_t>(bit), 1);
+            Put(block[kNaturalOrder[k]] > 0 ? 1 : 0, 1);
+            for (int bit : pending) Put(static_cast<std::uint32_t>(bit), 1);
             pending.clear();
             run = 0;
         }
@@ -218,22 +193,23 @@ class ScanCoder {
     const FixtureScan& scan_;
     const std::array<HuffTable, 8>& tables_;  // DC slots 0-3, AC slots 4-7
     Bytes& out_;
-    BitSink sink_;
+    std::uint8_t byte_ = 0;
+    int filled_ = 0;
     std::vector<int> predictors_;
     int run_ = 0;  // blocks in the pending end-of-band run
     const HuffTable* ac_ = nullptr;
     std::vector<int> corrections_;  // correction bits of the pending run
 };
 
-void PutWord(Bytes& out, int value) {
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-    out.push_back(static_cast<std::uint8_t>(value));
+// The high and low byte.
+Bytes Word(int value) {
+    return {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
 }
 
 void PutSegment(Bytes& out, int marker, const Bytes& body) {
-    out.push_back(0xFF);
-    out.push_back(static_cast<std::uint8_t>(marker));
-    PutWord(out, static_cast<int>(body.size()) + 2);
+    out.insert(out.end(), {0xFF, static_cast<std::uint8_t>(marker)});
+    const Bytes length = Word(static_cast<int>(body.size()) + 2);
+    out.insert(out.end(), length.begin(), length.end());
     out.insert(out.end(), body.begin(), body.end());
 }
 
@@ -266,54 +242,14 @@ void WriteScan(const JpegFixture& f, const FixtureScan& scan, Bytes& out) {
     ScanCoder(f, scan, tables, out).Run();
 }
 
-// The typical tables of the encoder at a quality, as DQT lists them.
-std::array<QuantValues, 2> QualityTables(int quality) {
-    std::array<jpeg::EncoderQuantTable, 2> tables;
-    jpeg::SetQualityTables(quality, true, tables);
-    std::array<QuantValues, 2> values{};
-    for (int t = 0; t < 2; ++t)
-        for (int k = 0; k < 64; ++k) values[t][k] = static_cast<std::uint16_t>(tables[t].values[k]);
-    return values;
-}
-
-// F(u, v) = 1/4 C(u) C(v) sum f(x, y) cos((2x + 1) u pi / 16) cos((2y + 1) v pi / 16), rounded
-// after division by the table value.
-QuantBlock ForwardDct(const float* samples, int stride, const QuantValues& table) {
-    static const auto basis = [] {
-        std::array<std::array<double, 8>, 8> b{};
-        for (int u = 0; u < 8; ++u)
-            for (int x = 0; x < 8; ++x)
-                b[u][x] = (u == 0 ? std::sqrt(0.5) : 1.0) * std::cos((2 * x + 1) * u * kPi / 16) / 2;
-        return b;
-    }();
-    double rows[8][8];
-    for (int y = 0; y < 8; ++y)
-        for (int u = 0; u < 8; ++u) {
-            double sum = 0;
-            for (int x = 0; x < 8; ++x) sum += (samples[y * stride + x] - 128) * basis[u][x];
-            rows[y][u] = sum;
-        }
-    QuantBlock block{};
-    for (int k = 0; k < 64; ++k) {
-        const int u = kNaturalOrder[k] % 8, v = kNaturalOrder[k] / 8;
-        double sum = 0;
-        for (int y = 0; y < 8; ++y) sum += rows[y][u] * basis[v][y];
-        block[kNaturalOrder[k]] = static_cast<std::int16_t>(std::lround(sum / table[k]));
-    }
-    return block;
-}
-
 }  // namespace
 
 void AllocatePlanes(JpegFixture& f) {
     const int maxH = MaxFactor(f, false), maxV = MaxFactor(f, true);
     f.planes.clear();
     for (const FixtureComponent& c : f.components) {
-        CoefficientPlane plane;
-        plane.blocksWide = CeilDiv(f.width, 8 * maxH) * c.h;
-        plane.blocksHigh = CeilDiv(f.height, 8 * maxV) * c.v;
-        plane.blocks.assign(static_cast<std::size_t>(plane.blocksWide) * plane.blocksHigh, QuantBlock{});
-        f.planes.push_back(plane);
+        const int wide = CeilDiv(f.width, 8 * maxH) * c.h, high = CeilDiv(f.height, 8 * maxV) * c.v;
+        f.planes.push_back({wide, high, std::vector<QuantBlock>(static_cast<std::size_t>(wide) * high)});
     }
 }
 
@@ -330,19 +266,12 @@ Bytes WriteJpegFixture(const JpegFixture& f) {
         for (std::uint16_t value : f.quantTables[t]) body.push_back(static_cast<std::uint8_t>(value));
         PutSegment(out, 0xDB, body);
     }
-    Bytes sof{8};
-    PutWord(sof, f.height);
-    PutWord(sof, f.width);
-    sof.push_back(static_cast<std::uint8_t>(f.components.size()));
+    Bytes sof = Join({{8}, Word(f.height), Word(f.width), {static_cast<std::uint8_t>(f.components.size())}});
     for (const FixtureComponent& c : f.components)
         sof.insert(sof.end(), {static_cast<std::uint8_t>(c.id), static_cast<std::uint8_t>(c.h << 4 | c.v),
                                static_cast<std::uint8_t>(c.quantTable)});
     PutSegment(out, f.sofMarker, sof);
-    if (f.restartInterval != 0) {
-        Bytes dri;
-        PutWord(dri, f.restartInterval);
-        PutSegment(out, 0xDD, dri);
-    }
+    if (f.restartInterval != 0) PutSegment(out, 0xDD, Word(f.restartInterval));
     std::vector<FixtureScan> scans = f.scans;
     if (scans.empty()) {
         FixtureScan all;
@@ -359,90 +288,73 @@ JpegFixture FixtureFromPicture(int width, int height, const ColourAt& picture, F
     JpegFixture f;
     f.width = width;
     f.height = height;
-    const std::array<QuantValues, 2> tables = QualityTables(quality);
+    std::array<jpeg::EncoderQuantTable, 2> tables;
+    jpeg::SetQualityTables(quality, true, tables);
     const int count = colour == FixtureColour::kGrey ? 1 : 3;
     for (int c = 0; c < count; ++c) {
-        FixtureComponent comp;
-        comp.id = colour == FixtureColour::kRgb ? "RGB"[c] : c + 1;
-        comp.h = factors[c][0];
-        comp.v = factors[c][1];
-        comp.quantTable = comp.dcTable = comp.acTable = colour == FixtureColour::kYCbCr && c > 0 ? 1 : 0;
-        f.components.push_back(comp);
+        const int slot = colour == FixtureColour::kYCbCr && c > 0 ? 1 : 0;
+        f.components.push_back({colour == FixtureColour::kRgb ? "RGB"[c] : c + 1, factors[c][0],
+                                factors[c][1], slot, slot, slot});
     }
-    f.quantTables.assign(tables.begin(), tables.begin() + (colour == FixtureColour::kYCbCr ? 2 : 1));
+    for (int t = 0; t < (colour == FixtureColour::kYCbCr ? 2 : 1); ++t) {
+        f.quantTables.emplace_back();
+        for (int k = 0; k < 64; ++k) f.quantTables[t][k] = static_cast<std::uint16_t>(tables[t].values[k]);
+    }
     f.jfif = colour != FixtureColour::kRgb;
     AllocatePlanes(f);
 
-    // One component at a time, from full-size samples of the colour model.
+    // Full-size samples of the colour model, each component downsampled, transformed and quantised
+    // by the encoder's own steps.
+    const jpeg::ColourConverter converter;
+    std::vector<std::array<std::uint8_t, 3>> full;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Rgb p = picture(x, y);
+            std::array<std::uint8_t, 3> s{p.r, p.g, p.b};
+            if (colour != FixtureColour::kRgb) converter.Convert(p.r, p.g, p.b, s[0], s[1], s[2]);
+            full.push_back(s);
+        }
     const int maxH = MaxFactor(f, false), maxV = MaxFactor(f, true);
-    std::vector<float> full(std::size_t(width) * height);
-    std::vector<float> samples;
     for (int c = 0; c < count; ++c) {
-        constexpr float kWeights[3][4] = {{0.299f, 0.587f, 0.114f, 0},
-                                          {-0.168736f, -0.331264f, 0.5f, 128},
-                                          {0.5f, -0.418688f, -0.081312f, 128}};
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                const Rgb p = picture(x, y);
-                const float rgb[3] = {float(p.r), float(p.g), float(p.b)};
-                const float* w = kWeights[c];
-                full[std::size_t(y) * width + x] = colour == FixtureColour::kRgb
-                                                       ? rgb[c]
-                                                       : w[0] * rgb[0] + w[1] * rgb[1] + w[2] * rgb[2] + w[3];
-            }
         const FixtureComponent& comp = f.components[c];
         CoefficientPlane& plane = f.planes[c];
         const int sx = maxH / comp.h, sy = maxV / comp.v;  // whole factors only
         const int w = CeilDiv(width * comp.h, maxH), h = CeilDiv(height * comp.v, maxV);
         const int stride = plane.blocksWide * 8;
-        samples.assign(std::size_t(stride) * plane.blocksHigh * 8, 0);
+        std::vector<std::uint8_t> samples(std::size_t(stride) * plane.blocksHigh * 8);
         for (int y = 0; y < plane.blocksHigh * 8; ++y)  // beyond the edge the last sample repeats
             for (int x = 0; x < stride; ++x)
-                samples[std::size_t(y) * stride + x] =
-                    full[std::size_t(std::min(y, h - 1) * sy) * width + std::size_t(std::min(x, w - 1) * sx)];
-        const QuantValues& table = f.quantTables[comp.quantTable];
+                samples[std::size_t(y) * stride + x] = full[std::size_t(std::min(y, h - 1) * sy) * width +
+                                                            std::size_t(std::min(x, w - 1) * sx)][c];
+        jpeg::Quantiser quantiser;
+        quantiser.Build(tables[comp.quantTable]);
         for (int by = 0; by < plane.blocksHigh; ++by)
-            for (int bx = 0; bx < plane.blocksWide; ++bx)
-                plane.At(bx, by) = ForwardDct(&samples[std::size_t(by) * 8 * stride + bx * 8], stride, table);
+            for (int bx = 0; bx < plane.blocksWide; ++bx) {
+                std::int32_t transformed[64];
+                jpeg::QuantisedBlock quantised;
+                jpeg::ForwardDct(&samples[std::size_t(by) * 8 * stride + bx * 8], stride, transformed);
+                quantiser.Quantise(transformed, quantised);
+                for (int k = 0; k < 64; ++k) plane.At(bx, by)[kNaturalOrder[k]] = quantised.zigzag[k];
+            }
     }
     return f;
 }
 
-namespace {
-
-// DC of all components in one scan, then each component's AC in two bands.
-std::vector<FixtureScan> FirstScans(int componentCount, int dcLow, int acLow) {
+// DC and AC bands first with the low bits left out, then those bits scan by scan.
+std::vector<FixtureScan> SuccessiveScript(int componentCount) {
     std::vector<int> all;
     for (int c = 0; c < componentCount; ++c) all.push_back(c);
-    std::vector<FixtureScan> script{{all, 0, 0, 0, dcLow}};
-    for (int c = 0; c < componentCount; ++c) {
-        script.push_back({{c}, 1, 5, 0, acLow});
-        script.push_back({{c}, 6, 63, 0, acLow});
-    }
-    return script;
-}
-
-}  // namespace
-
-std::vector<FixtureScan> SpectralScript(int componentCount) {
-    return FirstScans(componentCount, 0, 0);
-}
-
-std::vector<FixtureScan> SuccessiveScript(int componentCount) {
-    std::vector<FixtureScan> script = FirstScans(componentCount, 1, 2);
-    for (int c = 0; c < componentCount; ++c) script.push_back({{c}, 1, 63, 2, 1});
-    script.push_back({script[0].components, 0, 0, 1, 0});
-    for (int c = 0; c < componentCount; ++c) script.push_back({{c}, 1, 63, 1, 0});
+    std::vector<FixtureScan> script{{all, 0, 0, 0, 1}};
+    for (int c : all)
+        script.insert(script.end(), {{{c}, 1, 5, 0, 2}, {{c}, 6, 63, 0, 2}, {{c}, 1, 63, 2, 1}});
+    script.push_back({all, 0, 0, 1, 0});
+    for (int c : all) script.push_back({{c}, 1, 63, 1, 0});
     return script;
 }
 
 Bytes LargestProgressiveJpeg() {
-    JpegFixture f = FixtureFromPicture(
-        8, 8,
-        [](int, int) {
-            return Rgb{90, 120, 150};
-        },
-        FixtureColour::kYCbCr, {{1, 1}, {1, 1}, {1, 1}}, 75);
+    const ColourAt colour = [](int, int) { return Rgb{90, 120, 150}; };
+    JpegFixture f = FixtureFromPicture(8, 8, colour, FixtureColour::kYCbCr, {{1, 1}, {1, 1}, {1, 1}}, 75);
     f.sofMarker = 0xC2;
     f.jfif = false;
     f.scans = {{{0, 1, 2}, 0, 0, 0, 0}};

@@ -1,5 +1,5 @@
-// A test-only JPEG writer that turns coefficient blocks, or a picture through a plain forward
-// DCT, into a file of exactly the structure a test asks for: any sampling, interleaved or
+// A test-only JPEG writer that turns coefficient blocks, or a picture through the encoder's
+// transform, into a file of exactly the structure a test asks for: any sampling, interleaved or
 // separate scans, progressive scripts with spectral selection and successive approximation,
 // restart intervals, JFIF, Adobe and extra segments. Each scan carries fixed Huffman tables for
 // every symbol, differing from slot to slot.
@@ -57,13 +57,11 @@ enum class FixtureColour { kYCbCr, kRgb, kGrey };
 
 // A fixture of the picture: the colour model's components with the given factors (one pair per
 // component), each downsampled by taking every n-th sample, transformed and quantised with the
-// typical tables scaled to `quality`.
+// encoder's tables for `quality`.
 JpegFixture FixtureFromPicture(int width, int height, const ColourAt& picture, FixtureColour colour,
                                const std::vector<std::array<int, 2>>& factors, int quality);
 
-// Progressive scripts for a fixture of three (or one) components: spectral selection only, and
-// a usual one with successive approximation (DC first, then AC bands refined bit by bit).
-std::vector<FixtureScan> SpectralScript(int componentCount);
+// A progressive script with successive approximation for a fixture of three (or one) components.
 std::vector<FixtureScan> SuccessiveScript(int componentCount);
 
 // A progressive colour JPEG of 8192 x 8192 pixels, as many as the readers take, in about 250

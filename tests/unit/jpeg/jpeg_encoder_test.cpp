@@ -1,8 +1,7 @@
-// The encoder: its bytes pinned by known files, its output decoded again by stb_image, palette
+// The encoder: its bytes pinned by known files, its output decoded again by both readers, palette
 // input, and the bitmaps and paths it refuses.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdio>
 #include <functional>
 
@@ -39,8 +38,7 @@ TEST(JpegStream, KnownPicturesGiveKnownFiles) {
         {1, 1, 50, 635, 0xccea806733acb593ull},     {17, 9, 75, 781, 0x6557ed44e5faa022ull},
         {16, 16, 10, 787, 0x4c01b593c4beab07ull},   {33, 31, 22, 1009, 0x44863111e5e14246ull},
         {40, 24, 100, 2788, 0x439911a87f630879ull}, {23, 37, 1, 781, 0xf8a3ec0cc85a8ae2ull},
-        {40, 24, 150, 2788, 0x439911a87f630879ull}, {40, 24, INT_MAX, 2788, 0x439911a87f630879ull},
-        {23, 37, 0, 781, 0xf8a3ec0cc85a8ae2ull},    {23, 37, INT_MIN, 781, 0xf8a3ec0cc85a8ae2ull},
+        {40, 24, 150, 2788, 0x439911a87f630879ull}, {23, 37, 0, 781, 0xf8a3ec0cc85a8ae2ull},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " q" << c.quality);
@@ -52,7 +50,9 @@ TEST(JpegStream, KnownPicturesGiveKnownFiles) {
     }
 }
 
-TEST(JpegPicture, DecodesToItsSizeAndCloseToTheOriginal) {
+// stb_image decodes the output close to the picture; korvi's reader decodes it close to stb_image.
+TEST(JpegPicture, BothReadersDecodeItCloseToTheOriginal) {
+    const ColourAt green = [](int, int) { return Rgb{0, 255, 0}; };
     const struct {
         const char* name;
         int width, height;
@@ -62,28 +62,28 @@ TEST(JpegPicture, DecodesToItsSizeAndCloseToTheOriginal) {
         int largest;
     } cases[] = {
         {"natural", 430, 323, NaturalPicture(430, 323), 90, 3.8, 135},
+        {"natural, 16-bit tables", 203, 157, NaturalPicture(203, 157), 10, 10, 170},
         {"smooth", 160, 120, SmoothPicture(160, 120), 80, 0.85, 6},
-        {"green", 19, 13,
-         [](int, int) {
-             return Rgb{0, 255, 0};
-         },
-         100, 1, 2},
+        {"green", 19, 13, green, 100, 1, 2},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << c.name << " " << c.width << " x " << c.height << " q" << c.quality);
+        SCOPED_TRACE(c.name);
         GlobalBlock bitmap = MakeBitmap24(c.width, c.height, c.picture);
         const Encoded encoded = EncodeJpeg(bitmap.get(), c.quality);
         ASSERT_EQ(encoded.result, 0);
-        const Decoded decoded = DecodeWithStb(encoded.bytes);
-        ASSERT_EQ(decoded.width, c.width);
-        ASSERT_EQ(decoded.height, c.height);
-        Decoded original{c.width, c.height, {}};
+        const Decoded theirs = DecodeWithStb(encoded.bytes);
+        ASSERT_EQ(theirs.width, c.width);
+        ASSERT_EQ(theirs.height, c.height);
+        Decoded original{c.width, c.height, {}}, ours;
         for (int y = 0; y < c.height; ++y)
             for (int x = 0; x < c.width; ++x) original.pixels.push_back(c.picture(x, y));
-        const Difference d = Compare(decoded, original);
+        const Difference d = Compare(theirs, original);
         EXPECT_LT(d.mean, c.mean);
         EXPECT_LE(d.largest, c.largest);
+        ASSERT_EQ(DecodeWithKorvi(encoded.bytes, ours), 0);
+        const Difference e = Compare(ours, theirs);
+        EXPECT_LT(e.mean, 0.15);
+        EXPECT_LE(e.largest, 3);
     }
 }
 
@@ -94,7 +94,7 @@ TEST(JpegPicture, PaletteInputEncodesLikeItsTrueColourTwin) {
     const struct {
         int colours, width, height;
         int outOfTable;  // index used beyond the table, or -1
-    } cases[] = {{256, 37, 21, -1}, {16, 5, 3, -1}, {2, 3, 2, 200}};
+    } cases[] = {{256, 37, 21, -1}, {2, 3, 2, 200}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.colours);
         const std::vector<Rgb> colours(palette.begin(), palette.begin() + c.colours);
@@ -125,51 +125,28 @@ TEST(JpegFailure, UnwritablePathsAreReported) {
     EXPECT_EQ(WriteJpegFile(bitmap.get(), "/dev/full", 90), kJpegWriteFailed);
 }
 
-// A bitmap whose header is changed after it was built.
-GlobalBlock Altered(int depth, const std::function<void(BITMAPINFOHEADER&)>& change) {
-    GlobalBlock block = depth == 8 ? MakePaletteBitmap(8, 4, 4, {{1, 2, 3}}, [](int, int) { return 0; })
-                                   : AllocatePackedBitmap(4, 4, depth, 0);
-    BitmapLock header(block.get());
-    change(*header.data());
-    return block;
-}
-
-// One row wider than any accepted picture, built by hand since the allocator refuses it.
-GlobalBlock TooWide() {
-    const int width = 65501;
-    GlobalBlock block = GlobalBlock::Allocate(sizeof(BITMAPINFOHEADER) + RowBytes(24, width));
-    BitmapLock header(block.get());
-    *header.data() = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, 1, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    return block;
-}
-
 TEST(JpegFailure, RefusedBitmapsGiveTheirNumberAndWriteNoData) {
-    const auto keep = [](BITMAPINFOHEADER&) {};
+    // A 4 x 4 bitmap of that depth (none for 0) whose header is changed after it was built.
     const struct {
         const char* what;
-        std::function<GlobalBlock()> make;
+        int depth;
+        void (*change)(BITMAPINFOHEADER&);
         std::int32_t expected;
     } cases[] = {
-        {"no bitmap", [] { return GlobalBlock(); }, kJpegCannotLock},
-        {"2 planes", [&] { return Altered(24, [](BITMAPINFOHEADER& h) { h.biPlanes = 2; }); },
-         kJpegBadPlanes},
-        {"bit fields",
-         [&] { return Altered(24, [](BITMAPINFOHEADER& h) { h.biCompression = BI_BITFIELDS; }); },
-         kJpegCompressed},
-        {"300 colours", [&] { return Altered(8, [](BITMAPINFOHEADER& h) { h.biClrUsed = 300; }); },
-         kJpegTooManyColours},
-        {"16 bits", [&] { return Altered(16, keep); }, kJpegBadDepth},
-        {"width 0", [&] { return Altered(24, [](BITMAPINFOHEADER& h) { h.biWidth = 0; }); }, kJpegEmptyImage},
-        {"height 0", [&] { return Altered(8, [](BITMAPINFOHEADER& h) { h.biHeight = 0; }); },
-         kJpegEmptyImage},
-        {"width 65501", TooWide, kJpegImageTooBig},
-        {"height 70000", [&] { return Altered(24, [](BITMAPINFOHEADER& h) { h.biHeight = 70000; }); },
-         kJpegImageTooBig},
-        {"top-down", [&] { return Altered(24, [](BITMAPINFOHEADER& h) { h.biHeight = -4; }); },
-         kJpegImageTooBig},
+        {"no bitmap", 0, nullptr, kJpegCannotLock},
+        {"2 planes", 24, [](BITMAPINFOHEADER& h) { h.biPlanes = 2; }, kJpegBadPlanes},
+        {"bit fields", 24, [](BITMAPINFOHEADER& h) { h.biCompression = BI_BITFIELDS; }, kJpegCompressed},
+        {"300 colours", 8, [](BITMAPINFOHEADER& h) { h.biClrUsed = 300; }, kJpegTooManyColours},
+        {"16 bits", 16, [](BITMAPINFOHEADER&) {}, kJpegBadDepth},
+        {"width 0", 24, [](BITMAPINFOHEADER& h) { h.biWidth = 0; }, kJpegEmptyImage},
+        {"height 0", 8, [](BITMAPINFOHEADER& h) { h.biHeight = 0; }, kJpegEmptyImage},
+        {"width 65501", 24, [](BITMAPINFOHEADER& h) { h.biWidth = 65501; }, kJpegImageTooBig},
+        {"height 70000", 24, [](BITMAPINFOHEADER& h) { h.biHeight = 70000; }, kJpegImageTooBig},
+        {"top-down", 24, [](BITMAPINFOHEADER& h) { h.biHeight = -4; }, kJpegImageTooBig},
     };
     for (const auto& c : cases) {
-        GlobalBlock bitmap = c.make();
+        GlobalBlock bitmap = c.depth == 0 ? GlobalBlock() : AllocatePackedBitmap(4, 4, c.depth, c.depth == 8);
+        if (c.change != nullptr) c.change(*BitmapLock(bitmap.get()).data());
         const Encoded encoded = EncodeJpeg(bitmap.get(), 75);
         EXPECT_EQ(encoded.result, c.expected) << c.what;
         EXPECT_TRUE(encoded.bytes.empty()) << c.what;

@@ -65,6 +65,17 @@ Difference Compare(const Decoded& a, const Decoded& b) {
     return d;
 }
 
+std::size_t Find(const Bytes& bytes, std::uint8_t marker, std::size_t from) {
+    for (std::size_t i = from; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == marker) return i;
+    return bytes.size();
+}
+
+Bytes Insert(Bytes bytes, std::size_t at, const Bytes& segment) {
+    bytes.insert(bytes.begin() + long(at), segment.begin(), segment.end());
+    return bytes;
+}
+
 JpegFixture FlatFixture(int width, int height, const Factors& factors,
                         const std::function<int(int c, int bx, int by)>& sample) {
     JpegFixture f;

@@ -38,6 +38,10 @@ struct Difference {
 };
 Difference Compare(const Decoded& a, const Decoded& b);
 
+// The offset of the first marker `marker` at or after `from`, or the size.
+std::size_t Find(const Bytes& bytes, std::uint8_t marker, std::size_t from = 0);
+Bytes Insert(Bytes bytes, std::size_t at, const Bytes& segment);
+
 using Factors = std::vector<std::array<int, 2>>;
 
 // Components 1, 2, ... with the factors, quantisation by 1 and flat blocks: block (bx, by) of
