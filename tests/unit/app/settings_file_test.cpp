@@ -16,24 +16,18 @@ void WriteIni(const std::string& path, const std::string& text) {
 }  // namespace
 
 TEST(ProfileNumber, ReadsAsAtoiWithoutOverflow) {
-    const struct {
-        const char* text;
-        int value;
-    } cases[] = {
+    const std::pair<const char*, int> cases[] = {
         {"12abc", 12}, {" -7", -7}, {"abc", 0}, {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
     };
-    for (const auto& c : cases) EXPECT_EQ(ProfileNumber(c.text), c.value) << c.text;
+    for (const auto& [text, value] : cases) EXPECT_EQ(ProfileNumber(text), value) << text;
 }
 
 TEST(ParseStoredRect, NeedsAllFourNumbers) {
-    const struct {
-        const char* text;
-        PixelRect rect;
-    } cases[] = {
+    const std::pair<const char*, PixelRect> cases[] = {
         {"10,20,300,400", {10, 20, 300, 400}}, {"-5,-6,7,8", {-5, -6, 7, 8}}, {"1,2,3", {}}, {"1,2,,4", {}},
         {"1, 2, 3, 4", {1, 2, 3, 4}},
     };
-    for (const auto& c : cases) EXPECT_EQ(ParseStoredRect(c.text), c.rect) << c.text;
+    for (const auto& [text, rect] : cases) EXPECT_EQ(ParseStoredRect(text), rect) << text;
     EXPECT_EQ(FormatStoredRect({-3, 4, 500, 600}), "-3,4,500,600");
 }
 

@@ -35,17 +35,13 @@ TEST(PlaceWindow, KeepsAStoredOrCursorCentredWindowOnItsMonitor) {
 }
 
 TEST(WorkspaceToScreen, MovesByWhatTheTaskbarTakesFromTheMonitorsTopOrLeft) {
-    const PixelRect placed{10, 20, 310, 420};
-    EXPECT_EQ(WorkspaceToScreen(placed, {-1280, 0, 0, 1024}, {-1220, 40, 0, 1024}),
+    EXPECT_EQ(WorkspaceToScreen({10, 20, 310, 420}, {-1280, 0, 0, 1024}, {-1220, 40, 0, 1024}),
               (PixelRect{70, 60, 370, 460}));
 }
 
 TEST(MessageLines, CountsEveryEndedLineAndANonEmptyRest) {
-    const struct {
-        const char* message;
-        std::vector<std::string_view> lines;
-    } cases[] = {{"a\r\n\r\nb\nc", {"a", "", "b\nc"}}, {"a\r\n", {"a"}}};
-    for (const auto& c : cases) EXPECT_EQ(MessageLines(c.message), c.lines) << c.message;
+    EXPECT_EQ(MessageLines("a\r\n\r\nb\nc"), (std::vector<std::string_view>{"a", "", "b\nc"}));
+    EXPECT_EQ(MessageLines("a\r\n"), std::vector<std::string_view>{"a"});
 }
 
 TEST(LayoutNotification, GrowsByTwoThirdsOfTheEditHeightPerExtraLine) {
@@ -90,10 +86,8 @@ TEST(IsCommand, AControlCountsWithItsClickOnly) {
 }
 
 TEST(MovedFarEnoughToDrag, NeedsMoreThanTwoPixelsEitherWay) {
-    const struct {
-        PixelPoint now;
-        bool drags;
-    } cases[] = {{{2, 2}, false}, {{-2, -2}, false}, {{3, 0}, true}, {{0, -3}, true}, {{2, 3}, true}};
-    for (const auto& c : cases)
-        EXPECT_EQ(MovedFarEnoughToDrag({0, 0}, c.now), c.drags) << c.now.x << "," << c.now.y;
+    const std::pair<PixelPoint, bool> cases[] = {
+        {{2, 2}, false}, {{-2, -2}, false}, {{3, 0}, true}, {{0, -3}, true}, {{2, 3}, true}};
+    for (const auto& [now, drags] : cases)
+        EXPECT_EQ(MovedFarEnoughToDrag({0, 0}, now), drags) << now.x << "," << now.y;
 }

@@ -94,18 +94,13 @@ const std::string kAllSections = "gif q100 q90 q80 q70 q60 q50 q40 q30 q20 q10 b
 
 TEST(StreamTestPage, WritesThePageFragmentForFragment) {
     const FakePage fake(0xFF80, 1);  // qualities 90 to 10 hidden
-    int button = 0;
+    int button = 1;
+    // The copy button's markup is the browser check's: here, that each section has its own.
     auto section = [&](const std::string& heading, const std::string& name) {
-        const std::string tag = "<img src=\"data:x;base64," + name + "\">", n = std::to_string(++button);
+        const std::string tag = "<img src=\"data:x;base64," + name + "\">";
+        const CopyButton copy = BuildCopyButton(button);
         return "<hr><h3>" + heading + "</h3>\r\n" + tag + "<br>" + kDataSize + std::to_string(tag.size()) +
-               kBytes + "<br>\r\n<input id=\"s" + n + "\" type=\"text\" value='" + tag +
-               "'><button onclick=\"f" + n +
-               "()\"><img "
-               "src=\"data:image/gif;base64,R0lGODdhEAAQAPAAAAAAAP///yH+A01JSQAh+QQJAAABACwAAAAAEAAQ"
-               "AAACKIQfqQvcy+KDYdZklT08ejxl20VqXiM63QcZLQVyLpyV703VNZbLXAEAOw==\"></button><script>function "
-               "f" +
-               n + "(){var c = document.getElementById(\"s" + n +
-               "\");c.select();document.execCommand(\"Copy\");}</script>";
+               kBytes + "<br>\r\n" + copy.before + tag + copy.after;
     };
     std::string expected = kHead + "<h3>" + kOriginalImage + "</h3>\r\n<img src=\"data:x;base64,original\">" +
                            SizeTable("30 x 20", kFixWidth, "430 x 287") + section("GIF", "gif");
