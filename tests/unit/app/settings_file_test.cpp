@@ -7,14 +7,6 @@
 
 #include "tests/support/files.h"
 
-namespace {
-
-void WriteIni(const std::string& path, const std::string& text) {
-    WriteBytes(path, Bytes(text.begin(), text.end()));
-}
-
-}  // namespace
-
 TEST(ProfileNumber, ReadsAsAtoiWithoutOverflow) {
     const std::pair<const char*, int> cases[] = {
         {"12abc", 12}, {" -7", -7}, {"abc", 0}, {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
@@ -49,7 +41,7 @@ TEST(ReadWindowSettings, AppliesDefaultsAndTheWindowsClamps) {
         {"[other]\nPixel=100\n[minicon]\nPixel=12abc\nFormat=1\n", {1, 1, 80, 64, 0xFFFFFF, ""}},
     };
     for (const auto& c : cases) {
-        WriteIni(ini, c.file);
+        WriteBytes(ini, Bytes(c.file.begin(), c.file.end()));
         const WindowSettings s = ReadWindowSettings(ini);
         EXPECT_EQ(std::tie(s.sizeChange, s.format, s.jpegQuality, s.pixel, s.backColor, s.inputFile), c.read)
             << c.file;
