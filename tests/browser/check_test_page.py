@@ -1,13 +1,9 @@
 #!/usr/bin/python3
 """Opens a test page in Chromium and checks what only a browser can tell (the page's text is the
-page builder's unit test):
+page builder's unit test); prints one line per check, and the exit status is 1 on any failure.
 
-    check_test_page.py sizes PAGE   headless: the page is read as Shift_JIS and every picture decodes
-                                    to the size the table states
-    check_test_page.py copy PAGE    on the X display of $DISPLAY: pressing each copy button puts
-                                    exactly its tag on the clipboard (read back with xclip)
-
-Prints one line per check; the exit status is 1 on any failure.
+    check_test_page.py sizes PAGE   headless: read as Shift_JIS, each picture decodes to the stated size
+    check_test_page.py copy PAGE    on $DISPLAY: each copy button puts exactly its tag on the clipboard
 """
 import json
 import pathlib

