@@ -52,12 +52,7 @@ TEST(NormaliseTo24, TurnsPaletteAnd32BitPixelsIntoColours) {
     }
 }
 
-TEST(NormaliseTo24, KeepsTwentyFourBitsAndRefusesTheRest) {
-    PackedBitmap rgb = MakeBitmap24(2, 2, [](int, int) { return Rgb{1, 2, 3}; }).release();
-    EXPECT_EQ(NormaliseTo24(rgb), rgb);
-    GlobalFree(rgb);
-    EXPECT_EQ(NormaliseTo24(nullptr), nullptr);
-    EXPECT_EQ(NormaliseTo24(AllocatePackedBitmap(2, 2, 16, 0).release()), nullptr);
+TEST(NormaliseTo24, RefusesABlockShorterThanItsHeaderSays) {
     GlobalBlock truncated = GlobalBlock::Allocate(40 + 8);  // header and table of an 8-bit 100 x 100
     *BitmapLock(truncated.get()).data() = BITMAPINFOHEADER{40, 100, 100, 1, 8, 0, 0, 0, 0, 2, 0};
     EXPECT_EQ(NormaliseTo24(truncated.release()), nullptr);

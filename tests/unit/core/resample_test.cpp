@@ -51,14 +51,6 @@ TEST(ResizeBitmap, InterpolatesAndAveragesExactly) {
     }
 }
 
-TEST(ResizeBitmap, LerpRoundsTheTwoDirectionsDifferently) {
-    // Two columns enlarged to twenty put destination column 3 at fx = 0.3.
-    GlobalBlock source = RedPicture({{200, 100}, {100, 200}});
-    GlobalBlock wide(ResizeBitmap(source.get(), 20, 2));
-    EXPECT_EQ(PixelOf(wide.get(), 3, 0).r, 171);
-    EXPECT_EQ(PixelOf(wide.get(), 3, 1).r, 130);
-}
-
 TEST(ResizeBitmap, RefusesWhatItCannotScale) {
     GlobalBlock rgb = MakeBitmap24(4, 4, [](int, int) { return Rgb{1, 2, 3}; });
     GlobalBlock palette = MakePaletteBitmap(8, 4, 4, {{1, 2, 3}}, [](int, int) { return 0; });
