@@ -24,7 +24,7 @@ Rgb Entry(int i) {
 
 }  // namespace
 
-TEST(NormaliseTo24, TurnsPaletteAnd32BitPixelsIntoColours) {
+TEST(NormaliseTo24, TurnsPaletteAnd32BitPixelsIntoColoursAndRefusesShortBlocks) {
     const struct {
         const char* name;
         int depth, width;
@@ -50,9 +50,6 @@ TEST(NormaliseTo24, TurnsPaletteAnd32BitPixelsIntoColours) {
         EXPECT_EQ(header->biClrUsed, 0u);
         EXPECT_EQ(header->biSizeImage, RowBytes(24, c.width));
     }
-}
-
-TEST(NormaliseTo24, RefusesABlockShorterThanItsHeaderSays) {
     GlobalBlock truncated = GlobalBlock::Allocate(40 + 8);  // header and table of an 8-bit 100 x 100
     *BitmapLock(truncated.get()).data() = BITMAPINFOHEADER{40, 100, 100, 1, 8, 0, 0, 0, 0, 2, 0};
     EXPECT_EQ(NormaliseTo24(truncated.release()), nullptr);

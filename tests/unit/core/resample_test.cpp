@@ -15,7 +15,7 @@ GlobalBlock RedPicture(const std::vector<std::vector<int>>& rows) {
 
 }  // namespace
 
-TEST(ResizeBitmap, InterpolatesAndAveragesExactly) {
+TEST(ResizeBitmap, InterpolatesAndAveragesExactlyOrRefuses) {
     // Rows are listed top first; the interpolation walks them bottom first.
     const struct {
         const char* name;
@@ -49,10 +49,7 @@ TEST(ResizeBitmap, InterpolatesAndAveragesExactly) {
                 red[std::size_t(y)][std::size_t(x)] = PixelOf(result.get(), x, y).r;
         EXPECT_EQ(red, c.expected);
     }
-}
-
-TEST(ResizeBitmap, RefusesWhatItCannotScale) {
-    GlobalBlock rgb = MakeBitmap24(4, 4, [](int, int) { return Rgb{1, 2, 3}; });
+    GlobalBlock rgb = RedPicture({{1}});
     GlobalBlock palette = MakePaletteBitmap(8, 4, 4, {{1, 2, 3}}, [](int, int) { return 0; });
     EXPECT_EQ(ResizeBitmap(nullptr, 2, 2), nullptr);
     EXPECT_EQ(ResizeBitmap(rgb.get(), 0, 2), nullptr);
