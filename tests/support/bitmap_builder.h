@@ -11,7 +11,6 @@
 struct Rgb {
     std::uint8_t r, g, b;
     bool operator==(const Rgb& other) const { return r == other.r && g == other.g && b == other.b; }
-    bool operator!=(const Rgb& other) const { return !(*this == other); }
 };
 
 // Pixel functions take the column and the row counted from the top of the picture.

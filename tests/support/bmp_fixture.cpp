@@ -22,7 +22,7 @@ Bytes BuildBmp(const BmpFixture& f) {
         Put(&info, f.planes, 2);
         Put(&info, f.depth, 2);
         Put(&info, f.compression, 4);
-        Put(&info, f.sizeImage, 4);
+        Put(&info, 0, 4);
         Put(&info, 2835, 4);
         Put(&info, 2835, 4);
         Put(&info, f.coloursUsed, 4);

@@ -13,7 +13,6 @@ struct BmpFixture {
     std::uint16_t planes = 1;
     std::uint16_t depth = 24;
     std::uint32_t compression = 0;
-    std::uint32_t sizeImage = 0;
     std::uint32_t coloursUsed = 0;
     std::vector<std::uint32_t> masks;  // written behind the header when not empty
     Bytes colourTable;                 // 3 or 4 bytes an entry, as the header size wants

@@ -10,11 +10,6 @@
 
 namespace {
 
-std::string TextOf(const std::string& path) {
-    const Bytes bytes = ReadBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 int ExitCodeOf(int status) {
 #ifdef _WIN32
     return status;
@@ -36,7 +31,9 @@ CommandResult RunCommand(const std::string& command, const std::string& folder) 
     line = "\"" + line + "\"";  // cmd /c strips one pair of quotes around the whole line
 #endif
     const int status = std::system(line.c_str());
-    return CommandResult{ExitCodeOf(status), TextOf(out), TextOf(err)};
+    const Bytes outBytes = ReadBytes(out), errBytes = ReadBytes(err);
+    return CommandResult{ExitCodeOf(status), std::string(outBytes.begin(), outBytes.end()),
+                         std::string(errBytes.begin(), errBytes.end())};
 }
 
 void SetEnvironment(const std::string& name, const std::string& value) {

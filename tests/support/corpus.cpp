@@ -6,7 +6,8 @@
 
 namespace fs = std::filesystem;
 
-std::string CorpusFolder() {
+// The corpus folder beside the source tree or one of its parents; empty when it is not there.
+static std::string CorpusFolder() {
     for (fs::path dir = KORVI_SOURCE_DIR; dir.has_relative_path(); dir = dir.parent_path())
         if (fs::exists(dir / "shared" / "corpus" / "MANIFEST.tsv"))
             return (dir / "shared" / "corpus").string();

@@ -11,8 +11,5 @@ struct CorpusFile {
     std::string description;  // what it exercises; "expected refusal" where a reader must refuse it
 };
 
-// Empty when the corpus is not there.
-std::string CorpusFolder();
-
 // The manifest's files below `kind` ("gif", "png", ...), in its order.
 std::vector<CorpusFile> CorpusFiles(const std::string& kind);

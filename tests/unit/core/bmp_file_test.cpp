@@ -119,27 +119,15 @@ TEST(ReadBmp, ReadsEveryVariantFromAFileOrABlockOrEndsInItsStatus) {
     EXPECT_EQ(ReadBmpFile(&result, folder.File("missing.bmp").c_str()), kReaderCannotRead);
 }
 
-TEST(WriteBmpFile, WritesBlocksThatReadBackTheSameAndRefusesUnusableOnes) {
+// The file is the block behind its file header; the reader's table and the loader read such files.
+TEST(WriteBmpFile, PutsTheFileHeaderBeforeTheBlockOrRefusesIt) {
     TempFolder folder;
     const std::string path = folder.File("out.bmp");
-    GlobalBlock rgb = MakeBitmap24(3, 2, [](int x, int y) {
-        return Rgb{std::uint8_t(x), std::uint8_t(y), 9};
-    });
     GlobalBlock palette = MakePaletteBitmap(4, 5, 3, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}},
                                             [](int x, int y) { return (x + y) % 3; });
-    for (const GlobalBlock* bitmap : {&palette, &rgb}) {
-        ASSERT_EQ(WriteBmpFile(bitmap->get(), path.c_str()), kBmpWritten);
-        PackedBitmap back;
-        ASSERT_EQ(ReadBmpFile(&back, path.c_str()), kReaderOk);
-        GlobalBlock owned(back);
-        EXPECT_EQ(BlockBytes(back), BlockBytes(bitmap->get()));
-    }
-    const Bytes file = ReadBytes(path);
-    EXPECT_EQ(Bytes(file.begin(), file.begin() + 14),
-              (Bytes{'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0}));
-
-    EXPECT_EQ(WriteBmpFile(rgb.get(), folder.File("missing/out.bmp").c_str()), kBmpCannotWrite);
-    EXPECT_EQ(WriteBmpFile(nullptr, path.c_str()), kBmpCannotLock);
+    ASSERT_EQ(WriteBmpFile(palette.get(), path.c_str()), kBmpWritten);
+    EXPECT_EQ(ReadBytes(path),
+              Join({{'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0}, BlockBytes(palette.get())}));
     GlobalBlock tooSmall = GlobalBlock::Allocate(40);
     *BitmapLock(tooSmall.get()).data() = BITMAPINFOHEADER{40, 100, 100, 1, 24, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(WriteBmpFile(tooSmall.get(), path.c_str()), kBmpCannotLock);

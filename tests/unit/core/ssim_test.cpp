@@ -63,7 +63,7 @@ ColourAt PartlyFlat(int width, int height, double share) {
 // index is the luminance term alone: (2 * 100 * 110 + C1) / (100^2 + 110^2 + C1) with
 // C1 = (0.01 * 255)^2 = 6.5025, that is 22006.5025 / 22106.5025 = 0.99547644. Other pictures
 // are compared with the definition computed directly.
-TEST(Ssim, FollowsTheDefinitionOnEveryPictureSize) {
+TEST(Ssim, FollowsTheDefinitionOnEveryPictureSizeAndComparesOnlyLikePictures) {
     const struct {
         const char* name;
         int width, height;
@@ -73,7 +73,6 @@ TEST(Ssim, FollowsTheDefinitionOnEveryPictureSize) {
         {"identical", 64, 48, NaturalPicture(64, 48), NaturalPicture(64, 48), 1},
         {"one pixel, shifted by 10", 1, 1, Grey(100), Grey(110), 0.9954764440915066},
         {"smaller than the window", 5, 3, NaturalPicture(5, 3), SmoothPicture(5, 3), -1},
-        {"one row", 30, 1, NaturalPicture(30, 1), SmoothPicture(30, 1), -1},
         {"mostly flat: the detailed windows count", 64, 48, PartlyFlat(64, 48, 0.3), SmoothPicture(64, 48),
          -1},
         {"mostly detailed: every window counts", 64, 48, PartlyFlat(64, 48, 0.7), SmoothPicture(64, 48), -1},
@@ -87,9 +86,7 @@ TEST(Ssim, FollowsTheDefinitionOnEveryPictureSize) {
         ASSERT_TRUE(ab);
         EXPECT_NEAR(*ab, expected, 1e-5);
     }
-}
-
-TEST(Ssim, ComparesOnlyTrueColourPicturesOfOneSize) {
+    // Only true-colour pictures of one size compare.
     GlobalBlock picture = MakeBitmap24(8, 8, Grey(9)), taller = MakeBitmap24(8, 9, Grey(9));
     GlobalBlock palette = MakePaletteBitmap(8, 8, 8, {{9, 9, 9}}, [](int, int) { return 0; });
     EXPECT_FALSE(MeanSsim(picture.get(), taller.get()));

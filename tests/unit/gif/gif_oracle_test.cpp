@@ -69,7 +69,6 @@ TEST(GifOracle, WrittenFilesReadBackWholeByGiflibAndOurs) {
     };
     add("1-bit, two colours", 1, 2, 2, 37, 23, [](int x, int y) { return (x * y + x) % 2; });
     add("1-bit, one colour", 1, 1, 4, 9, 9, [](int, int) { return 0; });
-    add("4-bit, three colours", 4, 3, 4, 31, 17, [](int x, int y) { return (x + y) % 3; });
     add("4-bit, sixteen colours", 4, 16, 16, 50, 41, [](int x, int y) { return (x ^ y) % 16; });
     add("8-bit noise, several clears", 8, 256, 256, 301, 203, hash(256));
     add("one column", 8, 200, 256, 1, 700, [](int, int y) { return y % 200; });
@@ -109,6 +108,8 @@ TEST(GifOracle, WrittenFilesReadBackWholeByGiflibAndOurs) {
         table.resize(std::size_t(giflib.gif->SColorMap->ColorCount), Rgb{0, 0, 0});
         EXPECT_EQ(TableOf(back.get()), table);
     }
+    // A device that takes no bytes: the short write must not pass for success.
+    EXPECT_EQ(WriteGifFile(cases.back().bitmap.get(), "/dev/full"), -1);
 }
 
 TEST(GifOracle, ReadsEveryCorpusFirstImageAsGiflibDoesAndRefusesTheRest) {
@@ -136,12 +137,4 @@ TEST(GifOracle, ReadsEveryCorpusFirstImageAsGiflibDoesAndRefusesTheRest) {
         }
     }
     EXPECT_GE(compared, 25);
-}
-
-// A device that takes no bytes: the short write must not pass for success.
-TEST(GifOracle, WriterReportsAShortWrite) {
-    if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    GlobalBlock bitmap = MakePaletteBitmap(8, 64, 64, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}},
-                                           [](int x, int y) { return (x + y) % 3; });
-    EXPECT_EQ(WriteGifFile(bitmap.get(), "/dev/full"), -1);
 }

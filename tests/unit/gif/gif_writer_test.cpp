@@ -5,17 +5,15 @@
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/files.h"
 
-// What it writes is read back by giflib in the oracle test; that takes files that lose their end.
-TEST(GifWriter, EndsTheCodesOfOnePixelInTheirSecondByte) {
+// What it writes is read back by giflib in the oracle test; that takes files that lose their end,
+// so the end of one pixel's codes is checked here.
+TEST(GifWriter, EndsTheCodesOfOnePixelInTheirSecondByteAndRefusesWhatItCannotWrite) {
     TempFolder folder;
     GlobalBlock pixel = MakePaletteBitmap(1, 1, 1, {{0x12, 0x34, 0x56}}, [](int, int) { return 0; });
     ASSERT_EQ(WriteGifFile(pixel.get(), folder.File("pixel.gif").c_str()), 0);
     const Bytes file = ReadBytes(folder.File("pixel.gif"));
     // Code size 2, a sub-block of two bytes: clear (100), the pixel (000), end (101); the trailer.
     EXPECT_EQ(Bytes(file.end() - 6, file.end()), (Bytes{2, 2, 0x44, 0x01, 0, 0x3B}));
-}
-
-TEST(GifWriter, RefusesWhatItCannotWrite) {
     const auto changed = [](GlobalBlock bitmap, auto change) {
         change(*BitmapLock(bitmap.get()).data());
         return bitmap;
@@ -45,7 +43,6 @@ TEST(GifWriter, RefusesWhatItCannotWrite) {
         {"index of an unused entry", MakePaletteBitmap(8, 3, 2, Colours(3), [](int x, int) { return x + 1; }),
          0},
     };
-    TempFolder folder;
     for (const auto& c : cases) {
         const std::string path = folder.File("out.gif");
         EXPECT_EQ(WriteGifFile(c.bitmap.get(), path.c_str()), c.status) << c.name;

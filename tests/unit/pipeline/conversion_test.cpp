@@ -36,8 +36,7 @@ TEST(ConvertPicture, ResizesByMethodAndSideAndPutsTheWorkFileInTheText) {
     } cases[] = {
         {kLimitWidth, 300, 200, 430, 300, 200}, {kLimitWidth, 300, 200, 150, 150, 100},
         {kFixWidth, 100, 50, 430, 430, 215},    {kFitSquare, 200, 400, 100, 50, 100},
-        {kKeepSize, 300, 200, 64, 300, 200},    {kLimitWidth, 100, 30, 64, 64, 19},
-        {kLimitWidth, 3000, 3, 430, 430, 1},    {kFitSquare, 2, 900, 64, 1, 64},
+        {kKeepSize, 300, 200, 64, 300, 200},    {kFitSquare, 900, 2, 64, 64, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message()

@@ -25,9 +25,16 @@ std::vector<Rgb> DecodedByLibpng(const std::string& path) {
 
 // A picture of N colours goes through the exact palette, as the conversion sends it (in the fewest
 // of 1, 4 or 8 bits, for up to 256 colours), and comes back from libpng pixel for pixel, as a
-// palette of the smallest depth or as RGB.
-TEST(PngWriter, WritesEveryPixelExactlyAtTheSmallestDepth) {
+// palette of the smallest depth or as RGB. What it cannot write leaves no file.
+TEST(PngWriter, RefusesWhatItCannotWriteLeavingNoFileAndWritesEveryPixelExactlyAtTheSmallestDepth) {
     TempFolder folder;
+    GlobalBlock beyond =
+        MakePaletteBitmap(8, 4, 2, {{1, 2, 3}, {4, 5, 6}}, [](int x, int) { return x == 3 ? 7 : 1; });
+    GlobalBlock rgb = MakeBitmap24(4, 2, NaturalPicture(4, 2));
+    EXPECT_EQ(WritePngFile(beyond.get(), folder.File("beyond.png").c_str()), kPngBadBitmap);
+    EXPECT_EQ(WritePngFile(nullptr, folder.File("none.png").c_str()), kPngCannotLock);
+    EXPECT_EQ(WritePngFile(rgb.get(), folder.File("missing/out.png").c_str()), kPngCannotOpen);
+    EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{});
     const struct {
         int colours, paletteDepth, depth, colourType;
     } cases[] = {{2, 1, 1, 3},  {3, 4, 2, 3},  {4, 4, 2, 3},   {5, 4, 4, 3},
@@ -52,15 +59,4 @@ TEST(PngWriter, WritesEveryPixelExactlyAtTheSmallestDepth) {
         for (std::size_t i = 0; i < decoded.size(); ++i)
             ASSERT_EQ(decoded[i], PixelOf(picture.get(), int(i) % width, int(i) / width)) << i;
     }
-}
-
-TEST(PngWriter, RefusesWhatItCannotWriteAndLeavesNoFile) {
-    TempFolder folder;
-    GlobalBlock beyond =
-        MakePaletteBitmap(8, 4, 2, {{1, 2, 3}, {4, 5, 6}}, [](int x, int) { return x == 3 ? 7 : 1; });
-    GlobalBlock picture = MakeBitmap24(4, 2, NaturalPicture(4, 2));
-    EXPECT_EQ(WritePngFile(beyond.get(), folder.File("beyond.png").c_str()), kPngBadBitmap);
-    EXPECT_EQ(WritePngFile(nullptr, folder.File("none.png").c_str()), kPngCannotLock);
-    EXPECT_EQ(WritePngFile(picture.get(), folder.File("missing/out.png").c_str()), kPngCannotOpen);
-    EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{});
 }
