@@ -106,20 +106,6 @@ TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
     EXPECT_EQ(version.out.substr(0, 14), "korvi-cli 1.02");
 }
 
-// A Japanese user's temporary folder, and a picture named in Japanese.
-TEST_F(KorviCli, TakesJapanesePathsAndLeavesNoWorkFilesBehind) {
-    TempFolder temporary;
-    const std::string japanese = temporary.File("一時");
-    MakeFolder(japanese);
-    const ScopedEnvironment temporaryFolder({"TMPDIR", "TMP", "TEMP"}, japanese);
-    const std::string picture = folder_.File("写真.bmp");
-    WriteBytes(picture, ReadBytes(kSample));
-    const CommandResult result = Run(Quoted(picture));
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(Run("-f bmp " + Quoted(folder_.File("無い.bmp"))).exitCode, 1);
-    EXPECT_EQ(FolderEntries(japanese), std::vector<std::string>{});
-}
-
 TEST_F(KorviCli, WritesTheTestPageWithTheTagsOfTheConversion) {
     const std::string page = folder_.File("page.html");
     const CommandResult result =
@@ -135,17 +121,21 @@ TEST_F(KorviCli, WritesTheTestPageWithTheTagsOfTheConversion) {
 
 // Each line is the one the picture gives alone, in the order given, whatever the threads; a
 // picture that fails leaves its line empty, says why once, and the others are still converted.
+// -o FILE gets the lines only once every picture succeeded. Paths and the temporary folder (here a
+// Japanese user's) may be Japanese, and no work files are left behind.
 TEST_F(KorviCli, ConvertsSeveralPicturesInOrderSayingWhyOnesFail) {
+    const std::string japanese = folder_.File("一時"), tags = folder_.File("tags.txt");
+    MakeFolder(japanese);
+    const ScopedEnvironment temporaryFolder({"TMPDIR", "TMP", "TEMP"}, japanese);
     const std::string prose = "plain text, no picture";
+    WriteBytes(folder_.File("写真.bmp"), ReadBytes(kSample));
     WriteBytes(folder_.File("notes.txt"), Bytes(prose.begin(), prose.end()));
     WriteBytes(folder_.File("short.bmp"), {'B', 'M', 1, 2, 3});
     WriteBytes(folder_.File("empty"), {});
-    const std::vector<std::string> pictures = {kSample,
-                                               folder_.File("missing.bmp"),
-                                               folder_.File("short.bmp"),
-                                               kSamples + "tiles.gif",
-                                               folder_.File("notes.txt"),
-                                               "-"};
+    WriteBytes(tags, {'o', 'l', 'd'});
+    const std::vector<std::string> pictures = {folder_.File("写真.bmp"),  folder_.File("missing.bmp"),
+                                               folder_.File("short.bmp"), kSamples + "tiles.gif",
+                                               folder_.File("notes.txt"), "-"};
     std::string expected, arguments = "-m 3 -s 100";
     for (const std::string& picture : pictures) {
         expected += (picture == "-" ? "" : Run("-m 3 -s 100 " + Quoted(picture)).out) + "\n";
@@ -153,11 +143,11 @@ TEST_F(KorviCli, ConvertsSeveralPicturesInOrderSayingWhyOnesFail) {
     }
     ASSERT_GT(expected.size(), 1000u);
     const std::string failed = std::string(": ") + kMsgNoPicture + " (";
-    for (const char* jobs : {"-j 1", "-j 3", ""}) {
-        const CommandResult result =
-            Run(std::string(jobs) + " " + arguments + " < " + Quoted(folder_.File("notes.txt")));
+    const std::string toFile = "-o " + Quoted(tags), runs[] = {"-j 1", "-j 3 -o -", toFile};
+    for (const std::string& jobs : runs) {
+        const CommandResult result = Run(jobs + " " + arguments + " < " + Quoted(folder_.File("notes.txt")));
         EXPECT_EQ(result.exitCode, 1) << jobs;
-        EXPECT_TRUE(result.out == expected) << jobs;
+        EXPECT_TRUE(result.out == (jobs == toFile ? "" : expected)) << jobs;
         for (const std::string& why :
              {"missing.bmp" + failed + "no such file)",
               "short.bmp" + failed + "cannot be read, or ends before the picture does)",
@@ -167,27 +157,18 @@ TEST_F(KorviCli, ConvertsSeveralPicturesInOrderSayingWhyOnesFail) {
         }
         EXPECT_EQ(result.err.find("missing.bmp"), result.err.rfind("missing.bmp")) << result.err;
     }
+    EXPECT_EQ(TextOf(tags), "old");
+    const std::string twice = "-m 3 -s 100 " + Quoted(pictures[0]) + " " + Quoted(pictures[0]),
+                      line = expected.substr(0, expected.find('\n') + 1);
+    EXPECT_EQ(Run(toFile + " " + twice).exitCode, 0);
+    EXPECT_TRUE(TextOf(tags) == line + line);
+    EXPECT_EQ(Run("-o " + Quoted(folder_.File("missing/tag.html")) + " " + Quoted(kSample)).exitCode, 1);
     EXPECT_NE(Run("- < " + Quoted(folder_.File("empty"))).err.find("(standard input is empty)"),
               std::string::npos);
-}
-
-// -o FILE gets the lines once every picture succeeded and is left as it was otherwise.
-TEST_F(KorviCli, ReplacesTheOutputFileOnlyWhenEveryPictureSucceeds) {
-    const std::string tags = folder_.File("tags.txt"), picture = " -f bmp " + Quoted(kSample);
-    const std::string line = Run(picture).out;
-    WriteBytes(tags, {'o', 'l', 'd'});
-    EXPECT_EQ(Run("-o " + Quoted(tags) + picture + " " + Quoted(folder_.File("missing.bmp"))).exitCode, 1);
-    EXPECT_EQ(TextOf(tags), "old");
-    const CommandResult one = Run("-o " + Quoted(tags) + picture);
-    EXPECT_EQ(one.exitCode, 0) << one.err;
-    EXPECT_EQ(one.out, "");
-    EXPECT_TRUE(TextOf(tags) == line);
-    EXPECT_EQ(Run("-o " + Quoted(tags) + picture + " " + Quoted(kSample)).exitCode, 0);
-    EXPECT_TRUE(TextOf(tags) == line + "\n" + line + "\n");
-    EXPECT_TRUE(Run("-o -" + picture).out == line) << "-o - is standard output";
-    EXPECT_EQ(Run("-o " + Quoted(folder_.File("missing/tag.html")) + picture).exitCode, 1);
+    EXPECT_EQ(FolderEntries(japanese), std::vector<std::string>{});
     EXPECT_EQ(FolderEntries(folder_.path()),
-              (std::vector<std::string>{"stderr.txt", "stdout.txt", "tags.txt"}));
+              (std::vector<std::string>{"empty", "notes.txt", "short.bmp", "stderr.txt", "stdout.txt",
+                                        "tags.txt", "一時", "写真.bmp"}));
 }
 
 TEST_F(KorviCli, KeepsEachLineWithinMaxBytes) {
