@@ -86,7 +86,6 @@ TEST(Download, EachAnswerEndsInTheLineOfItsPictureOrInItsStatusInTime) {
         {"http", "reset", "", 10},
         {"http", "stall-headers", "", 4},
         {"http", "stall-body", "", 10},
-        {"http", "drip-headers", "", 10, true},
         {"http", "continue", "", 10, true},
         {"http", "drip-body", "", 10, true},
     };
