@@ -189,6 +189,7 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
 }
 
 // A usable address is requested, then where its redirects lead, then the target of one refresh page.
+// Each answer takes a second, and the redirects share the one time limit.
 TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
     const auto page = [](const std::string& target, std::size_t size = 0) {
         std::string text = "<html><head><meta http-equiv=\"refresh\" content=\"0;url=" + target + "\">";
@@ -201,6 +202,7 @@ TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
         std::string url, page;
         int status;
         std::vector<std::string> requested;
+        std::int64_t timeLimitMs = kDownloadTimeLimitMs;
     } cases[] = {
         {"short page", kPage, page("./pic.gif"), 0, {"h:80/a/page", "h:80/a/pic.gif"}},
         {"long page", kPage, page("../pic.gif", 400), 0, {"h:80/a/page", "h:80/pic.gif"}},
@@ -209,10 +211,14 @@ TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
         // The target taken relative to where the redirect ended.
         {"redirected", "https://h/r", page("pic.gif"), 0, {"h:443/r", "h:443/b/page", "h:443/b/pic.gif"}},
         {"redirect loop", "http://h/loop", "", kFetchSendFailed, std::vector<std::string>(11, "h:80/loop")},
+        {"redirects past the limit", "http://h/loop", "", kFetchReadFailed,
+         std::vector<std::string>(5, "h:80/loop"), 5000},
         {"address without a path", "http://h", "", kFetchBadUrl, {}},
     };
+    server_->msPerSend = 1000;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        context_.timeLimitMs = c.timeLimitMs;
         const Bytes text(c.page.begin(), c.page.end());
         server_->answers = {{"/a/page", {text}},
                             {"/b/page", {text}},
@@ -228,21 +234,11 @@ TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
     }
 }
 
-TEST_F(Fetch, EndsAtAQuitRequestOrTheTimeLimit) {
+TEST_F(Fetch, EndsAtAQuitRequestAndAllThatFollow) {
     server_->answers["/pic"] = {Gif(10, 10, 2000), std::nullopt, true};
     for (const bool quit : {true, false}) {
         server_->quit = quit;
         EXPECT_FALSE(Get("http://host/pic"));
         EXPECT_EQ(context_.status, kFetchCancelled) << "the flag stays set";
     }
-    g_fetchCancelled = 0;
-
-    // Redirects, each answered after a second, share the one limit.
-    server_->answers["/loop"] = Redirect("http://host/loop");
-    server_->msPerSend = 1000;
-    context_.timeLimitMs = 5000;
-    server_->requested.clear();
-    EXPECT_FALSE(Get("http://host/loop"));
-    EXPECT_EQ(context_.status, kFetchReadFailed);
-    EXPECT_EQ(server_->requested.size(), 5u);
 }
