@@ -72,7 +72,6 @@ TEST_F(KorviCli, ResizesStandardInputByMethodAndSideOverTheBackgroundGiven) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const Bytes bmp = DataUriPayload(result.out, "image/bmp");
     ASSERT_EQ(bmp.size(), 54u + 100 * 300);
-    EXPECT_EQ(ReadLe32(bmp, 18), 100);
     EXPECT_EQ(std::vector<int>(bmp.begin() + 54, bmp.begin() + 57), (std::vector<int>{0x80, 0x40, 0x20}));
 }
 
