@@ -56,9 +56,6 @@ def answers(http_port):
 class Handler(http.server.SimpleHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
-    def log_message(self, *args):
-        pass
-
     def do_GET(self):
         if self.path not in HOSTILE:
             super().do_GET()
