@@ -72,7 +72,6 @@ TEST(Download, EachAnswerEndsInTheLineOfItsPictureOrInItsStatusInTime) {
         int status = 0;
         bool late = false;  // ends at the whole download's limit
     } cases[] = {
-        {"http", "landscape.bmp", "landscape.bmp"},
         {"http", "tiles.gif", "tiles.gif"},
         {"http", "badge.png", "badge.png"},
         {"https", "landscape.bmp", "landscape.bmp"},
