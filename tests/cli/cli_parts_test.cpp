@@ -89,8 +89,6 @@ TEST(ConvertCliPicture, EndsInTheMessageOfAFailedConversion) {
         options.maxBytes = 1 << 20;
         const PictureResult result =
             ConvertCliPicture(options, KORVI_SAMPLES "landscape.bmp", folder.File("missing/"));
-        EXPECT_FALSE(result.succeeded) << automatic;
-        EXPECT_EQ(result.line, "") << automatic;
         EXPECT_EQ(result.messages, std::vector<std::string>{std::string(KORVI_SAMPLES "landscape.bmp: ") +
                                                             kMsgJpegWriteFailed})
             << automatic;

@@ -6,7 +6,6 @@
 
 #include "core/base64.h"
 #include "core/messages.h"
-#include "tests/support/base64_decode.h"
 #include "tests/support/command.h"
 #include "tests/support/jpeg_fixture.h"
 
@@ -34,12 +33,13 @@ class KorviCli : public testing::Test {
 // a note for each value the conversion replaces, as the window does. The picture comes first, so
 // that a value ends the command line.
 TEST_F(KorviCli, PrintsTheLineOfEachFormatAndFormNotingReplacedValues) {
-    const std::string picture = Quoted(kSample) + " -m 2 -s 64 ";
-    const std::string uri = Run(picture + "-f gif --as uri").out;
+    const std::string sizing = " -m 2 -s 64 ";
+    const std::string uri = Run(Quoted(kSample) + sizing + "-f gif --as uri").out;
     ASSERT_EQ(uri.rfind("data:image/gif;base64,R0lGODdh", 0), 0u) << uri;
     const struct {
         std::string options, line;  // the line, or a part of it
         std::string note = "";      // empty: none
+        std::string picture = Quoted(kSample);
     } cases[] = {
         {"", "<img src=\"data:image/jpeg;base64,/9j/"},
         {"-f png", "<img src=\"data:image/png;base64,iVBORw0KGgo"},
@@ -53,9 +53,11 @@ TEST_F(KorviCli, PrintsTheLineOfEachFormatAndFormNotingReplacedValues) {
         {"-f bmp -m 0 -q -5", "", "-q -5 is not a number, so quality 80 is used"},
         {"-f bmp -m 0 -q 5", "", "-q 5 is out of range (10 to 100), so quality 10 is used"},
         {"-f bmp -m 0 -s 9999", "", "-s 9999 is out of range (64 to 5000), so side 5000 is used"},
+        // The badge's corners are transparent; BMP stores 0x204080 as 80 40 20, "gEAg" in base64.
+        {"-f bmp -b " + Quoted("#204080") + " < " + Quoted(kSamples + "badge.png"), "gEAggEAggEAg", "", "-"},
     };
     for (const auto& c : cases) {
-        const CommandResult result = Run(picture + c.options);
+        const CommandResult result = Run(c.picture + sizing + c.options);
         EXPECT_EQ(result.exitCode, 0) << c.options << result.err;
         std::string err = result.err;
         err.erase(std::remove(err.begin(), err.end(), '\r'), err.end());  // Windows ends lines in CR LF
@@ -63,17 +65,6 @@ TEST_F(KorviCli, PrintsTheLineOfEachFormatAndFormNotingReplacedValues) {
         EXPECT_NE(result.out.find(c.line), std::string::npos) << c.options;
         EXPECT_EQ(result.out.find('\n'), std::string::npos) << "no newline when the output is not a terminal";
     }
-}
-
-// The badge sample is 64 x 64, transparent in its corners.
-TEST_F(KorviCli, ResizesStandardInputByMethodAndSideOverTheBackgroundGiven) {
-    const CommandResult result =
-        Run("-f bmp -m 2 -s 100 -b " + Quoted("#204080") + " - < " + Quoted(kSamples + "badge.png"));
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    const Bytes bmp = DataUriPayload(result.out, "image/bmp");
-    ASSERT_EQ(bmp.size(), 54u + 100 * 300);
-    EXPECT_EQ(ReadLe32(bmp, 18), 100);
-    EXPECT_EQ(std::vector<int>(bmp.begin() + 54, bmp.begin() + 57), (std::vector<int>{0x80, 0x40, 0x20}));
 }
 
 TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
@@ -106,20 +97,6 @@ TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
     EXPECT_EQ(version.out.substr(0, 14), "korvi-cli 1.02");
 }
 
-// A Japanese user's temporary folder, and a picture named in Japanese.
-TEST_F(KorviCli, TakesJapanesePathsAndLeavesNoWorkFilesBehind) {
-    TempFolder temporary;
-    const std::string japanese = temporary.File("一時");
-    MakeFolder(japanese);
-    const ScopedEnvironment temporaryFolder({"TMPDIR", "TMP", "TEMP"}, japanese);
-    const std::string picture = folder_.File("写真.bmp");
-    WriteBytes(picture, ReadBytes(kSample));
-    const CommandResult result = Run(Quoted(picture));
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(Run("-f bmp " + Quoted(folder_.File("無い.bmp"))).exitCode, 1);
-    EXPECT_EQ(FolderEntries(japanese), std::vector<std::string>{});
-}
-
 TEST_F(KorviCli, WritesTheTestPageWithTheTagsOfTheConversion) {
     const std::string page = folder_.File("page.html");
     const CommandResult result =
@@ -135,17 +112,21 @@ TEST_F(KorviCli, WritesTheTestPageWithTheTagsOfTheConversion) {
 
 // Each line is the one the picture gives alone, in the order given, whatever the threads; a
 // picture that fails leaves its line empty, says why once, and the others are still converted.
+// -o FILE gets the lines only once every picture succeeded. Paths and the temporary folder (here a
+// Japanese user's) may be Japanese, and no work files are left behind.
 TEST_F(KorviCli, ConvertsSeveralPicturesInOrderSayingWhyOnesFail) {
+    const std::string japanese = folder_.File("一時"), tags = folder_.File("tags.txt");
+    MakeFolder(japanese);
+    const ScopedEnvironment temporaryFolder({"TMPDIR", "TMP", "TEMP"}, japanese);
     const std::string prose = "plain text, no picture";
+    WriteBytes(folder_.File("写真.bmp"), ReadBytes(kSample));
     WriteBytes(folder_.File("notes.txt"), Bytes(prose.begin(), prose.end()));
     WriteBytes(folder_.File("short.bmp"), {'B', 'M', 1, 2, 3});
     WriteBytes(folder_.File("empty"), {});
-    const std::vector<std::string> pictures = {kSample,
-                                               folder_.File("missing.bmp"),
-                                               folder_.File("short.bmp"),
-                                               kSamples + "tiles.gif",
-                                               folder_.File("notes.txt"),
-                                               "-"};
+    WriteBytes(tags, {'o', 'l', 'd'});
+    const std::vector<std::string> pictures = {folder_.File("写真.bmp"),  folder_.File("missing.bmp"),
+                                               folder_.File("short.bmp"), kSamples + "tiles.gif",
+                                               folder_.File("notes.txt"), "-"};
     std::string expected, arguments = "-m 3 -s 100";
     for (const std::string& picture : pictures) {
         expected += (picture == "-" ? "" : Run("-m 3 -s 100 " + Quoted(picture)).out) + "\n";
@@ -153,11 +134,11 @@ TEST_F(KorviCli, ConvertsSeveralPicturesInOrderSayingWhyOnesFail) {
     }
     ASSERT_GT(expected.size(), 1000u);
     const std::string failed = std::string(": ") + kMsgNoPicture + " (";
-    for (const char* jobs : {"-j 1", "-j 3", ""}) {
-        const CommandResult result =
-            Run(std::string(jobs) + " " + arguments + " < " + Quoted(folder_.File("notes.txt")));
+    const std::string toFile = "-o " + Quoted(tags), runs[] = {"-j 1", "-j 3 -o -", toFile};
+    for (const std::string& jobs : runs) {
+        const CommandResult result = Run(jobs + " " + arguments + " < " + Quoted(folder_.File("notes.txt")));
         EXPECT_EQ(result.exitCode, 1) << jobs;
-        EXPECT_TRUE(result.out == expected) << jobs;
+        EXPECT_TRUE(result.out == (jobs == toFile ? "" : expected)) << jobs;
         for (const std::string& why :
              {"missing.bmp" + failed + "no such file)",
               "short.bmp" + failed + "cannot be read, or ends before the picture does)",
@@ -167,48 +148,55 @@ TEST_F(KorviCli, ConvertsSeveralPicturesInOrderSayingWhyOnesFail) {
         }
         EXPECT_EQ(result.err.find("missing.bmp"), result.err.rfind("missing.bmp")) << result.err;
     }
+    EXPECT_EQ(TextOf(tags), "old");
+    const std::string twice = "-m 3 -s 100 " + Quoted(pictures[0]) + " " + Quoted(pictures[0]),
+                      line = expected.substr(0, expected.find('\n') + 1);
+    EXPECT_EQ(Run(toFile + " " + twice).exitCode, 0);
+    EXPECT_TRUE(TextOf(tags) == line + line);
+    EXPECT_EQ(Run("-o " + Quoted(folder_.File("missing/tag.html")) + " " + Quoted(kSample)).exitCode, 1);
     EXPECT_NE(Run("- < " + Quoted(folder_.File("empty"))).err.find("(standard input is empty)"),
               std::string::npos);
-}
-
-// -o FILE gets the lines once every picture succeeded and is left as it was otherwise.
-TEST_F(KorviCli, ReplacesTheOutputFileOnlyWhenEveryPictureSucceeds) {
-    const std::string tags = folder_.File("tags.txt"), picture = " -f bmp " + Quoted(kSample);
-    const std::string line = Run(picture).out;
-    WriteBytes(tags, {'o', 'l', 'd'});
-    EXPECT_EQ(Run("-o " + Quoted(tags) + picture + " " + Quoted(folder_.File("missing.bmp"))).exitCode, 1);
-    EXPECT_EQ(TextOf(tags), "old");
-    const CommandResult one = Run("-o " + Quoted(tags) + picture);
-    EXPECT_EQ(one.exitCode, 0) << one.err;
-    EXPECT_EQ(one.out, "");
-    EXPECT_TRUE(TextOf(tags) == line);
-    EXPECT_EQ(Run("-o " + Quoted(tags) + picture + " " + Quoted(kSample)).exitCode, 0);
-    EXPECT_TRUE(TextOf(tags) == line + "\n" + line + "\n");
-    EXPECT_TRUE(Run("-o -" + picture).out == line) << "-o - is standard output";
-    EXPECT_EQ(Run("-o " + Quoted(folder_.File("missing/tag.html")) + picture).exitCode, 1);
+    EXPECT_EQ(FolderEntries(japanese), std::vector<std::string>{});
     EXPECT_EQ(FolderEntries(folder_.path()),
-              (std::vector<std::string>{"stderr.txt", "stdout.txt", "tags.txt"}));
+              (std::vector<std::string>{"empty", "notes.txt", "short.bmp", "stderr.txt", "stdout.txt",
+                                        "tags.txt", "一時", "写真.bmp"}));
 }
 
+// A line longer than --max-bytes fails; -q auto takes the highest quality whose line fits and
+// names it, -f auto the shortest faithful line, else the most faithful one that fits.
 TEST_F(KorviCli, KeepsEachLineWithinMaxBytes) {
     const std::string picture = " -m 3 -s 100 " + Quoted(kSample);
     const std::string line = Run("-q 80" + picture).out, length = std::to_string(line.size());
     const CommandResult fits = Run("-q 80 --max-bytes " + length + picture),
-                        over = Run("-q 80 --max-bytes " + std::to_string(line.size() - 1) + picture),
-                        chosen = Run("-q auto --max-bytes " + length + picture),
-                        none = Run("-q auto --max-bytes 100" + picture);
+                        chosen = Run("-q auto --max-bytes " + length + picture);
     EXPECT_TRUE(fits.exitCode == 0 && fits.out == line) << fits.err;
-    EXPECT_TRUE(over.exitCode == 1 && over.out.empty() &&
-                over.err.find("the line is " + length + " bytes, more than --max-bytes") != std::string::npos)
-        << over.err;
-    EXPECT_TRUE(none.exitCode == 1 && none.err.find("no quality fits --max-bytes 100") != std::string::npos)
-        << none.err;
-    // -q auto names the quality it chose, and prints its line.
     const std::size_t at = chosen.err.find(": quality ");
     ASSERT_NE(at, std::string::npos) << chosen.err;
     const int quality = std::atoi(chosen.err.c_str() + at + 10);
     EXPECT_GE(quality, 80);
     EXPECT_EQ(chosen.out, Run("-q " + std::to_string(quality) + picture).out);
+    const struct {
+        std::string options, picture;
+        int exitCode;
+        std::string said;  // on standard error after the picture's name
+    } cases[] = {
+        {"-q 80 --max-bytes 100", "landscape.bmp", 1, " bytes, more than --max-bytes 100"},
+        {"-q auto --max-bytes 100 -s 64", "landscape.bmp", 1, "no quality fits --max-bytes 100"},
+        {"-f auto", "tiles.gif", 0, "tiles.gif: webp lossless, "},
+        {"-f auto", "badge.png", 0, "badge.png: webp q"},
+        {"-f auto --min-ssim 0.5", "badge.png", 0, "badge.png: webp q10, "},
+        {"-f auto --max-bytes 330", "badge.png", 0, "the most faithful line that fits --max-bytes 330"},
+        {"-f auto --max-bytes 300", "badge.png", 1,
+         "no line fits --max-bytes 300; the shortest tried is webp q10"},
+    };
+    for (const auto& c : cases) {
+        const CommandResult result = Run(c.options + " " + Quoted(kSamples + c.picture));
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.options << result.err;
+        EXPECT_NE(result.err.find(c.said), std::string::npos) << c.options << result.err;
+        EXPECT_TRUE(c.exitCode == 0 ? result.out.rfind("<img src=\"data:image/webp;base64,", 0) == 0
+                                    : result.out.empty())
+            << c.options;
+    }
 }
 
 // The largest progressive JPEG the reader takes (201 MB as 24 bits) converts whole, also in the
@@ -221,25 +209,4 @@ TEST_F(KorviCli, ConvertsTheLargestJpegTheReaderTakes) {
     const std::size_t tag =
         sizeof "<img src=\"data:image/bmp;base64,\">" - 1 + Base64Length(54 + 3 * 8192u * 8192);
     EXPECT_EQ(std::filesystem::file_size(folder_.File("tag.txt")), tag);
-}
-
-TEST_F(KorviCli, AutoChoosesTheShortestFaithfulLine) {
-    const struct {
-        std::string options, picture;
-        int exitCode;
-        std::string said;  // on standard error after the picture's name
-    } cases[] = {
-        {"", "tiles.gif", 0, "tiles.gif: webp lossless, "},
-        {"", "badge.png", 0, "badge.png: webp q"},
-        {"--min-ssim 0.5", "badge.png", 0, "badge.png: webp q10, "},
-        {"--max-bytes 330", "badge.png", 0, "the most faithful line that fits --max-bytes 330"},
-        {"--max-bytes 300", "badge.png", 1, "no line fits --max-bytes 300; the shortest tried is webp q10"},
-    };
-    for (const auto& c : cases) {
-        const CommandResult result = Run("-f auto " + c.options + " " + Quoted(kSamples + c.picture));
-        EXPECT_EQ(result.exitCode, c.exitCode) << c.options << result.err;
-        EXPECT_NE(result.err.find(c.said), std::string::npos) << c.options << result.err;
-        EXPECT_EQ(result.out.rfind("<img src=\"data:image/webp;base64,", 0) == 0, c.exitCode == 0)
-            << c.options;
-    }
 }

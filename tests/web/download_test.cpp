@@ -72,7 +72,6 @@ TEST(Download, EachAnswerEndsInTheLineOfItsPictureOrInItsStatusInTime) {
         int status = 0;
         bool late = false;  // ends at the whole download's limit
     } cases[] = {
-        {"http", "landscape.bmp", "landscape.bmp"},
         {"http", "tiles.gif", "tiles.gif"},
         {"http", "badge.png", "badge.png"},
         {"https", "landscape.bmp", "landscape.bmp"},
@@ -86,7 +85,6 @@ TEST(Download, EachAnswerEndsInTheLineOfItsPictureOrInItsStatusInTime) {
         {"http", "reset", "", 10},
         {"http", "stall-headers", "", 4},
         {"http", "stall-body", "", 10},
-        {"http", "drip-headers", "", 10, true},
         {"http", "continue", "", 10, true},
         {"http", "drip-body", "", 10, true},
     };

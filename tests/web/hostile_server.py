@@ -48,19 +48,13 @@ def answers(http_port):
         "/reset": (200, [length], [body[: len(body) // 2]], 0.2, "reset"),
         "/stall-headers": (None, [], [], 0, "stall"),
         "/stall-body": (200, [length], [body[:300]], 0, "stall"),
-        "/drip-headers": (None, [], [b"HTTP/1.1 200 OK\r\n"] + [b"X-Drip: 1\r\n"] * 1000, 1, None),
         "/continue": (None, [], [b"HTTP/1.1 100 Continue\r\n\r\n"] * 1000, 1, None),
         "/drip-body": (200, [length], [body[:300]] + drip, 9, None),
     }
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
-    """Serves the files of ROOT, and the hostile answers by their paths."""
-
     protocol_version = "HTTP/1.1"
-
-    def log_message(self, *args):
-        pass
 
     def do_GET(self):
         if self.path not in HOSTILE:

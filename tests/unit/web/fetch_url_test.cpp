@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/support/files.h"
 
-using Bytes = std::vector<std::uint8_t>;
+namespace {
 
 Bytes Padded(Bytes bytes, std::size_t size) {
     bytes.resize(std::max(bytes.size(), size), 0x20);
@@ -23,15 +23,6 @@ constexpr auto Hi = [](int value) { return static_cast<std::uint8_t>(value >> 8)
 
 Bytes Gif(int width, int height, std::size_t size = 300) {
     return Padded({'G', 'I', 'F', '8', '9', 'a', Lo(width), Hi(width), Lo(height), Hi(height)}, size);
-}
-
-Bytes Bmp(std::int32_t width, std::int32_t height) {
-    Bytes bytes = Padded({'B', 'M'}, 300);
-    for (int i = 0; i < 4; ++i) {
-        bytes[18 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(width) >> 8 * i);
-        bytes[22 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(height) >> 8 * i);
-    }
-    return bytes;
 }
 
 Bytes Png(std::uint32_t width, std::uint32_t height, std::size_t ihdrAt = 12) {
@@ -57,10 +48,6 @@ Bytes Jpeg(int segments, int segmentLength, const Bytes& then, std::size_t size 
 
 Bytes FrameHeader(std::uint8_t code, int width, int height) {
     return {0xFF, code, 0, 17, 8, Hi(height), Lo(height), Hi(width), Lo(width), 3};
-}
-
-Bytes Text(const std::string& text) {
-    return Bytes(text.begin(), text.end());
 }
 
 struct Answer {
@@ -151,7 +138,12 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
     } cases[] = {
         {"gif 10 x 10", {Gif(10, 10, 256)}, 0, kGif, 10, 10},
         {"gif of 40 bytes", {Gif(10, 10, 40)}, kFetchReadFailed},
-        {"top-down bmp", {Bmp(10, -20)}, 0, kBmp, 10, 20},
+        {"top-down bmp",
+         {Padded(Join({{'B', 'M'}, Bytes(16), {10, 0, 0, 0, 0xEC, 0xFF, 0xFF, 0xFF}}), 300)},
+         0,
+         kBmp,
+         10,
+         20},
         {"png header at the last place looked", {Png(300, 200, 239)}, 0, kPng, 300, 200},
         {"png header beyond it", {Png(300, 200, 240)}, 0, kFetchUnknown},
         {"png 65536 wide", {Png(65536, 10)}, kFetchTooLarge},
@@ -197,6 +189,7 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
 }
 
 // A usable address is requested, then where its redirects lead, then the target of one refresh page.
+// Each answer takes a second, and the redirects share the one time limit.
 TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
     const auto page = [](const std::string& target, std::size_t size = 0) {
         std::string text = "<html><head><meta http-equiv=\"refresh\" content=\"0;url=" + target + "\">";
@@ -209,6 +202,7 @@ TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
         std::string url, page;
         int status;
         std::vector<std::string> requested;
+        std::int64_t timeLimitMs = kDownloadTimeLimitMs;
     } cases[] = {
         {"short page", kPage, page("./pic.gif"), 0, {"h:80/a/page", "h:80/a/pic.gif"}},
         {"long page", kPage, page("../pic.gif", 400), 0, {"h:80/a/page", "h:80/pic.gif"}},
@@ -217,12 +211,17 @@ TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
         // The target taken relative to where the redirect ended.
         {"redirected", "https://h/r", page("pic.gif"), 0, {"h:443/r", "h:443/b/page", "h:443/b/pic.gif"}},
         {"redirect loop", "http://h/loop", "", kFetchSendFailed, std::vector<std::string>(11, "h:80/loop")},
+        {"redirects past the limit", "http://h/loop", "", kFetchReadFailed,
+         std::vector<std::string>(5, "h:80/loop"), 5000},
         {"address without a path", "http://h", "", kFetchBadUrl, {}},
     };
+    server_->msPerSend = 1000;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        server_->answers = {{"/a/page", {Text(c.page)}},
-                            {"/b/page", {Text(c.page)}},
+        context_.timeLimitMs = c.timeLimitMs;
+        const Bytes text(c.page.begin(), c.page.end());
+        server_->answers = {{"/a/page", {text}},
+                            {"/b/page", {text}},
                             {"/r", Redirect("https://h/b/page")},
                             {"/loop", Redirect("http://h/loop")}};
         for (const char* picture : {"/a/pic.gif", "/b/pic.gif", "/pic.gif"})
@@ -235,22 +234,11 @@ TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
     }
 }
 
-TEST_F(Fetch, EndsAtAQuitRequestOrTheTimeLimit) {
+TEST_F(Fetch, EndsAtAQuitRequestAndAllThatFollow) {
     server_->answers["/pic"] = {Gif(10, 10, 2000), std::nullopt, true};
-    server_->quit = true;
-    EXPECT_FALSE(Get("http://host/pic"));
-    EXPECT_EQ(context_.status, kFetchCancelled);
-    server_->quit = false;
-    EXPECT_FALSE(Get("http://host/pic"));
-    EXPECT_EQ(context_.status, kFetchCancelled) << "the flag stays set";
-    g_fetchCancelled = 0;
-
-    // Redirects, each answered after a second, share the one limit.
-    server_->answers["/loop"] = Redirect("http://host/loop");
-    server_->msPerSend = 1000;
-    context_.timeLimitMs = 5000;
-    server_->requested.clear();
-    EXPECT_FALSE(Get("http://host/loop"));
-    EXPECT_EQ(context_.status, kFetchReadFailed);
-    EXPECT_EQ(server_->requested.size(), 5u);
+    for (const bool quit : {true, false}) {
+        server_->quit = quit;
+        EXPECT_FALSE(Get("http://host/pic"));
+        EXPECT_EQ(context_.status, kFetchCancelled) << "the flag stays set";
+    }
 }
