@@ -3,8 +3,6 @@ when the wait ends, are the editor's unit tables; here, that the registry, the s
 restore reach them. The paint program is korvi-stand-in.exe."""
 from harness import CANNOT_WRITE, IDCANCEL, IDOK, WM_COMMAND, KorviCase, bmp_bytes, ids, reg, wait_until
 
-SETTINGS_CAPTION = "画像編集アプリの設定"
-BROWSE_CAPTION = "画像編集アプリを選択する"
 EDITOR_CAPTION = "korvi test editor"
 TEST_CLASS = "KorviTestPicture"
 PICTURE = bmp_bytes(40, 30, lambda x, y: (6 * x, 8 * y, 255 - 3 * x - 4 * y))
@@ -78,7 +76,7 @@ class EditorCases(KorviCase):
         dialog = self.open_settings(window)
         self.assertEqual(self.probe.text(dialog, ids.IDC_EDITOR_PROGRAM), deep)
         self.probe.call("press", dialog, ids.IDC_BROWSE_EDITOR)
-        self.choose_file(BROWSE_CAPTION, editor)
+        self.choose_file("画像編集アプリを選択する", editor)
         wait_until(lambda: self.probe.text(dialog, ids.IDC_EDITOR_PROGRAM) == editor, what="the chosen program")
         self.press_and_wait_closed(dialog, IDOK)
         self.assertEqual(self.settings("Tools"), {"EditBitmap": editor})
@@ -99,4 +97,4 @@ class EditorCases(KorviCase):
 
     def open_settings(self, window):
         self.click_control(window, ids.IDC_EDITOR_SETTINGS)
-        return self.dialog(SETTINGS_CAPTION)
+        return self.dialog("画像編集アプリの設定")

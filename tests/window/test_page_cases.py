@@ -3,8 +3,6 @@ import shutil
 
 from harness import CANNOT_WRITE, IDCANCEL, IDOK, SOURCE, KorviCase, ids, wait_until
 
-SETTINGS_CAPTION = "テスト表示する画像の設定"
-
 
 class TestPageCases(KorviCase):
     def test_button_writes_the_page_korvi_cli_writes_and_opens_it_and_the_dialog_stores_its_bits_on_ok(self):
@@ -30,7 +28,7 @@ class TestPageCases(KorviCase):
         for button in (IDCANCEL, IDOK):
             with self.subTest(button=button):
                 self.click_control(window, ids.IDC_TEST_PAGE_SETTINGS)
-                dialog = self.dialog(SETTINGS_CAPTION)
+                dialog = self.dialog("テスト表示する画像の設定")
                 checked = {name for name, box in boxes.items() if self.probe.checked(dialog, box)}
                 self.assertEqual(checked, boxes.keys() - {"IDC_SHOW_GIF", "IDC_SHOW_Q70"})
                 for box in ("IDC_SHOW_ORIGINAL", "IDC_SHOW_GIF", "IDC_SHOW_Q10"):
