@@ -1,9 +1,9 @@
 #!/usr/bin/python3
-"""Opens a test page in Chromium and checks what only a browser can tell (the page's text is the
-page builder's unit test); prints one line per check, and the exit status is 1 on any failure.
-
-    check_test_page.py sizes PAGE   headless: read as Shift_JIS, each picture decodes to the stated size
-    check_test_page.py copy PAGE    on $DISPLAY: each copy button puts exactly its tag on the clipboard
+"""check_test_page.py PAGE...: opens each test page in Chromium on the X display of $DISPLAY and
+checks what only a browser can tell (the page's text is the page builder's unit test): the page is
+read as Shift_JIS, every picture decodes to the size the table states, and pressing each copy button
+puts exactly its tag on the clipboard (read back with xclip). Prints one line per check; the exit
+status is 1 on any failure.
 """
 import json
 import pathlib
@@ -31,13 +31,13 @@ READ_PAGE = r"""(() => {
 class Chromium:
     """A Chromium of its own (fresh profile) driven over the DevTools protocol, showing one page."""
 
-    def __init__(self, page, headless):
+    def __init__(self, page):
         self.profile = tempfile.mkdtemp(prefix="korvi-chromium-")
         self.process = subprocess.Popen(
             ["/usr/bin/chromium", "--no-sandbox", "--disable-gpu", "--no-first-run", "--test-type",
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--remote-allow-origins=*", "--user-data-dir=" + self.profile, "--remote-debugging-port=0",
-             "--window-position=0,0", "--window-size=1000,800", *(["--headless"] if headless else []), "about:blank"],
+             "--window-position=0,0", "--window-size=1000,800", "about:blank"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         port_file, deadline = pathlib.Path(self.profile, "DevToolsActivePort"), time.monotonic() + 30
         while not (port_file.exists() and port_file.read_text().count("\n") >= 1):
@@ -69,13 +69,6 @@ class Chromium:
             raise RuntimeError(f"script failed: {result['exceptionDetails']}")
         return result["result"].get("value")
 
-    def click(self, element):
-        """Presses the left button over the element that the expression gives."""
-        x, y = self.evaluate(f"""(() => {{ const e = {element}; e.scrollIntoView({{block: 'center'}});
-            const r = e.getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; }})()""")
-        for kind in ("mouseMoved", "mousePressed", "mouseReleased"):
-            self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
-
     def close(self):
         if getattr(self, "socket", None):
             self.socket.close()
@@ -84,20 +77,22 @@ class Chromium:
         shutil.rmtree(self.profile, ignore_errors=True)
 
 
-def check_sizes(chromium):
+def checks(chromium):
     seen = chromium.evaluate(READ_PAGE)
     yield seen["charset"] == "Shift_JIS", f"read as {seen['charset']}"
     yield seen["original"] in (None, seen["source"]), f"original of {seen['source']} decodes to {seen['original']}"
     yield bool(seen["sections"]), f"{len(seen['sections'])} sections"
     for number, decoded in enumerate(seen["sections"], 1):
         yield decoded == seen["converted"], f"picture {number} of {seen['converted']} decodes to {decoded}"
-
-
-def check_copy(chromium):
     for number in range(1, chromium.evaluate("document.querySelectorAll('input[type=text]').length") + 1):
         box = f'document.getElementById("s{number}")'
         tag = chromium.evaluate(box + ".value").encode("latin-1")
-        chromium.click(box + ".nextElementSibling")
+        # A press of the left button over the copy button beside the box.
+        x, y = chromium.evaluate(f"""(() => {{ const e = {box}.nextElementSibling;
+            e.scrollIntoView({{block: 'center'}}); const r = e.getBoundingClientRect();
+            return [r.left + r.width / 2, r.top + r.height / 2]; }})()""")
+        for kind in ("mouseMoved", "mousePressed", "mouseReleased"):
+            chromium.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
         deadline = time.monotonic() + 10
         while (copied := subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
                                         timeout=20).stdout) != tag and time.monotonic() < deadline:
@@ -106,14 +101,13 @@ def check_copy(chromium):
 
 
 def main():
-    if len(sys.argv) != 3 or sys.argv[1] not in ("sizes", "copy"):
-        print(__doc__, file=sys.stderr)
-        return 2
-    chromium = Chromium(sys.argv[2], headless=sys.argv[1] == "sizes")
-    try:
-        results = list((check_sizes if sys.argv[1] == "sizes" else check_copy)(chromium))
-    finally:
-        chromium.close()
+    results = []
+    for page in sys.argv[1:]:
+        chromium = Chromium(page)
+        try:
+            results += checks(chromium)
+        finally:
+            chromium.close()
     for passed, what in results:
         print(("ok     " if passed else "FAILED ") + what)
     return 0 if results and all(passed for passed, _ in results) else 1

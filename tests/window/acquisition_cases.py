@@ -28,10 +28,13 @@ class Acquisition(KorviCase):
         wait_until(lambda: self.probe.call("formats") == "", what="the clipboard to be emptied")
         self.assertEqual(self.path("$korvi_sv.bmp").read_bytes(), self.path("in.bmp").read_bytes())
 
-    def test_clipboard_bitmap_loads_and_what_cannot_be_read_keeps_it_and_the_source_path(self):
+    def test_clipboard_bitmap_loads_what_cannot_be_read_keeps_it_and_a_chosen_file_converts_as_korvi_cli_does(self):
         grey = bytes(b for i in range(256) for b in (i, i, i, 0))
         self.path("x.jpg").write_bytes(b"only a text named like a picture\r\n")
-        self.write_settings(InputFile=self.windows_path("earlier.bmp"))
+        shutil.copy(SOURCE / "samples" / "badge.png", self.path("badge.png"))
+        # The back colour is blue, as a COLORREF: the badge's corners are transparent.
+        self.write_settings(SizeChange=3, Format=0, JpegQuality=35, Pixel=120, BackColor=0xFF0000,
+                            InputFile=self.windows_path("earlier.bmp"))
         window = self.start()
         self.place_on_clipboard(CF_DIB, dib_bytes(4, 2, bytes([200, 10, 10, 10, 50, 60, 70, 80]), grey))
         self.click_control(window, ids.IDC_PREVIEW)
@@ -47,23 +50,17 @@ class Acquisition(KorviCase):
         # The size field answers once the load has returned.
         self.assertEqual(self.shown_size(window), "4 x 2")
         self.assertEqual((self.path("$korvi_sv.bmp").read_bytes(), self.message_boxes()), (saved, []))
-        self.convert(window)
+        self.click_control(window, ids.IDC_OUTPUT)
+        self.wait_popup_closed()
         self.assertEqual(self.settings()["InputFile"], self.windows_path("earlier.bmp"))
-
-    def test_chosen_file_converts_at_once_with_the_windows_choices_as_korvi_cli_does(self):
-        self.path("pictures").mkdir()
-        shutil.copy(SOURCE / "samples" / "badge.png", self.path("pictures/badge.png"))
-        # A source path without a folder opens the dialog in the picture folder. The back colour is
-        # blue, as a COLORREF: the badge's corners are transparent.
-        self.write_settings(SizeChange=3, Format=0, JpegQuality=35, Pixel=120, InputFile="badge.png", BackColor=0xFF0000)
-        window = self.start()
+        # With the box checked, a file chosen in the dialog converts at once.
         self.probe.call("clear-clipboard")
         self.click_control(window, ids.IDC_AUTO_OUTPUT)
         wait_until(lambda: self.probe.checked(window, ids.IDC_AUTO_OUTPUT), what="the box to be checked")
         self.click_control(window, ids.IDC_PREVIEW)
-        self.choose_file(OPEN_DIALOG, self.windows_path("pictures/badge.png"))
+        self.choose_file(OPEN_DIALOG, self.windows_path("badge.png"))
         self.wait_popup_closed()
         tag = wait_until(read_clipboard_text, what="the tag")
         self.assertEqual(self.shown_size(window), "64 x 64")
-        self.assertEqual(tag, self.cli("-f", "jpeg", "-q", 35, "-m", 3, "-s", 120, "-b", "0000FF", "pictures/badge.png"))
-        self.assertEqual(self.settings()["InputFile"], self.windows_path("pictures/badge.png"))
+        self.assertEqual(tag, self.cli("-f", "jpeg", "-q", 35, "-m", 3, "-s", 120, "-b", "0000FF", "badge.png"))
+        self.assertEqual(self.settings()["InputFile"], self.windows_path("badge.png"))

@@ -40,13 +40,6 @@ std::string Wide(const std::wstring& text) {
     return Bytes(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
-std::string Ansi(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], size, nullptr, nullptr);
-    return ansi;
-}
-
 // The data of one drag and its source, living for the drag on the stack of the one who starts it.
 class Drag final : public IDataObject, public IDropSource {
   public:
@@ -133,7 +126,7 @@ LRESULT CALLBACK SourceProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-int main() {
+int main(int, char** ansiArgs) {
     int count = 0;
     LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
     std::wstring files;  // each path ended by a zero
@@ -142,7 +135,9 @@ int main() {
         if (arg.find(L'=') == std::wstring::npos) return 2;
         const std::wstring kind = arg.substr(0, arg.find(L'=')), value = arg.substr(kind.size() + 1);
         if (kind == L"file") files += value + L'\0';
-        if (kind == L"text") g_offers.push_back({CF_TEXT, Ansi(value)});
+        // The runtime's arguments are the same in the system code page.
+        if (kind == L"text")
+            g_offers.push_back({CF_TEXT, std::string(std::strchr(ansiArgs[i], '=') + 1) + '\0'});
         if (kind == L"unicode") g_offers.push_back({CF_UNICODETEXT, Wide(value)});
     }
     const DROPFILES header{sizeof(DROPFILES), {0, 0}, FALSE, TRUE};

@@ -1,11 +1,6 @@
-"""Driving korvi.exe under Wine as a user would.
-
-Each case starts korvi.exe afresh in a folder of its own on the suite's X display (DISPLAY and
-WINEPREFIX come from scripts/wine-suite.sh). The mouse and keyboard go through xdotool, the tag on
-the clipboard is read with xclip, and the rest (placing clipboard data, dialog controls, window
-rectangles and styles) goes through korvi-probe.exe, one long-lived Wine process answering a line
-per command. Every wait polls against a deadline.
-"""
+"""Driving korvi.exe under Wine as a user would: each case starts it afresh in a folder of its own
+on the suite's X display; the mouse and keyboard go through xdotool, the X clipboard through xclip,
+the rest through korvi-probe.exe. Every wait polls against a deadline."""
 import atexit
 import configparser
 import functools
@@ -132,13 +127,9 @@ def bmp_bytes(width, height, colour):
 
 
 class PictureServer:
-    """A plain HTTP server in a thread of this process, started at the first call: the files of its
-    folder, and "late.bmp" (its "pic.bmp" after four seconds) and "stall-body.gif" (the head and the
-    first 300 bytes of "pic.bmp", then nothing for 30 s), as from a slow server."""
-    @classmethod
-    @functools.cache
-    def get(cls):
-        return cls()
+    """A plain HTTP server in a thread of this process: the files of its folder, and "late.bmp" (its
+    "pic.bmp" after four seconds) and "stall-body.gif" (the head and the first 300 bytes of "pic.bmp",
+    then nothing for 30 s), as from a slow server."""
 
     def __init__(self):
         root = self.root = pathlib.Path(tempfile.mkdtemp(prefix="korvi-server-"))
@@ -198,11 +189,11 @@ class Probe:
         entries = [e.split("\t") for e in self.call("windows").split("\x1f") if e]
         return [dict(handle=int(h), owner=int(o), cls=c, caption=t) for h, o, c, t in entries]
 
-    def rect(self, window, control=None):
-        return tuple(int(v) for v in self.call("rect", window, *([] if control is None else [control])).split())
+    def rect(self, *window_and_control):
+        return tuple(int(v) for v in self.call("rect", *window_and_control).split())
 
-    def styles(self, window, control=None):
-        return tuple(int(v) for v in self.call("styles", window, *([] if control is None else [control])).split())
+    def styles(self, *window_and_control):
+        return tuple(int(v) for v in self.call("styles", *window_and_control).split())
 
     def text(self, window, control):
         return self.call("text", window, control)
@@ -210,9 +201,6 @@ class Probe:
     def state(self, window):
         """Which of "shown", "enabled" and "iconic" apply to the window; none once it is gone."""
         return set(self.call("state", window).split())
-
-    def post(self, window, message, wparam=0):
-        self.call("post", window, message, wparam)
 
     def checked(self, window, control):
         return self.call("checked", window, control) == "1"
@@ -295,8 +283,8 @@ class KorviCase(unittest.TestCase):
     def dialogs(self, caption):
         return [w for w in self.probe.windows() if w["cls"] == MAIN_DIALOG and w["caption"] == caption]
 
-    def dialog(self, caption, timeout=10.0):
-        return wait_until(lambda: next((w["handle"] for w in self.dialogs(caption)), None), timeout, caption)
+    def dialog(self, caption):
+        return wait_until(lambda: next((w["handle"] for w in self.dialogs(caption)), None), what=caption)
 
     def _has_control(self, window, control):
         try:
@@ -400,13 +388,6 @@ class KorviCase(unittest.TestCase):
         self.wait_hidden(handle)
         wait_until(lambda: "enabled" in self.probe.state(main), what="the main window to be enabled")
         return text
-
-    def convert(self, window):
-        """Presses the output button and returns the text the X clipboard then holds."""
-        self.probe.call("clear-clipboard")
-        self.click_control(window, ids.IDC_OUTPUT)
-        self.assertEqual(self.wait_popup_closed(), COPIED)
-        return wait_until(read_clipboard_text, what="text on the clipboard")
 
     def cli(self, *args):
         """What korvi-cli.exe prints for the arguments, in the case folder."""

@@ -1,6 +1,5 @@
-"""The hints of the main window: after the pointer rests on a control a pale yellow window shows the
-control's text below it, lets clicks through to what it covers and goes while a mouse button is held.
-Where exactly, and after how long a rest, is the hint rules' unit table."""
+"""The hints of the main window; where exactly, and after how long a rest, is the hint rules' unit
+table."""
 from harness import KorviCase, ProbeError, grab, ids, move_mouse, wait_until, xdotool
 
 HINT_CLASS = "QV ToolHint"

@@ -1,4 +1,4 @@
-"""The main window: start-up, settings, position, closing, the buttons without a picture."""
+"""The main window: start-up, settings, position, closing, the buttons without a picture, a second start."""
 import itertools
 
 from harness import (CAPTION, NO_PICTURE, SC_MINIMIZE, WM_CLOSE, WM_SYSCOMMAND, WS_EX_TOPMOST, KorviCase, ids, move_mouse,
@@ -6,7 +6,7 @@ from harness import (CAPTION, NO_PICTURE, SC_MINIMIZE, WM_CLOSE, WM_SYSCOMMAND, 
 
 
 class StartUp(KorviCase):
-    def test_settings_are_shown_clamped_and_the_buttons_without_a_picture_do_nothing(self):
+    def test_settings_shown_clamped_buttons_without_a_picture_a_second_start_and_the_position_kept(self):
         self.write_settings(JpegQuality=101, Pixel=10, SizeChange=2, Format=1)
         window = self.start()
         shown = [self.probe.text(window, ids.IDC_RESIZE_METHOD),
@@ -21,20 +21,10 @@ class StartUp(KorviCase):
         # The size field answers once the command has returned.
         self.assertEqual(self.shown_size(window), "")
         self.assertEqual((self.message_boxes(), "iconic" in self.probe.state(window)), ([], False))
-        self.close_with_escape(window)
-        # Only a conversion that succeeds stores the output settings.
-        self.assertEqual(self.settings()["Pixel"], "10")
-        self.assertFalse(self.path("$korvi$.bmp").exists() or self.path("$korvi2.html").exists())
-
-    def test_second_start_is_refused_while_the_first_runs_on(self):
-        first = self.start()
         second = self.start(wait=False)
         self.assertEqual(self.close_message_box(), "二重起動です．")
         wait_until(lambda: second.poll() is not None, what="the second start to end")
-        self.assertEqual([w["handle"] for w in self.dialogs(CAPTION) if w["owner"] == 0], [first])
-
-    def test_position_comes_back_after_a_drag_and_a_close_while_minimised(self):
-        window = self.start()
+        self.assertEqual([w["handle"] for w in self.dialogs(CAPTION) if w["owner"] == 0], [window])
         left, top, right, bottom = self.probe.rect(window)
         # Dragged by the background 3 pixels inside the 3-pixel frame: no control reaches the right margin.
         grab_x, grab_y = right - 6, (top + bottom) // 2
@@ -62,10 +52,13 @@ class StartUp(KorviCase):
                 last_left = wait_until(followed, what="the window to follow the drag", interval=0.2)
         xdotool("mouseup", 1)
         # Closed while minimised, it keeps the place it is restored to.
-        self.probe.post(window, WM_SYSCOMMAND, SC_MINIMIZE)
+        self.probe.call("post", window, WM_SYSCOMMAND, SC_MINIMIZE)
         wait_until(lambda: "iconic" in self.probe.state(window), what="the window to be minimised")
-        self.probe.post(window, WM_CLOSE)
+        self.probe.call("post", window, WM_CLOSE, 0)
         self.wait_exit()
+        # Only a conversion that succeeds stores the output settings.
+        self.assertEqual(self.settings()["Pixel"], "10")
+        self.assertFalse(self.path("$korvi$.bmp").exists() or self.path("$korvi2.html").exists())
         moved = tuple(int(v) for v in self.settings()["Rect"].split(","))
         self.assertLess(moved[0], left - 40)
         self.assertLess(moved[1], top - 20)

@@ -27,7 +27,7 @@ class Menu(KorviCase):
         self.choose(window, 2)
         about = self.dialog(ABOUT_CAPTION)
         self.assertEqual(self.probe.text(about, ids.IDC_VERSION), "1.02")
-        self.probe.post(about, WM_COMMAND, IDCANCEL)
+        self.probe.call("post", about, WM_COMMAND, IDCANCEL)
         wait_until(lambda: not self.dialogs(ABOUT_CAPTION), what="the about box to close")
 
     def test_a_click_that_closes_the_menu_does_not_reopen_it(self):

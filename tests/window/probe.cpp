@@ -5,9 +5,9 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -19,19 +19,18 @@ namespace {
 
 using Args = std::vector<std::wstring>;
 
-std::wstring FromCodePage(const std::string& text, UINT codePage) {
+std::wstring FromUtf8(const std::string& text) {
     std::wstring wide(text.size(), L'\0');
-    const int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                                           static_cast<int>(wide.size()));
-    wide.resize(length > 0 ? length : 0);
+    wide.resize(std::max(0, MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                &wide[0], static_cast<int>(wide.size()))));
     return wide;
 }
 
-std::string ToCodePage(const std::wstring& text, UINT codePage) {
+std::string ToUtf8(const std::wstring& text) {
     std::string narrow(text.size() * 4, '\0');
-    const int length = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
-                                           &narrow[0], static_cast<int>(narrow.size()), nullptr, nullptr);
-    narrow.resize(length > 0 ? length : 0);
+    narrow.resize(
+        std::max(0, WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &narrow[0],
+                                        static_cast<int>(narrow.size()), nullptr, nullptr)));
     return narrow;
 }
 
@@ -201,38 +200,35 @@ std::wstring Post(const Args& args) {
     return {};
 }
 
-const std::map<std::wstring, std::function<std::wstring(const Args&)>>& Commands() {
-    static const std::map<std::wstring, std::function<std::wstring(const Args&)>> commands = {
-        {L"windows", ListWindows},
-        {L"rect", Rect},
-        {L"styles", Styles},
-        {L"text", ControlText},
-        {L"set-text", SetControlText},
-        {L"checked", Checked},
-        {L"press", Press},
-        {L"restore", Restore},
-        {L"post", Post},
-        {L"place", Place},
-        {L"clear-clipboard", ClearClipboard},
-        {L"formats", ClipboardFormats},
-        {L"clipboard-length", ClipboardTextLength},
-        {L"state", State},
-        {L"hold-clipboard", HoldClipboard},
-        {L"release-clipboard", ReleaseClipboard},
-    };
-    return commands;
-}
+const std::map<std::wstring, std::wstring (*)(const Args&)> kCommands = {
+    {L"windows", ListWindows},
+    {L"rect", Rect},
+    {L"styles", Styles},
+    {L"text", ControlText},
+    {L"set-text", SetControlText},
+    {L"checked", Checked},
+    {L"press", Press},
+    {L"restore", Restore},
+    {L"post", Post},
+    {L"place", Place},
+    {L"clear-clipboard", ClearClipboard},
+    {L"formats", ClipboardFormats},
+    {L"clipboard-length", ClipboardTextLength},
+    {L"state", State},
+    {L"hold-clipboard", HoldClipboard},
+    {L"release-clipboard", ReleaseClipboard},
+};
 
 std::string Answer(const std::string& line) {
     Args args;
     std::wstring field;
-    std::wistringstream fields(FromCodePage(line, CP_UTF8));
+    std::wistringstream fields(FromUtf8(line));
     while (std::getline(fields, field, L'\t')) args.push_back(field);
     if (args.empty()) return "error\tempty command";
-    const auto command = Commands().find(args[0]);
-    if (command == Commands().end()) return "error\tunknown command";
+    const auto command = kCommands.find(args[0]);
+    if (command == kCommands.end()) return "error\tunknown command";
     try {
-        std::string result = ToCodePage(command->second(args), CP_UTF8);
+        std::string result = ToUtf8(command->second(args));
         // One answer, one line: line breaks inside texts travel as control characters.
         for (char& c : result) c = c == '\n' ? '\x1e' : c == '\r' ? '\x1d' : c;
         return "ok\t" + result;

@@ -2,7 +2,7 @@
 """Runs window cases one by one. A case that fails is run once more: passing then, it is reported
 as flaky (a fault to fix, not to hide); failing again, it fails the run."""
 import argparse
-import importlib.util
+import itertools
 import os
 import pathlib
 import sys
@@ -12,14 +12,6 @@ import unittest
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 import harness  # noqa: E402
-
-
-def cases_of(module_path):
-    found = importlib.util.spec_from_file_location(pathlib.Path(module_path).stem, module_path)
-    module = importlib.util.module_from_spec(found)
-    found.loader.exec_module(module)
-    # A suite per class of cases, a test per case.
-    return [test for suite in unittest.defaultTestLoader.loadTestsFromModule(module) for test in suite]
 
 
 def run_once(test):
@@ -41,7 +33,8 @@ def main():
 
     failed, flaky = [], []
     started = time.monotonic()
-    for test in cases_of(options.module):
+    # The module of cases lies beside the harness: a suite per class of cases, a test per case.
+    for test in itertools.chain(*unittest.defaultTestLoader.loadTestsFromName(pathlib.Path(options.module).stem)):
         name, begun = test.id(), time.monotonic()
         report = run_once(test)
         if report:

@@ -6,27 +6,23 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
-#include <vector>
 
 namespace {
 
 // Inverts the pixels of a BMP file, as an edit; leaves anything else as it is.
 void InvertIfBmp(const char* path) {
-    std::FILE* file = std::fopen(path, "r+b");
-    if (file == nullptr) return;
-    std::vector<unsigned char> bytes;
-    unsigned char block[65536];
-    for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) {
-        bytes.insert(bytes.end(), block, block + got);
-    }
-    if (bytes.size() >= 54 && bytes[0] == 'B' && bytes[1] == 'M') {
-        const std::size_t offset = bytes[10] | bytes[11] << 8 | bytes[12] << 16 | bytes[13] << 24;
-        for (std::size_t i = offset; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(~bytes[i]);
-        std::fseek(file, 0, SEEK_SET);
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-    }
-    std::fclose(file);
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(file), {}};
+    if (bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0) return;
+    unsigned offset = 0;  // little-endian, as the file
+    std::memcpy(&offset, &bytes[10], sizeof offset);
+    for (std::size_t i = offset; i < bytes.size(); ++i) bytes[i] = static_cast<char>(~bytes[i]);
+    file.seekp(0);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace

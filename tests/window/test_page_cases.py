@@ -1,15 +1,11 @@
-"""The test page from the main window: its button writes "$korvi2.html" beside the program and hands
-it to the shell's "open"; its small settings button opens the dialog that chooses the variants
-through the settings word."""
+"""The test page button and the dialog that chooses the page's variants."""
 import shutil
 
 from harness import CANNOT_WRITE, IDCANCEL, IDOK, SOURCE, KorviCase, ids, wait_until
 
-SETTINGS_CAPTION = "テスト表示する画像の設定"
-
 
 class TestPageCases(KorviCase):
-    def test_button_writes_the_page_korvi_cli_writes_and_opens_it(self):
+    def test_button_writes_the_page_korvi_cli_writes_and_opens_it_and_the_dialog_stores_its_bits_on_ok(self):
         self.record_html_opens()
         shutil.copy(SOURCE / "samples" / "landscape.bmp", self.path("$korvi_sv.bmp"))
         self.write_settings(SizeChange=2, Pixel=100, flags=0x2040)  # GIF and quality 70 hidden
@@ -23,19 +19,16 @@ class TestPageCases(KorviCase):
         self.click_control(window, ids.IDC_TEST_PAGE)
         command = wait_until(self.recorded, 30, "the shell to open the page")
         self.assertIn(self.windows_path("$korvi2.html"), command)
-        for work_file in ("$korvi2.gif", "$korvi2.jpg", "$korvi2.bmp"):
-            self.assertTrue(self.path(work_file).exists(), f"{work_file} stays beside the program")
+        # The work files stay beside the program.
+        self.assertTrue(all(self.path(name).exists() for name in ("$korvi2.gif", "$korvi2.jpg", "$korvi2.bmp")))
         self.cli("-m", "2", "-s", "100", "--hide", "gif,q70", "--test-page", "expected.html", "$korvi_sv.bmp")
         self.assertEqual(self.path("$korvi2.html").read_bytes(), self.path("expected.html").read_bytes())
-
-    def test_dialog_shows_the_bits_and_stores_them_on_ok_only(self):
-        self.write_settings(flags=0x2040)
-        window = self.start()
+        # The settings dialog shows the bits and stores them on OK only.
         boxes = {name: id for name, id in vars(ids).items() if name.startswith("IDC_SHOW_")}
         for button in (IDCANCEL, IDOK):
             with self.subTest(button=button):
                 self.click_control(window, ids.IDC_TEST_PAGE_SETTINGS)
-                dialog = self.dialog(SETTINGS_CAPTION)
+                dialog = self.dialog("テスト表示する画像の設定")
                 checked = {name for name, box in boxes.items() if self.probe.checked(dialog, box)}
                 self.assertEqual(checked, boxes.keys() - {"IDC_SHOW_GIF", "IDC_SHOW_Q70"})
                 for box in ("IDC_SHOW_ORIGINAL", "IDC_SHOW_GIF", "IDC_SHOW_Q10"):
