@@ -1,14 +1,37 @@
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "platform/kernel.h"
 #include "platform/replace_file.h"
-#include "tests/support/file_size_limit.h"
 #include "tests/support/files.h"
 
 namespace {
+
+// A disk that is full beyond a size, for one scope of a test: writes past it fail with EFBIG.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(std::size_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{static_cast<rlim_t>(bytes), saved_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+  private:
+    rlimit saved_;
+    void (*previous_)(int);
+};
 
 const Bytes kOld = {'o', 'l', 'd'};
 const std::string kNew(5000, 'n');
