@@ -1,5 +1,6 @@
 // Writes the GIF and PNG seed corpora into CORPUS/gif and CORPUS/png: small files of the layouts
-// the readers know, hand-built, from the project's GIF writer and from libpng.
+// the readers know and the largest work they take, hand-built, from the project's GIF writer and
+// from libpng.
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -39,6 +40,7 @@ bool WriteGifSeeds(const std::string& folder) {
          Join({header, GifImageDescriptor(0, 0, 4, 3, false, {}), GifImageData(2, {2, 6, 7, 1})})},
         {"full-table", Join({GifHeader("GIF87a", 4101, 1, four), GifImageDescriptor(0, 0, 4101, 1, false, {}),
                              GifImageData(2, filling)})},
+        {"largest", LargestGif()},
     };
     for (const auto& [name, bytes] : seeds) WriteBytes(folder + name + ".gif", bytes);
     GlobalBlock picture = MakePaletteBitmap(8, 13, 11, std::vector<Rgb>(40, Rgb{9, 9, 9}),
@@ -74,6 +76,7 @@ bool WritePngSeeds(const std::string& folder) {
         {"grey-alpha8-background", PngSeed(4, 8)},
         {"rgba16-interlaced", PngSeed(6, 16, true)},
         {"rgba8-gamma", PngSeed(6, 8)},
+        {"behind-compressed-texts", PngSeed(0, 8)},
     };
     seeds[1].second.transparent = {2};
     seeds[1].second.background = {1};
@@ -83,6 +86,7 @@ bool WritePngSeeds(const std::string& folder) {
     seeds[6].second.background = {7};
     seeds[7].second.background = {99};
     seeds[9].second.gamma = 0.35;
+    seeds[10].second.compressedTexts.assign(8, std::string(1 << 20, ' '));
     for (const auto& [name, fixture] : seeds) {
         const Bytes file = BuildPng(fixture);
         if (file.empty()) return false;

@@ -1,4 +1,5 @@
-// Writes the JPEG seed corpus: one small file of each structure the decoder knows.
+// Writes the JPEG seed corpus: one small file of each structure the decoder knows, and the most
+// work and memory it takes.
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -49,5 +50,6 @@ int main(int argc, char** argv) {
                WriteScanBomb(ScanBomb::kScansWithoutData, 256, 256, 64));
     WriteBytes(std::string(argv[1]) + "/one-bit-refinements.jpg",
                WriteScanBomb(ScanBomb::kOneBitRefinements, 64, 64, 64));
+    WriteBytes(std::string(argv[1]) + "/largest-progressive.jpg", LargestProgressiveJpeg());
     return 0;
 }

@@ -39,6 +39,7 @@ struct Prepared {
     std::vector<png_color> palette;
     png_color_16 transparent{}, background{};
     std::vector<png_bytep> rows;
+    std::vector<png_text> texts;
 };
 
 bool Write(png_structp png, png_infop info, const Prepared& p, Bytes* out) {
@@ -54,6 +55,7 @@ bool Write(png_structp png, png_infop info, const Prepared& p, Bytes* out) {
     if (!f.transparent.empty()) png_set_tRNS(png, info, nullptr, 0, &p.transparent);
     if (!f.background.empty()) png_set_bKGD(png, info, &p.background);
     if (f.gamma > 0) png_set_gAMA(png, info, f.gamma);
+    if (!p.texts.empty()) png_set_text(png, info, p.texts.data(), int(p.texts.size()));
     png_write_info(png, info);
     png_write_image(png, const_cast<png_bytepp>(p.rows.data()));
     png_write_end(png, info);
@@ -77,7 +79,10 @@ int PngChannels(int colourType) {
 
 Bytes BuildPng(const PngFixture& f) {
     std::vector<Bytes> rows = PackRows(f);
-    Prepared p{&f, {}, ColourOf(f.transparent), ColourOf(f.background), {}};
+    Prepared p{&f, {}, ColourOf(f.transparent), ColourOf(f.background), {}, {}};
+    for (const std::string& text : f.compressedTexts)
+        p.texts.push_back({PNG_TEXT_COMPRESSION_zTXt, const_cast<char*>("Comment"),
+                           const_cast<char*>(text.c_str()), text.size(), 0, nullptr, nullptr});
     for (const Rgb& c : f.palette) p.palette.push_back(png_color{c.r, c.g, c.b});
     for (Bytes& row : rows) p.rows.push_back(row.data());
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);

@@ -15,10 +15,11 @@ struct PngFixture {
     // Every sample of every pixel, top row first, in the file's own scale (indices for palettes).
     std::vector<std::uint16_t> samples;
     std::vector<Rgb> palette;
-    std::vector<std::uint8_t> paletteAlpha;  // tRNS of a palette file when not empty
-    std::vector<std::uint16_t> transparent;  // tRNS of a grey (1 value) or RGB (3) file
-    std::vector<std::uint16_t> background;   // bKGD: an index, a grey level or red, green, blue
-    double gamma = 0;                        // gAMA when above 0
+    std::vector<std::uint8_t> paletteAlpha;    // tRNS of a palette file when not empty
+    std::vector<std::uint16_t> transparent;    // tRNS of a grey (1 value) or RGB (3) file
+    std::vector<std::uint16_t> background;     // bKGD: an index, a grey level or red, green, blue
+    double gamma = 0;                          // gAMA when above 0
+    std::vector<std::string> compressedTexts;  // zTXt chunks before the image data
 };
 
 // The samples of one pixel of that colour type.
