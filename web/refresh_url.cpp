@@ -29,24 +29,22 @@ std::optional<std::string> ResolveRefreshUrl(const char* text, const std::string
     if (!target || currentUrl.size() + target->size() >= kMaxForwardingUrl) return std::nullopt;
     if (IsWebAddress(target->c_str())) return target;
 
-    // The folder of the page: its address without query or fragment, up to the last "/".
+    // The folder of the page: its address without query or fragment, up to the last "/";
+    // an address without a path names its server's root.
     const std::string path = currentUrl.substr(0, currentUrl.find_first_of("?#"));
-    const std::size_t lastSlash = path.rfind('/');
     const std::size_t scheme = path.find("://");
-    if (lastSlash == std::string::npos || scheme == std::string::npos) return std::nullopt;
-    const std::string base = path.substr(0, lastSlash + 1);
+    if (scheme == std::string::npos) return std::nullopt;
+    const std::size_t lastSlash = path.rfind('/');
+    const std::string base = lastSlash < scheme + 3 ? path + "/" : path.substr(0, lastSlash + 1);
     const std::size_t rootSlash = base.find('/', scheme + 3);
 
     if (StartsWith(*target, "//")) return base.substr(0, scheme + 1) + *target;
     if (StartsWith(*target, "./")) return base + target->substr(2);
-    if (rootSlash == std::string::npos) {
-        if (StartsWith(*target, "/") || StartsWith(*target, "../")) return std::nullopt;
-        return base + *target;
-    }
     if (StartsWith(*target, "/")) return base.substr(0, rootSlash + 1) + target->substr(1);
     if (StartsWith(*target, "../")) {
         // One folder up, but never above the server's root.
-        const std::size_t parent = lastSlash == rootSlash ? rootSlash : base.rfind('/', lastSlash - 1);
+        const std::size_t folderEnd = base.size() - 1;
+        const std::size_t parent = folderEnd == rootSlash ? rootSlash : base.rfind('/', folderEnd - 1);
         return base.substr(0, parent + 1) + target->substr(3);
     }
     return base + *target;

@@ -52,6 +52,7 @@ TEST(ResolveRefreshUrl, MakesTheTargetAbsoluteAgainstThePage) {
         {page("/pic.jpg"), "http://h/a/page.html", "http://h/pic.jpg"},
         {page("../pic.jpg"), "http://h/a/b/page.html", "http://h/a/pic.jpg"},
         {page("../pic.jpg"), "http://h/page.html", "http://h/pic.jpg"},
+        {page("pic.jpg"), "http://h?next=/b/c", "http://h/pic.jpg"},
         {page("pic.jpg"), "https://h:8443/a/page?next=/b/c", "https://h:8443/a/pic.jpg"},
         {page("https://other/pic.jpg"), "http://h/a/", "https://other/pic.jpg"},
         {page("//other/pic.jpg"), "https://h/a/", "https://other/pic.jpg"},
