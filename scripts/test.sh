@@ -28,15 +28,15 @@ ctest --test-dir "$here/build/sanitize" -L 'unit|e2e' -j"$(nproc)" --output-on-f
 section "sanitize: fuzz smoke"
 ctest --test-dir "$here/build/sanitize" -L fuzz --output-on-failure
 
-flaky="$here/build/windows/flaky-window-cases.log"
+flaky="$here/build/windows/flaky-cases.log"
 rm -f "$flaky"
 section "windows: every test under Wine, the download suite against korvi-cli.exe, both builds' output compared, the test page in Chromium"
 "$here/scripts/wine-suite.sh" bash -c "set -e
-  ctest --test-dir '$here/build/windows' -L wine --output-on-failure
+  KORVI_WINE_CRASH_LOG='$flaky' ctest --test-dir '$here/build/windows' -L wine --output-on-failure
   KORVI_WINDOWS_BUILD='$here/build/windows' '$here/build/native/tests/web/download_tests'
   '$here/scripts/compare-builds.sh'
   '$here/scripts/browser-check.sh'"
 if [ -s "$flaky" ]; then
-  section "flaky window cases (failed once, passed when run again): a fault to fix"
+  section "flaky cases under Wine (failed once, passed when run again): a fault to fix"
   cat "$flaky"
 fi

@@ -26,6 +26,11 @@ done
 
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
-wineserver -p
+if ! wineserver -p; then
+  # Wine runs 32-bit Windows programs in 32-bit Linux processes.
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1 ||
+    echo "this machine does not run 32-bit Linux programs (IA-32 emulation is off), so Wine cannot run the Windows build" >&2
+  exit 1
+fi
 wineboot -i >/dev/null 2>&1
 "$@"
