@@ -1,21 +1,3 @@
-# Cross-compiling for 32-bit Windows with the posix-thread MinGW-w64 toolchain.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-get_filename_component(KORVI_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
-set(KORVI_WINDOWS_DEPS "${KORVI_ROOT}/build/windows-deps" CACHE PATH "zlib and libpng built for Windows")
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32 "${KORVI_WINDOWS_DEPS}")
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# SSE2 arithmetic, so that a double is a double as in the native build and both round alike.
-set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
-set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_CROSSCOMPILING_EMULATOR "${KORVI_ROOT}/scripts/wine-run.sh")
+# The product: 32-bit Windows.
+set(KORVI_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -5,7 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 native="$here/build/native/cli/korvi-cli"
-windows="$here/build/windows/cli/korvi-cli.exe"
+windows="${KORVI_WINDOWS_BUILD:-$here/build/windows}/cli/korvi-cli.exe"
 check="$here/tests/browser/check_test_page.py"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

@@ -10,7 +10,7 @@ import zlib
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests" / "window"))
-from harness import grab, wait_until  # noqa: E402
+from harness import WINE, grab, wait_until  # noqa: E402
 
 
 def write_png(path, rows):
@@ -35,7 +35,7 @@ def main(korvi, picture, work, out):
     shutil.copy(korvi, folder / "korvi.exe")
     shutil.copy(picture, folder / "$korvi_sv.bmp")
     subprocess.run(["xdotool", "mousemove", "400", "400"], check=True)
-    process = subprocess.Popen(["wine", str(folder / "korvi.exe")], cwd=folder)
+    process = subprocess.Popen([WINE, str(folder / "korvi.exe")], cwd=folder)
     try:
         def window():
             found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "KORVI"], capture_output=True, text=True)

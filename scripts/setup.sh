@@ -11,10 +11,18 @@ scope=${1:-all}
 
 packages=(cmake make g++ googletest libpng-dev zlib1g-dev libwebp-dev libcurl4-openssl-dev libstb-dev libgif-dev libbenchmark-dev)
 if [ "$scope" = all ]; then
-  packages+=(clang libclang-rt-14-dev clang-format dpkg-dev g++-mingw-w64-i686-posix wine wine32:i386
-    xvfb xdotool xclip fonts-noto-cjk locales chromium python3-websocket python3 openssl python3-xlib
-    libxfixes3:i386 libxrender1:i386 libxi6:i386 libxrandr2:i386 libxcursor1:i386 libxinerama1:i386
-    libxcomposite1:i386 libxxf86vm1:i386)
+  packages+=(clang libclang-rt-14-dev clang-format dpkg-dev g++-mingw-w64-i686-posix wine
+    xvfb xdotool xclip fonts-noto-cjk locales chromium python3-websocket python3 openssl python3-xlib)
+  # Wine and the X libraries of its display driver, for the Windows build it runs here.
+  arch=$("$here/scripts/windows-arch.sh")
+  if [ "$arch" = i686 ]; then
+    wine_packages=(wine32 libxfixes3 libxrender1 libxi6 libxrandr2 libxcursor1 libxinerama1 libxcomposite1
+      libxxf86vm1)
+    packages+=("${wine_packages[@]/%/:i386}")
+  else
+    packages+=(g++-mingw-w64-x86-64-posix wine64 libxfixes3 libxrender1 libxi6 libxrandr2 libxcursor1
+      libxinerama1 libxcomposite1 libxxf86vm1)
+  fi
 fi
 
 missing_packages() {
@@ -27,7 +35,7 @@ missing_packages() {
 missing=$(missing_packages)
 if [ -n "$missing" ]; then
   require_root "installing ${missing//$'\n'/ }"
-  if [ "$scope" = all ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [ "$scope" = all ] && [ "$arch" = i686 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
   fi
   apt_get update -qq
@@ -43,4 +51,5 @@ if ! locale -a | grep -qix 'ja_JP.utf8'; then
   locale-gen >/dev/null
 fi
 
-"$here/scripts/windows-deps.sh"
+"$here/scripts/windows-deps.sh" i686
+[ "$arch" = i686 ] || "$here/scripts/windows-deps.sh" "$arch"

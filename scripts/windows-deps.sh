@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Cross-builds zlib, libpng and libwebp for the 32-bit Windows build from Debian's own source
-# packages into a cached prefix; does nothing when the prefix is complete.
+# Cross-builds zlib, libpng and libwebp for Windows (ARCH: i686, the product, or x86_64) from
+# Debian's own source packages into a cached prefix; does nothing when the prefix is complete.
+#   windows-deps.sh [ARCH]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+arch=${1:-i686}
 # shellcheck source=scripts/apt.sh
 . "$here/scripts/apt.sh"
-prefix="$here/build/windows-deps"
+prefix="$here/build/windows-deps-$arch"
 [ -f "$prefix/lib/libpng.a" ] && [ -f "$prefix/lib/libz.a" ] && [ -f "$prefix/lib/libwebpdemux.a" ] && exit 0
 
-work="$here/build/windows-deps-src"
+work="$here/build/windows-deps-src-$arch"
 rm -rf "$work" "$prefix" && mkdir -p "$work" "$prefix"
 cd "$work"
 
@@ -30,7 +32,7 @@ SRC
   rm -rf "${work:?}"/*
   fetch_sources || { echo "windows-deps: apt-get source zlib libpng1.6 libwebp failed" >&2; exit 1; }
 fi
-host=i686-w64-mingw32
+host=$arch-w64-mingw32
 
 cd "$work"/zlib-*/
 CHOST=$host CC=$host-gcc-posix AR=$host-ar RANLIB=$host-ranlib ./configure --static --prefix="$prefix" >/dev/null

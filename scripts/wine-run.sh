@@ -8,23 +8,24 @@
 # is Wine's own process dying by SIGABRT, SIGBUS or SIGSEGV.
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# shellcheck source=scripts/wine-env.sh
+. "$here/scripts/wine-env.sh"
 export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
+  "$KORVI_WINE" wineboot -i >/dev/null 2>&1
 fi
-[ -n "${KORVI_WINE_CRASH_LOG:-}" ] || exec wine "$@"
+[ -n "${KORVI_WINE_CRASH_LOG:-}" ] || exec "$KORVI_WINE" "$@"
 
-wine "$@"
+"$KORVI_WINE" "$@"
 status=$?
 case $status in
   134 | 135 | 139)
     echo "wine-run.sh: Wine died by signal $((status - 128)); running it once more" >&2
     echo "Wine died by signal $((status - 128)) running: $*" >>"$KORVI_WINE_CRASH_LOG"
-    wine "$@"
+    "$KORVI_WINE" "$@"
     status=$?
     ;;
 esac

@@ -3,7 +3,9 @@
 # prefix under the build folder and a persistent wineserver for the command's lifetime.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all
+# shellcheck source=scripts/wine-env.sh
+. "$here/scripts/wine-env.sh"
+export WINEDEBUG=-all
 export WINEPREFIX="$here/build/wineprefix"
 
 display=$(( 90 + RANDOM % 400 ))
@@ -26,11 +28,6 @@ done
 
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
-if ! wineserver -p; then
-  # Wine runs 32-bit Windows programs in 32-bit Linux processes.
-  /lib/ld-linux.so.2 --version >/dev/null 2>&1 ||
-    echo "this machine does not run 32-bit Linux programs (IA-32 emulation is off), so Wine cannot run the Windows build" >&2
-  exit 1
-fi
-wineboot -i >/dev/null 2>&1
+wineserver -p
+"$KORVI_WINE" wineboot -i >/dev/null 2>&1
 "$@"

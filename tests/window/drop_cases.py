@@ -4,7 +4,7 @@ import pathlib
 import select
 import subprocess
 
-from harness import (NO_PICTURE, WM_COMMAND, KorviCase, Paths, PictureServer, bmp_bytes, ids,
+from harness import (NO_PICTURE, WINE, WM_COMMAND, KorviCase, Paths, PictureServer, bmp_bytes, ids,
                      read_clipboard_text, wait_until, xdotool)
 
 
@@ -21,7 +21,7 @@ class Drops(KorviCase):
     def drop(self, window, *offers):
         """Drags the offers from korvi-drag.exe onto the preview; true when the drop came back with the
         source's own effects (copy, link)."""
-        helper = subprocess.Popen(["wine", str(pathlib.Path(Paths.probe).with_name("korvi-drag.exe")), *offers],
+        helper = subprocess.Popen([WINE, str(pathlib.Path(Paths.probe).with_name("korvi-drag.exe")), *offers],
                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.processes.append(helper)
         wait_until(lambda: any(w["caption"] == "korvi-drag" for w in self.probe.windows()), 30, "the drag source")

@@ -5,6 +5,7 @@ import atexit
 import configparser
 import functools
 import http.server
+import os
 import pathlib
 import re
 import select
@@ -37,6 +38,10 @@ ids = types.SimpleNamespace(**{name: int(value) for name, value in re.findall(
 class Paths:
     """Set once by the runner: the programs under test and the folder the cases work in."""
     korvi = probe = cli = work = None
+
+
+# The Wine that runs the build under test, as scripts/wine-suite.sh chose it.
+WINE = os.environ.get("KORVI_WINE", "wine")
 
 
 def wait_until(condition, timeout=10.0, what="the condition", interval=0.05):
@@ -113,7 +118,7 @@ def read_clipboard_text():
 
 
 def reg(*args, check=True):
-    subprocess.run(["wine", "reg", *args], check=check, timeout=60, stdout=subprocess.DEVNULL,
+    subprocess.run([WINE, "reg", *args], check=check, timeout=60, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
 
 
@@ -168,7 +173,7 @@ class Probe:
 
     def __init__(self):
         # Unbuffered: select() sees only what no buffer has read ahead.
-        self.process = subprocess.Popen(["wine", Paths.probe], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+        self.process = subprocess.Popen([WINE, Paths.probe], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         stderr=subprocess.DEVNULL, bufsize=0)
 
     def call(self, *args, timeout=15.0):
@@ -263,7 +268,7 @@ class KorviCase(unittest.TestCase):
     # Starting, finding and closing the program.
     def start(self, wait=True):
         """Starts korvi.exe in the case folder; with wait, returns the main window once it is shown."""
-        process = subprocess.Popen(["wine", str(self.folder / "korvi.exe")], cwd=self.folder,
+        process = subprocess.Popen([WINE, str(self.folder / "korvi.exe")], cwd=self.folder,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(process)
         return wait_until(self.main_window, what="the main window") if wait else process
@@ -391,6 +396,6 @@ class KorviCase(unittest.TestCase):
 
     def cli(self, *args):
         """What korvi-cli.exe prints for the arguments, in the case folder."""
-        result = subprocess.run(["wine", Paths.cli, *map(str, args)], capture_output=True, timeout=120, cwd=self.folder)
+        result = subprocess.run([WINE, Paths.cli, *map(str, args)], capture_output=True, timeout=120, cwd=self.folder)
         self.assertEqual(result.returncode, 0, result.stderr)
         return result.stdout

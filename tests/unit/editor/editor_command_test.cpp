@@ -107,7 +107,9 @@ TEST(EditorProgram, IsStoredWholeAndEmptyToo) {
         ASSERT_TRUE(StoreEditorProgram(ini, program));
         EXPECT_EQ(ReadEditorProgram(ini), program);
     }
-    ASSERT_TRUE(StoreEditorProgram(ini, std::string(kCommandLineLimit, 'x')));
+    // Edited by hand beyond what a command line holds.
+    const std::string tooLong = "[Tools]\r\nEditBitmap=" + std::string(kCommandLineLimit, 'x') + "\r\n";
+    WriteBytes(ini, Bytes(tooLong.begin(), tooLong.end()));
     EXPECT_EQ(ReadEditorProgram(ini), "");
     EXPECT_FALSE(StoreEditorProgram(folder.File("missing/korvi.ini"), "x"));
 }
