@@ -7,9 +7,12 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh" all
-"$here/scripts/build.sh" windows korvi-exe >"$here/build/build-korvi-exe.log" 2>&1 ||
+# The 64-bit build where this machine runs no 32-bit programs (scripts/windows-arch.sh).
+config=windows
+[ "$("$here/scripts/windows-arch.sh")" = i686 ] || config=windows64
+"$here/scripts/build.sh" $config korvi-exe >"$here/build/build-korvi-exe.log" 2>&1 ||
   { tail -n 30 "$here/build/build-korvi-exe.log"; exit 1; }
-exe="$here/build/windows/app/korvi.exe"
+exe="$here/build/$config/app/korvi.exe"
 
 if [ "${1:-}" = --screenshot ]; then
   out=$(realpath -m "${2:?usage: run-windows.sh --screenshot FILE}")
