@@ -36,7 +36,7 @@ section "sanitize: unit and end-to-end tests under ASan + UBSan"
 ctest --test-dir "$here/build/sanitize" -L 'unit|e2e' -j"$(nproc)" --output-on-failure
 
 section "sanitize: fuzz smoke"
-ctest --test-dir "$here/build/sanitize" -L fuzz --output-on-failure
+ctest --test-dir "$here/build/sanitize" -L fuzz -j"$(nproc)" --output-on-failure
 
 build="$here/build/$tested"
 flaky="$build/flaky-cases.log"
