@@ -13,15 +13,15 @@ packages=(cmake make g++ googletest libpng-dev zlib1g-dev libwebp-dev libcurl4-o
 if [ "$scope" = all ]; then
   packages+=(clang libclang-rt-14-dev clang-format dpkg-dev g++-mingw-w64-i686-posix wine
     xvfb xdotool xclip fonts-noto-cjk locales chromium python3-websocket python3 openssl python3-xlib)
-  # Wine and the X libraries of its display driver, for the Windows build it runs here.
+  # Wine and the X libraries of its display driver, of the architecture of the Windows build it
+  # runs here.
   arch=$("$here/scripts/windows-arch.sh")
+  wine_display=(libxfixes3 libxrender1 libxi6 libxrandr2 libxcursor1 libxinerama1 libxcomposite1 libxxf86vm1)
   if [ "$arch" = i686 ]; then
-    wine_packages=(wine32 libxfixes3 libxrender1 libxi6 libxrandr2 libxcursor1 libxinerama1 libxcomposite1
-      libxxf86vm1)
+    wine_packages=(wine32 "${wine_display[@]}")
     packages+=("${wine_packages[@]/%/:i386}")
   else
-    packages+=(g++-mingw-w64-x86-64-posix wine64 libxfixes3 libxrender1 libxi6 libxrandr2 libxcursor1
-      libxinerama1 libxcomposite1 libxxf86vm1)
+    packages+=(g++-mingw-w64-x86-64-posix wine64 "${wine_display[@]}")
   fi
 fi
 
