@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Converts pictures in every format and resize method with the native and the Windows
 # korvi-cli and checks that both print the same bytes: reductions, enlargements, odd factors,
-# a JPEG and a WebP file that the native build makes of the landscape, and -f auto's choice.
+# a JPEG and a WebP file that the native build makes of the landscape, -f auto's choice, and
+# PNG files of every colour type with and without a gamma, read as they are.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 native="$here/build/native/cli/korvi-cli"
@@ -15,27 +16,35 @@ trap 'rm -rf "$scratch"' EXIT
 "$native" -f webp -m 0 -q 90 "$here/samples/landscape.bmp" | sed 's/^.*base64,//; s/">$//' | base64 -d >"$scratch/landscape.webp"
 
 failures=0 checks=0
+# compare PICTURE OPTION...: both builds convert the picture alike.
+compare() {
+  local sample=$1 name
+  shift
+  checks=$(( checks + 1 ))
+  name="$(basename "$sample") $*"
+  "$native" "$@" "$sample" >"$scratch/native" 2>/dev/null || true
+  "$here/scripts/wine-run.sh" "$windows" "$@" "Z:${sample//\//\\}" >"$scratch/windows" 2>/dev/null || true
+  if [ "$(head -c 10 "$scratch/native")" != "<img src=\"" ]; then
+    echo "FAILED $name: native build printed no tag"; failures=$(( failures + 1 ))
+  elif cmp -s "$scratch/native" "$scratch/windows"; then
+    echo "same   $name ($(wc -c <"$scratch/native") bytes)"
+  else
+    echo "FAILED $name: the builds differ"; failures=$(( failures + 1 ))
+  fi
+}
 for sample in "$here"/samples/*.bmp "$here"/samples/*.gif "$here"/samples/*.png "$scratch/narrow.bmp" "$scratch/landscape.jpg" "$scratch/landscape.webp"; do
   for format in jpeg gif bmp png webp "webp --lossless" auto; do
     for size in "-m 0" "-m 1 -s 100" "-m 2 -s 430" "-m 2 -s 97" "-m 3 -s 333" "-m 3 -s 64"; do
       # PNG, WebP and -f auto (korvi-cli's own) at two sizes: their pixels come from the same resampling.
       case "$format $size" in [pwa]*\ -m\ [12]*|[pwa]*\ -m\ 3\ -s\ 333) continue ;; esac
-      checks=$(( checks + 1 ))
-      name="$(basename "$sample") -f $format $size"
       # shellcheck disable=SC2086
-      "$native" -f $format $size "$sample" >"$scratch/native" 2>/dev/null || true
-      # shellcheck disable=SC2086
-      "$here/scripts/wine-run.sh" "$windows" -f $format $size "Z:${sample//\//\\}" >"$scratch/windows" 2>/dev/null || true
-      if [ "$(head -c 10 "$scratch/native")" != "<img src=\"" ]; then
-        echo "FAILED $name: native build printed no tag"; failures=$(( failures + 1 ))
-      elif cmp -s "$scratch/native" "$scratch/windows"; then
-        echo "same   $name ($(wc -c <"$scratch/native") bytes)"
-      else
-        echo "FAILED $name: the builds differ"; failures=$(( failures + 1 ))
-      fi
+      compare "$sample" -f $format $size
     done
   done
 done
+mkdir "$scratch/png"
+python3 "$here/scripts/png-inputs.py" "$scratch/png"
+for sample in "$scratch"/png/*.png; do compare "$sample" -m 0 -f bmp; done
 # Several pictures in one run, on threads, in another form: the same lines, LF-ended.
 checks=$(( checks + 1 ))
 pictures=("$here"/samples/*.bmp "$here"/samples/*.gif "$here"/samples/*.png)

@@ -1,5 +1,7 @@
 #include "codecs/png/png_reader.h"
 
+#include "codecs/png/palette_colours.h"
+
 #include <png.h>
 
 #include <csetjmp>
@@ -54,8 +56,9 @@ void ComposeOverBackground(png_structp png, png_infop info, std::uint32_t backgr
     }
 }
 
-// Asks libpng for 8-bit samples, blue-green-red order and transparency composed away.
-OutputForm RequestTransformations(png_structp png, png_infop info, std::uint32_t background) {
+// Asks libpng for 8-bit samples, blue-green-red order, the file's gamma corrected and
+// transparency composed away; the grey levels of the output, or 0 for 24-bit colour.
+int RequestColourTransformations(png_structp png, png_infop info, std::uint32_t background) {
     const int colourType = png_get_color_type(png, info), depth = png_get_bit_depth(png, info);
     const bool grey = (colourType & PNG_COLOR_MASK_COLOR) == 0;
     const bool transparent = (colourType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
@@ -64,16 +67,12 @@ OutputForm RequestTransformations(png_structp png, png_infop info, std::uint32_t
     const bool correct = png_get_gAMA(png, info, &fileGamma);
     if (correct) png_set_gamma(png, kScreenGamma, fileGamma);
     if (depth == 16) png_set_strip_16(png);
-
-    OutputForm form;
-    if (colourType == PNG_COLOR_TYPE_PALETTE) {
-        if (depth < 8) png_set_packing(png);
-        form.palette = true;
-    } else if (grey && !transparent) {
+    int greyLevels = 0;
+    if (grey && !transparent) {
         // Corrected greys are widened first, so that every level is corrected at full precision.
         if (depth < 8 && correct) png_set_expand_gray_1_2_4_to_8(png);
         if (depth < 8 && !correct) png_set_packing(png);
-        form.greyLevels = depth < 8 && !correct ? 1 << depth : 256;
+        greyLevels = depth < 8 && !correct ? 1 << depth : 256;
     } else {
         // Grey with transparency turns to colour first, so that it is composed over the
         // background colour itself.
@@ -84,21 +83,53 @@ OutputForm RequestTransformations(png_structp png, png_infop info, std::uint32_t
         png_set_bgr(png);
     }
     if (transparent) ComposeOverBackground(png, info, background);
+    return greyLevels;
+}
+
+// A palette file keeps its indices: libpng leaves the palette as the file has it, so its
+// table is worked out from the file's own chunks.
+OutputForm RequestTransformations(png_structp png, png_infop info, std::uint32_t background) {
+    OutputForm form;
+    if (png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE) {
+        if (png_get_bit_depth(png, info) < 8) png_set_packing(png);
+        form.palette = true;
+    } else {
+        form.greyLevels = RequestColourTransformations(png, info, background);
+    }
     png_set_interlace_handling(png);
     return form;
 }
 
-void FillColourTable(png_structp png, png_infop info, const OutputForm& form, RGBQUAD* table) {
-    if (form.palette) {
-        png_colorp palette = nullptr;
-        int count = 0;
-        png_get_PLTE(png, info, &palette, &count);
-        for (int i = 0; i < count; ++i)
-            table[i] = RGBQUAD{palette[i].blue, palette[i].green, palette[i].red, 0};
-        return;
+// The palette's entries as shown: corrected for the file's gamma and composed by their tRNS
+// alpha over the file's background entry, or else the caller's colour.
+void FillPaletteTable(png_structp png, png_infop info, std::uint32_t background, RGBQUAD* table) {
+    png_colorp palette = nullptr;
+    int count = 0;
+    png_get_PLTE(png, info, &palette, &count);
+    png_bytep alphas = nullptr;
+    int alphaCount = 0;
+    png_get_tRNS(png, info, &alphas, &alphaCount, nullptr);
+    PaletteLight light;
+    png_get_gAMA(png, info, &light.fileGamma);
+    png_color_16p own = nullptr;
+    if (png_get_bKGD(png, info, &own) && own->index < count) {
+        const png_color& entry = palette[own->index];
+        light.background = PaletteEntry{entry.red, entry.green, entry.blue};
+        light.backgroundInFileGamma = true;
+    } else {
+        light.background = PaletteEntry{std::uint8_t(background & 0xFF), std::uint8_t(background >> 8 & 0xFF),
+                                        std::uint8_t(background >> 16 & 0xFF)};
     }
-    for (int level = 0; level < form.greyLevels; ++level) {
-        const BYTE value = BYTE(level * 255 / (form.greyLevels - 1));
+    for (int i = 0; i < count; ++i) {
+        const int alpha = alphas != nullptr && i < alphaCount ? alphas[i] : 255;
+        table[i] =
+            ShownPaletteEntry(PaletteEntry{palette[i].red, palette[i].green, palette[i].blue}, alpha, light);
+    }
+}
+
+void FillGreyRamp(int levels, RGBQUAD* table) {
+    for (int level = 0; level < levels; ++level) {
+        const BYTE value = BYTE(level * 255 / (levels - 1));
         table[level] = RGBQUAD{value, value, value, 0};
     }
 }
@@ -132,7 +163,8 @@ PngReadStatus Decode(PngRead* read, std::uint32_t background) {
     if (read->header == nullptr) return kPngReadOutOfMemory;
     const std::uint32_t stride = RowBytes(depth, int(width));
     if (png_get_rowbytes(png, info) > stride) return kPngReadUnsupported;
-    if (depth == 8) FillColourTable(png, info, form, ColourTable(read->header));
+    if (form.palette) FillPaletteTable(png, info, background, ColourTable(read->header));
+    if (!form.palette && depth == 8) FillGreyRamp(form.greyLevels, ColourTable(read->header));
 
     // Rows go straight into the bitmap, the top one last in the block.
     read->rows = static_cast<png_bytepp>(std::malloc(sizeof(png_bytep) * height));

@@ -1,7 +1,8 @@
 // The PNG reader over libpng: palette and plain grey files become 8-bit bitmaps with a colour
 // table, everything else 24-bit ones. Transparency is composed over the file's own background
 // colour (bKGD) or, without one, over the caller's. Colours are corrected only for a file that
-// states its gamma (gAMA without sRGB), from that gamma to a screen gamma of 2.2.
+// states its gamma (gAMA without sRGB), from that gamma to a screen gamma of 2.2, and composed in
+// linear light there.
 #pragma once
 
 #include <cstdint>

@@ -69,6 +69,9 @@ TEST(PngReader, ShowsTheColoursTheFileMeansOverTheBackgroundOrRefusesTheFile) {
     palette.paletteAlpha = {0, 255, 128};
     PngFixture ownBackground = palette;
     ownBackground.background = {1};
+    PngFixture paletteGamma = palette;
+    paletteGamma.palette[1] = {128, 128, 128};
+    paletteGamma.gamma = 0.35;
     const std::vector<std::uint16_t> rgba = {10, 20, 30, 0, 10, 20, 30, 255, 200, 100, 0, 128};
     const struct {
         const char* name;
@@ -94,11 +97,17 @@ TEST(PngReader, ShowsTheColoursTheFileMeansOverTheBackgroundOrRefusesTheFile) {
          WithSrgb(Row(2, 8, {128, 64, 200, 0, 255, 1}, {}, {}, 1)),
          kWhite,
          {{128, 64, 200}, {0, 255, 1}}},
-        // 255 (128 / 255)^(1 / (0.35 x 2.2)) = 104.2; the background stays exact.
+        // 255 (128 / 255)^(1 / (0.35 x 2.2)) = 104.2; the background stays exact; half of
+        // white in linear light is 255 (127 / 255)^(1 / 2.2) = 185.8.
         {"RGBA, gAMA 0.35",
          Row(6, 8, {128, 128, 128, 255, 0, 0, 0, 0}, {}, {}, 0.35),
          0x804020,
          {Grey(104), {0x20, 0x40, 0x80}}},
+        {"grey, tRNS, gAMA 0.35",
+         Row(0, 8, {128, 3}, {}, {3}, 0.35),
+         0x804020,
+         {Grey(104), {0x20, 0x40, 0x80}}},
+        {"palette, gAMA 0.35", BuildPng(paletteGamma), kWhite, {white, Grey(104), {186, 186, 255}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
