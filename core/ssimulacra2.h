@@ -1,0 +1,29 @@
+// SSIMULACRA 2.1: how alike a picture looks to people beside its original, 100 for identical
+// pictures, about 90 where no difference shows at 1:1, 70 high quality, 50 medium, 30 low.
+// Unlike luma SSIM it sees colour: it compares the pictures in the XYB space at six scales.
+#pragma once
+
+#include <optional>
+
+#include "core/packed_bitmap.h"
+
+// The original, prepared once for scoring any number of candidates against it.
+class PerceptualReference {
+  public:
+    // Borrows nothing: what scoring needs of the 24-bit original is kept inside.
+    explicit PerceptualReference(PackedBitmap original);
+    ~PerceptualReference();
+    PerceptualReference(const PerceptualReference&) = delete;
+    PerceptualReference& operator=(const PerceptualReference&) = delete;
+
+    // Whether the original could be prepared: a 24-bit bitmap and memory enough.
+    bool ready() const;
+
+    // The score of a 24-bit candidate of the original's size; nothing when it is another size
+    // or memory is short. Several threads may score against one reference at once.
+    std::optional<double> Score(PackedBitmap candidate) const;
+
+  private:
+    struct Prepared;
+    Prepared* prepared_;
+};
