@@ -3,6 +3,7 @@
 // Unlike luma SSIM it sees colour: it compares the pictures in the XYB space at six scales.
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include "core/packed_bitmap.h"
@@ -21,9 +22,11 @@ class PerceptualReference {
 
     // The score of a 24-bit candidate of the original's size; nothing when it is another size
     // or memory is short. Several threads may score against one reference at once.
+    // A picture with a side below 8 pixels has no scale to compare at: an identical candidate
+    // scores 100, any other gives nothing, as no score can say how alike they look.
     std::optional<double> Score(PackedBitmap candidate) const;
 
   private:
     struct Prepared;
-    Prepared* prepared_;
+    std::unique_ptr<Prepared> prepared_;
 };
