@@ -14,7 +14,6 @@ namespace {
 constexpr int kScales = 6;
 // A scale is compared while the one before it has both sides at least this long.
 constexpr int kSmallestSide = 8;
-constexpr float kSsimC2 = 0.0009f;
 
 // Per channel (X, Y, B), then per scale, the weights of the 1-norms of the SSIM error, the
 // artifacts and the detail lost, then of their 4-norms. With fewer scales the values take the
@@ -175,29 +174,6 @@ Planes HalvedPlanes(const Planes& in) {
     return out;
 }
 
-// Adds the row's values and their fourth powers to the sums, in eight float lanes that the
-// compiler vectorises alike in every build, and the lanes to the sums in doubles.
-void AddToNorms(const float* values, int width, double* sum, double* sum4) {
-    constexpr int kLanes = 8;
-    float lanes[kLanes] = {}, lanes4[kLanes] = {};
-    int x = 0;
-    for (; x + kLanes <= width; x += kLanes)
-        for (int i = 0; i < kLanes; ++i) {
-            const float v = values[x + i], squared = v * v;
-            lanes[i] += v;
-            lanes4[i] += squared * squared;
-        }
-    for (int i = 0; x < width; ++x, ++i) {
-        const float v = values[x], squared = v * v;
-        lanes[i] += v;
-        lanes4[i] += squared * squared;
-    }
-    for (int i = 0; i < kLanes; ++i) {
-        *sum += double(lanes[i]);
-        *sum4 += double(lanes4[i]);
-    }
-}
-
 // One scale of a candidate, taken a row at a time from the top. Each row is blurred along as it
 // comes; its maps are made once the rows below it that the blur reaches have come too.
 class ScaleScorer {
@@ -205,8 +181,8 @@ class ScaleScorer {
     explicit ScaleScorer(const ReferenceScale& reference)
         : reference_(reference),
           width_(reference.width),
-          memory_(std::size_t(kRings * kBlurRows + kWorkRows + 1) * std::size_t(width_) + 2 * kBlurRadius, 0.0f) {
-    }
+          memory_(std::size_t(kRings * kBlurRows + kWorkRows + 1) * std::size_t(width_) + 2 * kBlurRadius,
+                  0.0f) {}
 
     void AddRow(const float* red, const float* green, const float* blue) {
         const int y = added_++;
@@ -226,6 +202,7 @@ class ScaleScorer {
     // Scores the rows that waited for rows below the picture.
     void Finish() {
         for (int y = std::max(0, added_ - kBlurRadius); y < reference_.height; ++y) ScoreRow(y);
+        AddUpColumns();
     }
 
     Norms NormsOf(int c) const {
@@ -246,8 +223,17 @@ class ScaleScorer {
     static int XybRing(int c) { return c; }
     static int AlongRing(int c, int blurred) { return 3 + c * kBlurs + blurred; }
     // Rows of working memory behind the rings: zeros, the blurred means, squares and
-    // products, and the three maps; then the row padded for blurring along.
-    enum WorkRow { kZeros, kMeanRow, kSquareRow, kCrossRow, kErrorRow, kArtifactRow, kLostRow, kWorkRows };
+    // products, and the per-column sums of the maps' values and fourth powers, kept in floats
+    // for a few rows at a time; then the row padded for blurring along.
+    enum WorkRow {
+        kZeros,
+        kMeanRow,
+        kSquareRow,
+        kCrossRow,
+        kColumnSums,
+        kWorkRows = kColumnSums + 3 * 2 * kMaps
+    };
+    static constexpr int kRowsPerAddingUp = 32;
 
     float* Ring(int ring, int y) {
         return memory_.data() + std::size_t(ring * kBlurRows + y % kBlurRows) * std::size_t(width_);
@@ -256,6 +242,19 @@ class ScaleScorer {
         return memory_.data() + std::size_t(kRings * kBlurRows + row) * std::size_t(width_);
     }
     float* Padded() { return Work(kWorkRows); }
+    float* ColumnSums(int c, int norm) { return Work(kColumnSums + c * 2 * kMaps + norm); }
+
+    // Adds the column sums up into the sums in doubles, and starts them again.
+    void AddUpColumns() {
+        for (int c = 0; c < 3; ++c)
+            for (int norm = 0; norm < 2 * kMaps; ++norm) {
+                float* columns = ColumnSums(c, norm);
+                double sum = 0;
+                for (int x = 0; x < width_; ++x) sum += double(columns[x]);
+                sums_[c][norm] += sum;
+                std::fill(columns, columns + width_, 0.0f);
+            }
+    }
 
     // The rows centred on row y blurred across, zero beyond the picture.
     void BlurAcrossAt(int ring, int y, float* out) {
@@ -275,32 +274,18 @@ class ScaleScorer {
             BlurAcrossAt(AlongRing(c, kMean), y, mu2);
             const float* mu1 = reference_.mean[c].Row(y);
             if (needs.error) {
-                float *s22 = Work(kSquareRow), *s12 = Work(kCrossRow), *error = Work(kErrorRow);
+                float *s22 = Work(kSquareRow), *s12 = Work(kCrossRow);
                 BlurAcrossAt(AlongRing(c, kSquare), y, s22);
                 BlurAcrossAt(AlongRing(c, kCross), y, s12);
-                const float* variance1 = reference_.variance[c].Row(y);
-                for (int x = 0; x < width_; ++x) {
-                    const float mismatch = mu1[x] - mu2[x];
-                    const float similar = (1.0f - mismatch * mismatch) *
-                                          (2.0f * (s12[x] - mu1[x] * mu2[x]) + kSsimC2) /
-                                          (variance1[x] + (s22[x] - mu2[x] * mu2[x]) + kSsimC2);
-                    error[x] = std::max(1.0f - similar, 0.0f);
-                }
-                AddToNorms(error, width_, &sums_[c][kError], &sums_[c][kMaps + kError]);
+                AddSsimErrorRow(mu1, reference_.variance[c].Row(y), mu2, s22, s12, width_,
+                                ColumnSums(c, kError), ColumnSums(c, kMaps + kError));
             }
-            if (needs.edges) {
-                const float *i1 = reference_.xyb[c].Row(y), *i2 = Ring(XybRing(c), y);
-                float *artifact = Work(kArtifactRow), *lost = Work(kLostRow);
-                for (int x = 0; x < width_; ++x) {
-                    const float edge =
-                        (1.0f + std::fabs(i2[x] - mu2[x])) / (1.0f + std::fabs(i1[x] - mu1[x])) - 1.0f;
-                    artifact[x] = std::max(edge, 0.0f);
-                    lost[x] = std::max(-edge, 0.0f);
-                }
-                AddToNorms(artifact, width_, &sums_[c][kArtifact], &sums_[c][kMaps + kArtifact]);
-                AddToNorms(lost, width_, &sums_[c][kLost], &sums_[c][kMaps + kLost]);
-            }
+            if (needs.edges)
+                AddEdgeRows(reference_.xyb[c].Row(y), mu1, Ring(XybRing(c), y), mu2, width_,
+                            ColumnSums(c, kArtifact), ColumnSums(c, kMaps + kArtifact), ColumnSums(c, kLost),
+                            ColumnSums(c, kMaps + kLost));
         }
+        if ((y + 1) % kRowsPerAddingUp == 0) AddUpColumns();
     }
 
     const ReferenceScale& reference_;
