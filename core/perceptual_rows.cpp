@@ -1,6 +1,5 @@
 #include "core/perceptual_rows.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
