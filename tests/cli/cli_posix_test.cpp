@@ -77,7 +77,7 @@ TEST(KorviCliInterrupted, RemovesItsWorkFoldersAndEndsByTheSignal) {
 }
 
 // Output that cannot be written, and memory too short at any step of the largest picture, end
-// in a message and status 1, leaving the output and the temporary folder as they were. A pipe is
+// in a message and status 1 (where no thread can start, fewer threads do the work), leaving the output and the temporary folder as they were. A pipe is
 // read once, whatever its name: here a FIFO, as <(...) gives a path to a pipe.
 TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
     TempFolder folder;
@@ -111,6 +111,12 @@ TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
         {"memory for the picture and one tag",
          "ulimit -v 750000; TMPDIR=" + temporary + " " + Quoted(kCli) + " -m 0 -f bmp --alt x" + wide +
              " >/dev/null",
+         true, 0, ""},
+        // Each thread would need more address space than the process may have.
+        {"no thread can start",
+         "ulimit -s 600000 -v 500000; " + Quoted(kCli) + " --version && " + Quoted(kCli) + " -j 2 -f gif " +
+             Quoted(kSample) + " " + Quoted(kSample) + " && " + Quoted(kCli) + " -j 2 --test-page /dev/null " +
+             Quoted(kSample) + " >/dev/null",
          true, 0, ""},
         {"a named pipe",
          "mkfifo " + fifo + " && (cat " + Quoted(kSample) + " >" + fifo + " &) && " + Quoted(kCli) +
