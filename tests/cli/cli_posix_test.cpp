@@ -128,8 +128,7 @@ TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
              Quoted(kSample) + " " + Quoted(kSample) + " && " + Quoted(kCli) +
              " -j 2 --test-page /dev/null " + Quoted(kSample) + " >/dev/null",
          true, 0, ""},
-        {"a WebP file and stream holding 2 GB unused",
-         "ulimit -v 150000; " + Quoted(kCli) + riff + " && " + Quoted(kCli) + " - <" + riff, true, 0, ""},
+        {"a WebP stream of 2 GB, nearly all of it unused", Quoted(kCli) + " - <" + riff, false, 0, ""},
         {"a named pipe",
          "mkfifo " + fifo + " && (cat " + Quoted(kSample) + " >" + fifo + " &) && " + Quoted(kCli) +
              " -f bmp " + fifo,
