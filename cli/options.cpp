@@ -1,8 +1,10 @@
 #include "cli/options.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "testpage/hidden_variants.h"
 
@@ -76,6 +78,16 @@ std::optional<double> FractionNamed(const char* text) {
     return value;
 }
 
+// A number of bytes in decimal digits, 1 or more, that an unsigned 64-bit number holds: more than
+// any line can ever be.
+std::optional<std::uint64_t> ByteCount(const char* text) {
+    if (*text == '\0' || std::strspn(text, "0123456789") != std::strlen(text)) return std::nullopt;
+    errno = 0;
+    const unsigned long long count = std::strtoull(text, nullptr, 10);
+    if (errno == ERANGE || count == 0) return std::nullopt;
+    return std::uint64_t(count);
+}
+
 // RRGGBB in hexadecimal, with or without a leading "#", as a COLORREF (0x00BBGGRR).
 std::optional<std::uint32_t> ColourNamed(const char* text) {
     if (*text == '#') ++text;
@@ -127,8 +139,10 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
     } else if (option == "--alt") {
         options.alt = value;
     } else if (option == "--max-bytes") {
-        std::optional<unsigned> bytes = ParseControlNumber(value);
-        if (!bytes || *bytes == 0) return "--max-bytes takes a number of bytes, 1 or more";
+        std::optional<std::uint64_t> bytes = ByteCount(value);
+        if (!bytes)
+            return "--max-bytes takes a number of bytes from 1 to " +
+                   std::to_string(std::numeric_limits<std::uint64_t>::max());
         options.maxBytes = *bytes;
     } else if (option == "--min-ssim") {
         std::optional<double> ssim = FractionNamed(value);

@@ -1,5 +1,6 @@
 // Writes the WebP seed corpus into CORPUS/webp: small lossy and lossless files from the
-// project's writer, files with transparency from libwebp, and an animation.
+// project's writer, files with transparency from libwebp, animations (one of many frames), and a
+// RIFF size that claims far more than the file holds.
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -39,8 +40,15 @@ int main(int argc, char** argv) {
     const std::string folder = std::string(argv[1]) + "/webp/";
     GlobalBlock picture = MakeBitmap24(16, 12, NaturalPicture(16, 12));
     const Bytes frame = EncodeRgbaWebp(Translucent(), 12);
+    const Bytes lossy = Written(picture.get(), WebpEncoding::Lossy(75));
+    Bytes claimsMore = lossy;
+    claimsMore[7] = 0x7F;  // a RIFF size of 2 GB
+    const std::vector<AnimationFrame> pixels(
+        200, AnimationFrame{0, 0, 1, 1, EncodeRgbaWebp({{9, 99, 199, 255}}, 1)});
     const std::vector<std::pair<std::string, Bytes>> seeds = {
-        {"lossy", Written(picture.get(), WebpEncoding::Lossy(75))},
+        {"lossy", lossy},
+        {"riff-size-2gb", claimsMore},
+        {"animation-200-frames", WebpAnimation(1, 1, pixels)},
         {"lossless", Written(picture.get(), WebpEncoding::Lossless())},
         {"lossless-alpha", frame},
         {"lossy-alpha", EncodeRgbaWebp(Translucent(), 12, true)},

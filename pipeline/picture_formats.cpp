@@ -124,9 +124,13 @@ const char* WritePng(PackedBitmap picture, const char* path, int, bool) {
                                                                                 : kMsgPngWriteFailed;
 }
 
+// korvi-cli alone writes WebP, so its message may say why a picture is too wide for it.
 const char* WriteWebp(PackedBitmap picture, const char* path, int quality, bool lossless) {
     const WebpEncoding encoding = lossless ? WebpEncoding::Lossless() : WebpEncoding::Lossy(quality);
-    return WriteWebpFile(picture, path, encoding) == kWebpWritten ? nullptr : kMsgWebpWriteFailed;
+    const WebpWriteStatus status = WriteWebpFile(picture, path, encoding);
+    if (status != kWebpTooWide) return status == kWebpWritten ? nullptr : kMsgWebpWriteFailed;
+    static const std::string tooWide = std::string(kMsgWebpWriteFailed) + " (" + WebpStatusText(status) + ")";
+    return tooWide.c_str();
 }
 
 constexpr PictureFormat kFormats[] = {

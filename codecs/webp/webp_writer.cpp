@@ -91,8 +91,9 @@ WebpWriteStatus EncodeWebp(PackedBitmap bitmap, WebpEncoding encoding, WebpBytes
     BitmapLock header(bitmap);
     if (!header) return kWebpNotWritable;
     if (header->biBitCount != 24 || header->biCompression != BI_RGB || header->biWidth <= 0 ||
-        header->biHeight <= 0 || header->biWidth > kMaxWebpSide || header->biHeight > kMaxWebpSide)
+        header->biHeight <= 0)
         return kWebpNotWritable;
+    if (header->biWidth > kMaxWebpSide || header->biHeight > kMaxWebpSide) return kWebpTooWide;
     WebPConfig config;
     if (!ConfigureFor(&config, encoding, tuning)) return kWebpEncodeFailed;
     WebPPicture picture;

@@ -84,6 +84,7 @@ TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
                                  "-q auto x.bmp",
                                  "-q auto --max-bytes 9 -f gif x.bmp",
                                  "--max-bytes 0 x.bmp",
+                                 "--max-bytes 18446744073709551616 x.bmp",
                                  "-j 257 x.bmp"};
     for (const std::string arguments : cases) {
         const CommandResult result = Run(arguments);
@@ -182,6 +183,7 @@ TEST_F(KorviCli, KeepsEachLineWithinMaxBytes) {
     } cases[] = {
         {"-q 80 --max-bytes 100", "landscape.bmp", 1, " bytes, more than --max-bytes 100"},
         {"-q auto --max-bytes 100 -s 64", "landscape.bmp", 1, "no quality fits --max-bytes 100"},
+        {"-f webp --max-bytes 18446744073709551615", "tiles.gif", 0, ""},
         {"-f auto", "tiles.gif", 0, "tiles.gif: webp lossless, "},
         {"-f auto", "badge.png", 0, "badge.png: webp q"},
         {"-f auto --min-ssim 0.5", "badge.png", 0, "badge.png: webp q10, "},

@@ -39,7 +39,7 @@ TEST(WebpWriter, RefusesWhatWebpCannotHoldLeavingNoFileAndWritesWhatLibwebpDecod
     const std::string path = folder.File("out.webp");
     EXPECT_EQ(WriteWebpFile(nullptr, path.c_str(), WebpEncoding::Lossy(80)), kWebpNotWritable);
     EXPECT_EQ(WriteWebpFile(palette.get(), path.c_str(), WebpEncoding::Lossless()), kWebpNotWritable);
-    EXPECT_EQ(WriteWebpFile(wide.get(), path.c_str(), WebpEncoding::Lossy(80)), kWebpNotWritable);
+    EXPECT_EQ(WriteWebpFile(wide.get(), path.c_str(), WebpEncoding::Lossy(80)), kWebpTooWide);
     EXPECT_EQ(WriteWebpFile(small.get(), path.c_str(), WebpEncoding::Lossy(101)), kWebpEncodeFailed);
     EXPECT_EQ(WriteWebpFile(small.get(), folder.File("missing/out.webp").c_str(), WebpEncoding::Lossy(80)),
               kWebpCannotWrite);
