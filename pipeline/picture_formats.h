@@ -37,10 +37,13 @@ struct PictureFormat {
     bool (*startsFile)(const std::uint8_t* bytes, std::size_t count);
     // Reads a file into a new picture, composing transparency over `background`; the reader's status.
     ReaderStatus (*read)(const char* path, std::uint32_t background, PackedBitmap* picture);
+    // The statuses of korvi-cli's reader in words.
     const char* (*statusText)(ReaderStatus status);
     // Writes the picture (borrowed) to `path` at the quality, or lossless where the format has
     // both forms; null when written, else the message to show.
     const char* (*write)(PackedBitmap picture, const char* path, int quality, bool lossless);
+    // korvi-cli's reader where it reads more variants than the window's; null where both read alike.
+    ReaderStatus (*readEveryVariant)(const char* path, std::uint32_t background, PackedBitmap* picture);
 };
 
 const PictureFormat& FormatOf(OutputFormat id);

@@ -15,10 +15,22 @@ bool IsReaderBitmap(PackedBitmap picture) {
     return depth == 1 || depth == 4 || depth == 8 || depth == 24;
 }
 
+using Reader = ReaderStatus (*)(const char* path, std::uint32_t background, PackedBitmap* picture);
+
+PackedBitmap ReadWith(const PictureFormat* format, Reader reader, const char* path, LoadFailure* failure,
+                      std::uint32_t background) {
+    LoadFailure why{format, kReaderOk};
+    PackedBitmap picture = nullptr;
+    if (format != nullptr) why.status = reader(path, background, &picture);
+    if (failure != nullptr) *failure = why;
+    return picture;
+}
+
 }  // namespace
 
 PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure, std::uint32_t background) {
-    return ReadPictureAs(FormatForLetter(ExtensionLetter(path)), path, failure, background);
+    const PictureFormat* format = FormatForLetter(ExtensionLetter(path));
+    return ReadWith(format, format ? format->read : nullptr, path, failure, background);
 }
 
 PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure, std::uint32_t background) {
@@ -36,11 +48,10 @@ PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure, std::u
 
 PackedBitmap ReadPictureAs(const PictureFormat* format, const char* path, LoadFailure* failure,
                            std::uint32_t background) {
-    LoadFailure why{format, kReaderOk};
-    PackedBitmap picture = nullptr;
-    if (format != nullptr) why.status = format->read(path, background, &picture);
-    if (failure != nullptr) *failure = why;
-    return picture;
+    const Reader reader = format == nullptr          ? nullptr
+                          : format->readEveryVariant ? format->readEveryVariant
+                                                     : format->read;
+    return ReadWith(format, reader, path, failure, background);
 }
 
 PackedBitmap PreparePicture(PackedBitmap picture, const char* savedCopyPath) {
