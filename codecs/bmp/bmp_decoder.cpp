@@ -1,5 +1,6 @@
 #include "codecs/bmp/bmp_decoder.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -15,16 +16,13 @@ bool IsRunLengthCoded(BmpPixels pixels) {
     return pixels == BmpPixels::kRle4 || pixels == BmpPixels::kRle8 || pixels == BmpPixels::kRle24;
 }
 
-// Converts stored rows until the file ends; returns how many are complete.
+// Converts stored rows, read into `stored`, until the file ends; returns how many are complete.
 int DecodeStoredRows(ByteStream& in, const BmpLayout& layout, std::uint32_t background,
-                     const PictureRows& rows) {
-    const std::uint32_t stride = RowBytes(layout.depth, layout.width);
-    std::unique_ptr<std::uint8_t[]> stored(new (std::nothrow) std::uint8_t[stride]);
-    if (!stored) return 0;
+                     const PictureRows& rows, std::uint8_t* stored) {
     const BmpPixelConverter converter(layout, background);
     int row = 0;
-    for (; row < layout.height && in.Read(stored.get(), stride); ++row)
-        converter.ConvertRow(stored.get(), rows.Row(row));
+    for (; row < layout.height && in.Read(stored, RowBytes(layout.depth, layout.width)); ++row)
+        converter.ConvertRow(stored, rows.Row(row));
     return row;
 }
 
@@ -40,17 +38,22 @@ BmpDecodeStatus DecodeBmpFile(PackedBitmap* result, const char* path, std::uint3
 
     GlobalBlock bitmap = AllocatePackedBitmap(layout->width, layout->height, 24, 0);
     BitmapLock header(bitmap.get());
-    if (!header) return kBmpDecodeOutOfMemory;
+    // A stored row, or a row of the picture for run-length codes.
+    std::unique_ptr<std::uint8_t[]> row(
+        new (std::nothrow)
+            std::uint8_t[std::max(RowBytes(layout->depth, layout->width), RowBytes(24, layout->width))]);
+    if (!header || !row) return kBmpDecodeOutOfMemory;
     const PictureRows rows(header.data(), layout->topDown);
     const std::uint8_t backgroundPixel[3] = {std::uint8_t(background >> 16), std::uint8_t(background >> 8),
                                              std::uint8_t(background)};
-    for (int row = 0; row < layout->height; ++row) rows.Fill(row, backgroundPixel);
+    for (int index = 0; index < layout->height; ++index) rows.Fill(index, backgroundPixel);
 
     int complete = 0;
     if (file.Seek(layout->rowsOffset)) {
         ByteStream in(file);
-        complete = IsRunLengthCoded(layout->pixels) ? DecodeRle(in, *layout, rows)
-                                                    : DecodeStoredRows(in, *layout, background, rows);
+        complete = IsRunLengthCoded(layout->pixels)
+                       ? DecodeRle(in, *layout, rows, row.get())
+                       : DecodeStoredRows(in, *layout, background, rows, row.get());
     }
     if (complete == 0) return kBmpNoCompleteRow;
     *result = bitmap.release();

@@ -2,34 +2,18 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr std::uint32_t kLargestTable = 0xFFFF;
-
-// The value of a channel whose largest value is `largest`: scaled to 0..255 and rounded where
-// it has up to 8 bits, its top 8 bits where it has more.
-std::uint8_t Scale(std::uint32_t value, std::uint32_t largest) {
-    int wider = 0;
-    while (largest >> wider > 0xFF) ++wider;
-    if (wider > 0) return std::uint8_t(value >> wider);
-    return std::uint8_t((value * 510 + largest) / (2 * largest));
-}
-
-}  // namespace
-
+// Channels of up to 8 bits are scaled to the whole range, rounded; wider ones keep their top 8 bits.
 BmpPixelConverter::Channel::Channel(std::uint32_t mask) : mask_(mask) {
     if (mask == 0) return;
     while (!(mask >> shift_ & 1)) ++shift_;
-    largest_ = mask >> shift_;
-    if (largest_ > kLargestTable) return;
-    table_.resize(largest_ + 1);
-    for (std::uint32_t value = 0; value <= largest_; ++value) table_[value] = Scale(value, largest_);
+    while (mask >> shift_ > 0xFF) ++shift_;
+    const std::uint32_t largest = mask >> shift_;
+    for (std::uint32_t value = 0; value <= largest; ++value)
+        table_[value] = std::uint8_t((value * 510 + largest) / (2 * largest));
 }
 
 int BmpPixelConverter::Channel::operator()(std::uint32_t value) const {
-    if (mask_ == 0) return 0;
-    const std::uint32_t bits = (value & mask_) >> shift_;
-    return table_.empty() ? Scale(bits, largest_) : table_[bits];
+    return table_[(value & mask_) >> shift_];
 }
 
 BmpPixelConverter::BmpPixelConverter(const BmpLayout& layout, std::uint32_t background)

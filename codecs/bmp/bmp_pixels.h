@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "codecs/bmp/bmp_layout.h"
 
@@ -16,7 +15,7 @@ class BmpPixelConverter {
     void ConvertRow(const std::uint8_t* stored, std::uint8_t* out) const;
 
   private:
-    // A channel of bit fields, scaled to 0 to 255 through a table.
+    // A channel of bit fields, scaled to 0 to 255 through a table; a zero mask reads as 0.
     class Channel {
       public:
         explicit Channel(std::uint32_t mask);
@@ -24,9 +23,9 @@ class BmpPixelConverter {
         bool present() const { return mask_ != 0; }
 
       private:
-        std::uint32_t mask_ = 0, largest_ = 0;
+        std::uint32_t mask_ = 0;
         int shift_ = 0;
-        std::vector<std::uint8_t> table_;  // by the channel's value, where it is small enough
+        std::uint8_t table_[256] = {};
     };
 
     void ConvertBitFields(const std::uint8_t* stored, std::uint8_t* out) const;

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <new>
 
 namespace {
 
@@ -98,10 +96,8 @@ class RleSource {
 
 }  // namespace
 
-int DecodeRle(ByteStream& in, const BmpLayout& layout, const PictureRows& rows) {
-    std::unique_ptr<std::uint8_t[]> line(new (std::nothrow) std::uint8_t[std::size_t(rows.width()) * 3]);
-    if (!line) return 0;
-    RleCursor cursor(rows, line.get());
+int DecodeRle(ByteStream& in, const BmpLayout& layout, const PictureRows& rows, std::uint8_t* line) {
+    RleCursor cursor(rows, line);
     RleSource source(in, layout);
     while (!cursor.finished()) {
         const int count = in.Next(), value = count < 0 ? -1 : count > 0 ? 0 : in.Next();

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codecs/bmp/bmp_layout.h"
 #include "core/packed_bitmap.h"
 
 class PictureRows {

@@ -27,14 +27,20 @@ Bytes BuildBmp(const BmpFixture& f) {
         Put(&info, 2835, 4);
         Put(&info, f.coloursUsed, 4);
         Put(&info, 0, 4);
-        info.resize(f.headerSize < 40 ? 40 : f.headerSize, 0);
+        if (f.headerSize > 40) {
+            for (std::uint32_t mask : f.masks) Put(&info, mask, 4);
+        }
+        info.resize(f.headerSize, 0);
     }
-    for (std::uint32_t mask : f.masks) Put(&info, mask, 4);
+    if (f.headerSize <= 40) {
+        for (std::uint32_t mask : f.masks) Put(&info, mask, 4);
+    }
     info.insert(info.end(), f.colourTable.begin(), f.colourTable.end());
 
     Bytes file;
     if (f.fileHeader) {
-        const std::uint32_t offset = 14 + static_cast<std::uint32_t>(info.size());
+        const std::uint32_t offset =
+            f.rowsOffset != 0 ? f.rowsOffset : 14 + static_cast<std::uint32_t>(info.size());
         file = {'B', 'M'};
         Put(&file, offset + static_cast<std::uint32_t>(f.rows.size()), 4);
         Put(&file, 0, 4);
