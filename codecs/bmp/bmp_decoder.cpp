@@ -44,10 +44,6 @@ BmpDecodeStatus DecodeBmpFile(PackedBitmap* result, const char* path, std::uint3
             std::uint8_t[std::max(RowBytes(layout->depth, layout->width), RowBytes(24, layout->width))]);
     if (!header || !row) return kBmpDecodeOutOfMemory;
     const PictureRows rows(header.data(), layout->topDown);
-    const std::uint8_t backgroundPixel[3] = {std::uint8_t(background >> 16), std::uint8_t(background >> 8),
-                                             std::uint8_t(background)};
-    for (int index = 0; index < layout->height; ++index) rows.Fill(index, backgroundPixel);
-
     int complete = 0;
     if (file.Seek(layout->rowsOffset)) {
         ByteStream in(file);
@@ -56,6 +52,9 @@ BmpDecodeStatus DecodeBmpFile(PackedBitmap* result, const char* path, std::uint3
                        : DecodeStoredRows(in, *layout, background, rows, row.get());
     }
     if (complete == 0) return kBmpNoCompleteRow;
+    const std::uint8_t backgroundPixel[3] = {std::uint8_t(background >> 16), std::uint8_t(background >> 8),
+                                             std::uint8_t(background)};
+    for (int index = complete; index < layout->height; ++index) rows.Fill(index, backgroundPixel);
     *result = bitmap.release();
     return kBmpDecodeOk;
 }

@@ -48,12 +48,14 @@ void BmpPixelConverter::ConvertRow(const std::uint8_t* stored, std::uint8_t* out
 
 void BmpPixelConverter::ConvertBitFields(const std::uint8_t* stored, std::uint8_t* out) const {
     const int pixelBytes = layout_.depth / 8;
+    const bool opaque = !alpha_.present();
     for (int x = 0; x < layout_.width; ++x, stored += pixelBytes, out += 3) {
         std::uint32_t value = stored[0] | std::uint32_t(stored[1]) << 8;
         if (pixelBytes == 4) value |= std::uint32_t(stored[2]) << 16 | std::uint32_t(stored[3]) << 24;
         const int colour[3] = {blue_(value), green_(value), red_(value)};
-        const int alpha = alpha_.present() ? alpha_(value) : 255;
+        const int alpha = opaque ? 255 : alpha_(value);
         for (int c = 0; c < 3; ++c)
-            out[c] = std::uint8_t((colour[c] * alpha + background_[c] * (255 - alpha) + 127) / 255);
+            out[c] = std::uint8_t(
+                alpha == 255 ? colour[c] : (colour[c] * alpha + background_[c] * (255 - alpha) + 127) / 255);
     }
 }

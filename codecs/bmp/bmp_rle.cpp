@@ -5,13 +5,11 @@
 
 namespace {
 
-constexpr std::uint8_t kBlack[3] = {0, 0, 0};
-
 // Escapes behind a zero count.
 enum : int { kEndOfLine = 0, kEndOfBitmap = 1, kDelta = 2 };
 
 // The row being decoded: pixels go to a line of its own, which reaches the picture only once
-// the row is complete.
+// the row is complete. Rows passed over keep the picture's zero bytes: black.
 class RleCursor {
   public:
     RleCursor(const PictureRows& rows, std::uint8_t* line) : rows_(rows), line_(line) { Clear(); }
@@ -28,8 +26,6 @@ class RleCursor {
     void MoveUp(int up) {
         if (up == 0) return;
         std::memcpy(rows_.Row(y_), line_, std::size_t(rows_.width()) * 3);
-        for (int passed = 1; passed < up && y_ + passed < rows_.height(); ++passed)
-            rows_.Fill(y_ + passed, kBlack);
         y_ += up;
         Clear();
     }
