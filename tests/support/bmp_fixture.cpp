@@ -39,8 +39,7 @@ Bytes BuildBmp(const BmpFixture& f) {
 
     Bytes file;
     if (f.fileHeader) {
-        const std::uint32_t offset =
-            f.rowsOffset != 0 ? f.rowsOffset : 14 + static_cast<std::uint32_t>(info.size());
+        const std::uint32_t offset = 14 + static_cast<std::uint32_t>(info.size());
         file = {'B', 'M'};
         Put(&file, offset + static_cast<std::uint32_t>(f.rows.size()), 4);
         Put(&file, 0, 4);

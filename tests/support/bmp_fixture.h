@@ -16,9 +16,8 @@ struct BmpFixture {
     std::uint32_t coloursUsed = 0;
     // Behind a header of up to 40 bytes, else in it (red, green and blue at 40, alpha at 52).
     std::vector<std::uint32_t> masks;
-    Bytes colourTable;             // 3 or 4 bytes an entry, as the header size wants
-    Bytes rows;                    // the pixel rows exactly as stored
-    std::uint32_t rowsOffset = 0;  // bfOffBits; 0 for the rows right behind the table
+    Bytes colourTable;  // 3 or 4 bytes an entry, as the header size wants
+    Bytes rows;         // the pixel rows exactly as stored
 };
 
 Bytes BuildBmp(const BmpFixture& fixture);
