@@ -15,13 +15,16 @@ bool IsReaderBitmap(PackedBitmap picture) {
     return depth == 1 || depth == 4 || depth == 8 || depth == 24;
 }
 
-using Reader = ReaderStatus (*)(const char* path, std::uint32_t background, PackedBitmap* picture);
-
-PackedBitmap ReadWith(const PictureFormat* format, Reader reader, const char* path, LoadFailure* failure,
+// The picture of the format's reader: the window's, or korvi-cli's where it has one of its own.
+PackedBitmap ReadWith(const PictureFormat* format, bool everyVariant, const char* path, LoadFailure* failure,
                       std::uint32_t background) {
     LoadFailure why{format, kReaderOk};
     PackedBitmap picture = nullptr;
-    if (format != nullptr) why.status = reader(path, background, &picture);
+    if (format != nullptr) {
+        const PictureReader read =
+            everyVariant && format->readEveryVariant != nullptr ? format->readEveryVariant : format->read;
+        why.status = read(path, background, &picture);
+    }
     if (failure != nullptr) *failure = why;
     return picture;
 }
@@ -29,8 +32,7 @@ PackedBitmap ReadWith(const PictureFormat* format, Reader reader, const char* pa
 }  // namespace
 
 PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure, std::uint32_t background) {
-    const PictureFormat* format = FormatForLetter(ExtensionLetter(path));
-    return ReadWith(format, format ? format->read : nullptr, path, failure, background);
+    return ReadWith(FormatForLetter(ExtensionLetter(path)), false, path, failure, background);
 }
 
 PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure, std::uint32_t background) {
@@ -48,10 +50,7 @@ PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure, std::u
 
 PackedBitmap ReadPictureAs(const PictureFormat* format, const char* path, LoadFailure* failure,
                            std::uint32_t background) {
-    const Reader reader = format == nullptr          ? nullptr
-                          : format->readEveryVariant ? format->readEveryVariant
-                                                     : format->read;
-    return ReadWith(format, reader, path, failure, background);
+    return ReadWith(format, true, path, failure, background);
 }
 
 PackedBitmap PreparePicture(PackedBitmap picture, const char* savedCopyPath) {
