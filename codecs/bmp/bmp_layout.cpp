@@ -8,6 +8,7 @@ namespace {
 
 constexpr std::uint32_t kFileHeaderBytes = 14;
 constexpr std::uint32_t kCoreHeaderBytes = 12;
+constexpr std::uint32_t kV4HeaderBytes = 108;
 constexpr std::uint32_t kLargestHeaderBytes = 124;
 
 // The compressions of the information header; OS/2 gives 3 and 4 meanings of its own.
@@ -31,7 +32,8 @@ std::uint32_t Le32(const std::uint8_t* bytes) {
 // Windows' BITMAPINFOHEADER and its V2 to V5 successors, OS/2's 12-byte header and its 2.x
 // header of 16 to 64 bytes, whose fields behind the given size are zero.
 bool IsKnownHeaderSize(std::uint32_t size) {
-    return size == kCoreHeaderBytes || (size >= 16 && size <= 64) || size == 108 || size == 124;
+    return size == kCoreHeaderBytes || (size >= 16 && size <= 64) || size == kV4HeaderBytes ||
+           size == kLargestHeaderBytes;
 }
 
 bool IsOs2Header(std::uint32_t size) {
@@ -123,6 +125,9 @@ BmpDecodeStatus ReadBmpLayout(ClassicFile& file, BmpLayout* layout) {
         }
         const bool alpha = headerSize == 40 ? maskWords == 4 : headerSize >= 56;
         layout->masks = {Le32(masks), Le32(masks + 4), Le32(masks + 8), alpha ? Le32(masks + 12) : 0};
+    } else if (layout->depth == 32 && headerSize >= kV4HeaderBytes) {
+        // Uncompressed 32-bit pixels of a V4 or V5 header keep their colours but take its alpha mask.
+        layout->masks.alpha = Le32(info + 52);
     }
 
     // The colour table: what the header names (all the depth allows when it names none), cut
