@@ -51,6 +51,12 @@ std::vector<DecodeCase> DecodeCases() {
          kBmpDecodeOk,
          1,
          {{3, 2, 1}}},
+        // OS/2 1.x files hold 3-byte entries, often fewer than the depth allows; the others are black.
+        {"core header, table ended by the rows",
+         Bmp(12, 8, 2, 1, {1, 2, 0, 0}, [](BmpFixture& f) { f.colourTable = {20, 10, 200, 40, 210, 30}; }),
+         kBmpDecodeOk,
+         2,
+         {kGreen, {0, 0, 0}}},
         {"V4 header, 32-bit BI_RGB: its colour masks are ignored, its alpha mask is not",
          Bmp(108, 32, 1, 1, {1, 2, 3, 128}, masks(0, {0xFF, 0xFF00, 0xFF0000, 0xFF000000})),
          kBmpDecodeOk,
