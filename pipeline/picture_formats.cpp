@@ -5,6 +5,7 @@
 #include <iterator>
 #include <vector>
 
+#include "codecs/bmp/bmp_decoder.h"
 #include "codecs/gif/gif_reader.h"
 #include "codecs/gif/gif_writer.h"
 #include "codecs/gif/palette_reduction.h"
@@ -73,6 +74,10 @@ ReaderStatus ReadBmp(const char* path, std::uint32_t, PackedBitmap* picture) {
     return ReadBmpFile(picture, path);
 }
 
+ReaderStatus DecodeBmp(const char* path, std::uint32_t background, PackedBitmap* picture) {
+    return DecodeBmpFile(picture, path, background);
+}
+
 ReaderStatus ReadPng(const char* path, std::uint32_t background, PackedBitmap* picture) {
     return ReadPngFile(picture, path, background);
 }
@@ -90,7 +95,7 @@ const char* GifText(ReaderStatus status) {
 }
 
 const char* BmpText(ReaderStatus status) {
-    return BmpStatusText(BmpReadStatus(status));
+    return BmpDecodeStatusText(BmpDecodeStatus(status));
 }
 
 const char* PngText(ReaderStatus status) {
@@ -143,10 +148,21 @@ constexpr PictureFormat kFormats[] = {
      StartsJpeg,
      ReadJpeg,
      JpegText,
-     WriteJpeg},
-    {OutputFormat::kGif, "GIF", 'g', {"gif"}, "image/gif", 1, StartsGif, ReadGif, GifText, WriteGif},
-    {OutputFormat::kBmp, "BMP", 'b', {"bmp"}, "image/bmp", 14, StartsBmp, ReadBmp, BmpText, WriteBmp},
-    {OutputFormat::kPng, "PNG", 'p', {"png"}, "image/png", 2, StartsPng, ReadPng, PngText, WritePng},
+     WriteJpeg,
+     nullptr},
+    {OutputFormat::kGif, "GIF", 'g', {"gif"}, "image/gif", 1, StartsGif, ReadGif, GifText, WriteGif, nullptr},
+    {OutputFormat::kBmp,
+     "BMP",
+     'b',
+     {"bmp"},
+     "image/bmp",
+     14,
+     StartsBmp,
+     ReadBmp,
+     BmpText,
+     WriteBmp,
+     DecodeBmp},
+    {OutputFormat::kPng, "PNG", 'p', {"png"}, "image/png", 2, StartsPng, ReadPng, PngText, WritePng, nullptr},
     {OutputFormat::kWebp,
      "WebP",
      '\0',
@@ -156,7 +172,8 @@ constexpr PictureFormat kFormats[] = {
      StartsWebp,
      ReadWebp,
      WebpText,
-     WriteWebp},
+     WriteWebp,
+     nullptr},
 };
 
 template <typename Match>

@@ -23,6 +23,9 @@ struct Encoding {
 // The download number of a format that the download does not take.
 constexpr int kNotDownloaded = -1;
 
+// Reads a file into a new picture, composing transparency over `background`; the reader's status.
+using PictureReader = ReaderStatus (*)(const char* path, std::uint32_t background, PackedBitmap* picture);
+
 struct PictureFormat {
     OutputFormat id;
     const char* name;  // in messages; in lower case, korvi-cli's -f word
@@ -35,12 +38,14 @@ struct PictureFormat {
     int fetchType;  // the download's number for it, or kNotDownloaded
     // Whether a file begins with the format's signature; `count` bytes are there.
     bool (*startsFile)(const std::uint8_t* bytes, std::size_t count);
-    // Reads a file into a new picture, composing transparency over `background`; the reader's status.
-    ReaderStatus (*read)(const char* path, std::uint32_t background, PackedBitmap* picture);
+    PictureReader read;  // the window's reader, and korvi-cli's where the last field is null
+    // The statuses of korvi-cli's reader in words.
     const char* (*statusText)(ReaderStatus status);
     // Writes the picture (borrowed) to `path` at the quality, or lossless where the format has
     // both forms; null when written, else the message to show.
     const char* (*write)(PackedBitmap picture, const char* path, int quality, bool lossless);
+    // korvi-cli's reader where it reads more variants than the window's; null where both read alike.
+    PictureReader readEveryVariant;
 };
 
 const PictureFormat& FormatOf(OutputFormat id);

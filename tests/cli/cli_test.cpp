@@ -142,7 +142,7 @@ TEST_F(KorviCli, ConvertsSeveralPicturesInOrderSayingWhyOnesFail) {
         EXPECT_TRUE(result.out == (jobs == toFile ? "" : expected)) << jobs;
         for (const std::string& why :
              {"missing.bmp" + failed + "no such file)",
-              "short.bmp" + failed + "cannot be read, or ends before the picture does)",
+              "short.bmp" + failed + "the BMP file ends inside its headers or colour table)",
               "notes.txt" + failed + "no reader for this extension or its first bytes",
               "standard input" + failed + "no reader for these first bytes"}) {
             EXPECT_NE(result.err.find(why), std::string::npos) << why << "\n" << result.err;

@@ -119,6 +119,14 @@ TEST(ReadPictureByContent, ReadsAFileByTheSignatureItBeginsWithWhateverItsName) 
             EXPECT_EQ(PixelOf(picture.get(), 1, 0), (Rgb{1, 2, 3}));
         }
     }
+    // korvi-cli reads every BMP variant; the window keeps its own reader, which refuses RLE.
+    BmpFixture rle;
+    rle.depth = 8, rle.compression = BI_RLE8, rle.coloursUsed = 1, rle.colourTable = {1, 2, 3, 0};
+    rle.rows = {1, 0, 0, 1};
+    WriteBytes(folder.File("rle.bmp"), BuildBmp(rle));
+    EXPECT_TRUE(GlobalBlock(ReadPictureByContent(folder.File("rle.bmp").c_str())));
+    EXPECT_TRUE(GlobalBlock(ReadPictureAs(&FormatOf(OutputFormat::kBmp), folder.File("rle.bmp").c_str())));
+    EXPECT_FALSE(GlobalBlock(LoadPictureFile(folder.File("rle.bmp").c_str())));
     LoadFailure failure;
     EXPECT_FALSE(ReadPictureByContent(folder.File("missing").c_str(), &failure));
     EXPECT_EQ(failure.status, kReaderCannotRead);
