@@ -180,3 +180,7 @@ WebpReadStatus ReadWebpFile(PackedBitmap* result, const char* path, std::uint32_
         return kWebpCannotRead;
     return DecodeWebp(result, data.get(), size, background);
 }
+
+bool WebpCanvasSize(const std::uint8_t* data, std::size_t size, int* width, int* height) {
+    return WebPGetInfo(data, size, width, height) != 0;
+}

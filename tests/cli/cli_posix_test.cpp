@@ -16,7 +16,8 @@
 
 namespace {
 
-const std::string kSample = std::string(KORVI_SAMPLES) + "landscape.bmp";
+const std::string kSamples = KORVI_SAMPLES;
+const std::string kSample = kSamples + "landscape.bmp";
 const std::string kCli = KORVI_CLI_PATH;
 
 bool WaitUntil(const std::function<bool()>& done) {
@@ -78,7 +79,7 @@ TEST(KorviCliInterrupted, RemovesItsWorkFoldersAndEndsByTheSignal) {
 
 // Output that cannot be written, and memory too short at any step of the largest picture, end
 // in a message and status 1, leaving the output and the temporary folder as they were. A pipe is
-// read once, whatever its name: here a FIFO, as <(...) gives a path to a pipe.
+// read once, by its first bytes whatever its name: here a FIFO, as <(...) gives a path to a pipe.
 TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
     TempFolder folder;
     const std::string tag = folder.File("tag.html"), status = folder.File("status"),
@@ -86,7 +87,7 @@ TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
     WriteBytes(tag, {'o', 'l', 'd'});
     WriteBytes(folder.File("wide.gif"), LargestGif());
     MakeFolder(temporary);
-    const std::string wide = " " + Quoted(folder.File("wide.gif")), fifo = Quoted(folder.File("fifo"));
+    const std::string wide = " " + Quoted(folder.File("wide.gif")), fifo = Quoted(folder.File("fifo.jpg"));
     const std::string limited = "TMPDIR=" + temporary + " " + Quoted(kCli) + " -m 0 -f bmp -o " + Quoted(tag);
     const std::string cannotWrite = "cannot write";
     const struct {
@@ -112,9 +113,9 @@ TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
          "ulimit -v 750000; TMPDIR=" + temporary + " " + Quoted(kCli) + " -m 0 -f bmp --alt x" + wide +
              " >/dev/null",
          true, 0, ""},
-        {"a named pipe",
-         "mkfifo " + fifo + " && (cat " + Quoted(kSample) + " >" + fifo + " &) && " + Quoted(kCli) +
-             " -f bmp " + fifo,
+        {"a png through a pipe named .jpg",
+         "mkfifo " + fifo + " && (cat " + Quoted(kSamples + "badge.png") + " >" + fifo + " &) && " +
+             Quoted(kCli) + " -f bmp " + fifo,
          false, 0, ""},
         // Last, as it alone leaves a status file. The tag is larger than a pipe holds, so the write
         // meets the closed end.
@@ -134,6 +135,6 @@ TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
     EXPECT_EQ(ReadBytes(tag), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(FolderEntries(temporary), std::vector<std::string>{});
     EXPECT_EQ(FolderEntries(folder.path()),
-              (std::vector<std::string>{"fifo", "status", "stderr.txt", "stdout.txt", "tag.html", "tmp",
+              (std::vector<std::string>{"fifo.jpg", "status", "stderr.txt", "stdout.txt", "tag.html", "tmp",
                                         "wide.gif"}));
 }
