@@ -45,7 +45,7 @@ class Downloads(KorviCase):
         self.assertEqual(self.close_message_box(30), DOWNLOAD_FAILED)
         self.assertEqual(self.dialogs(PROGRESS_CAPTION), [])
         # The open-file dialog is offered then, as for an empty clipboard.
-        self.probe.call("press", self.dialog(OPEN_DIALOG), IDCANCEL)
+        self.press_and_wait_closed(self.dialog(OPEN_DIALOG), IDCANCEL)
 
         # A server's error status follows the message.
         self.download(window, self.server.url("missing.png"))
