@@ -88,9 +88,9 @@ std::string Grouped(std::size_t number) {
 std::string Described(const Trial& trial) {
     const Encoding& encoding = trial.encoding;
     std::string text = FormatWord(encoding.format);
-    if (encoding.lossless) text += " lossless";
-    if (encoding.format == OutputFormat::kJpeg ||
-        (encoding.format == OutputFormat::kWebp && !encoding.lossless))
+    if (encoding.lossless)
+        text += " lossless";
+    else if (FormatOf(encoding.format).hasQuality)
         text += " q" + std::to_string(encoding.quality);
     char ssim[32];
     std::snprintf(ssim, sizeof ssim, "%.4f", trial.ssim);

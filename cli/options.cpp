@@ -167,11 +167,13 @@ std::optional<std::string> Inconsistency(const CliOptions& options) {
     if (options.alt && options.form != TagForm::kImg && options.form != TagForm::kMarkdown)
         return "--alt applies to --as img and --as md only";
     if (options.autoQuality && !options.maxBytes) return "-q auto needs --max-bytes";
-    const bool lossyWebp = options.format == OutputFormat::kWebp && !options.lossless;
-    if (options.autoQuality && (options.autoFormat || (options.format != OutputFormat::kJpeg && !lossyWebp)))
-        return "-q auto chooses a JPEG or lossy WebP quality";
-    if (options.lossless && (options.autoFormat || options.format != OutputFormat::kWebp))
-        return "--lossless applies to -f webp only";
+    const PictureFormat& format = FormatOf(options.format);
+    if (options.autoQuality && (options.autoFormat || !format.hasQuality || options.lossless))
+        return "-q auto chooses the quality of -f " +
+               FormatWords([](const PictureFormat& f) { return f.hasQuality; }, " or ") + ", not lossless";
+    if (options.lossless && (options.autoFormat || !format.hasLosslessForm))
+        return "--lossless applies to -f " +
+               FormatWords([](const PictureFormat& f) { return f.hasLosslessForm; }, " or ") + " only";
     if (options.minSsim && !options.autoFormat) return "--min-ssim applies to -f auto only";
     if (options.webpVariants && options.testPagePath.empty()) return "--webp needs --test-page";
     if (options.hiddenVariants != 0 && options.testPagePath.empty()) return "--hide needs --test-page";

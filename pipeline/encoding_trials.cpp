@@ -12,12 +12,13 @@
 
 namespace {
 
-// The encodings that give back every pixel, so that their SSIM is 1 without measuring it. GIF
-// keeps the pixels only of a picture whose colours fit a palette.
+// The encodings that give back every pixel, so that their SSIM is 1 without measuring it: those
+// without a quality, or in a lossless form. GIF keeps the pixels only of a picture whose colours
+// fit a palette.
 bool KeepsEveryPixel(const Encoding& encoding, bool exactPalette) {
-    return encoding.format == OutputFormat::kPng || encoding.format == OutputFormat::kBmp ||
-           (encoding.format == OutputFormat::kWebp && encoding.lossless) ||
-           (encoding.format == OutputFormat::kGif && exactPalette);
+    if (encoding.lossless) return true;
+    if (FormatOf(encoding.format).hasQuality) return false;
+    return encoding.format != OutputFormat::kGif || exactPalette;
 }
 
 // The bytes of a file; nothing when it cannot be opened or is empty.

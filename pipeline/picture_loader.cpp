@@ -44,8 +44,12 @@ PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure, std::u
         if (failure != nullptr) *failure = LoadFailure{nullptr, kReaderCannotRead};
         return nullptr;
     }
-    return ReadPictureAs(FormatForFirstBytes(first, static_cast<std::size_t>(count)), path, failure,
-                         background);
+    const std::size_t size = static_cast<std::size_t>(count);
+    // The name decides only between signatures the bytes all begin, or when they begin none.
+    const PictureFormat* named = FormatForExtension(path);
+    const PictureFormat* format =
+        named != nullptr && named->startsFile(first, size) ? named : FormatForFirstBytes(first, size);
+    return ReadPictureAs(format != nullptr ? format : named, path, failure, background);
 }
 
 PackedBitmap ReadPictureAs(const PictureFormat* format, const char* path, LoadFailure* failure,

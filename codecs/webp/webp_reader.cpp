@@ -188,3 +188,7 @@ WebpReadStatus ReadWebpFile(PackedBitmap* result, const char* path, std::uint32_
         },
         background);
 }
+
+bool WebpCanvasSize(const std::uint8_t* data, std::size_t size, int* width, int* height) {
+    return WebPGetInfo(data, size, width, height) != 0;
+}

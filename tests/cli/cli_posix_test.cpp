@@ -18,7 +18,8 @@
 
 namespace {
 
-const std::string kSample = std::string(KORVI_SAMPLES) + "landscape.bmp";
+const std::string kSamples = KORVI_SAMPLES;
+const std::string kSample = kSamples + "landscape.bmp";
 const std::string kCli = KORVI_CLI_PATH;
 
 bool WaitUntil(const std::function<bool()>& done) {
@@ -80,8 +81,8 @@ TEST(KorviCliInterrupted, RemovesItsWorkFoldersAndEndsByTheSignal) {
 
 // Output that cannot be written, and memory too short at any step of the largest picture, end
 // in a message and status 1 (where no thread can start, fewer threads do the work), leaving the output and
-// the temporary folder as they were. A pipe is read once, whatever its name: here a FIFO, as <(...) gives a
-// path to a pipe.
+// the temporary folder as they were. A pipe is read once, by its first bytes whatever its name: here a FIFO,
+// as <(...) gives a path to a pipe.
 TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
     TempFolder folder;
     const std::string tag = folder.File("tag.html"), status = folder.File("status"),
@@ -95,7 +96,7 @@ TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
     WriteBytes(folder.File("riff.webp"), webp);
     ASSERT_EQ(truncate(folder.File("riff.webp").c_str(), claimed + 8), 0);
     MakeFolder(temporary);
-    const std::string wide = " " + Quoted(folder.File("wide.gif")), fifo = Quoted(folder.File("fifo")),
+    const std::string wide = " " + Quoted(folder.File("wide.gif")), fifo = Quoted(folder.File("fifo.jpg")),
                       riff = " " + Quoted(folder.File("riff.webp"));
     const std::string limited = "TMPDIR=" + temporary + " " + Quoted(kCli) + " -m 0 -f bmp -o " + Quoted(tag);
     const std::string cannotWrite = "cannot write";
@@ -129,9 +130,9 @@ TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
              " -j 2 --test-page /dev/null " + Quoted(kSample) + " >/dev/null",
          true, 0, ""},
         {"a WebP stream of 2 GB, nearly all of it unused", Quoted(kCli) + " - <" + riff, false, 0, ""},
-        {"a named pipe",
-         "mkfifo " + fifo + " && (cat " + Quoted(kSample) + " >" + fifo + " &) && " + Quoted(kCli) +
-             " -f bmp " + fifo,
+        {"a png through a pipe named .jpg",
+         "mkfifo " + fifo + " && (cat " + Quoted(kSamples + "badge.png") + " >" + fifo + " &) && " +
+             Quoted(kCli) + " -f bmp " + fifo,
          false, 0, ""},
         // Last, as it alone leaves a status file. The tag is larger than a pipe holds, so the write
         // meets the closed end.
@@ -151,6 +152,6 @@ TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
     EXPECT_EQ(ReadBytes(tag), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(FolderEntries(temporary), std::vector<std::string>{});
     EXPECT_EQ(FolderEntries(folder.path()),
-              (std::vector<std::string>{"fifo", "riff.webp", "status", "stderr.txt", "stdout.txt", "tag.html",
-                                        "tmp", "wide.gif"}));
+              (std::vector<std::string>{"fifo.jpg", "riff.webp", "status", "stderr.txt", "stdout.txt",
+                                        "tag.html", "tmp", "wide.gif"}));
 }

@@ -8,6 +8,7 @@
 #include "core/messages.h"
 #include "tests/support/command.h"
 #include "tests/support/jpeg_fixture.h"
+#include "tests/support/webp_fixture.h"
 
 namespace {
 
@@ -36,6 +37,8 @@ TEST_F(KorviCli, PrintsTheLineOfEachFormatAndFormNotingReplacedValues) {
     const std::string sizing = " -m 2 -s 64 ";
     const std::string uri = Run(Quoted(kSample) + sizing + "-f gif --as uri").out;
     ASSERT_EQ(uri.rfind("data:image/gif;base64,R0lGODdh", 0), 0u) << uri;
+    // What a server that went over to WebP gives under the picture's old name.
+    WriteBytes(folder_.File("webp.jpg"), EncodeRgbaWebp(std::vector<Rgba>(64 * 48, {9, 8, 7, 255}), 64));
     const struct {
         std::string options, line;  // the line, or a part of it
         std::string note = "";      // empty: none
@@ -55,6 +58,7 @@ TEST_F(KorviCli, PrintsTheLineOfEachFormatAndFormNotingReplacedValues) {
         {"-f bmp -m 0 -s 9999", "", "-s 9999 is out of range (64 to 5000), so side 5000 is used"},
         // The badge's corners are transparent; BMP stores 0x204080 as 80 40 20, "gEAg" in base64.
         {"-f bmp -b " + Quoted("#204080") + " < " + Quoted(kSamples + "badge.png"), "gEAggEAggEAg", "", "-"},
+        {"-f bmp", "BwgJBwgJBwgJ", "", Quoted(folder_.File("webp.jpg"))},
     };
     for (const auto& c : cases) {
         const CommandResult result = Run(c.picture + sizing + c.options);
