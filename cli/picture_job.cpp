@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "cli/auto_format.h"
-#include "cli/quality_budget.h"
+#include "pipeline/quality_search.h"
 #include "cli/stream_input.h"
 #include "cli/tag_form.h"
 #include "core/messages.h"

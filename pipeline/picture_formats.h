@@ -39,7 +39,8 @@ struct PictureFormat {
     ReaderStatus (*read)(const char* path, std::uint32_t background, PackedBitmap* picture);
     const char* (*statusText)(ReaderStatus status);
     // Writes the picture (borrowed) to `path` at the quality, or lossless where the format has
-    // both forms; null when written, else the message to show.
+    // both forms; null when written, else the message to show. Throws std::bad_alloc when
+    // memory runs short.
     const char* (*write)(PackedBitmap picture, const char* path, int quality, bool lossless);
 };
 

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "cli/picture_job.h"
-#include "cli/quality_budget.h"
+#include "pipeline/quality_search.h"
 #include "cli/tag_form.h"
 #include "core/messages.h"
 #include "pipeline/picture_loader.h"
