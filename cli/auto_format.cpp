@@ -46,7 +46,9 @@ std::string Said(const EncodingTrials& trials, const TrialChoice& choice, const 
     }
     std::string said = Described(*choice.trial);
     if (choice.faithful) return said;
-    const std::string floor = "ssimulacra2 " + ScoreText(goal.minScore);
+    char minScore[32];
+    std::snprintf(minScore, sizeof minScore, "%g", goal.minScore);
+    const std::string floor = "ssimulacra2 " + std::string(minScore);
     return said + (goal.maxBytes ? ", the most faithful line that fits --max-bytes " + budget + " (no line of " +
                                        floor + " or more does)"
                                  : ", the most faithful line made (none reaches " + floor + ")");
