@@ -93,7 +93,7 @@ struct Choice {
     const char* name;
     WebpTuning tuning;
 };
-constexpr WebpTuning kDefaults = {4, 50, 60, 0, false, 4, false, 4, 75};
+constexpr WebpTuning kDefaults = {4, 50, 60, 0, false, 4, false, 4, 75, 75};
 constexpr WebpTuning With(WebpTuning tuning, int WebpTuning::*field, int value) {
     tuning.*field = value;
     return tuning;
@@ -134,8 +134,10 @@ void LossyChoice(benchmark::State& state, const char* name, std::size_t choice) 
 
 void LosslessChoice(benchmark::State& state, PackedBitmap picture, int level) {
     if (picture == nullptr) return state.SkipWithError("no picture");
-    const WebpTuning tuning = With(With(kSmallWebp, &WebpTuning::losslessMethod, kLosslessLevels[level][0]),
-                                   &WebpTuning::losslessEffort, kLosslessLevels[level][1]);
+    const WebpTuning tuning =
+        With(With(With(kSmallWebp, &WebpTuning::losslessMethod, kLosslessLevels[level][0]),
+                  &WebpTuning::losslessEffort, kLosslessLevels[level][1]),
+             &WebpTuning::smallLosslessEffort, kLosslessLevels[level][1]);
     WebpBytes bytes;
     for (auto _ : state) EncodeWebp(picture, WebpEncoding::Lossless(), &bytes, tuning);
     state.counters["bytes"] = double(bytes.size);

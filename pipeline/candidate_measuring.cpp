@@ -10,16 +10,17 @@
 
 namespace {
 
-// Where each search starts at the default score: about where the corpus photographs reach it.
-// Another score moves the start along the typical slope of the score, half a point a quality.
+// Where each search starts at the default score: the median quality at which the photographs
+// of bench/auto_survey.cpp reach it. Another score moves the start along the score's typical
+// rise there.
 struct LossySearch {
     OutputFormat format;
     int startAtDefault;
 };
-constexpr LossySearch kWebpSearch{OutputFormat::kWebp, 70}, kJpegSearch{OutputFormat::kJpeg, 72};
+constexpr LossySearch kWebpSearch{OutputFormat::kWebp, 79}, kJpegSearch{OutputFormat::kJpeg, 81};
 
 int FirstGuess(const LossySearch& search, double minScore) {
-    return static_cast<int>(std::lround(search.startAtDefault + (minScore - kDefaultMinScore) * 2));
+    return static_cast<int>(std::lround(search.startAtDefault + (minScore - kDefaultMinScore) / kTypicalScoreRise));
 }
 
 void SearchLowestFaithful(EncodingTrials& trials, const LossySearch& search, double minScore) {

@@ -39,9 +39,7 @@ std::vector<Run> PrecisionRuns(OutputFormat format) {
 // Dips that the search looks past: a boundary q is checked against q + 2 ... q + 1 + kDipWidth.
 constexpr int kDipWidth = 2;
 
-// The rise of the score per quality step where the corpus photographs become faithful, and the
-// furthest a guess from one side goes.
-constexpr double kTypicalSlope = 0.5;
+// The furthest a guess from one side goes.
 constexpr double kLongestStep = 15;
 
 }  // namespace
@@ -71,13 +69,15 @@ std::optional<int> LowestFaithfulQuality(const std::function<std::optional<doubl
         } else if (bothSides) {
             guess = failing + (minScore - score[failing]) * (passing - failing) / (score[passing] - score[failing]);
         } else {
-            double slope = kTypicalSlope;
+            double slope = kTypicalScoreRise;
             if (previous != 0 && std::isfinite(score[quality]) && std::isfinite(score[previous])) {
                 const double rise = (score[quality] - score[previous]) / (quality - previous);
                 if (rise > 0) slope = rise;
             }
-            const double step = std::isfinite(score[quality]) ? (minScore - score[quality]) / slope : -kLongestStep;
-            guess = quality + std::clamp(step, -kLongestStep, kLongestStep);
+            // A line that loses here may still win at the lowest quality, or nowhere.
+            guess = std::isfinite(score[quality])
+                        ? quality + std::clamp((minScore - score[quality]) / slope, -kLongestStep, kLongestStep)
+                        : kMinJpegQuality;
         }
         previous = quality;
         quality = static_cast<int>(std::lround(std::clamp(guess, failing + 1.0, passing - 1.0)));

@@ -6,13 +6,16 @@
 
 #include "pipeline/picture_formats.h"
 
+// The rise of the score per quality step where photographs become faithful (bench/auto_survey.cpp).
+constexpr double kTypicalScoreRise = 0.6;
+
 // The most qualities a search encodes, whatever it is asked for.
 constexpr int kMostQualitiesSearched = 8;
 
 // The lowest quality whose score reaches `minScore`, with the quality below it falling short
 // (or 10 itself); nothing when not even 100 reaches it, or when `scoreAt` gives nothing (it
 // could not encode). An infinite score counts as reaching it: a line that loses anyway needs no
-// measuring, and the search only needs to look lower. `scoreAt` is asked about each quality at
+// measuring, and the search looks lower, first at 10. `scoreAt` is asked about each quality at
 // most once, at most kMostQualitiesSearched of them, first about `firstGuess`; where the search
 // stops short, the lowest quality found to reach `minScore`.
 //
