@@ -18,6 +18,7 @@ constexpr float kOpsin[3][3] = {
     {0.23f, 0.692f, 0.078f},
     {0.24342268924547819f, 0.20476744424496821f, float(1 - 0.24342268924547819 - 0.20476744424496821)}};
 constexpr float kOpsinBias = 0.0037930732552754493f;
+constexpr float kSsimC2 = 0.0009f;
 
 const std::array<float, 256>& LinearOfByte() {
     static const std::array<float, 256> table = [] {
@@ -47,6 +48,12 @@ inline float CubeRoot(float v) {
     return r;
 }
 
+inline void AddToSums(float value, float* sum, float* sum4) {
+    const float squared = value * value;
+    *sum += value;
+    *sum4 += squared * squared;
+}
+
 inline float Opsin(int row, float red, float green, float blue) {
     return kOpsin[row][0] * red + kOpsin[row][1] * green + kOpsin[row][2] * blue + kOpsinBias;
 }
@@ -72,8 +79,8 @@ void HalvedRow(const float* top, const float* bottom, int width, float* out) {
     }
 }
 
-void XybRow(const float* red, const float* green, const float* blue, int width, float* x, float* y,
-            float* b) {
+void XybRow(const float* __restrict red, const float* __restrict green, const float* __restrict blue,
+            int width, float* __restrict x, float* __restrict y, float* __restrict b) {
     const float biasRoot = CubeRoot(kOpsinBias);
     for (int i = 0; i < width; ++i) {
         // The mix is at least the bias: linear light is never negative.
@@ -101,4 +108,30 @@ void BlurAcross(const float* const* rows, int width, float* out) {
     for (int x = 0; x < width; ++x)
         out[x] = kBlurTaps[0] * r4[x] + kBlurTaps[1] * (r3[x] + r5[x]) + kBlurTaps[2] * (r2[x] + r6[x]) +
                  kBlurTaps[3] * (r1[x] + r7[x]) + kBlurTaps[4] * (r0[x] + r8[x]);
+}
+
+void AddSsimErrorRow(const float* __restrict mean1, const float* __restrict variance1,
+                     const float* __restrict mean2, const float* __restrict square2,
+                     const float* __restrict cross, int width, float* __restrict sum,
+                     float* __restrict sum4) {
+    for (int x = 0; x < width; ++x) {
+        const float mismatch = mean1[x] - mean2[x];
+        const float similar = (1.0f - mismatch * mismatch) *
+                              (2.0f * (cross[x] - mean1[x] * mean2[x]) + kSsimC2) /
+                              (variance1[x] + (square2[x] - mean2[x] * mean2[x]) + kSsimC2);
+        AddToSums(std::max(1.0f - similar, 0.0f), sum + x, sum4 + x);
+    }
+}
+
+void AddEdgeRows(const float* __restrict xyb1, const float* __restrict mean1, const float* __restrict xyb2,
+                 const float* __restrict mean2, int width, float* __restrict artifactSum,
+                 float* __restrict artifactSum4, float* __restrict lostSum, float* __restrict lostSum4) {
+    for (int x = 0; x < width; ++x) {
+        const float edge =
+            (1.0f + std::fabs(xyb2[x] - mean2[x])) / (1.0f + std::fabs(xyb1[x] - mean1[x])) - 1.0f;
+        // The positive and the negative part, exactly, without a branch the compiler would keep.
+        const float size = std::fabs(edge);
+        AddToSums(0.5f * (size + edge), artifactSum + x, artifactSum4 + x);
+        AddToSums(0.5f * (size - edge), lostSum + x, lostSum4 + x);
+    }
 }

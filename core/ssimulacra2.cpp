@@ -7,14 +7,15 @@
 #include <new>
 #include <vector>
 
+#include "core/blur_ring.h"
 #include "core/perceptual_rows.h"
+#include "core/scale_pyramid.h"
 
 namespace {
 
 constexpr int kScales = 6;
 // A scale is compared while the one before it has both sides at least this long.
 constexpr int kSmallestSide = 8;
-constexpr float kSsimC2 = 0.0009f;
 
 // Per channel (X, Y, B), then per scale, the weights of the 1-norms of the SSIM error, the
 // artifacts and the detail lost, then of their 4-norms. With fewer scales the values take the
@@ -66,6 +67,7 @@ using Norms = std::array<double, 2 * kMaps>;
 // Which maps of a channel at a scale weigh anything: the SSIM error, the two edge maps.
 struct Needs {
     bool error = false, edges = false;
+    bool any() const { return error || edges; }
 };
 
 const double* WeightsOf(int channel, int scale, int scales) {
@@ -94,138 +96,105 @@ struct Plane {
     float* Row(int y) { return values.data() + std::size_t(y) * std::size_t(width); }
     const float* Row(int y) const { return values.data() + std::size_t(y) * std::size_t(width); }
 };
-using Planes = std::array<Plane, 3>;
-
-Planes MakePlanes(int width, int height) {
-    return {Plane(width, height), Plane(width, height), Plane(width, height)};
-}
-
-// The rows of a 24-bit bitmap top row first, as the score takes them.
-const BYTE* TopDownRow(const BITMAPINFOHEADER* header, int y) {
-    return PixelRows(header) +
-           std::size_t(RowBytes(24, header->biWidth)) * std::size_t(header->biHeight - 1 - y);
-}
-
-// The row `along` blurred along: of `a`, or of the product of `a` and `b` when there is a `b`.
-// `padded` has kBlurRadius zeros on either side of the row's place.
-void BlurAlongOf(const float* a, const float* b, int width, float* padded, float* along) {
-    float* row = padded + kBlurRadius;
-    if (b != nullptr)
-        for (int x = 0; x < width; ++x) row[x] = a[x] * b[x];
-    else
-        std::copy(a, a + width, row);
-    BlurAlong(padded, width, along);
-}
-
-// The plane (or the product of two) blurred, zero outside the picture.
-Plane Blurred(const Plane& a, const Plane* b) {
-    const int width = a.width, height = a.height;
-    Plane along(width, height), out(width, height);
-    std::vector<float> padded(std::size_t(width) + 2 * kBlurRadius, 0.0f), zeros(std::size_t(width), 0.0f);
-    for (int y = 0; y < height; ++y)
-        BlurAlongOf(a.Row(y), b ? b->Row(y) : nullptr, width, padded.data(), along.Row(y));
-    for (int y = 0; y < height; ++y) {
-        const float* rows[kBlurRows];
-        for (int i = 0; i < kBlurRows; ++i) {
-            const int r = y - kBlurRadius + i;
-            rows[i] = r >= 0 && r < height ? along.Row(r) : zeros.data();
-        }
-        BlurAcross(rows, width, out.Row(y));
-    }
-    return out;
-}
 
 // What the original brings to one scale: its XYB planes, their blur (the local means) and the
 // local variances, for the channels whose maps weigh anything there.
 struct ReferenceScale {
     int width = 0, height = 0;
     std::array<Needs, 3> needs;
-    Planes xyb, mean, variance;
+    std::array<Plane, 3> xyb, mean, variance;
 };
 
-ReferenceScale PrepareScale(const Planes& linear, int scale, int scales) {
-    ReferenceScale prepared;
-    prepared.width = linear[0].width;
-    prepared.height = linear[0].height;
-    Planes xyb = MakePlanes(prepared.width, prepared.height);
-    for (int y = 0; y < prepared.height; ++y)
-        XybRow(linear[0].Row(y), linear[1].Row(y), linear[2].Row(y), prepared.width, xyb[0].Row(y),
-               xyb[1].Row(y), xyb[2].Row(y));
-    for (int c = 0; c < 3; ++c) {
-        const Needs needs = prepared.needs[c] = NeedsOf(c, scale, scales);
-        if (!needs.error && !needs.edges) continue;
-        prepared.mean[c] = Blurred(xyb[c], nullptr);
-        if (needs.error) {
-            prepared.variance[c] = Blurred(xyb[c], &xyb[c]);
-            for (std::size_t i = 0; i < prepared.variance[c].values.size(); ++i)
-                prepared.variance[c].values[i] -= prepared.mean[c].values[i] * prepared.mean[c].values[i];
+// A scale of the original, a row at a time: its planes, each row of the means and variances
+// made once the rows the blur reaches below it have come.
+class ScalePreparer : public ScaleRows {
+  public:
+    explicit ScalePreparer(ReferenceScale* scale) : scale_(*scale) {
+        for (int c = 0; c < 3; ++c) {
+            const Needs needs = scale_.needs[c];
+            scale_.xyb[c] = Plane(scale_.width, scale_.height);
+            if (!needs.any()) continue;
+            scale_.mean[c] = Plane(scale_.width, scale_.height);
+            mean_[c] = BlurRing(scale_.width, scale_.height);
+            if (!needs.error) continue;
+            scale_.variance[c] = Plane(scale_.width, scale_.height);
+            square_[c] = BlurRing(scale_.width, scale_.height);
         }
-        prepared.xyb[c] = std::move(xyb[c]);
     }
-    return prepared;
-}
 
-Planes HalvedPlanes(const Planes& in) {
-    const int height = in[0].height;
-    Planes out = MakePlanes((in[0].width + 1) / 2, (height + 1) / 2);
-    for (int c = 0; c < 3; ++c)
-        for (int y = 0; y < out[c].height; ++y)
-            HalvedRow(in[c].Row(2 * y), in[c].Row(std::min(2 * y + 1, height - 1)), in[c].width,
-                      out[c].Row(y));
-    return out;
-}
-
-// Adds the row's values and their fourth powers to the sums, in eight float lanes that the
-// compiler vectorises alike in every build, and the lanes to the sums in doubles.
-void AddToNorms(const float* values, int width, double* sum, double* sum4) {
-    constexpr int kLanes = 8;
-    float lanes[kLanes] = {}, lanes4[kLanes] = {};
-    int x = 0;
-    for (; x + kLanes <= width; x += kLanes)
-        for (int i = 0; i < kLanes; ++i) {
-            const float v = values[x + i], squared = v * v;
-            lanes[i] += v;
-            lanes4[i] += squared * squared;
+    void AddRow(const float* red, const float* green, const float* blue) override {
+        const int y = added_++;
+        XybRow(red, green, blue, scale_.width, scale_.xyb[0].Row(y), scale_.xyb[1].Row(y),
+               scale_.xyb[2].Row(y));
+        for (int c = 0; c < 3; ++c) {
+            const Needs needs = scale_.needs[c];
+            const float* xyb = scale_.xyb[c].Row(y);
+            if (needs.any()) mean_[c].Add(y, xyb, nullptr);
+            if (needs.error) square_[c].Add(y, xyb, xyb);
         }
-    for (int i = 0; x < width; ++x, ++i) {
-        const float v = values[x], squared = v * v;
-        lanes[i] += v;
-        lanes4[i] += squared * squared;
+        if (added_ > kBlurRadius) CompleteRow(added_ - 1 - kBlurRadius);
     }
-    for (int i = 0; i < kLanes; ++i) {
-        *sum += double(lanes[i]);
-        *sum4 += double(lanes4[i]);
-    }
-}
 
-// One scale of a candidate, taken a row at a time from the top. Each row is blurred along as it
-// comes; its maps are made once the rows below it that the blur reaches have come too.
-class ScaleScorer {
+    void Finish() override {
+        for (int y = std::max(0, added_ - kBlurRadius); y < scale_.height; ++y) CompleteRow(y);
+        for (int c = 0; c < 3; ++c)
+            if (!scale_.needs[c].any()) scale_.xyb[c] = Plane();
+    }
+
+  private:
+    void CompleteRow(int y) {
+        for (int c = 0; c < 3; ++c) {
+            const Needs needs = scale_.needs[c];
+            if (!needs.any()) continue;
+            float* mean = scale_.mean[c].Row(y);
+            mean_[c].BlurredRow(y, mean);
+            if (!needs.error) continue;
+            float* variance = scale_.variance[c].Row(y);
+            square_[c].BlurredRow(y, variance);
+            for (int x = 0; x < scale_.width; ++x) variance[x] -= mean[x] * mean[x];
+        }
+    }
+
+    ReferenceScale& scale_;
+    int added_ = 0;
+    std::array<BlurRing, 3> mean_, square_;
+};
+
+// One scale of a candidate, a row at a time: each row's maps are made once the rows the blur
+// reaches below it have come, and summed.
+class ScaleScorer : public ScaleRows {
   public:
     explicit ScaleScorer(const ReferenceScale& reference)
         : reference_(reference),
           width_(reference.width),
-          memory_(std::size_t(kRings * kBlurRows + kWorkRows + 1) * std::size_t(width_) + 2 * kBlurRadius, 0.0f) {
+          memory_(std::size_t(kWorkRows) * std::size_t(width_), 0.0f) {
+        for (int c = 0; c < 3; ++c) {
+            const Needs needs = reference_.needs[c];
+            if (!needs.any()) continue;
+            mean_[c] = BlurRing(width_, reference_.height);
+            if (!needs.error) continue;
+            square_[c] = BlurRing(width_, reference_.height);
+            cross_[c] = BlurRing(width_, reference_.height);
+        }
     }
 
-    void AddRow(const float* red, const float* green, const float* blue) {
+    void AddRow(const float* red, const float* green, const float* blue) override {
         const int y = added_++;
-        float* xyb[3] = {Ring(XybRing(0), y), Ring(XybRing(1), y), Ring(XybRing(2), y)};
+        float* xyb[3] = {Xyb(0, y), Xyb(1, y), Xyb(2, y)};
         XybRow(red, green, blue, width_, xyb[0], xyb[1], xyb[2]);
         for (int c = 0; c < 3; ++c) {
             const Needs needs = reference_.needs[c];
-            if (!needs.error && !needs.edges) continue;
-            BlurAlongOf(xyb[c], nullptr, width_, Padded(), Ring(AlongRing(c, kMean), y));
+            if (needs.any()) mean_[c].Add(y, xyb[c], nullptr);
             if (!needs.error) continue;
-            BlurAlongOf(xyb[c], xyb[c], width_, Padded(), Ring(AlongRing(c, kSquare), y));
-            BlurAlongOf(reference_.xyb[c].Row(y), xyb[c], width_, Padded(), Ring(AlongRing(c, kCross), y));
+            square_[c].Add(y, xyb[c], xyb[c]);
+            cross_[c].Add(y, reference_.xyb[c].Row(y), xyb[c]);
         }
         if (added_ > kBlurRadius) ScoreRow(added_ - 1 - kBlurRadius);
     }
 
-    // Scores the rows that waited for rows below the picture.
-    void Finish() {
+    void Finish() override {
         for (int y = std::max(0, added_ - kBlurRadius); y < reference_.height; ++y) ScoreRow(y);
+        AddUpColumns();
     }
 
     Norms NormsOf(int c) const {
@@ -239,145 +208,77 @@ class ScaleScorer {
     }
 
   private:
-    // What the candidate's rows are blurred into: the XYB values, their squares, and their
-    // products with the original's.
-    enum Blurred { kMean, kSquare, kCross, kBlurs };
-    static constexpr int kRings = 3 + 3 * kBlurs;
-    static int XybRing(int c) { return c; }
-    static int AlongRing(int c, int blurred) { return 3 + c * kBlurs + blurred; }
-    // Rows of working memory behind the rings: zeros, the blurred means, squares and
-    // products, and the three maps; then the row padded for blurring along.
-    enum WorkRow { kZeros, kMeanRow, kSquareRow, kCrossRow, kErrorRow, kArtifactRow, kLostRow, kWorkRows };
+    // Rows of working memory: the candidate's XYB rows of each channel, kept as long as the
+    // blur rings keep theirs; its local means, squares and products with the original of one
+    // row; and the per-column sums of the maps' values and fourth powers, kept in floats for
+    // a few rows at a time.
+    enum WorkRow {
+        kXybRows = 0,
+        kMeanRow = 3 * kBlurRows,
+        kSquareRow,
+        kCrossRow,
+        kColumnSums,
+        kWorkRows = kColumnSums + 3 * 2 * kMaps
+    };
+    static constexpr int kRowsPerAddingUp = 32;
 
-    float* Ring(int ring, int y) {
-        return memory_.data() + std::size_t(ring * kBlurRows + y % kBlurRows) * std::size_t(width_);
-    }
-    float* Work(int row) {
-        return memory_.data() + std::size_t(kRings * kBlurRows + row) * std::size_t(width_);
-    }
-    float* Padded() { return Work(kWorkRows); }
+    float* Work(int row) { return memory_.data() + std::size_t(row) * std::size_t(width_); }
+    float* Xyb(int c, int y) { return Work(kXybRows + c * kBlurRows + y % kBlurRows); }
+    float* ColumnSums(int c, int norm) { return Work(kColumnSums + c * 2 * kMaps + norm); }
 
-    // The rows centred on row y blurred across, zero beyond the picture.
-    void BlurAcrossAt(int ring, int y, float* out) {
-        const float* rows[kBlurRows];
-        for (int i = 0; i < kBlurRows; ++i) {
-            const int r = y - kBlurRadius + i;
-            rows[i] = r >= 0 && r < reference_.height ? Ring(ring, r) : Work(kZeros);
-        }
-        BlurAcross(rows, width_, out);
+    // Adds the column sums up into the sums in doubles, and starts them again.
+    void AddUpColumns() {
+        for (int c = 0; c < 3; ++c)
+            for (int norm = 0; norm < 2 * kMaps; ++norm) {
+                float* columns = ColumnSums(c, norm);
+                double sum = 0;
+                for (int x = 0; x < width_; ++x) sum += double(columns[x]);
+                sums_[c][norm] += sum;
+                std::fill(columns, columns + width_, 0.0f);
+            }
     }
 
     void ScoreRow(int y) {
         for (int c = 0; c < 3; ++c) {
             const Needs needs = reference_.needs[c];
-            if (!needs.error && !needs.edges) continue;
-            float* mu2 = Work(kMeanRow);
-            BlurAcrossAt(AlongRing(c, kMean), y, mu2);
-            const float* mu1 = reference_.mean[c].Row(y);
+            if (!needs.any()) continue;
+            float* mean2 = Work(kMeanRow);
+            mean_[c].BlurredRow(y, mean2);
+            const float* mean1 = reference_.mean[c].Row(y);
             if (needs.error) {
-                float *s22 = Work(kSquareRow), *s12 = Work(kCrossRow), *error = Work(kErrorRow);
-                BlurAcrossAt(AlongRing(c, kSquare), y, s22);
-                BlurAcrossAt(AlongRing(c, kCross), y, s12);
-                const float* variance1 = reference_.variance[c].Row(y);
-                for (int x = 0; x < width_; ++x) {
-                    const float mismatch = mu1[x] - mu2[x];
-                    const float similar = (1.0f - mismatch * mismatch) *
-                                          (2.0f * (s12[x] - mu1[x] * mu2[x]) + kSsimC2) /
-                                          (variance1[x] + (s22[x] - mu2[x] * mu2[x]) + kSsimC2);
-                    error[x] = std::max(1.0f - similar, 0.0f);
-                }
-                AddToNorms(error, width_, &sums_[c][kError], &sums_[c][kMaps + kError]);
+                float *square2 = Work(kSquareRow), *cross = Work(kCrossRow);
+                square_[c].BlurredRow(y, square2);
+                cross_[c].BlurredRow(y, cross);
+                AddSsimErrorRow(mean1, reference_.variance[c].Row(y), mean2, square2, cross, width_,
+                                ColumnSums(c, kError), ColumnSums(c, kMaps + kError));
             }
-            if (needs.edges) {
-                const float *i1 = reference_.xyb[c].Row(y), *i2 = Ring(XybRing(c), y);
-                float *artifact = Work(kArtifactRow), *lost = Work(kLostRow);
-                for (int x = 0; x < width_; ++x) {
-                    const float edge =
-                        (1.0f + std::fabs(i2[x] - mu2[x])) / (1.0f + std::fabs(i1[x] - mu1[x])) - 1.0f;
-                    artifact[x] = std::max(edge, 0.0f);
-                    lost[x] = std::max(-edge, 0.0f);
-                }
-                AddToNorms(artifact, width_, &sums_[c][kArtifact], &sums_[c][kMaps + kArtifact]);
-                AddToNorms(lost, width_, &sums_[c][kLost], &sums_[c][kMaps + kLost]);
-            }
+            if (needs.edges)
+                AddEdgeRows(reference_.xyb[c].Row(y), mean1, Xyb(c, y), mean2, width_,
+                            ColumnSums(c, kArtifact), ColumnSums(c, kMaps + kArtifact), ColumnSums(c, kLost),
+                            ColumnSums(c, kMaps + kLost));
         }
+        if ((y + 1) % kRowsPerAddingUp == 0) AddUpColumns();
     }
 
     const ReferenceScale& reference_;
     int width_;
     int added_ = 0;
     std::vector<float> memory_;
+    std::array<BlurRing, 3> mean_, square_, cross_;
     double sums_[3][2 * kMaps] = {};
-};
-
-// A candidate's scales, fed its rows in linear light from the top: each scale halves pairs of
-// its rows into the next.
-class CandidateScales {
-  public:
-    explicit CandidateScales(const std::vector<ReferenceScale>& reference) {
-        scorers_.reserve(reference.size());
-        for (const ReferenceScale& scale : reference) {
-            scorers_.emplace_back(scale);
-            // The row waiting for its pair, and the halved pair, in three channels each.
-            const std::size_t halfWidth = std::size_t(scale.width + 1) / 2;
-            rows_.emplace_back(3 * (std::size_t(scale.width) + halfWidth));
-            widths_.push_back(scale.width);
-        }
-        waiting_.assign(reference.size(), false);
-    }
-
-    void AddRow(std::size_t scale, const float* const rgb[3]) {
-        scorers_[scale].AddRow(rgb[0], rgb[1], rgb[2]);
-        if (scale + 1 == scorers_.size()) return;
-        if (!waiting_[scale]) {
-            for (int c = 0; c < 3; ++c) std::copy(rgb[c], rgb[c] + widths_[scale], Waiting(scale, c));
-            waiting_[scale] = true;
-            return;
-        }
-        HalvePair(scale, rgb);
-    }
-
-    // Halves the last row of each scale with an odd height with itself, then scores what waited.
-    void Finish() {
-        for (std::size_t scale = 0; scale < scorers_.size(); ++scale) {
-            if (waiting_[scale]) {
-                const float* const last[3] = {Waiting(scale, 0), Waiting(scale, 1), Waiting(scale, 2)};
-                HalvePair(scale, last);
-            }
-            scorers_[scale].Finish();
-        }
-    }
-
-    const ScaleScorer& scorer(std::size_t scale) const { return scorers_[scale]; }
-
-  private:
-    float* Waiting(std::size_t scale, int c) {
-        return rows_[scale].data() + std::size_t(c) * std::size_t(widths_[scale]);
-    }
-    float* Half(std::size_t scale, int c) {
-        return rows_[scale].data() + 3 * std::size_t(widths_[scale]) +
-               std::size_t(c) * std::size_t((widths_[scale] + 1) / 2);
-    }
-
-    void HalvePair(std::size_t scale, const float* const bottom[3]) {
-        float* half[3];
-        for (int c = 0; c < 3; ++c) {
-            half[c] = Half(scale, c);
-            HalvedRow(Waiting(scale, c), bottom[c], widths_[scale], half[c]);
-        }
-        waiting_[scale] = false;
-        AddRow(scale + 1, half);
-    }
-
-    std::vector<ScaleScorer> scorers_;
-    std::vector<std::vector<float>> rows_;
-    std::vector<int> widths_;
-    std::vector<bool> waiting_;
 };
 
 bool IsPicture24(const BITMAPINFOHEADER* header) {
     return header != nullptr && header->biBitCount == 24 && header->biCompression == BI_RGB &&
            header->biWidth > 0 && header->biHeight > 0;
+}
+
+// Each scale's takers, in the order FeedScales wants them.
+template <class Taker>
+std::vector<ScaleRows*> Pointers(std::vector<Taker>& takers) {
+    std::vector<ScaleRows*> pointers;
+    for (Taker& taker : takers) pointers.push_back(&taker);
+    return pointers;
 }
 
 }  // namespace
@@ -394,21 +295,23 @@ PerceptualReference::PerceptualReference(PackedBitmap original) {
     if (!IsPicture24(header.data())) return;
     try {
         auto prepared = std::make_unique<Prepared>();
-        const int width = prepared->width = header->biWidth, height = prepared->height = header->biHeight;
-        const int scales = ScaleCount(width, height);
-        if (scales == 0) {
+        int width = prepared->width = header->biWidth, height = prepared->height = header->biHeight;
+        const int count = ScaleCount(width, height);
+        if (count == 0) {
             const BYTE* rows = PixelRows(header.data());
             prepared->rows.assign(rows, rows + std::size_t(RowBytes(24, width)) * std::size_t(height));
-        } else {
-            Planes linear = MakePlanes(width, height);
-            for (int y = 0; y < height; ++y)
-                LinearRow(TopDownRow(header.data(), y), width, linear[0].Row(y), linear[1].Row(y),
-                          linear[2].Row(y));
-            for (int scale = 0; scale < scales; ++scale) {
-                if (scale > 0) linear = HalvedPlanes(linear);
-                prepared->scales.push_back(PrepareScale(linear, scale, scales));
-            }
         }
+        prepared->scales.resize(std::size_t(count));
+        std::vector<ScalePreparer> preparers;
+        preparers.reserve(prepared->scales.size());
+        for (int scale = 0; scale < count; ++scale, width = (width + 1) / 2, height = (height + 1) / 2) {
+            ReferenceScale& s = prepared->scales[std::size_t(scale)];
+            s.width = width;
+            s.height = height;
+            for (int c = 0; c < 3; ++c) s.needs[std::size_t(c)] = NeedsOf(c, scale, count);
+            preparers.emplace_back(&s);
+        }
+        FeedScales(header.data(), Pointers(preparers));
         prepared_ = std::move(prepared);
     } catch (const std::bad_alloc&) {
     }
@@ -425,31 +328,22 @@ std::optional<double> PerceptualReference::Score(PackedBitmap candidate) const {
     if (!ready() || !IsPicture24(header.data()) || header->biWidth != prepared_->width ||
         header->biHeight != prepared_->height)
         return std::nullopt;
-    const int width = prepared_->width, height = prepared_->height;
     if (prepared_->scales.empty()) {
-        const std::size_t stride = RowBytes(24, width);
-        for (int y = 0; y < height; ++y)
+        const std::size_t stride = RowBytes(24, prepared_->width), used = 3 * std::size_t(prepared_->width);
+        for (int y = 0; y < prepared_->height; ++y)
             if (std::memcmp(PixelRows(header.data()) + stride * std::size_t(y),
-                            prepared_->rows.data() + stride * std::size_t(y), 3 * std::size_t(width)) != 0)
+                            prepared_->rows.data() + stride * std::size_t(y), used) != 0)
                 return std::nullopt;
         return 100.0;
     }
     try {
-        CandidateScales scales(prepared_->scales);
-        std::vector<float> linear(3 * std::size_t(width));
-        const float* const rgb[3] = {linear.data(), linear.data() + width,
-                                     linear.data() + 2 * std::size_t(width)};
-        for (int y = 0; y < height; ++y) {
-            LinearRow(TopDownRow(header.data(), y), width, linear.data(), linear.data() + width,
-                      linear.data() + 2 * std::size_t(width));
-            scales.AddRow(0, rgb);
-        }
-        scales.Finish();
-        const int count = int(prepared_->scales.size());
+        std::vector<ScaleScorer> scorers(prepared_->scales.begin(), prepared_->scales.end());
+        FeedScales(header.data(), Pointers(scorers));
+        const int count = int(scorers.size());
         double weighted = 0;
         for (int c = 0; c < 3; ++c)
             for (int scale = 0; scale < count; ++scale) {
-                const Norms norms = scales.scorer(std::size_t(scale)).NormsOf(c);
+                const Norms norms = scorers[std::size_t(scale)].NormsOf(c);
                 const double* weights = WeightsOf(c, scale, count);
                 for (std::size_t i = 0; i < norms.size(); ++i) weighted += weights[i] * std::fabs(norms[i]);
             }
