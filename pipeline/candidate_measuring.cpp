@@ -37,9 +37,10 @@ void SearchLowestFaithful(EncodingTrials& trials, const LossySearch& search, dou
 // Lossless lines are tried only where they may be the shortest. Over the shared corpus at 430
 // wide and the icons and screenshots, no picture of 64 x 64 pixels or more came to less than
 // 0.41 of the bytes of libwebp's fastest lossless encoding, as PNG or lossless WebP, when it had
-// more than 256 colours (a screenshot; photographs 0.8 to 0.9). So a faithful lossy file below
-// 0.3 of those bytes is shorter than any lossless one, and the lossless encoders, which take 5
-// to 10 times as long as a lossy one on a photograph, are left out.
+// more than 256 colours (a screenshot; photographs 0.8 to 0.9), nor to less than 0.37 of its PNG
+// file as lossless WebP when its colours fitted a palette (a grey photograph, an icon). So a
+// faithful lossy file below 0.3 of those bytes is shorter than any lossless one, and lossless
+// WebP, which takes 5 to 10 times as long as a lossy one on a photograph, is left out.
 constexpr double kLosslessFloor = 0.3;
 constexpr int kSmallPicture = 64 * 64;  // pixels; smaller pictures try every lossless encoding
 // Above this many pixels the searches run one after the other, and a picture of more than 256
@@ -90,18 +91,20 @@ void MeasureCandidates(EncodingTrials& trials, const FaithfulGoal& goal, const S
         }
     };
 
-    // A picture whose colours fit a palette is tried losslessly first: lossy lines no shorter
-    // need no score.
+    // A picture whose colours fit a palette is tried as GIF and PNG first: lossy lines no shorter
+    // need no score, and PNG tells what lossless WebP may come to.
+    std::optional<std::size_t> losslessEstimate;
     if (palette) {
         trials.Try({OutputFormat::kGif});
-        tryLossless();
+        const std::optional<Trial> png = trials.Try({OutputFormat::kPng});
+        if (png) losslessEstimate = png->fileBytes;
         const std::vector<Trial> lossless = trials.made();
         if (!lossless.empty())
-            trials.LeaveUnscoredFrom(std::min_element(lossless.begin(), lossless.end(), [](const Trial& a, const Trial& b) {
-                                         return a.lineBytes < b.lineBytes;
-                                     })->lineBytes);
+            trials.LeaveUnscoredFrom(
+                std::min_element(lossless.begin(), lossless.end(), [](const Trial& a, const Trial& b) {
+                    return a.lineBytes < b.lineBytes;
+                })->lineBytes);
     }
-    std::optional<std::size_t> losslessEstimate;
     if (trials.judge().judges() && !trials.failure()) {
         auto webpSearch = [&] {
             if (webp) SearchLowestFaithful(trials, kWebpSearch, goal.minScore);
@@ -112,13 +115,11 @@ void MeasureCandidates(EncodingTrials& trials, const FaithfulGoal& goal, const S
         };
         (large ? OneAfterOther : sideBySide)(webpSearch, jpegSearch);
     }
-    if (!palette) {
-        // Whether a lossless encoding, which comes to no less than kLosslessFloor of the
-        // estimate, may be shorter than the shortest faithful lossy file.
-        const std::optional<std::size_t> lossy = ShortestFaithfulFile(trials.made(), goal.minScore);
-        if (!lossy || small || (losslessEstimate && double(*lossy) >= kLosslessFloor * double(*losslessEstimate)))
-            tryLossless();
-    }
+    // Whether a lossless encoding, which comes to no less than kLosslessFloor of the estimate,
+    // may be shorter than the shortest faithful lossy file.
+    const std::optional<std::size_t> lossy = ShortestFaithfulFile(trials.made(), goal.minScore);
+    if (!lossy || small || (losslessEstimate && double(*lossy) >= kLosslessFloor * double(*losslessEstimate)))
+        tryLossless();
     if (!goal.maxBytes || trials.failure() || !trials.judge().judges() || ChooseTrial(trials.made(), goal).faithful)
         return;
     // No faithful line fits: the highest quality of each lossy format that fits, as -q auto finds it.

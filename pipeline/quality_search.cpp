@@ -40,7 +40,7 @@ std::vector<Run> PrecisionRuns(OutputFormat format) {
 constexpr int kDipWidth = 2;
 
 // The furthest a guess from one side goes.
-constexpr double kLongestStep = 15;
+constexpr double kLongestStep = 25;
 
 }  // namespace
 

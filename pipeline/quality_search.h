@@ -22,7 +22,7 @@ constexpr int kMostQualitiesSearched = 8;
 // The score rises with the quality, nearly in proportion over the qualities where faithfulness
 // is decided, and wavers a little here and there. So each next quality is guessed on that line
 // from the nearest qualities known each side of `minScore`; with one side known, from the slope
-// of the last two asked (or a typical one), at most 15 qualities on. Once both sides are known,
+// of the last two asked (or a typical one), at most 25 qualities on. Once both sides are known,
 // the range is halved instead when two guesses in a row failed to halve it.
 std::optional<int> LowestFaithfulQuality(const std::function<std::optional<double>(int quality)>& scoreAt,
                                          double minScore, int firstGuess);
