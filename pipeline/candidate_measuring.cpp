@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 
 #include "codecs/gif/palette_reduction.h"
 #include "codecs/webp/webp_writer.h"
