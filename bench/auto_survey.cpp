@@ -37,19 +37,20 @@ struct Picture {
 };
 
 // The corpus's flat pictures that the measurements named, with the project's own.
-const char* const kCorpusFlat[] = {"pngsuite-tp0n2c08.png", "pngsuite-basn2c08.png", "pngsuite-basn3p08.png",
-                                   "bmpsuite-g-rgb24.bmp",  "bmpsuite-g-pal8.bmp",   "wuffs-bricks-gray.png",
-                                   "go-video-005.gray.gif", "jpegjs-redbox-with-rst.jpg"};
+const char* const kCorpusFlat[] = {
+    "pngsuite-tp0n2c08.png", "pngsuite-basn2c08.png", "pngsuite-basn3p08.png", "bmpsuite-g-rgb24.bmp",
+    "bmpsuite-g-pal8.bmp",   "wuffs-bricks-gray.png", "go-video-005.gray.gif", "jpegjs-redbox-with-rst.jpg"};
 
 std::vector<Picture> DefaultPictures() {
     std::vector<Picture> pictures;
     for (const char* kind : {"jpeg", "png", "bmp", "gif"})
         for (const CorpusFile& file : CorpusFiles(kind)) {
-            const bool photograph = std::find_if(std::begin(kCorpusPhotographs), std::end(kCorpusPhotographs),
-                                                 [&](const char* n) { return file.name == n; }) !=
-                                    std::end(kCorpusPhotographs);
-            const bool flat = std::find_if(std::begin(kCorpusFlat), std::end(kCorpusFlat),
-                                           [&](const char* n) { return file.name == n; }) != std::end(kCorpusFlat);
+            const bool photograph =
+                std::find_if(std::begin(kCorpusPhotographs), std::end(kCorpusPhotographs),
+                             [&](const char* n) { return file.name == n; }) != std::end(kCorpusPhotographs);
+            const bool flat =
+                std::find_if(std::begin(kCorpusFlat), std::end(kCorpusFlat),
+                             [&](const char* n) { return file.name == n; }) != std::end(kCorpusFlat);
             if (photograph || flat) pictures.push_back({file.path, file.name, photograph});
         }
     for (const char* own : {"docs/main-window.png", "docs/test-page.png", "samples/badge.png"})
@@ -116,8 +117,9 @@ bool Load(const Picture& picture, Resized& resized) {
 int Survey(const std::vector<Picture>& pictures, const std::string& keep) {
     std::vector<double> photoScores, photoRatios, timeRatios;
     double lowest = 100;
-    std::printf("class\tpicture\tauto\tauto bytes\tauto score\tjpeg q80 bytes\tjpeg q80 score\tbytes ratio\t"
-                "auto ms\tjpeg q80 ms\n");
+    std::printf(
+        "class\tpicture\tauto\tauto bytes\tauto score\tjpeg q80 bytes\tjpeg q80 score\tbytes ratio\t"
+        "auto ms\tjpeg q80 ms\n");
     for (const Picture& picture : pictures) {
         Resized resized;
         if (!Load(picture, resized)) {
@@ -136,9 +138,10 @@ int Survey(const std::vector<Picture>& pictures, const std::string& keep) {
         const double ratio = double(automatic.result.line.size()) / double(jpeg.result.line.size());
         const std::string said = automatic.result.messages.front();
         const std::string choice = said.substr(said.find(": ") + 2, said.find(',') - said.find(": ") - 2);
-        std::printf("%s\t%s\t%s\t%zu\t%.2f\t%zu\t%.2f\t%.3f\t%.1f\t%.1f\n", picture.photograph ? "photo" : "flat",
-                    picture.name.c_str(), choice.c_str(), automatic.result.line.size(), autoScore,
-                    jpeg.result.line.size(), jpegScore, ratio, automatic.seconds * 1e3, jpeg.seconds * 1e3);
+        std::printf("%s\t%s\t%s\t%zu\t%.2f\t%zu\t%.2f\t%.3f\t%.1f\t%.1f\n",
+                    picture.photograph ? "photo" : "flat", picture.name.c_str(), choice.c_str(),
+                    automatic.result.line.size(), autoScore, jpeg.result.line.size(), jpegScore, ratio,
+                    automatic.seconds * 1e3, jpeg.seconds * 1e3);
         lowest = std::min(lowest, autoScore);
         if (picture.photograph) {
             photoScores.push_back(autoScore);
@@ -151,9 +154,10 @@ int Survey(const std::vector<Picture>& pictures, const std::string& keep) {
             WritePngFile(autoPicture.get(), (stem + "-auto.png").c_str());
         }
     }
-    std::printf("lowest score %.2f; photographs: median score %.2f, median bytes %.3f of JPEG q80's, median "
-                "processor time %.2f times JPEG q80's\n",
-                lowest, Median(photoScores), Median(photoRatios), Median(timeRatios));
+    std::printf(
+        "lowest score %.2f; photographs: median score %.2f, median bytes %.3f of JPEG q80's, median "
+        "processor time %.2f times JPEG q80's\n",
+        lowest, Median(photoScores), Median(photoRatios), Median(timeRatios));
     return 0;
 }
 
@@ -180,8 +184,9 @@ int Sweep(const std::vector<Picture>& pictures) {
                     DecodeWebp(&decoded, bytes.data.get(), bytes.size, 0) != kWebpReadOk)
                     return 1;
                 GlobalBlock webp(decoded);
-                std::printf("%s\t%s\t%d\t%zu\t%.3f\n", picture.name.c_str(), tuning == &sharp ? "webp-sharp" : "webp",
-                            quality, bytes.size, judge.Score(webp.get()).value_or(0));
+                std::printf("%s\t%s\t%d\t%zu\t%.3f\n", picture.name.c_str(),
+                            tuning == &sharp ? "webp-sharp" : "webp", quality, bytes.size,
+                            judge.Score(webp.get()).value_or(0));
             }
         }
     }
@@ -204,7 +209,8 @@ int main(int argc, char** argv) {
             keep = argv[++i];
         } else {
             const std::size_t slash = argument.find_last_of('/');
-            named.push_back({argument, slash == std::string::npos ? argument : argument.substr(slash + 1), photographs});
+            named.push_back(
+                {argument, slash == std::string::npos ? argument : argument.substr(slash + 1), photographs});
         }
     }
     std::vector<Picture> pictures = DefaultPictures();

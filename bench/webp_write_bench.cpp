@@ -85,7 +85,6 @@ void WritePng(benchmark::State& state, std::size_t index) {
     state.counters["bytes"] = double(ReadBytes(path).size());
 }
 
-
 // The choices measured for the writer: libwebp's defaults (method 4, noise shaping 50, filter
 // 60, sharpness 0, 4 segments), each changed in one respect, and lossless at libwebp's effort
 // levels 0 to 9.

@@ -28,7 +28,8 @@ std::string Described(const Trial& trial) {
     const Encoding& encoding = trial.encoding;
     std::string text = FormatWord(encoding.format);
     if (encoding.lossless) text += " lossless";
-    if (encoding.format == OutputFormat::kJpeg || (encoding.format == OutputFormat::kWebp && !encoding.lossless))
+    if (encoding.format == OutputFormat::kJpeg ||
+        (encoding.format == OutputFormat::kWebp && !encoding.lossless))
         text += " q" + std::to_string(encoding.quality);
     text += ", " + Grouped(trial.lineBytes) + " bytes";
     return trial.score ? text + ", ssimulacra2 " + ScoreText(*trial.score) : text;
@@ -40,8 +41,9 @@ std::string Said(const EncodingTrials& trials, const TrialChoice& choice, const 
     const std::string budget = goal.maxBytes ? std::to_string(*goal.maxBytes) : std::string();
     if (!choice.trial) {
         if (made.empty()) return kMsgConversionError;
-        const Trial& shortest = *std::min_element(
-            made.begin(), made.end(), [](const Trial& a, const Trial& b) { return a.lineBytes < b.lineBytes; });
+        const Trial& shortest =
+            *std::min_element(made.begin(), made.end(),
+                              [](const Trial& a, const Trial& b) { return a.lineBytes < b.lineBytes; });
         return "no line fits --max-bytes " + budget + "; the shortest tried is " + Described(shortest);
     }
     std::string said = Described(*choice.trial);
@@ -49,15 +51,15 @@ std::string Said(const EncodingTrials& trials, const TrialChoice& choice, const 
     char minScore[32];
     std::snprintf(minScore, sizeof minScore, "%g", goal.minScore);
     const std::string floor = "ssimulacra2 " + std::string(minScore);
-    return said + (goal.maxBytes ? ", the most faithful line that fits --max-bytes " + budget + " (no line of " +
-                                       floor + " or more does)"
+    return said + (goal.maxBytes ? ", the most faithful line that fits --max-bytes " + budget +
+                                       " (no line of " + floor + " or more does)"
                                  : ", the most faithful line made (none reaches " + floor + ")");
 }
 
 }  // namespace
 
-PictureResult AutoFormatLine(const CliOptions& options, const VariantPicture& variant, const std::string& name,
-                             const std::string& workFolder, const UriFrame& frame) {
+PictureResult AutoFormatLine(const CliOptions& options, const VariantPicture& variant,
+                             const std::string& name, const std::string& workFolder, const UriFrame& frame) {
     PictureResult result;
     try {
         const PackedBitmap picture = variant.Picture();

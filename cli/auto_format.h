@@ -10,5 +10,5 @@
 // The line of the picture in the encoding that pipeline/candidate_measuring.h measures and
 // ChooseTrial chooses, with a message that says which and its score; `name` names the picture
 // in messages. Short memory in any trial fails the picture, saying so.
-PictureResult AutoFormatLine(const CliOptions& options, const VariantPicture& variant, const std::string& name,
-                             const std::string& workFolder, const UriFrame& frame);
+PictureResult AutoFormatLine(const CliOptions& options, const VariantPicture& variant,
+                             const std::string& name, const std::string& workFolder, const UriFrame& frame);

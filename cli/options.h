@@ -23,9 +23,9 @@ struct CliOptions {
     OutputFormat format = OutputFormat::kJpeg;
     std::string qualityText = "80";  // as given; `quality` as the window takes such a text
     int quality = kDefaultJpegQuality;
-    bool autoQuality = false;       // -q auto: the highest quality within maxBytes
-    bool autoFormat = false;        // -f auto: the smallest faithful line of every format
-    bool lossless = false;          // --lossless: WebP's lossless form
+    bool autoQuality = false;        // -q auto: the highest quality within maxBytes
+    bool autoFormat = false;         // -f auto: the smallest faithful line of every format
+    bool lossless = false;           // --lossless: WebP's lossless form
     std::optional<double> minScore;  // --min-score: the SSIMULACRA2 score -f auto takes as faithful
     std::string sideText = "430";
     int side = kDefaultSideLength;

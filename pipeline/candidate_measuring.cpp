@@ -21,7 +21,8 @@ struct LossySearch {
 constexpr LossySearch kWebpSearch{OutputFormat::kWebp, 79}, kJpegSearch{OutputFormat::kJpeg, 81};
 
 int FirstGuess(const LossySearch& search, double minScore) {
-    return static_cast<int>(std::lround(search.startAtDefault + (minScore - kDefaultMinScore) / kTypicalScoreRise));
+    return static_cast<int>(
+        std::lround(search.startAtDefault + (minScore - kDefaultMinScore) / kTypicalScoreRise));
 }
 
 void SearchLowestFaithful(EncodingTrials& trials, const LossySearch& search, double minScore) {
@@ -82,11 +83,13 @@ void MeasureCandidates(EncodingTrials& trials, const FaithfulGoal& goal, const S
     if (!header) throw std::bad_alloc();
     const std::int64_t width = header->biWidth, height = header->biHeight, pixels = width * height;
     const bool webp = width <= kMaxWebpSide && height <= kMaxWebpSide;
-    const bool small = pixels < kSmallPicture, large = pixels > kLargePicture;
+    const bool small = pixels<kSmallPicture, large = pixels> kLargePicture;
     const bool palette = GlobalBlock(ReduceToExactPalette(picture)).get() != nullptr;
     auto tryLossless = [&] {
-        for (const Encoding encoding : {Encoding{OutputFormat::kPng}, Encoding{OutputFormat::kWebp, 0, true}}) {
-            if (trials.failure() || (encoding.format == OutputFormat::kWebp && (!webp || (large && !palette))))
+        for (const Encoding encoding :
+             {Encoding{OutputFormat::kPng}, Encoding{OutputFormat::kWebp, 0, true}}) {
+            if (trials.failure() ||
+                (encoding.format == OutputFormat::kWebp && (!webp || (large && !palette))))
                 continue;
             trials.Try(encoding);
         }
@@ -121,7 +124,8 @@ void MeasureCandidates(EncodingTrials& trials, const FaithfulGoal& goal, const S
     const std::optional<std::size_t> lossy = ShortestFaithfulFile(trials.made(), goal.minScore);
     if (!lossy || small || (losslessEstimate && double(*lossy) >= kLosslessFloor * double(*losslessEstimate)))
         tryLossless();
-    if (!goal.maxBytes || trials.failure() || !trials.judge().judges() || ChooseTrial(trials.made(), goal).faithful)
+    if (!goal.maxBytes || trials.failure() || !trials.judge().judges() ||
+        ChooseTrial(trials.made(), goal).faithful)
         return;
     // No faithful line fits: the highest quality of each lossy format that fits, as -q auto finds it.
     for (const LossySearch& search : {kWebpSearch, kJpegSearch}) {

@@ -21,7 +21,8 @@ std::optional<std::size_t> FileBytes(const char* path) {
 }
 
 bool IsLossy(const Encoding& encoding) {
-    return encoding.format == OutputFormat::kJpeg || (encoding.format == OutputFormat::kWebp && !encoding.lossless);
+    return encoding.format == OutputFormat::kJpeg ||
+           (encoding.format == OutputFormat::kWebp && !encoding.lossless);
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ GlobalBlock CopyOf(PackedBitmap picture, const Region& region) {
     const std::size_t fromStride = RowBytes(24, from->biWidth), toStride = RowBytes(24, region.width);
     for (int y = 0; y < region.height; ++y) {
         // Rows are stored bottom-up in both.
-        const BYTE* in = PixelRows(from.data()) + fromStride * std::size_t(from->biHeight - 1 - region.top - y) +
+        const BYTE* in = PixelRows(from.data()) +
+                         fromStride * std::size_t(from->biHeight - 1 - region.top - y) +
                          3 * std::size_t(region.left);
         BYTE* out = PixelRows(to.data()) + toStride * std::size_t(region.height - 1 - y);
         std::memcpy(out, in, 3 * std::size_t(region.width));

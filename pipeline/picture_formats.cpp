@@ -111,7 +111,8 @@ const char* MessageOf(Status status, Status written, Status outOfMemory, const c
 }
 
 const char* WriteJpeg(PackedBitmap picture, const char* path, int quality, bool) {
-    return MessageOf(WriteJpegFile(picture, path, quality), kJpegWritten, kJpegOutOfMemory, kMsgJpegWriteFailed);
+    return MessageOf(WriteJpegFile(picture, path, quality), kJpegWritten, kJpegOutOfMemory,
+                     kMsgJpegWriteFailed);
 }
 
 // Exactly the picture's colours when they fit a palette, else 256 chosen with error diffusion.
@@ -135,7 +136,8 @@ const char* WritePng(PackedBitmap picture, const char* path, int, bool) {
 
 const char* WriteWebp(PackedBitmap picture, const char* path, int quality, bool lossless) {
     const WebpEncoding encoding = lossless ? WebpEncoding::Lossless() : WebpEncoding::Lossy(quality);
-    return MessageOf(WriteWebpFile(picture, path, encoding), kWebpWritten, kWebpOutOfMemory, kMsgWebpWriteFailed);
+    return MessageOf(WriteWebpFile(picture, path, encoding), kWebpWritten, kWebpOutOfMemory,
+                     kMsgWebpWriteFailed);
 }
 
 constexpr PictureFormat kFormats[] = {

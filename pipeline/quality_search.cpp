@@ -63,11 +63,13 @@ std::optional<int> LowestFaithfulQuality(const std::function<std::optional<doubl
         width = passing - failing;
 
         double guess;
-        if (bothSides && (stalled >= 2 || !std::isfinite(score[passing]) || score[passing] <= score[failing])) {
+        if (bothSides &&
+            (stalled >= 2 || !std::isfinite(score[passing]) || score[passing] <= score[failing])) {
             guess = (failing + passing) / 2.0;
             stalled = 0;
         } else if (bothSides) {
-            guess = failing + (minScore - score[failing]) * (passing - failing) / (score[passing] - score[failing]);
+            guess = failing +
+                    (minScore - score[failing]) * (passing - failing) / (score[passing] - score[failing]);
         } else {
             double slope = kTypicalScoreRise;
             if (previous != 0 && std::isfinite(score[quality]) && std::isfinite(score[previous])) {
@@ -75,9 +77,9 @@ std::optional<int> LowestFaithfulQuality(const std::function<std::optional<doubl
                 if (rise > 0) slope = rise;
             }
             // A line that loses here may still win at the lowest quality, or nowhere.
-            guess = std::isfinite(score[quality])
-                        ? quality + std::clamp((minScore - score[quality]) / slope, -kLongestStep, kLongestStep)
-                        : kMinJpegQuality;
+            guess = std::isfinite(score[quality]) ? quality + std::clamp((minScore - score[quality]) / slope,
+                                                                         -kLongestStep, kLongestStep)
+                                                  : kMinJpegQuality;
         }
         previous = quality;
         quality = static_cast<int>(std::lround(std::clamp(guess, failing + 1.0, passing - 1.0)));

@@ -65,7 +65,8 @@ bool ConfigureFor(WebPConfig* config, WebpEncoding encoding, const WebpTuning& t
     if (encoding.lossless) {
         config->lossless = 1;
         config->method = tuning.losslessMethod;
-        config->quality = float(pixels <= kSmallLosslessPixels ? tuning.smallLosslessEffort : tuning.losslessEffort);
+        config->quality =
+            float(pixels <= kSmallLosslessPixels ? tuning.smallLosslessEffort : tuning.losslessEffort);
         config->exact = 1;  // the pictures are opaque: this only states that nothing may change
     } else {
         config->quality = float(encoding.quality);
@@ -105,8 +106,9 @@ WebpWriteStatus StatusOf(WebPEncodingError error) {
 
 // A 24-bit bitmap with pixels, within WebP's sides.
 bool Writable(const BITMAPINFOHEADER* header) {
-    return header != nullptr && header->biBitCount == 24 && header->biCompression == BI_RGB && header->biWidth > 0 &&
-           header->biHeight > 0 && header->biWidth <= kMaxWebpSide && header->biHeight <= kMaxWebpSide;
+    return header != nullptr && header->biBitCount == 24 && header->biCompression == BI_RGB &&
+           header->biWidth > 0 && header->biHeight > 0 && header->biWidth <= kMaxWebpSide &&
+           header->biHeight <= kMaxWebpSide;
 }
 
 }  // namespace
@@ -115,8 +117,8 @@ namespace {
 
 // Encodes the bitmap, handing libwebp's output to `writer`; `outOfMemory` tells a writer's own
 // failure for want of memory.
-WebpWriteStatus Encode(PackedBitmap bitmap, WebpEncoding encoding, const WebpTuning& tuning, WebPWriterFunction writer,
-                       void* custom, const bool& outOfMemory) {
+WebpWriteStatus Encode(PackedBitmap bitmap, WebpEncoding encoding, const WebpTuning& tuning,
+                       WebPWriterFunction writer, void* custom, const bool& outOfMemory) {
     BitmapLock header(bitmap);
     if (!Writable(header.data())) return kWebpNotWritable;
     WebPConfig config;

@@ -15,15 +15,15 @@ constexpr std::int32_t kMaxWebpSide = 16383;
 
 // The encoder's choices (libwebp's WebPConfig fields of the same meaning).
 struct WebpTuning {
-    int method;           // lossy effort, 0 (fastest) to 6 (smallest)
-    int noiseShaping;     // sns_strength, 0 to 100
-    int filterStrength;   // loop filter, 0 to 100, where autoFilter is off
-    int filterSharpness;  // 0 to 7
-    bool autoFilter;      // let the encoder choose the filter strength
-    int segments;         // 1 to 4
-    bool sharpYuv;        // the slower, sharper RGB to YUV conversion
-    int losslessMethod;   // lossless effort, 0 to 6
-    int losslessEffort;   // 0 to 100 (libwebp's quality in lossless mode)
+    int method;               // lossy effort, 0 (fastest) to 6 (smallest)
+    int noiseShaping;         // sns_strength, 0 to 100
+    int filterStrength;       // loop filter, 0 to 100, where autoFilter is off
+    int filterSharpness;      // 0 to 7
+    bool autoFilter;          // let the encoder choose the filter strength
+    int segments;             // 1 to 4
+    bool sharpYuv;            // the slower, sharper RGB to YUV conversion
+    int losslessMethod;       // lossless effort, 0 to 6
+    int losslessEffort;       // 0 to 100 (libwebp's quality in lossless mode)
     int smallLosslessEffort;  // the same for pictures of kSmallLosslessPixels or fewer
 };
 

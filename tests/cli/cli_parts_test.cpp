@@ -40,7 +40,6 @@ TEST(LineFrame, GivesEachFormWithItsAttributesEscaped) {
     }
 }
 
-
 // A work file that cannot be written fails the picture with the writer's message, also in the
 // middle of a quality search, which must not settle on a lower quality instead.
 TEST(ConvertCliPicture, EndsInTheMessageOfAFailedConversion) {
