@@ -268,9 +268,11 @@ class ScaleScorer : public ScaleRows {
     double sums_[3][2 * kMaps] = {};
 };
 
-bool IsPicture24(const BITMAPINFOHEADER* header) {
-    return header != nullptr && header->biBitCount == 24 && header->biCompression == BI_RGB &&
-           header->biWidth > 0 && header->biHeight > 0;
+// A complete bottom-up 24-bit bitmap, whose every row can be read.
+bool IsPicture24(PackedBitmap bitmap) {
+    if (!IsCompleteBitmap(bitmap)) return false;
+    BitmapLock header(bitmap);
+    return header->biBitCount == 24 && header->biHeight > 0;
 }
 
 // Each scale's takers, in the order FeedScales wants them.
@@ -291,8 +293,8 @@ struct PerceptualReference::Prepared {
 };
 
 PerceptualReference::PerceptualReference(PackedBitmap original) {
+    if (!IsPicture24(original)) return;
     BitmapLock header(original);
-    if (!IsPicture24(header.data())) return;
     try {
         auto prepared = std::make_unique<Prepared>();
         int width = prepared->width = header->biWidth, height = prepared->height = header->biHeight;
@@ -324,10 +326,9 @@ bool PerceptualReference::ready() const {
 }
 
 std::optional<double> PerceptualReference::Score(PackedBitmap candidate) const {
+    if (!ready() || !IsPicture24(candidate)) return std::nullopt;
     BitmapLock header(candidate);
-    if (!ready() || !IsPicture24(header.data()) || header->biWidth != prepared_->width ||
-        header->biHeight != prepared_->height)
-        return std::nullopt;
+    if (header->biWidth != prepared_->width || header->biHeight != prepared_->height) return std::nullopt;
     if (prepared_->scales.empty()) {
         const std::size_t stride = RowBytes(24, prepared_->width), used = 3 * std::size_t(prepared_->width);
         for (int y = 0; y < prepared_->height; ++y)
