@@ -10,8 +10,8 @@
 
 class FaithfulnessJudge {
   public:
-    // Borrows the 24-bit picture for its lifetime. Scoring whole pictures takes about 90 bytes
-    // a pixel, so a picture of more than kWholePixels is scored in tiles of at most kTileSide
+    // Borrows the 24-bit picture for its lifetime. A picture prepared for scoring takes about 40
+    // bytes a pixel, so one of more than kWholePixels is scored in tiles of at most kTileSide
     // pixels a side, each tile against the same tile of the candidate, and its score is that of
     // its worst tile: no part of the candidate may look less like the picture than the score says.
     explicit FaithfulnessJudge(PackedBitmap picture);
