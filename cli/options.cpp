@@ -17,12 +17,13 @@ const char kUsage[] =
     "              3 fit into a square of SIDE pixels\n"
     "  -s SIDE     side length in pixels, 64 to 5000 (default 430)\n"
     "  -f FORMAT   jpeg (default), gif, bmp, png, webp, or auto: the smallest line of\n"
-    "              them all that still looks like the picture (see --min-ssim)\n"
+    "              them all that still looks like the picture (see --min-score)\n"
     "  -q QUALITY  JPEG or WebP quality, 10 to 100 (default 80); auto: the highest\n"
     "              quality whose line fits --max-bytes\n"
     "  --lossless  with -f webp: lossless WebP\n"
-    "  --min-ssim S  with -f auto: the SSIM, above 0 and at most 1, from which a JPEG\n"
-    "              or lossy WebP line counts as faithful to the picture (default 0.97)\n"
+    "  --min-score S  with -f auto: the SSIMULACRA2 score, 0 to 100, from which a JPEG\n"
+    "              or lossy WebP line counts as faithful to the picture (default 78;\n"
+    "              90: no difference shows at 1:1, 70: high quality)\n"
     "  -b RRGGBB   colour under transparent PNG and WebP pixels where the file names\n"
     "              none (default ffffff, white)\n"
     "  --as FORM   img (default), uri (the bare data URI), css (a background-image\n"
@@ -67,15 +68,20 @@ std::optional<std::string> NoteFor(const char* option, const std::string& text, 
     return std::string(option) + " " + text + why + ", so " + what + " " + std::to_string(used) + " is used";
 }
 
-// A number above 0 and at most 1 in decimal digits, such as 0.97 or .9 or 1.
-std::optional<double> FractionNamed(const char* text) {
-    const std::size_t digits = std::strspn(text, "0123456789");
-    const char* end = text + digits;
+// A decimal number in any of its forms (78, 78.5, .5, 7.85e1), nothing else.
+std::optional<double> DecimalNamed(const char* text) {
+    const char* end = text + std::strspn(text, "0123456789");
+    const bool whole = end != text;
     if (*end == '.') end += 1 + std::strspn(end + 1, "0123456789");
-    if (*end != '\0' || end == text || (end == text + 1 && *text == '.')) return std::nullopt;
-    const double value = std::strtod(text, nullptr);
-    if (!(value > 0 && value <= 1)) return std::nullopt;
-    return value;
+    if (!whole && end - text < 2) return std::nullopt;
+    if (*end == 'e' || *end == 'E') {
+        const char* exponent = end + 1 + (end[1] == '+' || end[1] == '-');
+        const std::size_t digits = std::strspn(exponent, "0123456789");
+        if (digits == 0) return std::nullopt;
+        end = exponent + digits;
+    }
+    if (*end != '\0') return std::nullopt;
+    return std::strtod(text, nullptr);
 }
 
 // A number of bytes in decimal digits, 1 or more, that an unsigned 64-bit number holds: more than
@@ -98,7 +104,7 @@ std::optional<std::uint32_t> ColourNamed(const char* text) {
 
 bool IsOptionWithValue(const std::string& option) {
     for (const char* name : {"-m", "-s", "-f", "-q", "-b", "-o", "-j", "--as", "--alt", "--max-bytes",
-                             "--min-ssim", "--test-page", "--hide"}) {
+                             "--min-score", "--min-ssim", "--test-page", "--hide"}) {
         if (option == name) return true;
     }
     return false;
@@ -144,10 +150,13 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
             return "--max-bytes takes a number of bytes from 1 to " +
                    std::to_string(std::numeric_limits<std::uint64_t>::max());
         options.maxBytes = *bytes;
+    } else if (option == "--min-score") {
+        std::optional<double> score = DecimalNamed(value);
+        if (!score || *score > 100) return "--min-score takes a number from 0 to 100, such as 78";
+        options.minScore = *score;
     } else if (option == "--min-ssim") {
-        std::optional<double> ssim = FractionNamed(value);
-        if (!ssim) return "--min-ssim takes a number above 0 and at most 1, such as 0.97";
-        options.minSsim = *ssim;
+        return "--min-ssim is retired: -f auto judges by the SSIMULACRA2 score now, which sees colour; "
+               "give --min-score S instead (0 to 100, default 78)";
     } else if (option == "--test-page") {
         options.testPagePath = value;
     } else {
@@ -174,7 +183,7 @@ std::optional<std::string> Inconsistency(const CliOptions& options) {
     if (options.lossless && (options.autoFormat || !format.hasLosslessForm))
         return "--lossless applies to -f " +
                FormatWords([](const PictureFormat& f) { return f.hasLosslessForm; }, " or ") + " only";
-    if (options.minSsim && !options.autoFormat) return "--min-ssim applies to -f auto only";
+    if (options.minScore && !options.autoFormat) return "--min-score applies to -f auto only";
     if (options.webpVariants && options.testPagePath.empty()) return "--webp needs --test-page";
     if (options.hiddenVariants != 0 && options.testPagePath.empty()) return "--hide needs --test-page";
     if (options.testPagePath.empty()) return std::nullopt;

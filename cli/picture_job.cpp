@@ -7,11 +7,11 @@
 #include <optional>
 
 #include "cli/auto_format.h"
-#include "cli/quality_budget.h"
 #include "cli/stream_input.h"
 #include "cli/tag_form.h"
 #include "core/messages.h"
 #include "pipeline/picture_loader.h"
+#include "pipeline/quality_search.h"
 #include "pipeline/variant_picture.h"
 #include "web/download.h"
 #include "web/url_parts.h"

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "cli/binary_streams.h"
+#include "cli/freed_memory.h"
 #include "cli/interrupt.h"
 #include "cli/options.h"
 #include "cli/picture_job.h"
@@ -141,6 +142,7 @@ int Run(int argc, const char* const* argv) {
 int RunKorviCli(int argc, const char* const* argv) {
     WatchForInterruptions();
     UseBinaryStandardStreams();
+    ReturnFreedMemoryAtOnce();
     // Short memory anywhere else ends here, after every work folder and unfinished file is gone.
     try {
         return Run(argc, argv);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <new>
 #include <vector>
 
 #include "codecs/bmp/bmp_decoder.h"
@@ -71,8 +72,17 @@ const char* WebpText(ReaderStatus status) {
     return WebpStatusText(WebpReadStatus(status));
 }
 
+// The writer's message for a status; short memory is thrown, to end the conversion as it ends
+// at every other step.
+template <typename Status>
+const char* MessageOf(Status status, Status written, Status outOfMemory, const char* failed) {
+    if (status == outOfMemory) throw std::bad_alloc();
+    return status == written ? nullptr : failed;
+}
+
 const char* WriteJpeg(PackedBitmap picture, const char* path, int quality, bool) {
-    return WriteJpegFile(picture, path, quality) == kJpegWritten ? nullptr : kMsgJpegWriteFailed;
+    return MessageOf(WriteJpegFile(picture, path, quality), kJpegWritten, kJpegOutOfMemory,
+                     kMsgJpegWriteFailed);
 }
 
 // Exactly the picture's colours when they fit a palette, else 256 chosen with error diffusion.
@@ -80,7 +90,7 @@ const char* WriteGif(PackedBitmap picture, const char* path, int, bool) {
     GlobalBlock palette(ReduceToExactPalette(picture));
     if (!palette) palette.reset(QuantizeWithDither(picture));
     if (!palette) return kMsgDitherFailed;
-    return WriteGifFile(palette.get(), path) == kGifWritten ? nullptr : kMsgGifWriteFailed;
+    return MessageOf(WriteGifFile(palette.get(), path), kGifWritten, kGifOutOfMemory, kMsgGifWriteFailed);
 }
 
 const char* WriteBmp(PackedBitmap picture, const char* path, int, bool) {
@@ -90,15 +100,15 @@ const char* WriteBmp(PackedBitmap picture, const char* path, int, bool) {
 // Lossless either way: a palette when the colours fit one, else RGB.
 const char* WritePng(PackedBitmap picture, const char* path, int, bool) {
     GlobalBlock palette(ReduceToExactPalette(picture));
-    return WritePngFile(palette ? palette.get() : picture, path) == kPngWritten ? nullptr
-                                                                                : kMsgPngWriteFailed;
+    return MessageOf(WritePngFile(palette ? palette.get() : picture, path), kPngWritten, kPngOutOfMemory,
+                     kMsgPngWriteFailed);
 }
 
 // korvi-cli alone writes WebP, so its message may say why a picture is too wide for it.
 const char* WriteWebp(PackedBitmap picture, const char* path, int quality, bool lossless) {
     const WebpEncoding encoding = lossless ? WebpEncoding::Lossless() : WebpEncoding::Lossy(quality);
     const WebpWriteStatus status = WriteWebpFile(picture, path, encoding);
-    if (status != kWebpTooWide) return status == kWebpWritten ? nullptr : kMsgWebpWriteFailed;
+    if (status != kWebpTooWide) return MessageOf(status, kWebpWritten, kWebpOutOfMemory, kMsgWebpWriteFailed);
     static const std::string tooWide = std::string(kMsgWebpWriteFailed) + " (" + WebpStatusText(status) + ")";
     return tooWide.c_str();
 }

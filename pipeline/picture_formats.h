@@ -55,8 +55,8 @@ struct PictureFormat {
     PictureReader read;  // the window's reader, and korvi-cli's where the last field is null
     // The statuses of korvi-cli's reader in words.
     const char* (*statusText)(ReaderStatus status);
-    // Writes the picture (borrowed) to `path` at the quality, or in the lossless form;
-    // null when written, else the message to show.
+    // Writes the picture (borrowed) to `path` at the quality, or in the lossless form; null when
+    // written, else the message to show. Throws std::bad_alloc when memory runs short.
     const char* (*write)(PackedBitmap picture, const char* path, int quality, bool lossless);
     // korvi-cli's reader where it reads more variants than the window's; null where both read alike.
     PictureReader readEveryVariant;

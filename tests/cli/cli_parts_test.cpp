@@ -1,10 +1,14 @@
-// korvi-cli's decisions that need no process: the forms of the line and the quality budget.
+// korvi-cli's decisions that need no process: the forms of the line, the failure of a quality
+// search, the second thread.
 #include <gtest/gtest.h>
 
-#include <array>
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
 
 #include "cli/picture_job.h"
-#include "cli/quality_budget.h"
+#include "cli/side_by_side.h"
 #include "cli/tag_form.h"
 #include "core/messages.h"
 #include "pipeline/picture_loader.h"
@@ -36,49 +40,6 @@ TEST(LineFrame, GivesEachFormWithItsAttributesEscaped) {
     }
 }
 
-// Real lines do not grow evenly with the quality: 16-bit JPEG tables below 24 and 20 make them
-// longer, and here and there, in both formats, a higher quality gives a few bytes less.
-TEST(HighestFittingQuality, ChoosesWhatASearchFrom100DownwardsChooses) {
-    TempFolder folder;
-    GlobalBlock natural = MakeBitmap24(64, 48, NaturalPicture(64, 48));
-    GlobalBlock landscape(LoadPictureFile(KORVI_SAMPLES "landscape.bmp"));
-    const struct {
-        OutputFormat format;
-        PackedBitmap picture;
-        int method, side;
-    } cases[] = {{OutputFormat::kJpeg, natural.get(), kKeepSize, 430},
-                 {OutputFormat::kJpeg, landscape.get(), kFitSquare, 200},
-                 {OutputFormat::kWebp, natural.get(), kKeepSize, 430}};
-    int smallDips = 0;
-    for (const auto& c : cases) {
-        ASSERT_NE(c.picture, nullptr);
-        const VariantPicture variant(
-            PageSource{c.picture, BitmapLock(c.picture)->biWidth, BitmapLock(c.picture)->biHeight}, c.method,
-            c.side);
-        std::array<std::size_t, 101> length{};
-        std::vector<std::size_t> budgets = {0};
-        for (int q = 10; q <= 100; ++q) {
-            length[q] = variant.BuildVariantTag({c.format, q}, folder.path()).text.size();
-            budgets.insert(budgets.end(), {length[q] - 1, length[q]});
-            if (q > 10 && q != 20 && q != 24 && length[q] < length[q - 1]) ++smallDips;
-        }
-        for (std::size_t budget : budgets) {
-            std::optional<int> linear;
-            for (int q = 100; q >= 10 && !linear; --q) {
-                if (length[q] <= budget) linear = q;
-            }
-            int asked = 0;
-            const std::optional<int> found = HighestFittingQuality(c.format, [&](int q) {
-                ++asked;
-                return length[q] <= budget;
-            });
-            EXPECT_EQ(found, linear) << c.side << " " << budget;
-            EXPECT_LE(asked, 20) << c.side << " " << budget;
-        }
-    }
-    EXPECT_GE(smallDips, 3) << "the pictures no longer show lines that shrink as the quality rises";
-}
-
 // A work file that cannot be written fails the picture with the writer's message, also in the
 // middle of a quality search, which must not settle on a lower quality instead.
 TEST(ConvertCliPicture, EndsInTheMessageOfAFailedConversion) {
@@ -92,5 +53,26 @@ TEST(ConvertCliPicture, EndsInTheMessageOfAFailedConversion) {
         EXPECT_EQ(result.messages, std::vector<std::string>{std::string(KORVI_SAMPLES "landscape.bmp: ") +
                                                             kMsgJpegWriteFailed})
             << automatic;
+    }
+}
+
+// Whatever either side throws reaches the caller once both are done, the other side's work
+// finished: a throw here never meets a thread still joinable.
+TEST(InParallel, ThrowsWhatEitherSideThrewOnceBothAreDone) {
+    for (const bool throwsHere : {false, true}) {
+        std::atomic<bool> asideDone{false};
+        auto aside = [&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            asideDone = true;
+            if (!throwsHere) throw std::bad_alloc();
+        };
+        auto here = [&] {
+            if (throwsHere) throw std::runtime_error("here");
+        };
+        if (throwsHere)
+            EXPECT_THROW(InParallel(aside, here), std::runtime_error);
+        else
+            EXPECT_THROW(InParallel(aside, here), std::bad_alloc);
+        EXPECT_TRUE(asideDone) << throwsHere;
     }
 }

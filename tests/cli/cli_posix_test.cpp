@@ -119,6 +119,11 @@ TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
          kMsgConversionError},
         {"memory short of two on threads", "ulimit -v 600000; " + limited + " -j 2" + wide + wide, true, 1,
          "korvi-cli: "},
+        // -f auto reads each trial back beside the picture: no trial may drop out unsaid.
+        {"memory short of a trial of -f auto",
+         "ulimit -v 400000; TMPDIR=" + temporary + " " + Quoted(kCli) + " -m 0 -f auto -o " + Quoted(tag) +
+             wide,
+         true, 1, std::string(kMsgConversionError) + " (out of memory)"},
         {"memory for the picture and one tag",
          "ulimit -v 750000; TMPDIR=" + temporary + " " + Quoted(kCli) + " -m 0 -f bmp --alt x" + wide +
              " >/dev/null",

@@ -89,6 +89,10 @@ TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
                                  "-q auto --max-bytes 9 -f gif x.bmp",
                                  "--max-bytes 0 x.bmp",
                                  "--max-bytes 18446744073709551616 x.bmp",
+                                 "-f auto --min-ssim 0.97 x.bmp",
+                                 "-f auto --min-score 101 x.bmp",
+                                 "-f auto --min-score 1e x.bmp",
+                                 "--min-score 78 x.bmp",
                                  "-j 257 x.bmp"};
     for (const std::string arguments : cases) {
         const CommandResult result = Run(arguments);
@@ -189,9 +193,10 @@ TEST_F(KorviCli, KeepsEachLineWithinMaxBytes) {
         {"-q auto --max-bytes 100 -s 64", "landscape.bmp", 1, "no quality fits --max-bytes 100"},
         {"-f webp --max-bytes 18446744073709551615", "tiles.gif", 0, ""},
         {"-f auto", "tiles.gif", 0, "tiles.gif: webp lossless, "},
-        {"-f auto", "badge.png", 0, "badge.png: webp q"},
-        {"-f auto --min-ssim 0.5", "badge.png", 0, "badge.png: webp q10, "},
-        {"-f auto --max-bytes 330", "badge.png", 0, "the most faithful line that fits --max-bytes 330"},
+        {"-f auto", "badge.png", 0, "badge.png: webp q86, 883 bytes, ssimulacra2 8"},
+        {"-f auto --min-score 3e1", "badge.png", 0, "badge.png: webp q10, "},
+        {"-f auto --max-bytes 330", "badge.png", 0,
+         "the most faithful line that fits --max-bytes 330 (no line of ssimulacra2 78 or more does)"},
         {"-f auto --max-bytes 300", "badge.png", 1,
          "no line fits --max-bytes 300; the shortest tried is webp q10"},
     };
