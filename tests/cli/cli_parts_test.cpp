@@ -1,14 +1,8 @@
 // korvi-cli's decisions that need no process: the forms of the line, the failure of a quality
-// search, the second thread.
+// search.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <stdexcept>
-#include <thread>
-
 #include "cli/picture_job.h"
-#include "cli/side_by_side.h"
 #include "cli/tag_form.h"
 #include "core/messages.h"
 #include "pipeline/picture_loader.h"
@@ -53,26 +47,5 @@ TEST(ConvertCliPicture, EndsInTheMessageOfAFailedConversion) {
         EXPECT_EQ(result.messages, std::vector<std::string>{std::string(KORVI_SAMPLES "landscape.bmp: ") +
                                                             kMsgJpegWriteFailed})
             << automatic;
-    }
-}
-
-// Whatever either side throws reaches the caller once both are done, the other side's work
-// finished: a throw here never meets a thread still joinable.
-TEST(InParallel, ThrowsWhatEitherSideThrewOnceBothAreDone) {
-    for (const bool throwsHere : {false, true}) {
-        std::atomic<bool> asideDone{false};
-        auto aside = [&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            asideDone = true;
-            if (!throwsHere) throw std::bad_alloc();
-        };
-        auto here = [&] {
-            if (throwsHere) throw std::runtime_error("here");
-        };
-        if (throwsHere)
-            EXPECT_THROW(InParallel(aside, here), std::runtime_error);
-        else
-            EXPECT_THROW(InParallel(aside, here), std::bad_alloc);
-        EXPECT_TRUE(asideDone) << throwsHere;
     }
 }
