@@ -14,15 +14,15 @@ const char kUsage[] =
     "  -m METHOD   0 keep the size, 1 limit the width (default), 2 fix the width,\n"
     "              3 fit into a square of SIDE pixels\n"
     "  -s SIDE     side length in pixels, 64 to 5000 (default 430)\n"
-    "  -f FORMAT   jpeg (default), gif, bmp, png, webp, or auto: the smallest line of\n"
-    "              them all that still looks like the picture (see --min-ssim)\n"
-    "  -q QUALITY  JPEG or WebP quality, 10 to 100 (default 80); auto: the highest\n"
-    "              quality whose line fits --max-bytes\n"
-    "  --lossless  with -f webp: lossless WebP\n"
+    "  -f FORMAT   jpeg (default), gif, bmp, png, webp, avif, or auto: the smallest\n"
+    "              line of them all that still looks like the picture (see --min-ssim)\n"
+    "  -q QUALITY  JPEG, WebP or AVIF quality, 10 to 100 (default 80); auto: the\n"
+    "              highest quality whose line fits --max-bytes\n"
+    "  --lossless  with -f webp or -f avif: lossless WebP or AVIF\n"
     "  --min-ssim S  with -f auto: the SSIM, above 0 and at most 1, from which a JPEG\n"
     "              or lossy WebP line counts as faithful to the picture (default 0.97)\n"
-    "  -b RRGGBB   colour under transparent PNG and WebP pixels where the file names\n"
-    "              none (default ffffff, white)\n"
+    "  -b RRGGBB   colour under transparent PNG, WebP and AVIF pixels where the file\n"
+    "              names none (default ffffff, white)\n"
     "  --as FORM   img (default), uri (the bare data URI), css (a background-image\n"
     "              declaration) or md (a Markdown image)\n"
     "  --size      add the picture's width and height to the img tag\n"
@@ -153,11 +153,12 @@ std::optional<std::string> Inconsistency(const CliOptions& options) {
     if (options.alt && options.form != TagForm::kImg && options.form != TagForm::kMarkdown)
         return "--alt applies to --as img and --as md only";
     if (options.autoQuality && !options.maxBytes) return "-q auto needs --max-bytes";
-    const bool lossyWebp = options.format == OutputFormat::kWebp && !options.lossless;
-    if (options.autoQuality && (options.autoFormat || (options.format != OutputFormat::kJpeg && !lossyWebp)))
-        return "-q auto chooses a JPEG or lossy WebP quality";
-    if (options.lossless && (options.autoFormat || options.format != OutputFormat::kWebp))
-        return "--lossless applies to -f webp only";
+    const bool bothForms = options.format == OutputFormat::kWebp || options.format == OutputFormat::kAvif;
+    if (options.autoQuality &&
+        (options.autoFormat || (options.format != OutputFormat::kJpeg && !(bothForms && !options.lossless))))
+        return "-q auto chooses a JPEG, lossy WebP or lossy AVIF quality";
+    if (options.lossless && (options.autoFormat || !bothForms))
+        return "--lossless applies to -f webp and -f avif only";
     if (options.minSsim && !options.autoFormat) return "--min-ssim applies to -f auto only";
     if (options.webpVariants && options.testPagePath.empty()) return "--webp needs --test-page";
     if (options.hiddenVariants != 0 && options.testPagePath.empty()) return "--hide needs --test-page";

@@ -27,7 +27,7 @@ struct CliOptions {
     int quality = kDefaultJpegQuality;
     bool autoQuality = false;       // -q auto: the highest quality within maxBytes
     bool autoFormat = false;        // -f auto: the smallest faithful line of every format
-    bool lossless = false;          // --lossless: WebP's lossless form
+    bool lossless = false;          // --lossless: the lossless form of WebP or AVIF
     std::optional<double> minSsim;  // what -f auto takes as faithful; kDefaultMinSsim without it
     std::string sideText = "430";
     int side = kDefaultSideLength;

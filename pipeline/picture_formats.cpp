@@ -5,6 +5,9 @@
 #include <iterator>
 #include <vector>
 
+#include "codecs/avif/avif_container.h"
+#include "codecs/avif/avif_reader.h"
+#include "codecs/avif/avif_writer.h"
 #include "codecs/gif/gif_reader.h"
 #include "codecs/gif/gif_writer.h"
 #include "codecs/gif/palette_reduction.h"
@@ -81,6 +84,10 @@ ReaderStatus ReadWebp(const char* path, std::uint32_t background, PackedBitmap* 
     return ReadWebpFile(picture, path, background);
 }
 
+ReaderStatus ReadAvif(const char* path, std::uint32_t background, PackedBitmap* picture) {
+    return ReadAvifFile(picture, path, background);
+}
+
 const char* JpegText(ReaderStatus status) {
     return JpegStatusText(JpegReadStatus(status));
 }
@@ -99,6 +106,10 @@ const char* PngText(ReaderStatus status) {
 
 const char* WebpText(ReaderStatus status) {
     return WebpStatusText(WebpReadStatus(status));
+}
+
+const char* AvifText(ReaderStatus status) {
+    return AvifStatusText(AvifReadStatus(status));
 }
 
 const char* WriteJpeg(PackedBitmap picture, const char* path, int quality, bool) {
@@ -129,6 +140,11 @@ const char* WriteWebp(PackedBitmap picture, const char* path, int quality, bool 
     return WriteWebpFile(picture, path, encoding) == kWebpWritten ? nullptr : kMsgWebpWriteFailed;
 }
 
+const char* WriteAvif(PackedBitmap picture, const char* path, int quality, bool lossless) {
+    const AvifEncoding encoding = lossless ? AvifEncoding::Lossless() : AvifEncoding::Lossy(quality);
+    return WriteAvifFile(picture, path, encoding) == kAvifWritten ? nullptr : kMsgAvifWriteFailed;
+}
+
 constexpr PictureFormat kFormats[] = {
     {OutputFormat::kJpeg,
      "JPEG",
@@ -153,6 +169,16 @@ constexpr PictureFormat kFormats[] = {
      ReadWebp,
      WebpText,
      WriteWebp},
+    {OutputFormat::kAvif,
+     "AVIF",
+     '\0',
+     {"avif"},
+     "image/avif",
+     kNotDownloaded,
+     IsAvifStart,
+     ReadAvif,
+     AvifText,
+     WriteAvif},
 };
 
 template <typename Match>

@@ -8,12 +8,12 @@
 #include "core/packed_bitmap.h"
 #include "core/reader_status.h"
 
-// The rows of the table, in the order the window stores its choice; kPng and kWebp are
+// The rows of the table, in the order the window stores its choice; kPng, kWebp and kAvif are
 // korvi-cli's own.
-enum class OutputFormat { kJpeg = 0, kGif = 1, kBmp = 2, kPng = 3, kWebp = 4 };
+enum class OutputFormat { kJpeg = 0, kGif = 1, kBmp = 2, kPng = 3, kWebp = 4, kAvif = 5 };
 
-// One way of writing a picture: the format, at a quality where it has one (JPEG and lossy WebP),
-// or in the lossless form of a format that has both (WebP).
+// One way of writing a picture: the format, at a quality where it has one (JPEG, lossy WebP and
+// AVIF), or in the lossless form of a format that has both (WebP, AVIF).
 struct Encoding {
     OutputFormat format = OutputFormat::kJpeg;
     int quality = 0;
@@ -59,11 +59,11 @@ bool HasPictureExtension(const char* path);
 // The bytes FormatForFirstBytes needs at most: a JPEG behind a 128-byte MacBinary header.
 constexpr std::size_t kSignatureBytes = 131;
 
-// The names of the formats that are read, in alphabetical order: "BMP, GIF, JPEG, PNG, WebP".
+// The names of the formats that are read, in alphabetical order: "AVIF, BMP, GIF, JPEG, PNG, WebP".
 std::string ReadableFormats();
 // korvi-cli's -f word for a format: its name in lower case, "jpeg".
 std::string FormatWord(OutputFormat id);
-// Every -f word in the order of the table: "jpeg, gif, bmp, png, webp".
+// Every -f word in the order of the table: "jpeg, gif, bmp, png, webp, avif".
 std::string FormatWords();
 // The open-file dialog's pattern of the files that the window reads: "*.jpg;*.gif;*.bmp;*.png".
 std::string ReadableFilePattern();

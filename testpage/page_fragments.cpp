@@ -50,6 +50,9 @@ std::string VariantHeading(const Encoding& encoding) {
         case OutputFormat::kWebp:
             if (encoding.lossless) return "<hr><h3>WebP(lossless)</h3>\r\n";
             return Formatted("<hr><h3>WebP(q=%d)</h3>\r\n", encoding.quality);
+        case OutputFormat::kAvif:
+            if (encoding.lossless) return "<hr><h3>AVIF(lossless)</h3>\r\n";
+            return Formatted("<hr><h3>AVIF(q=%d)</h3>\r\n", encoding.quality);
         case OutputFormat::kGif:
             return "<hr><h3>GIF</h3>\r\n";
         case OutputFormat::kPng:
