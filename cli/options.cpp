@@ -37,6 +37,7 @@ const char kUsage[] =
     "              at qualities 100 to 10 and as BMP, each with its size and a copy button\n"
     "  --hide LIST leave variants out of the test page: original,gif,bmp,q100,...,q10\n"
     "  --webp      show WebP on the test page too, lossless and at qualities 100 to 10\n"
+    "  --avif      show AVIF on the test page too, lossless and at qualities 100 to 10\n"
     "  --help      show this text\n"
     "  --version   show the version\n";
 
@@ -161,6 +162,7 @@ std::optional<std::string> Inconsistency(const CliOptions& options) {
         return "--lossless applies to -f webp and -f avif only";
     if (options.minSsim && !options.autoFormat) return "--min-ssim applies to -f auto only";
     if (options.webpVariants && options.testPagePath.empty()) return "--webp needs --test-page";
+    if (options.avifVariants && options.testPagePath.empty()) return "--avif needs --test-page";
     if (options.hiddenVariants != 0 && options.testPagePath.empty()) return "--hide needs --test-page";
     if (options.testPagePath.empty()) return std::nullopt;
     if (!options.outputPath.empty()) return "--test-page writes the page to its own FILE; -o does not apply";
@@ -199,6 +201,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
             options.lossless = true;
         } else if (argument == "--webp") {
             options.webpVariants = true;
+        } else if (argument == "--avif") {
+            options.avifVariants = true;
         } else if (IsOptionWithValue(argument)) {
             if (i + 1 >= argc) return Error("option " + argument + " needs a value");
             if (std::optional<std::string> error = TakeValue(argument, argv[++i], options))

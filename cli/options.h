@@ -41,6 +41,7 @@ struct CliOptions {
     std::string testPagePath;  // not empty: write the test page there instead of the tag
     std::uint32_t hiddenVariants = 0;
     bool webpVariants = false;                     // --webp: the test page shows WebP too
+    bool avifVariants = false;                     // --avif: the test page shows AVIF too
     std::uint32_t background = kDefaultBackColor;  // COLORREF under transparent PNG pixels
     bool help = false;
     bool version = false;
