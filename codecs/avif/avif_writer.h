@@ -19,7 +19,7 @@ struct AvifTuning {
     int deltaQMode;      // 0 none, 1 objective, 3 perceptual (key frames)
 };
 
-// The choices bench/avif_write_bench.cpp measured as the best trade of size for time.
+// The choices measured as the best trade of size for time.
 extern const AvifTuning kSmallAvif;
 
 struct AvifEncoding {
