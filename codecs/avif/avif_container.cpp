@@ -153,14 +153,15 @@ class ItemFile {
   public:
     ItemFile(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
+    // The items of a meta box of pictures; another kind of meta box holds none.
     void ReadMeta(Cursor meta) {
         meta.Version();
         const std::optional<Box> handler = FindBox(meta, FourCc("hdlr"));
-        if (!handler) Fail(kAvifBroken);
+        if (!handler) return;
         Cursor hdlr = handler->body;
         hdlr.Version();
         hdlr.Skip(4);
-        if (hdlr.U32() != FourCc("pict")) Fail(kAvifUnsupported);
+        if (hdlr.U32() != FourCc("pict")) return;
         ForEachBox(meta, [this](Box& box) {
             if (box.type == FourCc("pitm")) {
                 primary_ = box.body.Version() == 0 ? box.body.U16() : box.body.U32();

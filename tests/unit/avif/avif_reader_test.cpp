@@ -104,3 +104,74 @@ TEST(AvifReader, ComposesOverTheBackgroundOrRefusesWithTheReason) {
     PackedBitmap read = nullptr;
     EXPECT_EQ(ReadAvifFile(&read, "no such file.avif", 0), kAvifCannotRead);
 }
+
+#ifdef KORVI_AVIF_ORACLE
+#include <avif/avif.h>
+
+// Files libavif writes in each depth, chroma layout, range and matrix, with and without alpha,
+// read as libavif's own conversion shows them (bilinear chroma, composed over the background).
+TEST(AvifReader, ReadsEveryCodingAsLibavifConvertsIt) {
+    const struct {
+        int depth;
+        avifPixelFormat layout;
+        avifRange range;
+        int matrix;
+        bool alpha;
+    } cases[] = {
+        {10, AVIF_PIXEL_FORMAT_YUV420, AVIF_RANGE_LIMITED, 1, false},
+        {8, AVIF_PIXEL_FORMAT_YUV400, AVIF_RANGE_FULL, 6, false},
+        {12, AVIF_PIXEL_FORMAT_YUV444, AVIF_RANGE_FULL, 9, false},
+        {8, AVIF_PIXEL_FORMAT_YUV422, AVIF_RANGE_LIMITED, 6, true},
+        {8, AVIF_PIXEL_FORMAT_YUV444, AVIF_RANGE_FULL, 8, false},
+        {10, AVIF_PIXEL_FORMAT_YUV420, AVIF_RANGE_FULL, 6, true},
+    };
+    const int width = 67, height = 45;
+    const ColourAt natural = NaturalPicture(width, height);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.depth) + " bits, layout " + std::to_string(c.layout) + ", matrix " +
+                     std::to_string(c.matrix));
+        avifImage* image = avifImageCreate(width, height, std::uint32_t(c.depth), c.layout);
+        image->yuvRange = c.range;
+        image->matrixCoefficients = avifMatrixCoefficients(c.matrix);
+        avifRGBImage rgb;
+        avifRGBImageSetDefaults(&rgb, image);
+        rgb.depth = 8;
+        avifRGBImageAllocatePixels(&rgb);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const Rgb colour = natural(x, y);
+                std::uint8_t* p = rgb.pixels + std::size_t(y) * rgb.rowBytes + std::size_t(x) * 4;
+                p[0] = colour.r, p[1] = colour.g, p[2] = colour.b;
+                p[3] = std::uint8_t(c.alpha ? x * 4 : 255);
+            }
+        ASSERT_EQ(avifImageRGBToYUV(image, &rgb), AVIF_RESULT_OK);
+        avifEncoder* encoder = avifEncoderCreate();
+        encoder->speed = 9;
+        avifRWData file = AVIF_DATA_EMPTY;
+        ASSERT_EQ(avifEncoderWrite(encoder, image, &file), AVIF_RESULT_OK);
+
+        avifDecoder* decoder = avifDecoderCreate();
+        ASSERT_EQ(avifDecoderReadMemory(decoder, image, file.data, file.size), AVIF_RESULT_OK);
+        rgb.avoidLibYUV = AVIF_TRUE;
+        rgb.chromaUpsampling = AVIF_CHROMA_UPSAMPLING_BILINEAR;
+        ASSERT_EQ(avifImageYUVToRGB(image, &rgb), AVIF_RESULT_OK);
+        const ReadResult read = ReadAvif(Bytes(file.data, file.data + file.size), 0xFF8000);
+        ASSERT_EQ(read.status, kAvifReadOk) << AvifStatusText(read.status);
+        const int under[3] = {0x00, 0x80, 0xFF};
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const std::uint8_t* p = rgb.pixels + std::size_t(y) * rgb.rowBytes + std::size_t(x) * 4;
+                std::uint8_t expected[3];
+                for (int k = 0; k < 3; ++k)
+                    expected[k] = std::uint8_t((p[k] * p[3] + under[k] * (255 - p[3]) + 127) / 255);
+                ASSERT_EQ(PixelOf(read.bitmap.get(), x, y), (Rgb{expected[0], expected[1], expected[2]}))
+                    << x << ", " << y;
+            }
+        avifRWDataFree(&file);
+        avifDecoderDestroy(decoder);
+        avifEncoderDestroy(encoder);
+        avifRGBImageFreePixels(&rgb);
+        avifImageDestroy(image);
+    }
+}
+#endif
