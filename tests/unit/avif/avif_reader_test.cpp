@@ -75,7 +75,6 @@ TEST(AvifReader, ComposesOverTheBackgroundOrRefusesWithTheReason) {
         int width = 0;
         std::vector<Rgb> expected = {};
     } cases[] = {
-        {"as written", single, kAvifReadOk, 4, quarters},
         {"with alpha", AvifFile({withAlpha[0], withAlpha[1]}), kAvifReadOk, 3, {o, ochre, {100, 114, 127}}},
         {"a grid", AvifFile(grid), kAvifReadOk, 3, {r, r, b, r, r, b, ochre, ochre, o}},
         {"a sequence", AvifSequence(picture, 4, 3), kAvifReadOk, 4, quarters},
