@@ -135,5 +135,6 @@ PictureHeader SniffWebp(ArrivingBytes& bytes) {
 // An AVIF's size lies in its item properties, which need more than the first bytes: it is taken
 // as they show it, and its size checked once it is read.
 PictureHeader SniffAvif(ArrivingBytes& bytes) {
-    return IsAvifStart(bytes.data(), bytes.size()) ? PictureHeader{PictureHeader::kUnplaced} : PictureHeader{};
+    return IsAvifStart(bytes.data(), bytes.size()) ? PictureHeader{PictureHeader::kUnplaced}
+                                                   : PictureHeader{};
 }
