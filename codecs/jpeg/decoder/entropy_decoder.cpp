@@ -32,15 +32,24 @@ void CheckProgression(const JpegDecoderContext& c) {
     if (bad) Fail(kJpegReadBadProgression);
 }
 
-// A DC difference: s bits with the sign rule. Categories above 16 do not occur in 8-bit files;
-// their s bits are read all the same, and since only the low 16 bits of the predictor ever
-// reach a coefficient, the difference is kept modulo 2^16.
-std::uint32_t ReceiveDifference(BitReader& bits, int s) {
-    if (s <= 16) return static_cast<std::uint32_t>(bits.Receive(s));
+// A DC difference of a category above 16, which 8-bit files do not have: its s bits are read all
+// the same, and since only the low 16 bits of the predictor ever reach a coefficient, the
+// difference is kept modulo 2^16.
+std::uint32_t ReceiveLongDifference(BitReader& bits, int s) {
     const std::uint32_t top = bits.GetBits(1);
     for (int skip = s - 17; skip > 0; skip -= 16) bits.GetBits(skip < 16 ? skip : 16);
     const std::uint32_t low = bits.GetBits(16);
     return top != 0 ? low : low + 1;
+}
+
+// A DC difference: s bits with the sign rule. The rare long ones are read by a copy of the
+// reader, so that the reader itself stays in registers.
+inline std::uint32_t ReceiveDifference(BitReader& bits, int s) {
+    if (s <= 16) return static_cast<std::uint32_t>(bits.Receive(s));
+    BitReader copy = bits;
+    const std::uint32_t difference = ReceiveLongDifference(copy, s);
+    bits = copy;
+    return difference;
 }
 
 std::int16_t Truncate(std::uint32_t value) {
@@ -55,22 +64,30 @@ void ProcessRestart(JpegDecoderContext& c) {
     c.entropy.restartsLeft = c.restartInterval;
 }
 
-// The next run-size symbol of an AC table and the value that follows it (0 for none). Most
-// codes fit in the next 10 bits with their value and decode with one look-up.
+// The next run-size symbol of an AC table and the value that follows it (0 for none).
 struct RunValue {
     int run, size;
     std::int32_t value;
 };
 inline RunValue DecodeRunValue(BitReader& bits, const JpegDerivedHuffTable& ac) {
     bits.EnsureBits(32);
-    const std::uint32_t entry = ac.fast[bits.Peek(kFastBits)];
-    if (FastBits(entry) != 0) {
-        bits.Skip(FastBits(entry));
-        return {FastRun(entry), FastHasValue(entry) ? 1 : 0, FastValue(entry)};
+    int rs;
+    std::int32_t value;
+    if (!bits.LookUp(ac, rs, value)) {
+        rs = bits.DecodeLongSymbol(ac);
+        value = (rs & 15) != 0 ? bits.Receive(rs & 15) : 0;
     }
-    const int rs = bits.DecodeSymbol(ac);
-    const int size = rs & 15;
-    return {rs >> 4, size, size != 0 ? bits.Receive(size) : 0};
+    return {rs >> 4, rs & 15, value};
+}
+
+// The DC difference of the next block.
+inline std::uint32_t DecodeDifference(BitReader& bits, const JpegDerivedHuffTable& dc) {
+    bits.EnsureBits(32);
+    int s;
+    std::int32_t value;
+    if (bits.LookUp(dc, s, value)) return static_cast<std::uint32_t>(value);
+    s = bits.DecodeSymbol(dc);
+    return s != 0 ? ReceiveDifference(bits, s) : 0;
 }
 
 void DecodeSequential(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
@@ -79,19 +96,10 @@ void DecodeSequential(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
     for (int b = 0; b < c.scan.blocksInMcu; ++b) {
         const int i = c.scan.membership[b];
         const JpegFrameComponent& component = ScanComponent(c, i);
-        const JpegDerivedHuffTable& dc = e.dcTables[component.dcTable];
         const JpegDerivedHuffTable& ac = e.acTables[component.acTable];
         std::int16_t* block = blocks[b]->data();
         std::uint32_t& predictor = e.dcPredictors[i];
-        bits.EnsureBits(32);
-        const std::uint32_t first = dc.fast[bits.Peek(kFastBits)];
-        if (FastBits(first) != 0) {
-            bits.Skip(FastBits(first));
-            if (FastHasValue(first)) predictor += static_cast<std::uint32_t>(FastValue(first));
-        } else {
-            const int s = bits.DecodeSymbol(dc);
-            if (s != 0) predictor += ReceiveDifference(bits, s);
-        }
+        predictor += DecodeDifference(bits, e.dcTables[component.dcTable]);
         block[0] = Truncate(predictor);
         for (int k = 1; k < 64; ++k) {
             const RunValue symbol = DecodeRunValue(bits, ac);
@@ -112,8 +120,7 @@ void DecodeDcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
     EntropyState& e = c.entropy;
     for (int b = 0; b < c.scan.blocksInMcu; ++b) {
         const int i = c.scan.membership[b];
-        const JpegFrameComponent& component = ScanComponent(c, i);
-        const int s = c.bits.DecodeSymbol(e.dcTables[component.dcTable]);
+        const int s = c.bits.DecodeSymbol(e.dcTables[ScanComponent(c, i).dcTable]);
         std::uint32_t& predictor = e.dcPredictors[i];
         if (s != 0) predictor += ReceiveDifference(c.bits, s);
         (*blocks[b])[0] = Truncate(predictor << c.scan.al);
