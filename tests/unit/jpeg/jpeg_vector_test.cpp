@@ -1,12 +1,14 @@
-// The vector code of the decoder gives the same bytes as the scalar definition.
+// The vector code of the decoder and the encoder gives the same bytes as the scalar definition.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 
+#include "codecs/jpeg/colour_conversion.h"
 #include "codecs/jpeg/decoder/colour_output.h"
 #include "codecs/jpeg/decoder/inverse_dct.h"
 #include "codecs/jpeg/decoder/upsampling.h"
+#include "tests/support/vector_levels.h"
 
 namespace {
 
@@ -64,3 +66,22 @@ TEST(JpegVector, UpsamplingAndColourMatchTheScalarForms) {
 }
 
 }  // namespace
+
+TEST(JpegVector, EncoderColourConversionMatchesThePlainForm) {
+    std::mt19937 random(11);
+    constexpr int kLongest = 20000;
+    std::vector<std::uint8_t> bgr(3 * kLongest);
+    for (std::uint8_t& sample : bgr)
+        sample = std::uint8_t(random() % 5 == 0 ? 255 * (random() % 2) : random());
+    const jpeg::ColourConverter converter;
+    std::vector<std::vector<std::uint8_t>> plain;  // by width: Y, Cb and Cr one after another
+    ForEachVectorLevel([&](VectorLevel level) {
+        std::size_t n = 0;
+        for (int width : {1, 15, 16, 17, 31, 33, kLongest}) {
+            std::vector<std::uint8_t> planes(3 * kLongest + 1, 7);
+            converter.ConvertRow(bgr.data(), width, &planes[0], &planes[kLongest], &planes[2 * kLongest]);
+            if (level == VectorLevel::kPlain) plain.push_back(planes);
+            ASSERT_EQ(planes, plain[n++]) << int(level) << ", width " << width;
+        }
+    });
+}
