@@ -1,9 +1,9 @@
 // YCbCr and grey to 24-bit pixels sixteen at a time. Each table term (f x + 32768) >> 16 is split into
 // a whole multiple of x and a product small enough for _mm_madd_epi16, which gives the same
 // integers; the sums are clamped by the saturating pack, as the scalar form clamps.
-#include "codecs/jpeg/decoder/colour_output.h"
+#include "codecs/jpeg/decoder/colour_output_vector.h"
 
-#if defined(__SSE2__)
+#if defined(KORVI_X86)
 
 #include <emmintrin.h>
 
@@ -63,7 +63,7 @@ inline void Store48(std::uint8_t* bgr, const __m128i bgrx[4]) {
 
 }  // namespace
 
-void ConvertGrayRow(const std::uint8_t* y, int width, std::uint8_t* bgr) {
+int ConvertGrayRowSse2(const std::uint8_t* y, int width, std::uint8_t* bgr) {
     int x = 0;
     for (; x + 16 <= width; x += 16, bgr += 48) {
         const __m128i grey = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + x));
@@ -72,11 +72,11 @@ void ConvertGrayRow(const std::uint8_t* y, int width, std::uint8_t* bgr) {
                                  _mm_unpacklo_epi16(two1, two1), _mm_unpackhi_epi16(two1, two1)};
         Store48(bgr, four);
     }
-    ConvertGrayRowScalar(y + x, width - x, bgr);
+    return x;
 }
 
-void ConvertYCbCrRow(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int width,
-                     std::uint8_t* bgr) {
+int ConvertYCbCrRowSse2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int width,
+                        std::uint8_t* bgr) {
     const __m128i zero = _mm_setzero_si128(), offset = _mm_set1_epi16(128);
     int x = 0;
     for (; x + 16 <= width; x += 16, bgr += 48) {
@@ -97,7 +97,7 @@ void ConvertYCbCrRow(const std::uint8_t* y, const std::uint8_t* cb, const std::u
                                  _mm_unpacklo_epi16(bg1, r1), _mm_unpackhi_epi16(bg1, r1)};
         Store48(bgr, bgrx);
     }
-    ConvertYCbCrRowScalar(y + x, cb + x, cr + x, width - x, bgr);
+    return x;
 }
 
 }  // namespace jpeg::decoder

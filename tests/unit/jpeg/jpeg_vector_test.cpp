@@ -47,25 +47,25 @@ TEST(JpegVector, InverseDctMatchesTheScalarFormOverTheWholeRange) {
 
 TEST(JpegVector, UpsamplingAndColourMatchTheScalarForms) {
     std::mt19937 random(7);
-    for (int width = 3; width < 90; ++width) {
-        std::uint8_t rows[3][128], vector[2][300] = {}, scalar[2][300] = {};
-        for (auto& row : rows)
-            for (std::uint8_t& sample : row)
-                sample = std::uint8_t(random() % 7 == 0 ? 255 * (random() % 2) : random());
-        UpsampleTriangle2x1(rows[0], width, vector[0]);
-        UpsampleTriangle2x1Scalar(rows[0], width, scalar[0]);
-        UpsampleTriangle2x2(rows[0], rows[1], width, vector[1]);
-        UpsampleTriangle2x2Scalar(rows[0], rows[1], width, scalar[1]);
-        ASSERT_EQ(0, std::memcmp(vector, scalar, sizeof vector)) << width;
-        ConvertYCbCrRow(rows[0], rows[1], rows[2], width, vector[0]);
-        ConvertYCbCrRowScalar(rows[0], rows[1], rows[2], width, scalar[0]);
-        ConvertGrayRow(rows[2], width, vector[1]);
-        ConvertGrayRowScalar(rows[2], width, scalar[1]);
-        ASSERT_EQ(0, std::memcmp(vector, scalar, sizeof vector)) << width;
-    }
+    ForEachVectorLevel([&](VectorLevel level) {
+        for (int width = 3; width < 300; width += width < 40 ? 1 : 37) {
+            std::uint8_t rows[3][320], vector[2][960] = {}, scalar[2][960] = {};
+            for (auto& row : rows)
+                for (std::uint8_t& sample : row)
+                    sample = std::uint8_t(random() % 7 == 0 ? 255 * (random() % 2) : random());
+            UpsampleTriangle2x1(rows[0], width, vector[0]);
+            UpsampleTriangle2x1Scalar(rows[0], width, scalar[0]);
+            UpsampleTriangle2x2(rows[0], rows[1], width, vector[1]);
+            UpsampleTriangle2x2Scalar(rows[0], rows[1], width, scalar[1]);
+            ASSERT_EQ(0, std::memcmp(vector, scalar, sizeof vector)) << int(level) << ", " << width;
+            ConvertYCbCrRow(rows[0], rows[1], rows[2], width, vector[0]);
+            ConvertYCbCrRowScalar(rows[0], rows[1], rows[2], width, scalar[0]);
+            ConvertGrayRow(rows[2], width, vector[1]);
+            ConvertGrayRowScalar(rows[2], width, scalar[1]);
+            ASSERT_EQ(0, std::memcmp(vector, scalar, sizeof vector)) << int(level) << ", " << width;
+        }
+    });
 }
-
-}  // namespace
 
 TEST(JpegVector, EncoderColourConversionMatchesThePlainForm) {
     std::mt19937 random(11);
@@ -85,3 +85,5 @@ TEST(JpegVector, EncoderColourConversionMatchesThePlainForm) {
         }
     });
 }
+
+}  // namespace
