@@ -7,35 +7,13 @@
 
 #include <immintrin.h>
 
+KORVI_BEGIN_AVX2
+#include "codecs/jpeg/decoder/vector_ops_256.h"
+// (after the operations it takes)
+#include "codecs/jpeg/decoder/colour_steps.h"
+
 namespace jpeg::decoder {
 namespace {
-
-KORVI_AVX2 inline __m256i Pair(int even, int odd) {
-    return _mm256_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(odd) << 16 |
-                                              (static_cast<std::uint32_t>(even) & 0xFFFF)));
-}
-
-// (a * even + b * odd + add) >> 16 for sixteen 16-bit lanes, as 16-bit results.
-KORVI_AVX2 inline __m256i Term(__m256i a, __m256i b, __m256i factors, __m256i add) {
-    const __m256i low =
-        _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), factors), add), 16);
-    const __m256i high =
-        _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), factors), add), 16);
-    return _mm256_packs_epi32(low, high);
-}
-
-struct Channels {
-    __m256i b, g, r;  // 16-bit, not yet clamped
-};
-
-// Sixteen pixels from 16-bit lanes of Y, Cb - 128 and Cr - 128, as in the SSE2 form.
-KORVI_AVX2 inline Channels Convert(__m256i y, __m256i cb, __m256i cr) {
-    const __m256i two = _mm256_set1_epi16(2), zero = _mm256_setzero_si256(), half = _mm256_set1_epi32(32768);
-    const __m256i r = _mm256_add_epi16(cr, Term(cr, two, Pair(26345, 16384), zero));
-    const __m256i b = _mm256_add_epi16(_mm256_add_epi16(cb, cb), Term(cb, two, Pair(-14942, 16384), zero));
-    const __m256i g = _mm256_sub_epi16(Term(cb, cr, Pair(-22554, 18734), half), cr);
-    return {_mm256_add_epi16(y, b), _mm256_add_epi16(y, g), _mm256_add_epi16(y, r)};
-}
 
 // For the 48 bytes of sixteen pixels: which pixel fills each byte of the three 16-byte parts
 // with channel `channel` (-1 where another channel does; every byte for channel -1), in both
@@ -54,12 +32,12 @@ constexpr Spread MakeSpread(int channel) {
 }
 constexpr Spread kBlue = MakeSpread(0), kGreen = MakeSpread(1), kRed = MakeSpread(2), kGrey = MakeSpread(-1);
 
-KORVI_AVX2 inline __m256i Place(__m256i bytes, const Spread& spread, int part) {
+inline __m256i Place(__m256i bytes, const Spread& spread, int part) {
     return _mm256_shuffle_epi8(bytes, _mm256_load_si256(reinterpret_cast<const __m256i*>(spread.part[part])));
 }
 
 // The three parts of each half: the low half's 48 bytes, then the high half's.
-KORVI_AVX2 inline void Store96(std::uint8_t* bgr, const __m256i parts[3]) {
+inline void Store96(std::uint8_t* bgr, const __m256i parts[3]) {
     for (int part = 0; part < 3; ++part) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(bgr + 16 * part), _mm256_castsi256_si128(parts[part]));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(bgr + 48 + 16 * part),
@@ -69,18 +47,18 @@ KORVI_AVX2 inline void Store96(std::uint8_t* bgr, const __m256i parts[3]) {
 
 }  // namespace
 
-KORVI_AVX2 int ConvertYCbCrRowAvx2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr,
-                                   int width, std::uint8_t* bgr) {
+int ConvertYCbCrRowAvx2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int width,
+                        std::uint8_t* bgr) {
     const __m256i zero = _mm256_setzero_si256(), offset = _mm256_set1_epi16(128);
     int x = 0;
     for (; x + 32 <= width; x += 32, bgr += 96) {
         const __m256i yv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(y + x));
         const __m256i cbv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cb + x));
         const __m256i crv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cr + x));
-        const Channels low =
+        const Channels<V256> low =
             Convert(_mm256_unpacklo_epi8(yv, zero), _mm256_sub_epi16(_mm256_unpacklo_epi8(cbv, zero), offset),
                     _mm256_sub_epi16(_mm256_unpacklo_epi8(crv, zero), offset));
-        const Channels high =
+        const Channels<V256> high =
             Convert(_mm256_unpackhi_epi8(yv, zero), _mm256_sub_epi16(_mm256_unpackhi_epi8(cbv, zero), offset),
                     _mm256_sub_epi16(_mm256_unpackhi_epi8(crv, zero), offset));
         const __m256i b = _mm256_packus_epi16(low.b, high.b), g = _mm256_packus_epi16(low.g, high.g);
@@ -94,7 +72,7 @@ KORVI_AVX2 int ConvertYCbCrRowAvx2(const std::uint8_t* y, const std::uint8_t* cb
     return x;
 }
 
-KORVI_AVX2 int ConvertGrayRowAvx2(const std::uint8_t* y, int width, std::uint8_t* bgr) {
+int ConvertGrayRowAvx2(const std::uint8_t* y, int width, std::uint8_t* bgr) {
     int x = 0;
     for (; x + 32 <= width; x += 32, bgr += 96) {
         const __m256i grey = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(y + x));
@@ -105,5 +83,7 @@ KORVI_AVX2 int ConvertGrayRowAvx2(const std::uint8_t* y, int width, std::uint8_t
 }
 
 }  // namespace jpeg::decoder
+
+KORVI_END_AVX2
 
 #endif

@@ -6,19 +6,21 @@
 
 #include <immintrin.h>
 
+KORVI_BEGIN_AVX2
+
 namespace jpeg::decoder {
 namespace {
 
-KORVI_AVX2 inline __m256i Load16(const std::uint8_t* p) {
+inline __m256i Load16(const std::uint8_t* p) {
     return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
 
-KORVI_AVX2 inline __m256i Times3(__m256i x) {
+inline __m256i Times3(__m256i x) {
     return _mm256_add_epi16(_mm256_add_epi16(x, x), x);
 }
 
 // Outputs 2i and 2i + 1 for sixteen inputs i, in order.
-KORVI_AVX2 inline void Store(std::uint8_t* out, __m256i even, __m256i odd) {
+inline void Store(std::uint8_t* out, __m256i even, __m256i odd) {
     const __m256i pairs =
         _mm256_shuffle_epi8(_mm256_packus_epi16(even, odd),
                             _mm256_setr_epi8(0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15, 0, 8, 1, 9,
@@ -28,7 +30,7 @@ KORVI_AVX2 inline void Store(std::uint8_t* out, __m256i even, __m256i odd) {
 
 }  // namespace
 
-KORVI_AVX2 int UpsampleTriangle2x1Avx2(const std::uint8_t* in, int width, std::uint8_t* out) {
+int UpsampleTriangle2x1Avx2(const std::uint8_t* in, int width, std::uint8_t* out) {
     int i = 1;
     for (; i + 16 <= width - 1; i += 16) {
         const __m256i nearer = Times3(Load16(in + i));
@@ -41,8 +43,8 @@ KORVI_AVX2 int UpsampleTriangle2x1Avx2(const std::uint8_t* in, int width, std::u
     return i;
 }
 
-KORVI_AVX2 int UpsampleTriangle2x2Avx2(const std::uint8_t* nearer, const std::uint8_t* farther, int width,
-                                       std::uint8_t* out) {
+int UpsampleTriangle2x2Avx2(const std::uint8_t* nearer, const std::uint8_t* farther, int width,
+                            std::uint8_t* out) {
     int i = 1;
     for (; i + 16 <= width - 1; i += 16) {
         const __m256i before = _mm256_add_epi16(Times3(Load16(nearer + i - 1)), Load16(farther + i - 1));
@@ -58,5 +60,7 @@ KORVI_AVX2 int UpsampleTriangle2x2Avx2(const std::uint8_t* nearer, const std::ui
 }
 
 }  // namespace jpeg::decoder
+
+KORVI_END_AVX2
 
 #endif
