@@ -54,10 +54,7 @@ int ConsumeData(JpegDecoderContext& c) {
         for (int y = 0; y < mcuRows; ++y) {
             const std::size_t first = (std::size_t(row) * std::size_t(component.v) + std::size_t(y)) *
                                       std::size_t(component.storeBlocksPerRow);
-            blocks[0] = &component.store[first];
-            nonzero[0] = &component.nonzero[first];
-            for (int column = 0; column < c.scan.mcusPerRow; ++column, ++blocks[0], ++nonzero[0])
-                DecodeMcu(c, blocks.data(), nonzero.data());
+            DecodeOneBlockMcus(c, &component.store[first], &component.nonzero[first], c.scan.mcusPerRow);
         }
     }
     for (int y = 0; y < mcuRows && c.scan.componentCount > 1; ++y) {

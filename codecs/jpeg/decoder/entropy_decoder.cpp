@@ -253,6 +253,17 @@ bool DecodesFromZeroBits(JpegDecoderContext& c) {
     return true;
 }
 
+// The restart before the next MCU, when one is due; false when the MCU lies behind the end of
+// its scan's data and is passed over.
+bool StartMcu(JpegDecoderContext& c) {
+    if (c.restartInterval != 0) {
+        if (c.entropy.restartsLeft == 0) ProcessRestart(c);
+        --c.entropy.restartsLeft;
+    }
+    c.bits.EnsureBits(1);  // so that a marker right at the start of the data is seen
+    return !c.bits.AtEnd() || DecodesFromZeroBits(c);
+}
+
 }  // namespace
 
 void StartScanDecoding(JpegDecoderContext& c) {
@@ -282,12 +293,7 @@ void StartScanDecoding(JpegDecoderContext& c) {
 }
 
 void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero) {
-    if (c.restartInterval != 0) {
-        if (c.entropy.restartsLeft == 0) ProcessRestart(c);
-        --c.entropy.restartsLeft;
-    }
-    c.bits.EnsureBits(1);  // so that a marker right at the start of the data is seen
-    if (c.bits.AtEnd() && !DecodesFromZeroBits(c)) return;
+    if (!StartMcu(c)) return;
     switch (c.entropy.decoder) {
         case ScanDecoder::kSequential:
             DecodeSequential(c, blocks);
@@ -303,6 +309,42 @@ void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint
             break;
         case ScanDecoder::kAcRefine:
             DecodeAcRefine(c, blocks, nonzero);
+            break;
+    }
+}
+
+void DecodeOneBlockMcus(JpegDecoderContext& c, CoefficientBlock* blocks, std::uint64_t* nonzero, int count) {
+    // The progressive decoders chosen once for all of them.
+    const auto each = [&](auto decode) {
+        for (int m = 0; m < count; ++m) {
+            if (!StartMcu(c)) continue;
+            CoefficientBlock* block = blocks + m;
+            std::uint64_t* map = nonzero + m;
+            decode(&block, &map);
+        }
+    };
+    switch (c.entropy.decoder) {
+        case ScanDecoder::kSequential:
+            for (int m = 0; m < count; ++m) {
+                CoefficientBlock* block = blocks + m;
+                DecodeMcu(c, &block, nullptr);
+            }
+            break;
+        case ScanDecoder::kDcFirst:
+            each([&](CoefficientBlock* const* block, std::uint64_t* const*) { DecodeDcFirst(c, block); });
+            break;
+        case ScanDecoder::kDcRefine:
+            each([&](CoefficientBlock* const* block, std::uint64_t* const*) { DecodeDcRefine(c, block); });
+            break;
+        case ScanDecoder::kAcFirst:
+            each([&](CoefficientBlock* const* block, std::uint64_t* const* map) {
+                DecodeAcFirst(c, block, map);
+            });
+            break;
+        case ScanDecoder::kAcRefine:
+            each([&](CoefficientBlock* const* block, std::uint64_t* const* map) {
+                DecodeAcRefine(c, block, map);
+            });
             break;
     }
 }

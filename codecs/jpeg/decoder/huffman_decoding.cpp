@@ -44,8 +44,9 @@ void DeriveHuffTable(const JpegHuffTable& table, bool ac, JpegDerivedHuffTable& 
             if (length <= kLookupBits && code < (1 << length))
                 AddLookupEntries(derived, code, length, table.symbols[symbol], ac);
         }
-        // Without codes the last code is -1. A search for a longer code may stop at a length
-        // whose codes overflowed the code space.
+        // Without codes the last code is -1. The search for a code longer than an 8-bit look-up
+        // starts at 9 bits; it can end at 9 to kLookupBits bits only where the counts overflowed
+        // the code space by then, so only such tables search from 9.
         derived.lastCode17[length] = (count == 0 ? 0 : code) * (1 << (17 - length)) - 1;
         if (length <= kLookupBits && count != 0 && code > (1 << length)) derived.longFrom = 9;
     }
