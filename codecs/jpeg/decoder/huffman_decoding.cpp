@@ -1,39 +1,39 @@
 #include "codecs/jpeg/decoder/huffman_decoding.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
 namespace jpeg::decoder {
 namespace {
 
-// The look-up entries of a code of `length` bits (at most kLookupBits) for `symbol`.
+// The look-up entries of a code of `length` bits (at most kLookupBits) for `symbol`: the bits
+// behind the code that hold its value give each value its run of equal entries.
 void AddLookupEntries(JpegDerivedHuffTable& derived, std::int32_t code, int length, int symbol, bool ac) {
     const int size = ac ? symbol & 15 : symbol;
     const int free = kLookupBits - length;
     // Values of up to 9 bits fit the entry.
     const bool whole = size <= 9 && length + size <= kLookupBits;
-    for (int rest = 0; rest < (1 << free); ++rest) {
-        std::uint32_t entry = static_cast<std::uint32_t>(length) << 5 | static_cast<std::uint32_t>(symbol)
-                                                                            << 9;
+    const int valueBits = whole ? size : 0, spread = free - valueBits;
+    const std::uint32_t base = static_cast<std::uint32_t>(length) << 5 | static_cast<std::uint32_t>(symbol)
+                                                                             << 9;
+    for (int raw = 0; raw < (1 << valueBits); ++raw) {
+        std::uint32_t entry = base;
         if (whole) {
-            int value = 0;
-            if (size > 0) {
-                const int raw = rest >> (free - size);
-                value = raw < (1 << (size - 1)) ? raw - (1 << size) + 1 : raw;
-            }
+            const int value = size == 0 ? 0 : raw < (1 << (size - 1)) ? raw - (1 << size) + 1 : raw;
             entry |= static_cast<std::uint32_t>(length + size) | static_cast<std::uint32_t>(value) << 22;
         } else if (size <= 15) {
             entry |= static_cast<std::uint32_t>(length + size) | static_cast<std::uint32_t>(size) << 17;
         }
-        derived.lookup[(code << free) | rest] = entry;
+        std::fill_n(derived.lookup.begin() + ((code << free) | (raw << spread)), 1 << spread, entry);
     }
 }
 
 }  // namespace
 
 void DeriveHuffTable(const JpegHuffTable& table, bool ac, JpegDerivedHuffTable& derived) {
-    derived.lookup.fill(0);
     derived.symbols = table.symbols;
+    std::size_t filled = 0;  // canonical codes fill the look-up from its start
     derived.longFrom = kLookupBits + 1;
     std::int32_t code = 0;
     int symbol = 0;
@@ -41,8 +41,9 @@ void DeriveHuffTable(const JpegHuffTable& table, bool ac, JpegDerivedHuffTable& 
         const int count = table.counts[length];
         derived.symbolBase[length] = symbol - code;
         for (int i = 0; i < count; ++i, ++symbol, ++code) {
-            if (length <= kLookupBits && code < (1 << length))
-                AddLookupEntries(derived, code, length, table.symbols[symbol], ac);
+            if (length > kLookupBits || code >= (1 << length)) continue;
+            AddLookupEntries(derived, code, length, table.symbols[symbol], ac);
+            filled = std::size_t(code + 1) << (kLookupBits - length);
         }
         // Without codes the last code is -1. The search for a code longer than an 8-bit look-up
         // starts at 9 bits; it can end at 9 to kLookupBits bits only where the counts overflowed
@@ -50,6 +51,7 @@ void DeriveHuffTable(const JpegHuffTable& table, bool ac, JpegDerivedHuffTable& 
         derived.lastCode17[length] = (count == 0 ? 0 : code) * (1 << (17 - length)) - 1;
         if (length <= kLookupBits && count != 0 && code > (1 << length)) derived.longFrom = 9;
     }
+    std::fill(derived.lookup.begin() + std::ptrdiff_t(filled), derived.lookup.end(), 0u);
     derived.lastCode17[17] = std::numeric_limits<std::int32_t>::max();
 }
 
