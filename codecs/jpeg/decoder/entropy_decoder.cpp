@@ -15,9 +15,10 @@ constexpr std::array<std::uint8_t, kBlockSize + 16> kNaturalExtended = [] {
 const JpegDerivedHuffTable& Derive(JpegDecoderContext& c, bool ac, int slot) {
     const auto& tables = ac ? c.acTables : c.dcTables;
     if (slot < 0 || slot > 3 || !tables[slot]) Fail(kJpegReadMissingHuffmanTable);
-    JpegDerivedHuffTable& derived = (ac ? c.entropy.acTables : c.entropy.dcTables)[slot];
-    DeriveHuffTable(*tables[slot], ac, derived);
-    return derived;
+    std::unique_ptr<JpegDerivedHuffTable>& derived = (ac ? c.entropy.acTables : c.entropy.dcTables)[slot];
+    if (!derived) derived = std::make_unique<JpegDerivedHuffTable>();
+    DeriveHuffTable(*tables[slot], ac, *derived);
+    return *derived;
 }
 
 const JpegFrameComponent& ScanComponent(const JpegDecoderContext& c, int i) {
@@ -96,10 +97,10 @@ void DecodeSequential(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
     for (int b = 0; b < c.scan.blocksInMcu; ++b) {
         const int i = c.scan.membership[b];
         const JpegFrameComponent& component = ScanComponent(c, i);
-        const JpegDerivedHuffTable& ac = e.acTables[component.acTable];
+        const JpegDerivedHuffTable& ac = *e.acTables[component.acTable];
         std::int16_t* block = blocks[b]->data();
         std::uint32_t& predictor = e.dcPredictors[i];
-        predictor += DecodeDifference(bits, e.dcTables[component.dcTable]);
+        predictor += DecodeDifference(bits, *e.dcTables[component.dcTable]);
         block[0] = Truncate(predictor);
         for (int k = 1; k < 64; ++k) {
             const RunValue symbol = DecodeRunValue(bits, ac);
@@ -120,7 +121,7 @@ void DecodeDcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
     EntropyState& e = c.entropy;
     for (int b = 0; b < c.scan.blocksInMcu; ++b) {
         const int i = c.scan.membership[b];
-        const int s = c.bits.DecodeSymbol(e.dcTables[ScanComponent(c, i).dcTable]);
+        const int s = c.bits.DecodeSymbol(*e.dcTables[ScanComponent(c, i).dcTable]);
         std::uint32_t& predictor = e.dcPredictors[i];
         if (s != 0) predictor += ReceiveDifference(c.bits, s);
         (*blocks[b])[0] = Truncate(predictor << c.scan.al);
@@ -154,7 +155,7 @@ void DecodeAcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::
         --e.endOfBandRun;
         return;
     }
-    const JpegDerivedHuffTable& ac = e.acTables[ScanComponent(c, 0).acTable];
+    const JpegDerivedHuffTable& ac = *e.acTables[ScanComponent(c, 0).acTable];
     const int se = c.scan.se, al = c.scan.al;
     std::int16_t* block = blocks[0]->data();
     std::uint64_t map = *nonzero[0];
@@ -192,7 +193,7 @@ inline void CorrectAll(BitReader& bits, std::int16_t* block, std::uint64_t map, 
 void DecodeAcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero) {
     EntropyState& e = c.entropy;
     const int p1 = 1 << c.scan.al, se = c.scan.se;
-    const JpegDerivedHuffTable& ac = e.acTables[ScanComponent(c, 0).acTable];
+    const JpegDerivedHuffTable& ac = *e.acTables[ScanComponent(c, 0).acTable];
     std::uint64_t map = *nonzero[0];
     if (e.endOfBandRun > 0 && (map & Places(c.scan.ss, se)) == 0) {
         --e.endOfBandRun;  // nothing in the band to correct
