@@ -42,5 +42,5 @@ void BenchmarkConversion(benchmark::State& state, int width, int height, OutputF
                          int resizeMethod);
 
 // The resident memory one call of `read` adds at its peak, over the size of the decoded 24-bit
-// picture of that size (Linux: from /proc/self).
+// picture of that size (Linux: from /proc/self of a child process that runs it once).
 double PeakOverPicture(int width, int height, const std::function<void()>& read);
