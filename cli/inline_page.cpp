@@ -1,15 +1,9 @@
 #include "cli/inline_page.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <map>
 
 #include "cli/line_output.h"
-#include "cli/page_picture.h"
-#include "cli/picture_queue.h"
-#include "core/classic_file.h"
-#include "page/html_references.h"
-#include "page/page_address.h"
+#include "cli/page_plan.h"
 #include "page/page_rewrite.h"
 #include "testpage/page_fragments.h"
 
@@ -22,50 +16,6 @@ void Say(const std::string& text) {
     std::fprintf(stderr, "korvi-cli: %s\n", text.c_str());
 }
 
-// The whole file, or why not.
-bool ReadPageFile(const std::string& path, std::string& text, std::string& why) {
-    ClassicFile file = ClassicFile::OpenForReading(path.c_str());
-    const LONG length = file.is_open() ? file.SeekToEnd() : -1;
-    if (length < 0 || !file.Seek(0)) {
-        why = "cannot be read";
-        return false;
-    }
-    if (std::size_t(length) > kMaxPageBytes) {
-        why = "larger than " + std::to_string(kMaxPageBytes) + " bytes, more than a page is read";
-        return false;
-    }
-    text.resize(std::size_t(length));
-    if (length > 0 && !file.ReadExactly(&text[0], std::uint32_t(length))) {
-        why = "cannot be read";
-        return false;
-    }
-    return true;
-}
-
-bool IsStyleSheet(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string extension = path.substr(path.size() - 4);
-    for (char& c : extension) c = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
-    return extension == ".css";
-}
-
-// Whether a picture of the element may be made smaller: only where the element's width and
-// height (its own, or those the rewrite adds to an img without srcset) keep its layout.
-bool MayResize(const PageReference& reference, const PageReferences& page, const CliOptions& options) {
-    if (options.resizeMethod == kKeepSize || reference.element == kNoElement) return false;
-    const PageElement& element = page.elements[reference.element];
-    if (element.hasWidth && element.hasHeight) return true;
-    return reference.kind != ReferenceKind::kSrcset && !element.hasWidth && !element.hasHeight &&
-           !element.hasSrcset;
-}
-
-// The distinct pictures of the page, each converted once.
-struct PictureJob {
-    std::string path;
-    bool resize = false;
-    std::string url;  // the address it was first found by
-};
-
 struct Counts {
     std::size_t inlined = 0, tooLarge = 0, remote = 0, unreadable = 0;
 };
@@ -74,84 +24,52 @@ struct Counts {
 
 int InlinePage(const CliOptions& options, unsigned workers) {
     const std::string& name = options.inlinePage;
-    std::string page, why;
-    if (!ReadPageFile(name, page, why)) {
+    std::string why;
+    const std::optional<PagePlan> plan = PlanPage(name, options, why);
+    if (!plan) {
         Say(name + ": " + why + "; nothing is written");
         return kFailed;
     }
-    PageReferences found;
-    if (IsStyleSheet(name)) {
-        found = ReadCssReferences(page);
-    } else {
-        HtmlReading reading = ReadHtmlReferences(page);
-        if (!reading.references) {
-            Say(name + ": " + reading.failure + "; nothing is written");
-            return kFailed;
-        }
-        found = std::move(*reading.references);
-    }
-    AddressBase base = FileBase(name, options.root);
-    if (found.baseHref) base = BaseOfHref(*found.baseHref, base, found.charset);
-
+    const PageReferences& found = plan->found;
     Counts counts;
-    std::vector<PictureJob> jobs;
-    std::map<std::pair<std::string, bool>, std::size_t> jobOf;
-    std::vector<std::size_t> jobOfReference(found.references.size(), SIZE_MAX);
     for (std::size_t i = 0; i < found.references.size(); ++i) {
-        const PageReference& reference = found.references[i];
-        const Address address = ResolveAddress(reference.url, base, found.charset);
+        const Address& address = plan->addresses[i];
         if (address.kind == AddressKind::kRemote) ++counts.remote;
         if (address.kind == AddressKind::kUnresolvable) {
             ++counts.unreadable;
-            Say(name + ": " + reference.url + ": " + address.why);
+            Say(name + ": " + found.references[i].url + ": " + address.why);
         }
-        if (address.kind != AddressKind::kLocal) continue;
-        const std::pair<std::string, bool> key{address.path, MayResize(reference, found, options)};
-        auto [job, added] = jobOf.emplace(key, jobs.size());
-        if (added) jobs.push_back({key.first, key.second, reference.url});
-        jobOfReference[i] = job->second;
     }
-
-    std::vector<PagePicture> pictures(jobs.size());
-    {
-        // The queue's results only tell that a picture is done; what it made is in `pictures`.
-        PictureQueue queue(jobs.size(), std::min<std::size_t>(workers, jobs.size()),
-                           [&](std::size_t index, const std::string& workFolder) {
-                               if (workFolder.empty()) {
-                                   pictures[index].failure = "cannot create a work folder";
-                               } else {
-                                   pictures[index] = PictureForPage(options, jobs[index].path,
-                                                                    jobs[index].resize, workFolder);
-                               }
-                               PictureResult done;
-                               done.succeeded = true;
-                               return done;
-                           });
-        for (std::size_t index = 0; index < jobs.size(); ++index) {
-            if (!queue.Take(index).succeeded) pictures[index].failure = "out of memory";
-            const PagePicture& picture = pictures[index];
-            const std::string said = name + ": " + jobs[index].url + ": ";
-            if (!picture.failure.empty()) {
-                Say(said + picture.failure);
-            } else if (picture.uri.empty()) {
-                Say(said + FormatDataSize(picture.pictureBytes) + " bytes as " + picture.formatName +
-                    ", more than --inline-limit " + std::to_string(options.inlineLimit));
-            }
+    const std::vector<PagePicture> pictures = ConvertPagePictures(*plan, options, workers);
+    for (std::size_t index = 0; index < pictures.size(); ++index) {
+        const PagePicture& picture = pictures[index];
+        const std::string said = name + ": " + plan->pictures[index].url + ": ";
+        if (!picture.failure.empty()) {
+            Say(said + picture.failure);
+        } else if (picture.uri.empty()) {
+            Say(said + FormatDataSize(picture.pictureBytes) + " bytes as " + picture.formatName +
+                ", more than --inline-limit " + std::to_string(options.inlineLimit));
         }
     }
 
     std::vector<std::string_view> uris(found.references.size());
     std::vector<ElementAddition> additions(found.elements.size());
     for (std::size_t i = 0; i < found.references.size(); ++i) {
-        if (jobOfReference[i] == SIZE_MAX) continue;
-        const PagePicture& picture = pictures[jobOfReference[i]];
+        if (plan->pictureOf[i] == kNoPicture) continue;
+        const PagePicture& picture = pictures[plan->pictureOf[i]];
         const std::size_t element = found.references[i].element;
         if (!picture.failure.empty()) {
             ++counts.unreadable;
         } else if (picture.uri.empty()) {
             ++counts.tooLarge;
-            if (element != kNoElement && additions[element].placeholder.empty())
+            // A placeholder shows only in a box of the picture's size: an img without srcset gets
+            // the width and height it will have.
+            if (element != kNoElement && additions[element].placeholder.empty() &&
+                !picture.placeholder.empty()) {
                 additions[element].placeholder = picture.placeholder;
+                if (!found.elements[element].hasSrcset)
+                    additions[element].size = std::make_pair(picture.width, picture.height);
+            }
         } else {
             ++counts.inlined;
             uris[i] = picture.uri;
@@ -164,7 +82,7 @@ int InlinePage(const CliOptions& options, unsigned workers) {
     LineOutput output(options.outputPath);
     const std::vector<PageEdit> edits = PageEdits(found, uris, additions);
     const bool written = output.is_open() &&
-                         WriteEditedPage(page, edits,
+                         WriteEditedPage(plan->text, edits,
                                          [&output](std::string_view piece) {
                                              return output.Write(piece.data(), piece.size());
                                          }) &&
@@ -175,9 +93,10 @@ int InlinePage(const CliOptions& options, unsigned workers) {
         return kFailed;
     }
     const std::size_t kept = counts.tooLarge + counts.remote + counts.unreadable;
-    Say(name + ": " + std::to_string(counts.inlined) + " pictures inlined, " + std::to_string(kept) +
-        " kept (" + std::to_string(counts.tooLarge) + " too large, " + std::to_string(counts.remote) +
-        " remote, " + std::to_string(counts.unreadable) + " unreadable); " + FormatDataSize(page.size()) +
-        " bytes before, " + FormatDataSize(EditedLength(page, edits)) + " after");
+    Say(name + ": " + std::to_string(counts.inlined) + (counts.inlined == 1 ? " picture" : " pictures") +
+        " inlined, " + std::to_string(kept) + " kept (" + std::to_string(counts.tooLarge) + " too large, " +
+        std::to_string(counts.remote) + " remote, " + std::to_string(counts.unreadable) + " unreadable); " +
+        FormatDataSize(plan->text.size()) + " bytes before, " +
+        FormatDataSize(EditedLength(plan->text, edits)) + " after");
     return kSucceeded;
 }
