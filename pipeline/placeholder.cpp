@@ -11,11 +11,15 @@ namespace {
 
 // Shrinking to 10 pixels keeps the picture's broad shapes; enlarging fourfold before encoding
 // makes the browser's own stretching smooth, where 10 pixels stretched show as cells. At quality
-// 60 the encoder's blocks no longer show; a larger preview shows more of them (measured on the
-// corpus photographs and the screenshots in Chromium).
+// 60 the encoder's blocks hardly show; a larger preview shows more of them (measured on the
+// corpus photographs and the screenshots in Chromium). A picture of small saturated cells, whose
+// preview is longer than allowed, takes the next of these tries; the last, 10 pixels themselves,
+// comes to less than 350 bytes whatever they hold.
 constexpr int kShrunkSide = 10;
-constexpr int kEnlargement = 4;
-constexpr int kQuality = 60;
+struct Try {
+    int enlargement, quality;
+};
+constexpr Try kTries[] = {{4, 60}, {4, 30}, {2, 30}, {1, 60}};
 
 // The size the longer side of width x height takes at `side`, never below one pixel.
 std::pair<int, int> Fitted(int width, int height, int side) {
@@ -30,14 +34,23 @@ std::string PlaceholderUri(PackedBitmap picture, int width, int height) {
     const auto shrunk = Fitted(width, height, kShrunkSide);
     const GlobalBlock small(ResizeBitmap(picture, shrunk.first, shrunk.second));
     if (!small) return {};
-    const GlobalBlock enlarged(
-        ResizeBitmap(small.get(), shrunk.first * kEnlargement, shrunk.second * kEnlargement));
-    WebpBytes bytes;
-    if (!enlarged || EncodeWebp(enlarged.get(), WebpEncoding::Lossy(kQuality), &bytes) != kWebpWritten)
-        return {};
-    std::string uri = std::string("data:") + FormatOf(OutputFormat::kWebp).mimeType + ";base64,";
-    const std::size_t head = uri.size();
-    uri.resize(head + Base64Length(bytes.size));
-    Base64EncodeTo(bytes.data.get(), bytes.size, &uri[head]);
+    const std::string head = std::string("data:") + FormatOf(OutputFormat::kWebp).mimeType + ";base64,";
+    std::string uri;
+    for (const Try& attempt : kTries) {
+        GlobalBlock enlarged;
+        if (attempt.enlargement > 1) {
+            enlarged.reset(ResizeBitmap(small.get(), shrunk.first * attempt.enlargement,
+                                        shrunk.second * attempt.enlargement));
+            if (!enlarged) return {};
+        }
+        WebpBytes bytes;
+        if (EncodeWebp(enlarged ? enlarged.get() : small.get(), WebpEncoding::Lossy(attempt.quality),
+                       &bytes) != kWebpWritten)
+            return {};
+        uri = head;
+        uri.resize(head.size() + Base64Length(bytes.size));
+        Base64EncodeTo(bytes.data.get(), bytes.size, &uri[head.size()]);
+        if (uri.size() <= kMaxPlaceholderBytes) break;
+    }
     return uri;
 }
