@@ -41,7 +41,8 @@ PagePicture PictureForPage(const CliOptions& options, const std::string& path, b
                           (S_ISDIR(file.st_mode) ? " (a folder, not a file)" : " (not a plain file)");
         return picture;
     }
-    const LoadedPicture loaded = LoadCliPicture(path, workFolder, options.background);
+    // "-" alone would be standard input to the loader.
+    const LoadedPicture loaded = LoadCliPicture(path == "-" ? "./-" : path, workFolder, options.background);
     if (!loaded.picture) {
         picture.failure = loaded.failure;
         return picture;
