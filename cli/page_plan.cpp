@@ -5,6 +5,7 @@
 
 #include "cli/picture_queue.h"
 #include "core/classic_file.h"
+#include "page/ascii_text.h"
 #include "page/html_references.h"
 
 namespace {
@@ -30,10 +31,8 @@ bool ReadPageFile(const std::string& path, std::string& text, std::string& why) 
 }
 
 bool IsStyleSheet(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string extension = path.substr(path.size() - 4);
-    for (char& c : extension) c = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
-    return extension == ".css";
+    return path.size() >= 4 &&
+           EqualsIgnoringAsciiCase(std::string_view(path).substr(path.size() - 4), ".css");
 }
 
 // Whether a picture of the element may be made smaller: only where the element's width and

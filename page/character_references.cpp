@@ -5,47 +5,13 @@
 #include <cstring>
 #include <iterator>
 
+#include "page/ascii_text.h"
 #include "page/named_references.h"
 
 namespace {
 
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 constexpr std::size_t kLongestName = 32;
-
-bool IsAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool IsAsciiHexDigit(char c) {
-    return IsAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-bool IsAsciiAlphanumeric(char c) {
-    return IsAsciiDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-int HexValue(char c) {
-    if (IsAsciiDigit(c)) return c - '0';
-    return (c | 0x20) - 'a' + 10;
-}
-
-void AppendUtf8(std::uint32_t code, std::string& out) {
-    if (code < 0x80) {
-        out += char(code);
-    } else if (code < 0x800) {
-        out += char(0xC0 | code >> 6);
-        out += char(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += char(0xE0 | code >> 12);
-        out += char(0x80 | (code >> 6 & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    } else {
-        out += char(0xF0 | code >> 18);
-        out += char(0x80 | (code >> 12 & 0x3F));
-        out += char(0x80 | (code >> 6 & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    }
-}
 
 // What the numbers 0x80 to 0x9F stand for in a numeric reference (windows-1252); 0 for those
 // that stay themselves.
@@ -83,8 +49,8 @@ Reference NumericReference(std::string_view raw, std::size_t at) {
     if (hex) ++i;
     const std::size_t digits = i;
     std::uint32_t number = 0;
-    for (; i < raw.size() && (hex ? IsAsciiHexDigit(raw[i]) : IsAsciiDigit(raw[i])); ++i) {
-        const std::uint32_t next = number * (hex ? 16 : 10) + std::uint32_t(HexValue(raw[i]));
+    for (; i < raw.size() && (hex ? HexDigitValue(raw[i]) >= 0 : IsAsciiDigit(raw[i])); ++i) {
+        const std::uint32_t next = number * (hex ? 16 : 10) + std::uint32_t(HexDigitValue(raw[i]));
         number = next > 0x10FFFF ? 0x110000 : next;  // stays out of range once it is
     }
     if (i == digits) return {};

@@ -2,60 +2,25 @@
 
 #include <cstdint>
 
+#include "page/ascii_text.h"
+
 namespace {
 
 bool IsNewline(char c) {
     return c == '\n' || c == '\r' || c == '\f';
 }
 
-bool IsWhitespace(char c) {
-    return IsNewline(c) || c == ' ' || c == '\t';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool IsHexDigit(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 bool IsIdentStart(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
-           static_cast<unsigned char>(c) >= 0x80 || c == '\0';  // a NUL reads as U+FFFD
+    return IsAsciiAlpha(c) || c == '_' || static_cast<unsigned char>(c) >= 0x80 ||
+           c == '\0';  // a NUL reads as U+FFFD
 }
 
 bool IsIdentCharacter(char c) {
-    return IsIdentStart(c) || IsDigit(c) || c == '-';
+    return IsIdentStart(c) || IsAsciiDigit(c) || c == '-';
 }
 
 bool IsNonPrintable(char c) {
-    return (c >= 0 && c <= 8) || c == 0x0B || (c >= 0x0E && c <= 0x1F) || c == 0x7F;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view lower) {
-    if (text.size() != lower.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if ((text[i] >= 'A' && text[i] <= 'Z' ? text[i] + 32 : text[i]) != lower[i]) return false;
-    return true;
-}
-
-void AppendUtf8(std::uint32_t code, std::string& out) {
-    if (code < 0x80) {
-        out += char(code);
-    } else if (code < 0x800) {
-        out += char(0xC0 | code >> 6);
-        out += char(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += char(0xE0 | code >> 12);
-        out += char(0x80 | (code >> 6 & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    } else {
-        out += char(0xF0 | code >> 18);
-        out += char(0x80 | (code >> 12 & 0x3F));
-        out += char(0x80 | (code >> 6 & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    }
+    return (c >= 1 && c <= 8) || c == 0x0B || (c >= 0x0E && c <= 0x1F) || c == 0x7F;
 }
 
 // The tokens that matter here; the others are read only to be passed over.
@@ -84,8 +49,8 @@ class CssTokenizer {
         SkipComments();
         if (at_ >= css_.size()) return Token::kEnd;
         const char c = css_[at_];
-        if (IsWhitespace(c)) {
-            while (at_ < css_.size() && IsWhitespace(css_[at_])) ++at_;
+        if (IsAsciiWhitespace(c)) {
+            while (at_ < css_.size() && IsAsciiWhitespace(css_[at_])) ++at_;
             return Token::kWhitespace;
         }
         if (c == '"' || c == '\'') return String(c);
@@ -145,8 +110,8 @@ class CssTokenizer {
     bool StartsNumber() const {
         std::size_t ahead = At(0) == '+' || At(0) == '-' ? 1 : 0;
         if (AtEnd(ahead)) return false;
-        if (IsDigit(At(ahead))) return true;
-        return At(ahead) == '.' && !AtEnd(ahead + 1) && IsDigit(At(ahead + 1));
+        if (IsAsciiDigit(At(ahead))) return true;
+        return At(ahead) == '.' && !AtEnd(ahead + 1) && IsAsciiDigit(At(ahead + 1));
     }
 
     // The escape at `at_` (just past the backslash), into `value`.
@@ -155,24 +120,18 @@ class CssTokenizer {
             AppendUtf8(0xFFFD, value);
             return;
         }
-        if (!IsHexDigit(css_[at_])) {
-            const std::size_t bytes = Bytes(at_);
-            if (css_[at_] == '\0') {
-                AppendUtf8(0xFFFD, value);
-            } else {
-                value.append(css_.data() + at_, bytes);
-            }
-            at_ += bytes;
+        if (HexDigitValue(css_[at_]) < 0) {
+            TakeCharacter();
             return;
         }
         std::uint32_t code = 0;
-        for (int digits = 0; digits < 6 && !AtEnd() && IsHexDigit(css_[at_]); ++digits, ++at_) {
+        for (int digits = 0; digits < 6 && !AtEnd() && HexDigitValue(css_[at_]) >= 0; ++digits, ++at_) {
             const char c = css_[at_];
-            code = code * 16 + std::uint32_t(IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10);
+            code = code * 16 + std::uint32_t(HexDigitValue(c));
         }
         if (At(0) == '\r' && At(1) == '\n') {
             at_ += 2;
-        } else if (!AtEnd() && IsWhitespace(css_[at_])) {
+        } else if (!AtEnd() && IsAsciiWhitespace(css_[at_])) {
             ++at_;
         }
         if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
@@ -231,17 +190,17 @@ class CssTokenizer {
 
     Token Numeric() {
         if (At(0) == '+' || At(0) == '-') ++at_;
-        while (IsDigit(At(0)) && !AtEnd()) ++at_;
-        if (At(0) == '.' && IsDigit(At(1)) && !AtEnd(1)) {
+        while (IsAsciiDigit(At(0)) && !AtEnd()) ++at_;
+        if (At(0) == '.' && IsAsciiDigit(At(1)) && !AtEnd(1)) {
             at_ += 2;
-            while (IsDigit(At(0)) && !AtEnd()) ++at_;
+            while (IsAsciiDigit(At(0)) && !AtEnd()) ++at_;
         }
         const char e = At(0);
         if ((e == 'e' || e == 'E') && !AtEnd(1)) {
             const std::size_t sign = At(1) == '+' || At(1) == '-' ? 1 : 0;
-            if (!AtEnd(1 + sign) && IsDigit(At(1 + sign))) {
+            if (!AtEnd(1 + sign) && IsAsciiDigit(At(1 + sign))) {
                 at_ += 1 + sign;
-                while (IsDigit(At(0)) && !AtEnd()) ++at_;
+                while (IsAsciiDigit(At(0)) && !AtEnd()) ++at_;
             }
         }
         if (StartsIdentSequence(0)) {
@@ -258,8 +217,8 @@ class CssTokenizer {
         ++at_;
         if (!EqualsIgnoringAsciiCase(value, "url")) return Token::kOther;
         // Blanks before a quote belong to the function; "url(" with a string is a function.
-        while (!AtEnd(1) && IsWhitespace(At(0)) && IsWhitespace(At(1))) ++at_;
-        const std::size_t quote = !AtEnd() && IsWhitespace(At(0)) ? 1 : 0;
+        while (!AtEnd(1) && IsAsciiWhitespace(At(0)) && IsAsciiWhitespace(At(1))) ++at_;
+        const std::size_t quote = !AtEnd() && IsAsciiWhitespace(At(0)) ? 1 : 0;
         if (!AtEnd(quote) && (At(quote) == '"' || At(quote) == '\'')) return Token::kUrlFunction;
         return Url();
     }
@@ -267,7 +226,7 @@ class CssTokenizer {
     // After "url(": the address up to ")", or a bad url that names nothing.
     Token Url() {
         value.clear();
-        while (!AtEnd() && IsWhitespace(css_[at_])) ++at_;
+        while (!AtEnd() && IsAsciiWhitespace(css_[at_])) ++at_;
         span = {at_, at_};
         while (!AtEnd()) {
             const char c = css_[at_];
@@ -275,8 +234,8 @@ class CssTokenizer {
                 ++at_;
                 return Token::kUrl;
             }
-            if (IsWhitespace(c)) {
-                while (!AtEnd() && IsWhitespace(css_[at_])) ++at_;
+            if (IsAsciiWhitespace(c)) {
+                while (!AtEnd() && IsAsciiWhitespace(css_[at_])) ++at_;
                 if (AtEnd()) return Token::kUrl;
                 if (css_[at_] == ')') {
                     ++at_;

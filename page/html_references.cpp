@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "page/ascii_text.h"
 #include "page/character_references.h"
 #include "page/css_urls.h"
 #include "page/html_tree.h"
@@ -10,17 +11,6 @@
 #include "page/srcset.h"
 
 namespace {
-
-bool IsAsciiWhitespace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view lower) {
-    if (text.size() != lower.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if ((text[i] >= 'A' && text[i] <= 'Z' ? text[i] + 32 : text[i]) != lower[i]) return false;
-    return true;
-}
 
 // Whether the space-separated tokens of the text include `token`, in any case.
 bool HasToken(std::string_view text, std::string_view token) {

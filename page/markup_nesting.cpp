@@ -5,11 +5,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace {
+#include "page/ascii_text.h"
 
-bool IsAsciiAlpha(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+namespace {
 
 bool IsTagNameEnd(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '/' || c == '>';
@@ -75,8 +73,7 @@ class TagReader {
     // The tag name at at_, in lower case.
     std::string Name() {
         std::string name;
-        for (; at_ < page_.size() && !IsTagNameEnd(page_[at_]); ++at_)
-            name += page_[at_] >= 'A' && page_[at_] <= 'Z' ? char(page_[at_] + 32) : page_[at_];
+        for (; at_ < page_.size() && !IsTagNameEnd(page_[at_]); ++at_) name += AsciiLower(page_[at_]);
         return name;
     }
 
@@ -99,7 +96,7 @@ class TagReader {
         for (; (at_ = page_.find("</", at_)) != std::string_view::npos; at_ += 2) {
             if (at_ + 2 + name.size() > page_.size()) break;
             std::size_t i = 0;
-            while (i < name.size() && (page_[at_ + 2 + i] | 0x20) == name[i]) ++i;
+            while (i < name.size() && AsciiLower(page_[at_ + 2 + i]) == name[i]) ++i;
             if (i == name.size()) return;
         }
         at_ = page_.size();

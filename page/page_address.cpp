@@ -3,26 +3,9 @@
 #include <vector>
 
 #include "core/path_text.h"
+#include "page/ascii_text.h"
 
 namespace {
-
-bool IsAsciiAlpha(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view lower) {
-    if (text.size() != lower.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if ((text[i] >= 'A' && text[i] <= 'Z' ? text[i] + 32 : text[i]) != lower[i]) return false;
-    return true;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // Without leading and trailing C0 controls and spaces, and without tabs and line breaks.
 std::string Trimmed(std::string_view url) {
@@ -39,12 +22,12 @@ std::string Trimmed(std::string_view url) {
 std::string SchemeOf(const std::string& url) {
     if (url.empty() || !IsAsciiAlpha(url[0])) return {};
     std::size_t end = 1;
-    while (end < url.size() && (IsAsciiAlpha(url[end]) || (url[end] >= '0' && url[end] <= '9') ||
-                                url[end] == '+' || url[end] == '-' || url[end] == '.'))
+    while (end < url.size() &&
+           (IsAsciiAlphanumeric(url[end]) || url[end] == '+' || url[end] == '-' || url[end] == '.'))
         ++end;
     if (end == url.size() || url[end] != ':') return {};
     std::string scheme = url.substr(0, end);
-    for (char& c : scheme) c = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+    for (char& c : scheme) c = AsciiLower(c);
     return scheme;
 }
 
@@ -78,8 +61,8 @@ std::vector<std::string_view> Segments(std::string_view path, PageCharset charse
 // The segment with its percent-escapes decoded; false where one gives a separator or NUL.
 bool Decoded(std::string_view segment, std::string& out) {
     for (std::size_t i = 0; i < segment.size(); ++i) {
-        const int high = i + 2 < segment.size() ? HexValue(segment[i + 1]) : -1;
-        const int low = i + 2 < segment.size() ? HexValue(segment[i + 2]) : -1;
+        const int high = i + 2 < segment.size() ? HexDigitValue(segment[i + 1]) : -1;
+        const int low = i + 2 < segment.size() ? HexDigitValue(segment[i + 2]) : -1;
         if (segment[i] != '%' || high < 0 || low < 0) {
             out += segment[i];
             continue;

@@ -1,10 +1,8 @@
 #include "page/srcset.h"
 
-namespace {
+#include "page/ascii_text.h"
 
-bool IsAsciiWhitespace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
+namespace {
 
 // The end of the descriptors that begin at `at`: just past the comma that ends the candidate, or
 // the end of the value. A comma inside parentheses does not end it.
