@@ -67,9 +67,9 @@ bool Decoded(std::string_view segment, std::string& out) {
             out += segment[i];
             continue;
         }
-        const char byte = char(high * 16 + low);
-        if (byte == '/' || byte == '\\' || byte == '\0') return false;
-        out += byte;
+        const char decoded = char(high * 16 + low);
+        if (decoded == '/' || decoded == '\\' || decoded == '\0') return false;
+        out += decoded;
         i += 2;
     }
     return true;

@@ -23,8 +23,8 @@ std::size_t Utf8SequenceBytes(std::string_view text, std::size_t at) {
     }
     if (at + length > text.size()) return 0;
     for (std::size_t i = 1; i < length; ++i) {
-        const unsigned char byte = static_cast<unsigned char>(text[at + i]);
-        if (byte < (i == 1 ? low : 0x80) || byte > (i == 1 ? high : 0xBF)) return 0;
+        const unsigned char next = static_cast<unsigned char>(text[at + i]);
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return 0;
     }
     return length;
 }

@@ -13,7 +13,7 @@ PageCharset CharsetOf(std::string_view text);
 // The bytes of the character at text[at]: 2 for a Shift_JIS lead byte with a byte after it,
 // else 1.
 inline std::size_t CharacterBytes(std::string_view text, std::size_t at, PageCharset charset) {
-    const unsigned char byte = static_cast<unsigned char>(text[at]);
-    const bool lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    const unsigned char first = static_cast<unsigned char>(text[at]);
+    const bool lead = (first >= 0x81 && first <= 0x9F) || (first >= 0xE0 && first <= 0xFC);
     return charset == PageCharset::kShiftJis && lead && at + 1 < text.size() ? 2 : 1;
 }
