@@ -82,6 +82,8 @@ Reference NamedReferenceAt(std::string_view raw, std::size_t at) {
 }  // namespace
 
 DecodedText DecodeAttributeValue(std::string_view raw) {
+    if (raw.find_first_of(std::string_view("&\0", 2)) == std::string_view::npos)
+        return {std::string(raw), {}};
     DecodedText decoded;
     decoded.text.reserve(raw.size());
     decoded.origin.reserve(raw.size() + 1);

@@ -10,12 +10,13 @@
 struct DecodedText {
     std::string text;
     // For each byte of `text`, the offset in the raw value where what it came from begins, and one
-    // more entry: the raw value's length.
+    // more entry: the raw value's length. Empty where each byte is itself (no reference, no NUL),
+    // as in nearly every value, the longest (data URIs) among them.
     std::vector<std::size_t> origin;
 
     // The raw span of the decoded bytes [start, end).
-    std::size_t RawStart(std::size_t start) const { return origin[start]; }
-    std::size_t RawEnd(std::size_t end) const { return origin[end]; }
+    std::size_t RawStart(std::size_t start) const { return origin.empty() ? start : origin[start]; }
+    std::size_t RawEnd(std::size_t end) const { return origin.empty() ? end : origin[end]; }
 };
 
 // The raw bytes of an attribute value (without its quotes) with every character reference
