@@ -5,6 +5,7 @@
 
 #include "app/app_context.h"
 #include "app/failure_message.h"
+#include "app/format_buttons.h"
 #include "app/main_window_state.h"
 #include "app/notification.h"
 #include "app/settings_file.h"
@@ -21,10 +22,12 @@ std::string ControlText(HWND window, int id) {
     return text;
 }
 
+// The format of the first checked button; the last when no other is checked.
 OutputFormat CheckedFormat(HWND window) {
-    if (IsDlgButtonChecked(window, IDC_FORMAT_JPEG) == BST_CHECKED) return OutputFormat::kJpeg;
-    if (IsDlgButtonChecked(window, IDC_FORMAT_GIF) == BST_CHECKED) return OutputFormat::kGif;
-    return OutputFormat::kBmp;
+    int number = 0;
+    while (number + 1 < kWindowFormatCount && IsDlgButtonChecked(window, FormatButton(number)) != BST_CHECKED)
+        ++number;
+    return FormatForWindowNumber(number)->id;
 }
 
 // The clipboard's text block, which the conversion writes the text into directly, so that the

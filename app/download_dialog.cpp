@@ -61,8 +61,9 @@ std::string DownloadPicture(HWND mainWindow, const char* url) {
         ShowWindow(g_progressWindow, SW_SHOW);
         ShowProgress(0);
     }
-    const DownloadOutcome download = DownloadToFolder(url, Paths().folder, [] { ShowProgress(20); });
+    const DownloadOutcome download =
+        DownloadToFolder(url, Paths().folder, Program::kWindow, [] { ShowProgress(20); });
     CloseProgress();
-    if (download.message != nullptr) ReportFailure(mainWindow, download.message);
+    if (download.path.empty()) ReportFailure(mainWindow, download.failure.c_str());
     return download.path;
 }

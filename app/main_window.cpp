@@ -10,6 +10,7 @@
 #include "app/drop_target.h"
 #include "app/editor.h"
 #include "app/failure_message.h"
+#include "app/format_buttons.h"
 #include "app/main_menu.h"
 #include "app/main_window_state.h"
 #include "app/place_near_cursor.h"
@@ -76,7 +77,8 @@ void Initialise(HWND window, MainWindowState& state) {
         SendDlgItemMessageA(window, IDC_RESIZE_METHOD, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(method));
     }
     SendDlgItemMessageA(window, IDC_RESIZE_METHOD, CB_SETCURSEL, settings.sizeChange, 0);
-    CheckRadioButton(window, IDC_FORMAT_JPEG, IDC_FORMAT_BMP, IDC_FORMAT_JPEG + settings.format);
+    CheckRadioButton(window, FormatButton(0), FormatButton(kWindowFormatCount - 1),
+                     FormatButton(settings.format));
     SetDlgItemInt(window, IDC_JPEG_QUALITY, settings.jpegQuality, FALSE);
     SetDlgItemInt(window, IDC_SIDE_LENGTH, settings.pixel, FALSE);
 }

@@ -75,7 +75,7 @@ WindowSettings ReadWindowSettings(const std::string& file) {
     settings.backColor =
         static_cast<unsigned>(ProfileNumber(ReadText(file, "BackColor", "16777215", 16).c_str()));
     settings.sizeChange = ReadNumber(file, "SizeChange", "1", 0, 3);
-    settings.format = ReadNumber(file, "Format", "0", 0, 2);
+    settings.format = ReadNumber(file, "Format", "0", 0, kWindowFormatCount - 1);
     settings.jpegQuality = ReadNumber(file, "JpegQuality", "80", 30, 100);
     settings.pixel = ReadNumber(file, "Pixel", "430", 64, 800);
     return settings;

@@ -25,7 +25,7 @@ struct WindowSettings {
     std::string inputFile;  // empty when none is stored or it does not fit the source path
     unsigned backColor;     // COLORREF for transparent pixels
     int sizeChange;         // 0..3
-    int format;             // 0..2
+    int format;             // a window format's number, 0..2
     int jpegQuality;        // 30..100
     int pixel;              // 64..800
 };

@@ -1,5 +1,5 @@
 // korvi-cli's -f auto: over the corpus photographs, the whole conversion of the camera file to
-// 430 wide beside one JPEG conversion at quality 80, with the line's bytes and SSIM of -f auto,
+// 430 wide beside one JPEG conversion at quality 80, with the line's bytes and score of -f auto,
 // JPEG q80 and WebP q80 as counters; over the icons and screenshots, -f auto beside PNG and GIF,
 // with the bytes of -f auto and of the shorter of those two. -f auto works on two threads, so
 // the processor time is that of the whole process, beside the wall-clock time.
@@ -8,7 +8,6 @@
 #include "bench/bench_support.h"
 #include "cli/auto_format.h"
 #include "cli/picture_job.h"
-#include "core/ssim.h"
 #include "pipeline/picture_loader.h"
 #include "tests/support/base64_decode.h"
 #include "tests/support/corpus.h"
@@ -21,13 +20,13 @@ std::string CorpusPath(const char* name) {
     return {};
 }
 
-// The SSIM of a line's picture against the photograph it was made of.
-double LineSsim(const std::string& line, PackedBitmap photo) {
+// The score of a line's picture against the photograph it was made of.
+double LineScore(const std::string& line, PackedBitmap photo) {
     const std::size_t start = line.find("base64,") + 7;
     const std::string path = BenchFolder().File("line");
     WriteBytes(path, Base64Decode(line.substr(start)));
     GlobalBlock decoded(PreparePicture(ReadPictureByContent(path.c_str()), nullptr));
-    return MeanSsim(photo, decoded.get()).value_or(0);
+    return PerceptualScore(photo, decoded.get());
 }
 
 CliOptions Options(OutputFormat format, bool automatic) {
@@ -47,12 +46,12 @@ void ConvertPhotograph(benchmark::State& state, const char* name, bool automatic
         if (!result.succeeded) return state.SkipWithError("conversion failed");
     }
     state.counters["bytes"] = double(result.line.size());
-    state.counters["ssim"] = LineSsim(result.line, photo);
+    state.counters["score"] = LineScore(result.line, photo);
     if (!automatic) return;
     const PictureResult webp =
         ConvertCliPicture(Options(OutputFormat::kWebp, false), path, BenchFolder().path());
     state.counters["webp q80 bytes"] = double(webp.line.size());
-    state.counters["webp q80 ssim"] = LineSsim(webp.line, photo);
+    state.counters["webp q80 score"] = LineScore(webp.line, photo);
 }
 
 void ConvertFlat(benchmark::State& state, std::size_t index, bool automatic) {

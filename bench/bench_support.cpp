@@ -10,6 +10,7 @@
 #include "codecs/gif/palette_reduction.h"
 #include "core/resample.h"
 #include "pipeline/conversion.h"
+#include "pipeline/faithfulness_judge.h"
 #include "pipeline/picture_loader.h"
 #include "tests/support/corpus.h"
 #include "tests/support/synthetic_picture.h"
@@ -75,6 +76,10 @@ PackedBitmap CorpusPhotograph(const char* name) {
         photo.reset(size ? ResizeBitmap(read.get(), size->width, size->height) : read.release());
     }
     return photo.get();
+}
+
+double PerceptualScore(PackedBitmap picture, PackedBitmap decoded) {
+    return FaithfulnessJudge(picture).Score(decoded).value_or(0);
 }
 
 const TempFolder& BenchFolder() {

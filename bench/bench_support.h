@@ -31,6 +31,9 @@ extern const char* const kCorpusPhotographs[8];
 // the corpus. Made once.
 PackedBitmap CorpusPhotograph(const char* name);
 
+// The SSIMULACRA2 score of a decoded encoding against its picture; 0 where it has none.
+double PerceptualScore(PackedBitmap picture, PackedBitmap decoded);
+
 // Every writer, ours and the peers', writes into this one folder, so all meet the same file system.
 const TempFolder& BenchFolder();
 

@@ -1,5 +1,5 @@
 // WebP output: the writer beside the JPEG writer on the corpus photographs at quality 80, and
-// lossless beside the PNG writer on icons and screenshots, with the bytes and SSIM of each as
+// lossless beside the PNG writer on icons and screenshots, with the bytes and SSIMULACRA2 score of each as
 // counters; then the encoder choices the writer could make, each with what it gives.
 #include <benchmark/benchmark.h>
 
@@ -10,28 +10,28 @@
 #include "codecs/png/png_writer.h"
 #include "codecs/webp/webp_reader.h"
 #include "codecs/webp/webp_writer.h"
-#include "core/ssim.h"
+#include "pipeline/faithful_choice.h"
 #include "pipeline/picture_loader.h"
 
 namespace {
 
-constexpr double kFaithful = 0.97;
+constexpr double kFaithful = kDefaultMinScore;
 
-double WebpSsim(PackedBitmap picture, const WebpBytes& bytes) {
+double WebpScore(PackedBitmap picture, const WebpBytes& bytes) {
     PackedBitmap decoded = nullptr;
     DecodeWebp(&decoded, bytes.data.get(), bytes.size, 0);
     GlobalBlock owned(decoded);
-    return MeanSsim(picture, decoded).value_or(0);
+    return PerceptualScore(picture, decoded);
 }
 
-// The bytes of the lowest quality whose SSIM reaches kFaithful, found by halving 10..100.
+// The bytes of the lowest quality whose score reaches kFaithful, found by halving 10..100.
 double FaithfulBytes(PackedBitmap picture, const WebpTuning& tuning) {
     int low = 10, high = 100;
     WebpBytes bytes;
     while (low < high) {
         const int middle = (low + high) / 2;
         EncodeWebp(picture, WebpEncoding::Lossy(middle), &bytes, tuning);
-        if (WebpSsim(picture, bytes) >= kFaithful)
+        if (WebpScore(picture, bytes) >= kFaithful)
             high = middle;
         else
             low = middle + 1;
@@ -49,7 +49,7 @@ void WriteWebpPhoto(benchmark::State& state, const char* name) {
             state.SkipWithError("encoding failed");
     }
     state.counters["bytes"] = double(bytes.size);
-    state.counters["ssim"] = WebpSsim(photo, bytes);
+    state.counters["score"] = WebpScore(photo, bytes);
 }
 
 void WriteJpegPhoto(benchmark::State& state, const char* name) {
@@ -61,7 +61,7 @@ void WriteJpegPhoto(benchmark::State& state, const char* name) {
     }
     GlobalBlock decoded(LoadPictureFile(path.c_str()));
     state.counters["bytes"] = double(ReadBytes(path).size());
-    state.counters["ssim"] = MeanSsim(photo, decoded.get()).value_or(0);
+    state.counters["score"] = PerceptualScore(photo, decoded.get());
 }
 
 void WriteWebpLossless(benchmark::State& state, std::size_t index) {
@@ -85,26 +85,6 @@ void WritePng(benchmark::State& state, std::size_t index) {
     state.counters["bytes"] = double(ReadBytes(path).size());
 }
 
-// The SSIM of a 430 x 323 photograph against its WebP, beside one JPEG encoding of it: what
-// each quality tried by a search costs besides its encoding.
-void Ssim(benchmark::State& state) {
-    const PackedBitmap photo = Photograph(430, 323).get();
-    WebpBytes bytes;
-    EncodeWebp(photo, WebpEncoding::Lossy(80), &bytes);
-    PackedBitmap decoded = nullptr;
-    DecodeWebp(&decoded, bytes.data.get(), bytes.size, 0);
-    GlobalBlock owned(decoded);
-    for (auto _ : state) benchmark::DoNotOptimize(MeanSsim(photo, decoded));
-}
-
-void WriteJpeg(benchmark::State& state) {
-    const std::string path = BenchFolder().File("photo.jpg");
-    for (auto _ : state) WriteJpegFile(Photograph(430, 323).get(), path.c_str(), 80);
-}
-
-BENCHMARK(Ssim)->Name("ssim 430x323 | korvi")->Unit(benchmark::kMillisecond);
-BENCHMARK(WriteJpeg)->Name("ssim 430x323 | jpeg q80 write")->Unit(benchmark::kMillisecond);
-
 // The choices measured for the writer: libwebp's defaults (method 4, noise shaping 50, filter
 // 60, sharpness 0, 4 segments), each changed in one respect, and lossless at libwebp's effort
 // levels 0 to 9.
@@ -112,7 +92,7 @@ struct Choice {
     const char* name;
     WebpTuning tuning;
 };
-constexpr WebpTuning kDefaults = {4, 50, 60, 0, false, 4, false, 4, 75};
+constexpr WebpTuning kDefaults = {4, 50, 60, 0, false, 4, false, 4, 75, 75};
 constexpr WebpTuning With(WebpTuning tuning, int WebpTuning::*field, int value) {
     tuning.*field = value;
     return tuning;
@@ -147,14 +127,16 @@ void LossyChoice(benchmark::State& state, const char* name, std::size_t choice) 
     WebpBytes bytes;
     for (auto _ : state) EncodeWebp(photo, WebpEncoding::Lossy(80), &bytes, tuning);
     state.counters["bytes"] = double(bytes.size);
-    state.counters["ssim"] = WebpSsim(photo, bytes);
+    state.counters["score"] = WebpScore(photo, bytes);
     state.counters["faithful bytes"] = FaithfulBytes(photo, tuning);
 }
 
 void LosslessChoice(benchmark::State& state, PackedBitmap picture, int level) {
     if (picture == nullptr) return state.SkipWithError("no picture");
-    const WebpTuning tuning = With(With(kSmallWebp, &WebpTuning::losslessMethod, kLosslessLevels[level][0]),
-                                   &WebpTuning::losslessEffort, kLosslessLevels[level][1]);
+    const WebpTuning tuning =
+        With(With(With(kSmallWebp, &WebpTuning::losslessMethod, kLosslessLevels[level][0]),
+                  &WebpTuning::losslessEffort, kLosslessLevels[level][1]),
+             &WebpTuning::smallLosslessEffort, kLosslessLevels[level][1]);
     WebpBytes bytes;
     for (auto _ : state) EncodeWebp(picture, WebpEncoding::Lossless(), &bytes, tuning);
     state.counters["bytes"] = double(bytes.size);

@@ -1,6 +1,7 @@
 #include <pthread.h>
 
 #include <csignal>
+#include <system_error>
 #include <thread>
 
 #include "cli/interrupt.h"
@@ -39,6 +40,12 @@ void WatchForInterruptions() {
         if (sigaction(number, nullptr, &current) == 0 && current.sa_handler != SIG_IGN)
             sigaddset(&watched, number);
     }
-    pthread_sigmask(SIG_BLOCK, &watched, nullptr);
-    std::thread(AwaitInterruption, watched).detach();
+    sigset_t before;
+    pthread_sigmask(SIG_BLOCK, &watched, &before);
+    try {
+        std::thread(AwaitInterruption, watched).detach();
+    } catch (const std::system_error&) {
+        // Without a watcher the signals end the process at once, as they would any program.
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    }
 }

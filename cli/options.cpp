@@ -1,8 +1,10 @@
 #include "cli/options.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "testpage/hidden_variants.h"
 
@@ -16,12 +18,13 @@ const char kUsage[] =
     "              3 fit into a square of SIDE pixels\n"
     "  -s SIDE     side length in pixels, 64 to 5000 (default 430)\n"
     "  -f FORMAT   jpeg (default), gif, bmp, png, webp, or auto: the smallest line of\n"
-    "              them all that still looks like the picture (see --min-ssim)\n"
+    "              them all that still looks like the picture (see --min-score)\n"
     "  -q QUALITY  JPEG or WebP quality, 10 to 100 (default 80); auto: the highest\n"
     "              quality whose line fits --max-bytes\n"
     "  --lossless  with -f webp: lossless WebP\n"
-    "  --min-ssim S  with -f auto: the SSIM, above 0 and at most 1, from which a JPEG\n"
-    "              or lossy WebP line counts as faithful to the picture (default 0.97)\n"
+    "  --min-score S  with -f auto: the SSIMULACRA2 score, 0 to 100, from which a JPEG\n"
+    "              or lossy WebP line counts as faithful to the picture (default 78;\n"
+    "              90: no difference shows at 1:1, 70: high quality)\n"
     "  -b RRGGBB   colour under transparent PNG and WebP pixels where the file names\n"
     "              none (default ffffff, white)\n"
     "  --as FORM   img (default), uri (the bare data URI), css (a background-image\n"
@@ -74,15 +77,30 @@ std::optional<std::string> NoteFor(const char* option, const std::string& text, 
     return std::string(option) + " " + text + why + ", so " + what + " " + std::to_string(used) + " is used";
 }
 
-// A number above 0 and at most 1 in decimal digits, such as 0.97 or .9 or 1.
-std::optional<double> FractionNamed(const char* text) {
-    const std::size_t digits = std::strspn(text, "0123456789");
-    const char* end = text + digits;
+// A decimal number in any of its forms (78, 78.5, .5, 7.85e1), nothing else.
+std::optional<double> DecimalNamed(const char* text) {
+    const char* end = text + std::strspn(text, "0123456789");
+    const bool whole = end != text;
     if (*end == '.') end += 1 + std::strspn(end + 1, "0123456789");
-    if (*end != '\0' || end == text || (end == text + 1 && *text == '.')) return std::nullopt;
-    const double value = std::strtod(text, nullptr);
-    if (!(value > 0 && value <= 1)) return std::nullopt;
-    return value;
+    if (!whole && end - text < 2) return std::nullopt;
+    if (*end == 'e' || *end == 'E') {
+        const char* exponent = end + 1 + (end[1] == '+' || end[1] == '-');
+        const std::size_t digits = std::strspn(exponent, "0123456789");
+        if (digits == 0) return std::nullopt;
+        end = exponent + digits;
+    }
+    if (*end != '\0') return std::nullopt;
+    return std::strtod(text, nullptr);
+}
+
+// A number of bytes in decimal digits, 1 or more, that an unsigned 64-bit number holds: more than
+// any line can ever be.
+std::optional<std::uint64_t> ByteCount(const char* text) {
+    if (*text == '\0' || std::strspn(text, "0123456789") != std::strlen(text)) return std::nullopt;
+    errno = 0;
+    const unsigned long long count = std::strtoull(text, nullptr, 10);
+    if (errno == ERANGE || count == 0) return std::nullopt;
+    return std::uint64_t(count);
 }
 
 // RRGGBB in hexadecimal, with or without a leading "#", as a COLORREF (0x00BBGGRR).
@@ -94,8 +112,9 @@ std::optional<std::uint32_t> ColourNamed(const char* text) {
 }
 
 bool IsOptionWithValue(const std::string& option) {
-    for (const char* name : {"-m", "-s", "-f", "-q", "-b", "-o", "-j", "--as", "--alt", "--max-bytes",
-                             "--min-ssim", "--test-page", "--hide", "--inline", "--inline-limit", "--root"}) {
+    for (const char* name :
+         {"-m", "-s", "-f", "-q", "-b", "-o", "-j", "--as", "--alt", "--max-bytes", "--min-score",
+          "--min-ssim", "--test-page", "--hide", "--inline", "--inline-limit", "--root"}) {
         if (option == name) return true;
     }
     return false;
@@ -139,20 +158,27 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
     } else if (option == "--alt") {
         options.alt = value;
     } else if (option == "--max-bytes") {
-        std::optional<unsigned> bytes = ParseControlNumber(value);
-        if (!bytes || *bytes == 0) return "--max-bytes takes a number of bytes, 1 or more";
+        std::optional<std::uint64_t> bytes = ByteCount(value);
+        if (!bytes)
+            return "--max-bytes takes a number of bytes from 1 to " +
+                   std::to_string(std::numeric_limits<std::uint64_t>::max());
         options.maxBytes = *bytes;
+    } else if (option == "--min-score") {
+        std::optional<double> score = DecimalNamed(value);
+        if (!score || *score > 100) return "--min-score takes a number from 0 to 100, such as 78";
+        options.minScore = *score;
     } else if (option == "--min-ssim") {
-        std::optional<double> ssim = FractionNamed(value);
-        if (!ssim) return "--min-ssim takes a number above 0 and at most 1, such as 0.97";
-        options.minSsim = *ssim;
+        return "--min-ssim is retired: -f auto judges by the SSIMULACRA2 score now, which sees colour; "
+               "give --min-score S instead (0 to 100, default 78)";
     } else if (option == "--test-page") {
         options.testPagePath = value;
     } else if (option == "--inline") {
         options.inlinePage = value;
     } else if (option == "--inline-limit") {
-        std::optional<unsigned> bytes = ParseControlNumber(value);
-        if (!bytes || *bytes == 0) return "--inline-limit takes a number of bytes, 1 or more";
+        std::optional<std::uint64_t> bytes = ByteCount(value);
+        if (!bytes)
+            return "--inline-limit takes a number of bytes from 1 to " +
+                   std::to_string(std::numeric_limits<std::uint64_t>::max());
         options.inlineLimit = *bytes;
         options.inlineLimitGiven = true;
     } else if (option == "--root") {
@@ -171,8 +197,8 @@ std::optional<std::string> InlineInconsistency(const CliOptions& options) {
         if (options.inlineLimitGiven || !options.root.empty())
             return "--inline-limit and --root need --inline";
         if (options.placeholder &&
-            (options.formatGiven || options.lossless || options.minSsim || options.maxBytes))
-            return "--placeholder writes its own tiny WebP; -f, --lossless, --min-ssim and --max-bytes do "
+            (options.formatGiven || options.lossless || options.minScore || options.maxBytes))
+            return "--placeholder writes its own tiny WebP; -f, --lossless, --min-score and --max-bytes do "
                    "not apply";
         return std::nullopt;
     }
@@ -195,12 +221,14 @@ std::optional<std::string> Inconsistency(const CliOptions& options) {
     if (options.alt && options.form != TagForm::kImg && options.form != TagForm::kMarkdown)
         return "--alt applies to --as img and --as md only";
     if (options.autoQuality && !options.maxBytes) return "-q auto needs --max-bytes";
-    const bool lossyWebp = options.format == OutputFormat::kWebp && !options.lossless;
-    if (options.autoQuality && (options.autoFormat || (options.format != OutputFormat::kJpeg && !lossyWebp)))
-        return "-q auto chooses a JPEG or lossy WebP quality";
-    if (options.lossless && (options.autoFormat || options.format != OutputFormat::kWebp))
-        return "--lossless applies to -f webp only";
-    if (options.minSsim && !options.autoFormat) return "--min-ssim applies to -f auto only";
+    const PictureFormat& format = FormatOf(options.format);
+    if (options.autoQuality && (options.autoFormat || !format.hasQuality || options.lossless))
+        return "-q auto chooses the quality of -f " +
+               FormatWords([](const PictureFormat& f) { return f.hasQuality; }, " or ") + ", not lossless";
+    if (options.lossless && (options.autoFormat || !format.hasLosslessForm))
+        return "--lossless applies to -f " +
+               FormatWords([](const PictureFormat& f) { return f.hasLosslessForm; }, " or ") + " only";
+    if (options.minScore && !options.autoFormat) return "--min-score applies to -f auto only";
     if (options.webpVariants && options.testPagePath.empty()) return "--webp needs --test-page";
     if (options.hiddenVariants != 0 && options.testPagePath.empty()) return "--hide needs --test-page";
     if (options.testPagePath.empty()) return std::nullopt;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/faithful_choice.h"
 #include "pipeline/output_settings.h"
 #include "pipeline/picture_loader.h"
 
@@ -16,9 +17,6 @@ enum class TagForm {
     kCss,       // background-image: url("data:...")
     kMarkdown,  // ![](data:...)
 };
-
-// The SSIM from which -f auto takes a lossy line as faithful to the picture.
-constexpr double kDefaultMinSsim = 0.97;
 
 // The most bytes a picture may have for --inline to put it in the page: Vite's limit, between
 // mod_pagespeed's 2 KB (3 KB in style sheets) and webpack's 8 KB.
@@ -31,10 +29,10 @@ struct CliOptions {
     bool formatGiven = false;
     std::string qualityText = "80";  // as given; `quality` as the window takes such a text
     int quality = kDefaultJpegQuality;
-    bool autoQuality = false;       // -q auto: the highest quality within maxBytes
-    bool autoFormat = false;        // -f auto: the smallest faithful line of every format
-    bool lossless = false;          // --lossless: WebP's lossless form
-    std::optional<double> minSsim;  // what -f auto takes as faithful; kDefaultMinSsim without it
+    bool autoQuality = false;        // -q auto: the highest quality within maxBytes
+    bool autoFormat = false;         // -f auto: the smallest faithful line of every format
+    bool lossless = false;           // --lossless: WebP's lossless form
+    std::optional<double> minScore;  // --min-score: the SSIMULACRA2 score -f auto takes as faithful
     std::string sideText = "430";
     int side = kDefaultSideLength;
     std::string outputPath;             // empty or "-": standard output

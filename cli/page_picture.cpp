@@ -2,31 +2,70 @@
 
 #include <sys/stat.h>
 
-#include "cli/auto_format.h"
+#include <new>
+
 #include "cli/picture_job.h"
 #include "core/messages.h"
+#include "pipeline/candidate_measuring.h"
 #include "pipeline/placeholder.h"
 #include "pipeline/variant_picture.h"
 
 namespace {
 
-constexpr char kBase64Marker[] = ";base64,";
+const UriFrame kBareUri{"", ""};
 
-// The bytes a base64 data URI holds, and the subtype of its MIME type.
-void DescribeUri(const std::string& uri, PagePicture& picture) {
-    const std::size_t marker = uri.find(kBase64Marker);
-    if (marker == std::string::npos) return;
-    const std::size_t slash = uri.find('/');
-    if (slash < marker) picture.formatName = uri.substr(slash + 1, marker - slash - 1);
-    const std::size_t characters = uri.size() - marker - (sizeof kBase64Marker - 1);
+// The bytes that the base64 of a data URI holds.
+std::size_t PayloadBytes(const std::string& uri) {
+    const std::size_t comma = uri.find(',');
+    if (comma == std::string::npos) return 0;
+    const std::size_t characters = uri.size() - comma - 1;
     std::size_t padding = 0;
     while (padding < 2 && padding < characters && uri[uri.size() - 1 - padding] == '=') ++padding;
-    picture.pictureBytes = characters / 4 * 3 - padding;
+    return characters / 4 * 3 - padding;
 }
 
-// The message of a picture's result, without the name it begins with.
-std::string Unnamed(const std::string& message, const std::string& name) {
-    return message.compare(0, name.size() + 2, name + ": ") == 0 ? message.substr(name.size() + 2) : message;
+// -f auto's shortest faithful picture, measured and chosen as for a single picture; its line
+// only where it fits the limit.
+void ChooseFaithfulLine(const CliOptions& options, const VariantPicture& variant,
+                        const std::string& workFolder, PagePicture& picture) {
+    const PackedBitmap resized = variant.Picture();
+    if (resized == nullptr) {
+        picture.failure = kMsgConversionError;
+        return;
+    }
+    const FaithfulGoal goal{options.minScore.value_or(kDefaultMinScore), std::nullopt};
+    EncodingTrials trials(resized, workFolder, kBareUri);
+    MeasureCandidates(trials, goal);
+    const TrialChoice choice = ChooseTrial(trials.made(), goal);
+    if (trials.failure() != nullptr || !choice.trial) {
+        picture.failure = trials.failure() != nullptr ? trials.failure() : kMsgConversionError;
+        return;
+    }
+    picture.pictureBytes = choice.trial->fileBytes;
+    picture.formatName = FormatWord(choice.trial->encoding.format);
+    if (picture.pictureBytes > options.inlineLimit) return;
+    const ConversionOutcome line = trials.Line(choice.trial->encoding, [&picture](std::size_t length) {
+        picture.uri.resize(length);
+        return &picture.uri[0];
+    });
+    if (!line.succeeded) {
+        picture.uri.clear();
+        picture.failure = line.message;
+    }
+}
+
+// The line of the format and quality -f and -q name.
+void ConvertLine(const CliOptions& options, const VariantPicture& variant, const std::string& workFolder,
+                 PagePicture& picture) {
+    ConversionOutcome line =
+        variant.BuildVariantTag({options.format, options.quality, options.lossless}, workFolder, kBareUri);
+    if (!line.succeeded) {
+        picture.failure = line.message;
+        return;
+    }
+    picture.pictureBytes = PayloadBytes(line.text);
+    picture.formatName = FormatWord(options.format);
+    if (picture.pictureBytes <= options.inlineLimit) picture.uri = std::move(line.text);
 }
 
 }  // namespace
@@ -52,29 +91,17 @@ PagePicture PictureForPage(const CliOptions& options, const std::string& path, b
     const VariantPicture variant(PageSource{loaded.picture.get(), loaded.width, loaded.height},
                                  resize ? options.resizeMethod : kKeepSize, options.side);
     picture.resized = variant.width() != loaded.width || variant.height() != loaded.height;
-    const UriFrame bare{"", ""};
-    if (options.autoFormat) {
-        PictureResult line = AutoFormatLine(options, variant, path, workFolder, bare);
-        if (!line.succeeded) {
-            picture.failure =
-                line.messages.empty() ? kMsgConversionError : Unnamed(line.messages.back(), path);
-            return picture;
+    try {
+        if (options.autoFormat) {
+            ChooseFaithfulLine(options, variant, workFolder, picture);
+        } else {
+            ConvertLine(options, variant, workFolder, picture);
         }
-        picture.uri = std::move(line.line);
-    } else {
-        ConversionOutcome line =
-            variant.BuildVariantTag({options.format, options.quality, options.lossless}, workFolder, bare);
-        if (!line.succeeded) {
-            picture.failure = line.message;
-            return picture;
-        }
-        picture.uri = std::move(line.text);
-    }
-    DescribeUri(picture.uri, picture);
-    if (picture.pictureBytes > options.inlineLimit) {
+    } catch (const std::bad_alloc&) {
         picture.uri.clear();
-        if (options.placeholder)
-            picture.placeholder = PlaceholderUri(loaded.picture.get(), loaded.width, loaded.height);
+        picture.failure = std::string(kMsgConversionError) + " (out of memory)";
     }
+    if (picture.failure.empty() && picture.uri.empty() && options.placeholder)
+        picture.placeholder = PlaceholderUri(loaded.picture.get(), loaded.width, loaded.height);
     return picture;
 }

@@ -1,5 +1,6 @@
 // The one place where --inline turns a picture file of a page into its data URI: loaded as
-// korvi-cli loads a file, converted as the options ask for a single picture.
+// korvi-cli loads a file, measured and chosen as -f auto chooses for a single picture (or
+// converted as -f and -q ask).
 #pragma once
 
 #include <cstddef>

@@ -7,13 +7,12 @@
 #include <optional>
 
 #include "cli/auto_format.h"
-#include "cli/quality_budget.h"
 #include "cli/stream_input.h"
 #include "cli/tag_form.h"
 #include "core/messages.h"
-#include "core/path_text.h"
 #include "pipeline/picture_loader.h"
 #include "pipeline/placeholder.h"
+#include "pipeline/quality_search.h"
 #include "pipeline/variant_picture.h"
 #include "web/download.h"
 #include "web/url_parts.h"
@@ -38,16 +37,6 @@ std::string WhyNotLoaded(const std::string& path, const LoadFailure& failure, bo
     }
     if (failure.status == kReaderOk) return "a picture of a kind the program cannot take";
     return failure.format->statusText(failure.status);
-}
-
-// The window's message for a failed download; a failed fetch also names its status.
-std::string DownloadFailure(const DownloadOutcome& download) {
-    std::string text = download.message;
-    if (download.status != 0) {
-        text += " (status " + std::to_string(download.status) + ": " + FetchStatusText(download.status);
-        text += download.detail.empty() ? ")" : "; " + download.detail + ")";
-    }
-    return text;
 }
 
 // Why a stream gave no work file; `source` names it ("standard input", "the file").
@@ -75,22 +64,21 @@ LoadedPicture LoadCliPicture(const std::string& picture, const std::string& work
     LoadedPicture loaded;
     std::string path = picture;
     const bool named = picture != kStandardInput;
-    // A stream is read once, into a work file; its name still chooses the reader.
-    char letter = named ? ExtensionLetter(picture.c_str()) : '\0';
     std::optional<std::string> notSaved;
     if (!named) {
         path = workFolder + "standard input";
         notSaved = WhyNotSaved(SaveStream(stdin, path), "standard input");
     } else if (IsWebAddress(picture.c_str())) {
-        const DownloadOutcome download = DownloadToFolder(picture.c_str(), workFolder);
-        if (download.message != nullptr) {
-            loaded.failure = DownloadFailure(download);
+        const DownloadOutcome download = DownloadToFolder(picture.c_str(), workFolder, Program::kCli);
+        if (download.path.empty()) {
+            loaded.failure = download.failure;
             return loaded;
         }
         path = download.path;
-        letter = ExtensionLetter(path.c_str());
     } else if (std::FILE* stream = OpenIfStream(picture.c_str())) {
-        path = workFolder + "stream";
+        // Read once, into a work file that keeps the extension of a format the name gives.
+        const PictureFormat* format = FormatForExtension(picture.c_str());
+        path = workFolder + "stream" + (format != nullptr ? std::string(".") + format->extensions[0] : "");
         notSaved = WhyNotSaved(SaveStream(stream, path), "the file");
         std::fclose(stream);
     }
@@ -99,9 +87,7 @@ LoadedPicture LoadCliPicture(const std::string& picture, const std::string& work
         return loaded;
     }
     LoadFailure failure;
-    PackedBitmap read = ReadPictureAs(FormatForLetter(letter), path.c_str(), &failure, background);
-    if (read == nullptr && failure.format == nullptr)
-        read = ReadPictureByContent(path.c_str(), &failure, background);
+    PackedBitmap read = ReadPictureByContent(path.c_str(), &failure, background);
     loaded.picture.reset(PreparePicture(read, nullptr));
     // A picture the reader made fails to become 24-bit only for want of memory.
     if (read != nullptr && !loaded.picture) failure.status = kReaderOutOfMemory;

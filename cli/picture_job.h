@@ -15,9 +15,8 @@ struct LoadedPicture {
     std::string failure;  // the message when there is no picture
 };
 
-// Loads a picture file (by its extension, else by its first bytes), a picture at a web address or
-// standard input ("-"), using `workFolder` for downloads and standard input; `background` goes
-// under transparent PNG pixels.
+// Loads a picture file, a picture at a web address or standard input ("-"), each by its first
+// bytes, using `workFolder` for downloads and streams; `background` goes under transparent pixels.
 LoadedPicture LoadCliPicture(const std::string& picture, const std::string& workFolder,
                              std::uint32_t background);
 

@@ -9,10 +9,10 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli/picture_job.h"
+#include "core/fan_out.h"
 #include "core/work_folder.h"
 
 class PictureQueue {
@@ -20,9 +20,9 @@ class PictureQueue {
     // Converts picture `index` in `workFolder`, which is empty when no folder could be made.
     using Job = std::function<PictureResult(std::size_t index, const std::string& workFolder)>;
 
-    // Starts up to `workers` threads for pictures 0 to count - 1; with fewer than two (or when
-    // no thread starts) each picture is converted by Take on the calling thread.
-    PictureQueue(std::size_t count, std::size_t workers, Job job);
+    // Starts up to `workers` threads for pictures 0 to count - 1 (`start` starts each). With fewer
+    // than two, or once no thread works, Take converts each picture on the calling thread.
+    PictureQueue(std::size_t count, std::size_t workers, Job job, const ThreadStarter& start = StartThread);
     PictureQueue(const PictureQueue&) = delete;
     PictureQueue& operator=(const PictureQueue&) = delete;
     // Pictures not begun are left; those underway are awaited.
@@ -44,8 +44,9 @@ class PictureQueue {
     std::condition_variable changed_;
     std::vector<std::optional<PictureResult>> results_;
     std::size_t next_ = 0, taken_ = 0;
+    std::size_t working_ = 0;  // threads still taking pictures
     bool stopping_ = false;
-    std::vector<std::thread> threads_;
     std::unique_ptr<WorkFolder> ownFolder_;  // the calling thread's, when it converts
     bool ownFolderTried_ = false;
+    std::optional<FanOut> workers_;  // last, so that its threads end before the rest is gone
 };

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "cli/binary_streams.h"
+#include "cli/freed_memory.h"
 #include "cli/inline_page.h"
 #include "cli/interrupt.h"
 #include "cli/line_output.h"
@@ -120,6 +121,7 @@ int Run(int argc, const char* const* argv) {
 int RunKorviCli(int argc, const char* const* argv) {
     WatchForInterruptions();
     UseBinaryStandardStreams();
+    ReturnFreedMemoryAtOnce();
     // Short memory anywhere else ends here, after every work folder and unfinished file is gone.
     try {
         return Run(argc, argv);

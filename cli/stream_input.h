@@ -19,5 +19,6 @@ enum class SavedInput { kSaved, kEmpty, kTooLarge, kCannotRead, kCannotWrite };
 std::FILE* OpenIfStream(const char* path);
 
 // Copies the stream to a new file at `path`; stops reading once more than `limit` bytes have
-// come.
+// come. A WebP stream is read and copied only to the end of its first frame, which is all the
+// reader reads of it.
 SavedInput SaveStream(std::FILE* stream, const std::string& path, std::uint64_t limit = kMaxStreamBytes);

@@ -3,6 +3,7 @@
 // Unlike luma SSIM it sees colour: it compares the pictures in the XYB space at six scales.
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include "core/packed_bitmap.h"
@@ -10,7 +11,8 @@
 // The original, prepared once for scoring any number of candidates against it.
 class PerceptualReference {
   public:
-    // Borrows nothing: what scoring needs of the 24-bit original is kept inside.
+    // Borrows nothing: what scoring needs of the 24-bit original is kept inside, about 40 bytes
+    // a pixel (its XYB planes, local means and variances at every scale).
     explicit PerceptualReference(PackedBitmap original);
     ~PerceptualReference();
     PerceptualReference(const PerceptualReference&) = delete;
@@ -20,10 +22,13 @@ class PerceptualReference {
     bool ready() const;
 
     // The score of a 24-bit candidate of the original's size; nothing when it is another size
-    // or memory is short. Several threads may score against one reference at once.
+    // or memory is short. Several threads may score against one reference at once; each score
+    // works in about 200 rows of floats as wide as the picture, whatever its height.
+    // A picture with a side below 8 pixels has no scale to compare at: an identical candidate
+    // scores 100, any other gives nothing, as no score can say how alike they look.
     std::optional<double> Score(PackedBitmap candidate) const;
 
   private:
     struct Prepared;
-    Prepared* prepared_;
+    std::unique_ptr<Prepared> prepared_;
 };

@@ -16,6 +16,7 @@ class FuzzRequest final : public FetchRequest {
     FuzzRequest(const std::uint8_t* body, std::size_t size) : body_(body), size_(size) {}
     std::optional<std::string> ContentLength() override { return std::nullopt; }
     std::optional<std::string> RedirectTarget() override { return std::nullopt; }
+    int StatusCode() override { return 200; }
     int Read(std::uint8_t* buffer, int size) override {
         const std::size_t count = std::min<std::size_t>({static_cast<std::size_t>(size), 97, size_ - at_});
         std::memcpy(buffer, body_ + at_, count);
@@ -59,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FetchContext context;
     context.session = std::make_unique<FuzzSession>(body, bodySize);
     context.maximumSize = 200000;
+    context.downloader = Program::kCli;  // every format the window takes, and more
     const FetchedBody fetched = FetchUrl(url.c_str(), context);
     if (fetched && fetched.get()[context.length] != 0) __builtin_trap();
     return 0;

@@ -1,4 +1,5 @@
-// Writes the BMP seed corpus: one small file of every layout the reader knows.
+// Writes the BMP seed corpus: one small file of every layout the two BMP readers know, and the
+// largest picture they take.
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -42,6 +43,27 @@ int main(int argc, char** argv) {
         {"bitfields32", make(40, 32, 2, 2, 3)},
         {"topdown", make(40, 24, 2, -3)},
     };
+    const auto with = [](BmpFixture f, std::uint32_t compression, std::vector<std::uint32_t> masks,
+                         Bytes rows) {
+        f.compression = compression, f.masks = std::move(masks), f.rows = std::move(rows);
+        return f;
+    };
+    // Runs, absolute pixels, end of line, a delta, end of bitmap.
+    const Bytes codes = {2, 1, 0, 3, 2, 0, 2, 0, 0, 0, 0, 2, 1, 1, 1, 2, 0, 1};
+    seeds.insert(
+        seeds.end(),
+        {
+            {"pal2", make(40, 2, 7, 2)},
+            {"rle8", with(make(40, 8, 5, 3), 1, {}, codes)},
+            {"rle4", with(make(40, 4, 7, 3), 2, {}, codes)},
+            {"rle24", with(make(64, 24, 4, 3), 4, {},
+                           {1, 1, 2, 3, 0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 0, 0, 0, 1})},
+            {"os2v2-16", make(16, 8, 3, 2)},
+            {"v2-bitfields", with(make(52, 32, 2, 2), 3, {0xFF, 0xFF00, 0xFF0000}, Bytes(16, 0x5A))},
+            {"v5-alpha", with(make(124, 32, 2, 2), 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, Bytes(16, 0x5A))},
+            {"alphabitfields", with(make(40, 16, 2, 2), 6, {0x0F00, 0x00F0, 0x000F, 0xF000}, Bytes(8, 0x5A))},
+            {"largest-rle8", with(make(40, 8, 8192, 8192), 1, {}, {0, 1})},
+        });
     BmpFixture dib = make(40, 8, 4, 2);
     dib.fileHeader = false;
     seeds.emplace_back("dib8", dib);

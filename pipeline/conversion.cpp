@@ -35,7 +35,7 @@ void Convert(const ConversionRequest& request, const TextBuffer& buffer, Convers
         outcome.message = kMsgNoPicture;
         return;
     }
-    outcome.settings = StoredOutputSettings{request.resizeMethod, static_cast<int>(request.format),
+    outcome.settings = StoredOutputSettings{request.resizeMethod, FormatOf(request.format).windowNumber,
                                             request.quality, request.side};
     if (!request.sourcePath.empty() && FindLastChar(request.sourcePath.c_str(), '.') == nullptr) {
         outcome.message = kMsgSystemError;

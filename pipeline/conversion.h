@@ -15,7 +15,7 @@ struct ConversionRequest {
     int resizeMethod = kLimitWidth;  // combo index, -1 when nothing is selected
     OutputFormat format = OutputFormat::kJpeg;
     int quality = kDefaultJpegQuality;  // within the ranges of output_settings.h
-    bool lossless = false;              // the lossless form of a format that has both (WebP)
+    bool lossless = false;              // the lossless form of a format that has both
     int side = kDefaultSideLength;
     std::string workFolder;  // with its trailing separator
     UriFrame frame;          // the text around the data URI

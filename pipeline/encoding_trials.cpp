@@ -2,23 +2,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "core/base64.h"
 #include "core/classic_file.h"
 #include "core/messages.h"
 #include "core/normalise.h"
-#include "core/ssim.h"
 #include "pipeline/picture_loader.h"
 
 namespace {
-
-// The encodings that give back every pixel, so that their SSIM is 1 without measuring it. GIF
-// keeps the pixels only of a picture whose colours fit a palette.
-bool KeepsEveryPixel(const Encoding& encoding, bool exactPalette) {
-    return encoding.format == OutputFormat::kPng || encoding.format == OutputFormat::kBmp ||
-           (encoding.format == OutputFormat::kWebp && encoding.lossless) ||
-           (encoding.format == OutputFormat::kGif && exactPalette);
-}
 
 // The bytes of a file; nothing when it cannot be opened or is empty.
 std::optional<std::size_t> FileBytes(const char* path) {
@@ -28,14 +20,14 @@ std::optional<std::size_t> FileBytes(const char* path) {
     return static_cast<std::size_t>(size);
 }
 
+bool IsLossy(const Encoding& encoding) {
+    return FormatOf(encoding.format).hasQuality && !encoding.lossless;
+}
+
 }  // namespace
 
-EncodingTrials::EncodingTrials(PackedBitmap picture, std::string workFolder, UriFrame frame,
-                               bool exactPalette)
-    : picture_(picture),
-      workFolder_(std::move(workFolder)),
-      frame_(std::move(frame)),
-      exactPalette_(exactPalette) {}
+EncodingTrials::EncodingTrials(PackedBitmap picture, std::string workFolder, UriFrame frame)
+    : picture_(picture), workFolder_(std::move(workFolder)), frame_(std::move(frame)), judge_(picture) {}
 
 EncodingTrials::~EncodingTrials() {
     for (const auto& tried : tried_) std::remove(PathOf(tried.first).c_str());
@@ -65,6 +57,11 @@ std::optional<Trial> EncodingTrials::Try(const Encoding& encoding) {
     return tried_[key] = trial;
 }
 
+void EncodingTrials::LeaveUnscoredFrom(std::size_t lineBytes) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    unscoredFrom_ = lineBytes;
+}
+
 std::optional<Trial> EncodingTrials::Make(const Encoding& encoding, const std::string& path,
                                           const char** failure) const {
     const PictureFormat& format = FormatOf(encoding.format);
@@ -77,21 +74,30 @@ std::optional<Trial> EncodingTrials::Make(const Encoding& encoding, const std::s
         *failure = kMsgCannotReadFile;
         return std::nullopt;
     }
-    Trial trial{encoding, *bytes};
+    Trial trial{encoding, *bytes, 0, std::nullopt};
     trial.lineBytes = frame_.before.size() + std::strlen("data:;base64,") + std::strlen(format.mimeType) +
                       Base64Length(*bytes) + frame_.after.size();
-    if (!KeepsEveryPixel(encoding, exactPalette_)) {
-        PackedBitmap read = nullptr;
-        format.read(path.c_str(), kDefaultBackColor, &read);
-        const GlobalBlock decoded(NormaliseTo24(read));
-        const std::optional<double> ssim = decoded ? MeanSsim(picture_, decoded.get()) : std::nullopt;
-        if (!ssim) {
-            *failure = kMsgConversionError;
-            return std::nullopt;
-        }
-        trial.ssim = *ssim;
-    }
+    trial.score = ScoreOf(encoding, path, trial.lineBytes, failure);
+    if (*failure) return std::nullopt;
     return trial;
+}
+
+std::optional<double> EncodingTrials::ScoreOf(const Encoding& encoding, const std::string& path,
+                                              std::size_t lineBytes, const char** failure) const {
+    if (IsLossy(encoding)) {
+        std::lock_guard<std::mutex> hold(mutex_);
+        if (unscoredFrom_ && lineBytes >= *unscoredFrom_) return std::nullopt;
+    }
+    PackedBitmap read = nullptr;
+    const ReaderStatus status = FormatOf(encoding.format).read(path.c_str(), kDefaultBackColor, &read);
+    if (status == kReaderOutOfMemory) throw std::bad_alloc();
+    const GlobalBlock decoded(NormaliseTo24(read));
+    if (status != kReaderOk) {
+        *failure = kMsgCannotReadFile;
+        return std::nullopt;
+    }
+    if (!decoded) throw std::bad_alloc();
+    return judge_.Score(decoded.get());
 }
 
 std::vector<Trial> EncodingTrials::made() const {

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <new>
 #include <vector>
 
+#include "codecs/bmp/bmp_decoder.h"
 #include "codecs/gif/gif_reader.h"
 #include "codecs/gif/gif_writer.h"
 #include "codecs/gif/palette_reduction.h"
@@ -22,41 +24,6 @@
 
 namespace {
 
-bool StartsWith(const std::uint8_t* bytes, std::size_t count, const char* prefix, std::size_t length) {
-    return count >= length && std::memcmp(bytes, prefix, length) == 0;
-}
-
-bool IsJpegStart(const std::uint8_t* bytes, std::size_t count) {
-    return count >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
-}
-
-// Version 0, a name of 1 to 63 characters, the type "JPEG" at 65, the data fork at 128.
-bool IsMacBinaryJpeg(const std::uint8_t* bytes, std::size_t count) {
-    return count >= kSignatureBytes && bytes[0] == 0 && bytes[1] >= 1 && bytes[1] <= 63 &&
-           std::memcmp(bytes + 65, "JPEG", 4) == 0 && IsJpegStart(bytes + 128, count - 128);
-}
-
-bool StartsJpeg(const std::uint8_t* bytes, std::size_t count) {
-    return IsJpegStart(bytes, count) || IsMacBinaryJpeg(bytes, count);
-}
-
-bool StartsGif(const std::uint8_t* bytes, std::size_t count) {
-    return StartsWith(bytes, count, "GIF87a", 6) || StartsWith(bytes, count, "GIF89a", 6);
-}
-
-bool StartsBmp(const std::uint8_t* bytes, std::size_t count) {
-    return StartsWith(bytes, count, "BM", 2);
-}
-
-bool StartsPng(const std::uint8_t* bytes, std::size_t count) {
-    return StartsWith(bytes, count, "\x89PNG\r\n\x1A\n", 8);
-}
-
-// "RIFF", the size, "WEBP".
-bool StartsWebp(const std::uint8_t* bytes, std::size_t count) {
-    return count >= 12 && StartsWith(bytes, count, "RIFF", 4) && std::memcmp(bytes + 8, "WEBP", 4) == 0;
-}
-
 // Camera pictures are turned upright by their Exif orientation, as viewers show them.
 ReaderStatus ReadJpeg(const char* path, std::uint32_t, PackedBitmap* picture) {
     int orientation = 1;
@@ -71,6 +38,10 @@ ReaderStatus ReadGif(const char* path, std::uint32_t, PackedBitmap* picture) {
 
 ReaderStatus ReadBmp(const char* path, std::uint32_t, PackedBitmap* picture) {
     return ReadBmpFile(picture, path);
+}
+
+ReaderStatus DecodeBmp(const char* path, std::uint32_t background, PackedBitmap* picture) {
+    return DecodeBmpFile(picture, path, background);
 }
 
 ReaderStatus ReadPng(const char* path, std::uint32_t background, PackedBitmap* picture) {
@@ -90,7 +61,7 @@ const char* GifText(ReaderStatus status) {
 }
 
 const char* BmpText(ReaderStatus status) {
-    return BmpStatusText(BmpReadStatus(status));
+    return BmpDecodeStatusText(BmpDecodeStatus(status));
 }
 
 const char* PngText(ReaderStatus status) {
@@ -101,8 +72,17 @@ const char* WebpText(ReaderStatus status) {
     return WebpStatusText(WebpReadStatus(status));
 }
 
+// The writer's message for a status; short memory is thrown, to end the conversion as it ends
+// at every other step.
+template <typename Status>
+const char* MessageOf(Status status, Status written, Status outOfMemory, const char* failed) {
+    if (status == outOfMemory) throw std::bad_alloc();
+    return status == written ? nullptr : failed;
+}
+
 const char* WriteJpeg(PackedBitmap picture, const char* path, int quality, bool) {
-    return WriteJpegFile(picture, path, quality) == kJpegWritten ? nullptr : kMsgJpegWriteFailed;
+    return MessageOf(WriteJpegFile(picture, path, quality), kJpegWritten, kJpegOutOfMemory,
+                     kMsgJpegWriteFailed);
 }
 
 // Exactly the picture's colours when they fit a palette, else 256 chosen with error diffusion.
@@ -110,7 +90,7 @@ const char* WriteGif(PackedBitmap picture, const char* path, int, bool) {
     GlobalBlock palette(ReduceToExactPalette(picture));
     if (!palette) palette.reset(QuantizeWithDither(picture));
     if (!palette) return kMsgDitherFailed;
-    return WriteGifFile(palette.get(), path) == kGifWritten ? nullptr : kMsgGifWriteFailed;
+    return MessageOf(WriteGifFile(palette.get(), path), kGifWritten, kGifOutOfMemory, kMsgGifWriteFailed);
 }
 
 const char* WriteBmp(PackedBitmap picture, const char* path, int, bool) {
@@ -120,40 +100,50 @@ const char* WriteBmp(PackedBitmap picture, const char* path, int, bool) {
 // Lossless either way: a palette when the colours fit one, else RGB.
 const char* WritePng(PackedBitmap picture, const char* path, int, bool) {
     GlobalBlock palette(ReduceToExactPalette(picture));
-    return WritePngFile(palette ? palette.get() : picture, path) == kPngWritten ? nullptr
-                                                                                : kMsgPngWriteFailed;
+    return MessageOf(WritePngFile(palette ? palette.get() : picture, path), kPngWritten, kPngOutOfMemory,
+                     kMsgPngWriteFailed);
 }
 
+// korvi-cli alone writes WebP, so its message may say why a picture is too wide for it.
 const char* WriteWebp(PackedBitmap picture, const char* path, int quality, bool lossless) {
     const WebpEncoding encoding = lossless ? WebpEncoding::Lossless() : WebpEncoding::Lossy(quality);
-    return WriteWebpFile(picture, path, encoding) == kWebpWritten ? nullptr : kMsgWebpWriteFailed;
+    const WebpWriteStatus status = WriteWebpFile(picture, path, encoding);
+    if (status != kWebpTooWide) return MessageOf(status, kWebpWritten, kWebpOutOfMemory, kMsgWebpWriteFailed);
+    static const std::string tooWide = std::string(kMsgWebpWriteFailed) + " (" + WebpStatusText(status) + ")";
+    return tooWide.c_str();
 }
 
+// clang-format off
 constexpr PictureFormat kFormats[] = {
-    {OutputFormat::kJpeg,
-     "JPEG",
-     'j',
-     {"jpg", "jpeg", "jpe", "jfif"},
-     "image/jpeg",
-     0,
-     StartsJpeg,
-     ReadJpeg,
-     JpegText,
-     WriteJpeg},
-    {OutputFormat::kGif, "GIF", 'g', {"gif"}, "image/gif", 1, StartsGif, ReadGif, GifText, WriteGif},
-    {OutputFormat::kBmp, "BMP", 'b', {"bmp"}, "image/bmp", 14, StartsBmp, ReadBmp, BmpText, WriteBmp},
-    {OutputFormat::kPng, "PNG", 'p', {"png"}, "image/png", 2, StartsPng, ReadPng, PngText, WritePng},
-    {OutputFormat::kWebp,
-     "WebP",
-     '\0',
-     {"webp"},
-     "image/webp",
-     kNotDownloaded,
-     StartsWebp,
-     ReadWebp,
-     WebpText,
-     WriteWebp},
+    // id, name, heading, reader letter, extensions, MIME type, window number, quality, lossless form,
+    // signature, download sniffer, reader, status words, writer, korvi-cli's reader of
+    // more variants
+    {OutputFormat::kJpeg, "JPEG", "Jpeg", 'j', {"jpg", "jpeg", "jpe", "jfif"}, "image/jpeg", 0, true, false,
+     StartsJpeg, SniffJpeg, ReadJpeg, JpegText, WriteJpeg, nullptr},
+    {OutputFormat::kGif, "GIF", "GIF", 'g', {"gif"}, "image/gif", 1, false, false,
+     StartsGif, SniffGif, ReadGif, GifText, WriteGif, nullptr},
+    {OutputFormat::kBmp, "BMP", "BMP", 'b', {"bmp"}, "image/bmp", 2, false, false,
+     StartsBmp, SniffBmp, ReadBmp, BmpText, WriteBmp, DecodeBmp},
+    {OutputFormat::kPng, "PNG", "PNG", 'p', {"png"}, "image/png", kNotInWindow, false, false,
+     StartsPng, SniffPng, ReadPng, PngText, WritePng, nullptr},
+    {OutputFormat::kWebp, "WebP", "WebP", '\0', {"webp"}, "image/webp", kNotInWindow, true, true,
+     StartsWebp, SniffWebp, ReadWebp, WebpText, WriteWebp, nullptr},
 };
+// clang-format on
+
+// Each row's id is its place and, for the formats the window writes, its "Format" number; those
+// come first, so that the window's radio buttons, numbered alike, follow the table.
+constexpr bool RowsInOrder() {
+    int windowFormats = 0;
+    for (int row = 0; row < static_cast<int>(std::size(kFormats)); ++row) {
+        const PictureFormat& format = kFormats[row];
+        if (static_cast<int>(format.id) != row) return false;
+        if (format.windowNumber == kNotInWindow) continue;
+        if (format.windowNumber != row || row != windowFormats++) return false;
+    }
+    return windowFormats == kWindowFormatCount;
+}
+static_assert(RowsInOrder(), "the rows follow the enum, the window's formats first");
 
 template <typename Match>
 const PictureFormat* Find(Match match) {
@@ -165,6 +155,24 @@ const PictureFormat* Find(Match match) {
 std::string LowerCase(std::string text) {
     for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return text;
+}
+
+// The items separated by commas, the last by `lastJoint`.
+std::string Listed(const std::vector<std::string>& items, const char* lastJoint) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == items.size() ? lastJoint : ", ") + items[i];
+    return text;
+}
+
+// The names of the formats chosen, in alphabetical order, the last behind `lastJoint`.
+template <typename Choose>
+std::string NamesOf(Choose chosen, const char* lastJoint) {
+    std::vector<std::string> names;
+    for (const PictureFormat& format : kFormats)
+        if (chosen(format)) names.push_back(format.name);
+    std::sort(names.begin(), names.end());
+    return Listed(names, lastJoint);
 }
 
 }  // namespace
@@ -188,40 +196,57 @@ const PictureFormat* FormatForFirstBytes(const std::uint8_t* bytes, std::size_t 
     return Find([bytes, count](const PictureFormat& format) { return format.startsFile(bytes, count); });
 }
 
-const PictureFormat* FormatForFetchType(int fetchType) {
-    if (fetchType == kNotDownloaded) return nullptr;
-    return Find([fetchType](const PictureFormat& format) { return format.fetchType == fetchType; });
+const PictureFormat* FormatForExtension(const char* path) {
+    const char* dot = FindLastChar(path, '.');
+    if (dot == nullptr) return nullptr;
+    const std::string extension = LowerCase(dot + 1);
+    return Find([&extension](const PictureFormat& format) {
+        return std::any_of(
+            std::begin(format.extensions), std::end(format.extensions),
+            [&extension](const char* known) { return known != nullptr && extension == known; });
+    });
+}
+
+const PictureFormat* FormatForWindowNumber(int number) {
+    if (number == kNotInWindow) return nullptr;
+    return Find([number](const PictureFormat& format) { return format.windowNumber == number; });
 }
 
 bool HasPictureExtension(const char* path) {
-    const char* dot = FindLastChar(path, '.');
-    if (dot == nullptr) return false;
-    const std::string extension = LowerCase(dot + 1);
-    return Find([&extension](const PictureFormat& format) {
-               return format.readerLetter != '\0' &&
-                      std::any_of(
-                          std::begin(format.extensions), std::end(format.extensions),
-                          [&extension](const char* known) { return known != nullptr && extension == known; });
-           }) != nullptr;
+    const PictureFormat* format = FormatForExtension(path);
+    return format != nullptr && format->readerLetter != '\0';
+}
+
+bool Downloads(Program program, const PictureFormat& format) {
+    return format.sniffDownload != nullptr && (program == Program::kCli || format.readerLetter != '\0');
+}
+
+DownloadSniff SniffDownload(ArrivingBytes& bytes, Program program) {
+    for (const PictureFormat& format : kFormats) {
+        if (!Downloads(program, format)) continue;
+        const PictureHeader header = format.sniffDownload(bytes);
+        if (header.kind != PictureHeader::kOther) return {&format, header};
+    }
+    return {};
 }
 
 std::string ReadableFormats() {
-    std::vector<std::string> names;
-    for (const PictureFormat& format : kFormats) names.push_back(format.name);
-    std::sort(names.begin(), names.end());
-    std::string text;
-    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
-    return text;
+    return NamesOf([](const PictureFormat&) { return true; }, ", ");
+}
+
+std::string DownloadedFormats(Program program) {
+    return NamesOf([program](const PictureFormat& format) { return Downloads(program, format); }, " or ");
 }
 
 std::string FormatWord(OutputFormat id) {
     return LowerCase(FormatOf(id).name);
 }
 
-std::string FormatWords() {
-    std::string text;
-    for (const PictureFormat& format : kFormats) text += (text.empty() ? "" : ", ") + FormatWord(format.id);
-    return text;
+std::string FormatWords(bool (*chosen)(const PictureFormat&), const char* lastJoint) {
+    std::vector<std::string> words;
+    for (const PictureFormat& format : kFormats)
+        if (chosen == nullptr || chosen(format)) words.push_back(FormatWord(format.id));
+    return Listed(words, lastJoint);
 }
 
 std::string ReadableFilePattern() {

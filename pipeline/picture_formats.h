@@ -7,40 +7,59 @@
 
 #include "core/packed_bitmap.h"
 #include "core/reader_status.h"
+#include "pipeline/first_bytes.h"
 
-// The rows of the table, in the order the window stores its choice; kPng and kWebp are
+// The rows of the table, in their order; the value is the row's place. kPng and kWebp are
 // korvi-cli's own.
 enum class OutputFormat { kJpeg = 0, kGif = 1, kBmp = 2, kPng = 3, kWebp = 4 };
 
-// One way of writing a picture: the format, at a quality where it has one (JPEG and lossy WebP),
-// or in the lossless form of a format that has both (WebP).
+// One way of writing a picture: the format, at a quality where it has one, or in the lossless
+// form of a format that has both.
 struct Encoding {
     OutputFormat format = OutputFormat::kJpeg;
     int quality = 0;
     bool lossless = false;
 };
 
-// The download number of a format that the download does not take.
-constexpr int kNotDownloaded = -1;
+// The two programs over the core: the window (korvi.exe) and korvi-cli.
+enum class Program { kWindow, kCli };
+
+// The "Format" number of a format the window does not write.
+constexpr int kNotInWindow = -1;
+// The formats the window writes, numbered 0 to this less 1 in its settings and radio buttons.
+constexpr int kWindowFormatCount = 3;
+
+// Reads a file into a new picture, composing transparency over `background`; the reader's status.
+using PictureReader = ReaderStatus (*)(const char* path, std::uint32_t background, PackedBitmap* picture);
 
 struct PictureFormat {
     OutputFormat id;
-    const char* name;  // in messages; in lower case, korvi-cli's -f word
+    const char* name;     // in messages; in lower case, korvi-cli's -f word
+    const char* heading;  // the test page's heading of its variants
     // The first letter of the extensions the window reads it by, in lower case; '\0' for a
-    // format that only korvi-cli reads, by the file's first bytes.
+    // format that only korvi-cli reads.
     char readerLetter;
     // The extensions files of the format have, without the "."; the first is the one it is written with.
     const char* extensions[5];
     const char* mimeType;
-    int fetchType;  // the download's number for it, or kNotDownloaded
+    // The window's "Format" number and radio button (the first button's id plus the number),
+    // equal to the id's value; kNotInWindow for a format only korvi-cli writes.
+    int windowNumber;
+    bool hasQuality;       // written at a quality, 10 to 100
+    bool hasLosslessForm;  // and also in a lossless form
     // Whether a file begins with the format's signature; `count` bytes are there.
     bool (*startsFile)(const std::uint8_t* bytes, std::size_t count);
-    // Reads a file into a new picture, composing transparency over `background`; the reader's status.
-    ReaderStatus (*read)(const char* path, std::uint32_t background, PackedBitmap* picture);
+    // What a download's first bytes tell of its picture; null for a format that is not taken
+    // from the web (the window takes only the formats it reads).
+    PictureHeader (*sniffDownload)(ArrivingBytes& bytes);
+    PictureReader read;  // the window's reader, and korvi-cli's where the last field is null
+    // The statuses of korvi-cli's reader in words.
     const char* (*statusText)(ReaderStatus status);
-    // Writes the picture (borrowed) to `path` at the quality, or lossless where the format has
-    // both forms; null when written, else the message to show.
+    // Writes the picture (borrowed) to `path` at the quality, or in the lossless form; null when
+    // written, else the message to show. Throws std::bad_alloc when memory runs short.
     const char* (*write)(PackedBitmap picture, const char* path, int quality, bool lossless);
+    // korvi-cli's reader where it reads more variants than the window's; null where both read alike.
+    PictureReader readEveryVariant;
 };
 
 const PictureFormat& FormatOf(OutputFormat id);
@@ -51,20 +70,33 @@ const PictureFormat* FormatForLetter(char readerLetter);
 const PictureFormat* FormatForWord(const char* word);
 // The format whose signature begins the bytes; null for none.
 const PictureFormat* FormatForFirstBytes(const std::uint8_t* bytes, std::size_t count);
-// The format of the download's number; null for none.
-const PictureFormat* FormatForFetchType(int fetchType);
+// The format whose extensions hold the path's, in either case; null for none.
+const PictureFormat* FormatForExtension(const char* path);
+// The format the window stores as this "Format" number; null for none.
+const PictureFormat* FormatForWindowNumber(int number);
 // Whether the path ends in the extension of a format that the window reads.
 bool HasPictureExtension(const char* path);
 
-// The bytes FormatForFirstBytes needs at most: a JPEG behind a 128-byte MacBinary header.
-constexpr std::size_t kSignatureBytes = 131;
+// Whether the program takes pictures of the format from the web.
+bool Downloads(Program program, const PictureFormat& format);
 
-// The names of the formats that are read, in alphabetical order: "BMP, GIF, JPEG, PNG, WebP".
+// A download's picture as its first bytes show it: the format, of those the program takes from
+// the web, that they begin, and what they tell of its picture; no format when they begin none.
+struct DownloadSniff {
+    const PictureFormat* format = nullptr;
+    PictureHeader header;
+};
+DownloadSniff SniffDownload(ArrivingBytes& bytes, Program program);
+
+// The names of the formats korvi-cli reads, in alphabetical order: "BMP, GIF, JPEG, PNG, WebP".
 std::string ReadableFormats();
+// The names of the formats the program takes from the web: "BMP, GIF, JPEG, PNG or WebP".
+std::string DownloadedFormats(Program program);
 // korvi-cli's -f word for a format: its name in lower case, "jpeg".
 std::string FormatWord(OutputFormat id);
-// Every -f word in the order of the table: "jpeg, gif, bmp, png, webp".
-std::string FormatWords();
+// The -f words of the formats chosen (every one by default) in the order of the table, the last
+// behind `lastJoint`: "jpeg, gif, bmp, png, webp".
+std::string FormatWords(bool (*chosen)(const PictureFormat&) = nullptr, const char* lastJoint = ", ");
 // The open-file dialog's pattern of the files that the window reads: "*.jpg;*.gif;*.bmp;*.png".
 std::string ReadableFilePattern();
 

@@ -15,10 +15,24 @@ bool IsReaderBitmap(PackedBitmap picture) {
     return depth == 1 || depth == 4 || depth == 8 || depth == 24;
 }
 
+// The picture of the format's reader: the window's, or korvi-cli's where it has one of its own.
+PackedBitmap ReadWith(const PictureFormat* format, bool everyVariant, const char* path, LoadFailure* failure,
+                      std::uint32_t background) {
+    LoadFailure why{format, kReaderOk};
+    PackedBitmap picture = nullptr;
+    if (format != nullptr) {
+        const PictureReader read =
+            everyVariant && format->readEveryVariant != nullptr ? format->readEveryVariant : format->read;
+        why.status = read(path, background, &picture);
+    }
+    if (failure != nullptr) *failure = why;
+    return picture;
+}
+
 }  // namespace
 
 PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure, std::uint32_t background) {
-    return ReadPictureAs(FormatForLetter(ExtensionLetter(path)), path, failure, background);
+    return ReadWith(FormatForLetter(ExtensionLetter(path)), false, path, failure, background);
 }
 
 PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure, std::uint32_t background) {
@@ -30,17 +44,17 @@ PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure, std::u
         if (failure != nullptr) *failure = LoadFailure{nullptr, kReaderCannotRead};
         return nullptr;
     }
-    return ReadPictureAs(FormatForFirstBytes(first, static_cast<std::size_t>(count)), path, failure,
-                         background);
+    const std::size_t size = static_cast<std::size_t>(count);
+    // The name decides only between signatures the bytes all begin, or when they begin none.
+    const PictureFormat* named = FormatForExtension(path);
+    const PictureFormat* format =
+        named != nullptr && named->startsFile(first, size) ? named : FormatForFirstBytes(first, size);
+    return ReadPictureAs(format != nullptr ? format : named, path, failure, background);
 }
 
 PackedBitmap ReadPictureAs(const PictureFormat* format, const char* path, LoadFailure* failure,
                            std::uint32_t background) {
-    LoadFailure why{format, kReaderOk};
-    PackedBitmap picture = nullptr;
-    if (format != nullptr) why.status = format->read(path, background, &picture);
-    if (failure != nullptr) *failure = why;
-    return picture;
+    return ReadWith(format, true, path, failure, background);
 }
 
 PackedBitmap PreparePicture(PackedBitmap picture, const char* savedCopyPath) {

@@ -24,13 +24,14 @@ struct LoadFailure {
 PackedBitmap ReadPictureByExtension(const char* path, LoadFailure* failure = nullptr,
                                     std::uint32_t background = kDefaultBackColor);
 
-// The picture of the format's reader; null when there is no format (`failure->format` null) or
-// the file does not read.
+// The picture of korvi-cli's reader for the format; null when there is no format
+// (`failure->format` null) or the file does not read.
 PackedBitmap ReadPictureAs(const PictureFormat* format, const char* path, LoadFailure* failure = nullptr,
                            std::uint32_t background = kDefaultBackColor);
 
-// The picture of the reader that the file's first bytes name, whatever the file is called; a
-// file that cannot be opened gives no format with kReaderCannotRead.
+// The picture of korvi-cli's reader that the file's first bytes name, whatever the file is called;
+// its extension decides only where they name no reader, or several. A file that cannot be opened
+// gives no format with kReaderCannotRead.
 PackedBitmap ReadPictureByContent(const char* path, LoadFailure* failure = nullptr,
                                   std::uint32_t background = kDefaultBackColor);
 

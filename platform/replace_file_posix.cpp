@@ -4,7 +4,7 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
@@ -39,6 +39,22 @@ int CreateBeside(const std::string& target, std::string* name) {
     return -1;
 }
 
+// The file a path names once its links are followed, also when the last one names a file not
+// there yet, as a shell's ">" writes through it; nothing for a circle of links.
+std::optional<std::string> FollowLinks(std::string path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat link;
+        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0 || length >= PATH_MAX) return std::nullopt;
+        target.resize(std::size_t(length));
+        const std::size_t slash = path.rfind('/');
+        path = target[0] == '/' || slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 struct FileReplacement::State {
@@ -56,13 +72,10 @@ FileReplacement::FileReplacement(const char* path) : state_(std::make_unique<Sta
         s.file = open(path, O_WRONLY | O_CLOEXEC);
         return;
     }
-    // A link keeps pointing where it did; the file it names is replaced.
-    s.target = path;
-    if (exists) {
-        char resolved[PATH_MAX];
-        if (realpath(path, resolved) == nullptr) return;
-        s.target = resolved;
-    }
+    // A link keeps pointing where it did; the file it names is replaced, or made.
+    std::optional<std::string> target = FollowLinks(path);
+    if (!target) return;
+    s.target = std::move(*target);
     UnfinishedReplacements& unfinished = Unfinished();
     std::lock_guard<std::mutex> hold(unfinished.lock);
     if (unfinished.interrupted) return;

@@ -3,9 +3,13 @@
 # Wine, and the comparison of the two builds' output.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/scripts/setup.sh" all
 
-section() { printf '\n=== %s ===\n' "$*"; }
+# Each section says when it starts, in minutes and seconds from the start of the run.
+start=$SECONDS
+section() { printf '\n=== %s (at %d:%02d) ===\n' "$*" $(( (SECONDS - start) / 60 )) $(( (SECONDS - start) % 60 )); }
+
+section "set-up"
+"$here/scripts/setup.sh" all
 
 # The Windows build the Wine suite runs: the product's 32-bit one, or where this machine runs no
 # 32-bit programs (nor so Wine any 32-bit Windows program) the same sources built for 64-bit; then
@@ -53,3 +57,4 @@ if [ -s "$flaky" ]; then
   section "flaky cases under Wine (failed once, passed when run again): a fault to fix"
   cat "$flaky"
 fi
+section "all suites passed"

@@ -44,20 +44,11 @@ CopyButton BuildCopyButton(int& counter) {
 }
 
 std::string VariantHeading(const Encoding& encoding) {
-    switch (encoding.format) {
-        case OutputFormat::kJpeg:
-            return Formatted("<hr><h3>Jpeg(q=%d)</h3>\r\n", encoding.quality);
-        case OutputFormat::kWebp:
-            if (encoding.lossless) return "<hr><h3>WebP(lossless)</h3>\r\n";
-            return Formatted("<hr><h3>WebP(q=%d)</h3>\r\n", encoding.quality);
-        case OutputFormat::kGif:
-            return "<hr><h3>GIF</h3>\r\n";
-        case OutputFormat::kPng:
-            return "<hr><h3>PNG</h3>\r\n";
-        case OutputFormat::kBmp:
-            break;
-    }
-    return "<hr><h3>BMP</h3>\r\n";
+    const PictureFormat& format = FormatOf(encoding.format);
+    const std::string form = encoding.lossless   ? "(lossless)"
+                             : format.hasQuality ? Formatted("(q=%d)", encoding.quality)
+                                                 : "";
+    return std::string("<hr><h3>") + format.heading + form + "</h3>\r\n";
 }
 
 std::string MethodText(int method, int side) {

@@ -1,11 +1,9 @@
 #include "testpage/page_text.h"
 
-#include <atomic>
 #include <new>
 #include <optional>
-#include <system_error>
-#include <thread>
 
+#include "core/fan_out.h"
 #include "core/messages.h"
 #include "core/work_folder.h"
 #include "testpage/hidden_variants.h"
@@ -25,27 +23,16 @@ using Outcomes = std::vector<std::optional<ConversionOutcome>>;
 // files into a folder of its own; the calling thread uses the given one.
 void MakeInParallel(const std::vector<Variant>& variants, const VariantMaker& make, Outcomes& outcomes,
                     unsigned workers, const std::string& workFolder) {
-    std::atomic<std::size_t> next{0};
-    auto work = [&](const std::string& folder) {
-        for (std::size_t i; (i = next++) < variants.size();) {
-            const Variant& v = variants[i];
-            outcomes[i] = make(*v.picture, v.encoding, folder);
-        }
-    };
     std::vector<WorkFolder> folders;
-    std::vector<std::thread> threads;
     for (unsigned k = 1; k < workers && k < variants.size(); ++k) {
         std::optional<WorkFolder> folder = WorkFolder::Create();
-        if (!folder) break;
-        try {
-            folders.push_back(std::move(*folder));
-            threads.emplace_back(work, folders.back().path());
-        } catch (const std::exception&) {
-            break;  // fewer threads: the variants still get made
-        }
+        if (!folder) break;  // fewer threads: the variants still get made
+        folders.push_back(std::move(*folder));
     }
-    work(workFolder);
-    for (std::thread& thread : threads) thread.join();
+    RunPieces(variants.size(), unsigned(folders.size()) + 1, [&](std::size_t i, unsigned lane) {
+        const Variant& v = variants[i];
+        outcomes[i] = make(*v.picture, v.encoding, lane == 0 ? workFolder : folders[lane - 1].path());
+    });
 }
 
 // The page as it is written: each piece goes to the writer at once.

@@ -5,6 +5,7 @@
 #include "core/classic_file.h"
 #include "core/messages.h"
 #include "web/fetch_url.h"
+#include "web/http_status.h"
 
 namespace {
 
@@ -15,41 +16,8 @@ std::int64_t DownloadTimeLimitMs() {
     return limit > 0 && limit < kDownloadTimeLimitMs ? limit : kDownloadTimeLimitMs;
 }
 
-}  // namespace
-
-DownloadOutcome DownloadToFolder(const char* url, const std::string& folder,
-                                 const std::function<void()>& sessionOpened) {
-    DownloadOutcome outcome;
-    FetchContext context;
-    context.timeLimitMs = DownloadTimeLimitMs();
-    if (!OpenFetchSession(context)) {
-        outcome.message = kMsgCannotConnect;
-        return outcome;
-    }
-    if (sessionOpened) sessionOpened();
-    const FetchedBody body = FetchUrl(url, context);
-    if (!body) {
-        outcome.message = kMsgDownloadFailed;
-        outcome.status = context.status;
-        outcome.detail = context.session->failure();
-        return outcome;
-    }
-    const PictureFormat* format = FormatForFetchType(context.type);
-    if (format == nullptr) {
-        outcome.message = kMsgUnknownFormat;
-        return outcome;
-    }
-    const std::string path = TempOutputPath(folder, format->id);
-    ClassicFile file = ClassicFile::Create(path.c_str());
-    if (!file.is_open() || !file.WriteExactly(body.get(), context.length) || !file.Close()) {
-        outcome.message = kMsgCannotWriteFile;
-        return outcome;
-    }
-    outcome.path = path;
-    return outcome;
-}
-
-const char* FetchStatusText(int status) {
+// What a failed fetch status means, in a few English words.
+std::string FetchStatusText(int status) {
     switch (status) {
         case kFetchBadUrl:
             return "not an http:// or https:// address with a host, a valid port and a path";
@@ -74,8 +42,52 @@ const char* FetchStatusText(int status) {
         case kFetchLengthMismatch:
             return "the body's length differs from its Content-Length";
         case kFetchNotAPicture:
-            return "the answer is no JPEG, GIF, PNG or BMP picture";
+            return "the answer is no " + DownloadedFormats(Program::kCli) + " picture";
         default:
             return "unknown failure";
     }
+}
+
+// The message with what the program tells of the answer and of the fetch's failure.
+std::string FailureText(const char* message, const FetchContext& context) {
+    std::string text = message;
+    if (IsHttpError(context.httpStatus)) text += " (" + HttpStatusText(context.httpStatus) + ")";
+    if (context.downloader == Program::kCli && context.status != kFetchOk) {
+        text += " (status " + std::to_string(context.status) + ": " + FetchStatusText(context.status);
+        const std::string& said = context.session->failure();
+        text += said.empty() ? ")" : "; " + said + ")";
+    }
+    return text;
+}
+
+}  // namespace
+
+DownloadOutcome DownloadToFolder(const char* url, const std::string& folder, Program program,
+                                 const std::function<void()>& sessionOpened) {
+    DownloadOutcome outcome;
+    FetchContext context;
+    context.timeLimitMs = DownloadTimeLimitMs();
+    context.downloader = program;
+    if (!OpenFetchSession(context)) {
+        outcome.failure = kMsgCannotConnect;
+        return outcome;
+    }
+    if (sessionOpened) sessionOpened();
+    const FetchedBody body = FetchUrl(url, context);
+    if (!body) {
+        outcome.failure = FailureText(kMsgDownloadFailed, context);
+        return outcome;
+    }
+    if (context.format == nullptr) {
+        outcome.failure = FailureText(kMsgUnknownFormat, context);
+        return outcome;
+    }
+    const std::string path = TempOutputPath(folder, context.format->id);
+    ClassicFile file = ClassicFile::Create(path.c_str());
+    if (!file.is_open() || !file.WriteExactly(body.get(), context.length) || !file.Close()) {
+        outcome.failure = kMsgCannotWriteFile;
+        return outcome;
+    }
+    outcome.path = path;
+    return outcome;
 }

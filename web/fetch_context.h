@@ -25,13 +25,6 @@ enum FetchStatus {
     kFetchNotAPicture = 13,     // and it forwards nowhere
 };
 
-// The type of picture found in the body's first bytes: the format's number in the table of
-// formats, or this for none.
-constexpr std::int32_t kFetchUnknown = 99;
-inline std::int32_t FetchTypeOf(OutputFormat format) {
-    return FormatOf(format).fetchType;
-}
-
 // The limits a download uses.
 constexpr std::int32_t kDownloadMinimumSide = 10;
 constexpr std::int32_t kDownloadMaximumSize = 5000000;
@@ -45,9 +38,11 @@ struct FetchContext {
     // A fetch that has not ended after this long fails (status 10): connecting, every redirect,
     // the headers and the body all count, so that no server can hold the program longer.
     std::int64_t timeLimitMs = kDownloadTimeLimitMs;
+    Program downloader = Program::kWindow;  // whose formats are taken
 
     std::int32_t status = kFetchOk;
-    std::int32_t type = kFetchUnknown;
+    const PictureFormat* format = nullptr;  // as the first bytes placed it; null when they did not
+    int httpStatus = 0;       // the status code of the answer whose body was judged; 0 before one came
     std::int32_t length = 0;  // body bytes returned
     std::int32_t width = 0, height = 0;
 };

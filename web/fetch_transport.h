@@ -21,6 +21,8 @@ inline std::int64_t SteadyMilliseconds() {
 class FetchRequest {
   public:
     virtual ~FetchRequest() = default;
+    // The answer's HTTP status code; 0 when it cannot be told.
+    virtual int StatusCode() = 0;
     // The Content-Length header as the server wrote it; none when it is absent or when the body
     // arrives decoded from a content encoding, so that the length counts other bytes.
     virtual std::optional<std::string> ContentLength() = 0;

@@ -57,6 +57,7 @@ class CurlRequest final : public FetchRequest {
 
     // Sends the GET and waits for the response headers; the fetch status, 0 when they came.
     int Start(const std::string& url, const char* referrer, const std::string& agent, const char* caFile);
+    int StatusCode() override { return static_cast<int>(responseCode_); }
     std::optional<std::string> ContentLength() override { return encoded_ ? std::nullopt : contentLength_; }
     std::optional<std::string> RedirectTarget() override;
     int Read(std::uint8_t* buffer, int size) override;

@@ -107,13 +107,18 @@ class WinInetRequest final : public FetchRequest {
         return QueryHeader(request_.get(), HTTP_QUERY_CONTENT_LENGTH);
     }
 
-    std::optional<std::string> RedirectTarget() override {
+    int StatusCode() override {
         DWORD code = 0;
         DWORD size = sizeof code;
         if (!HttpQueryInfoA(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size,
                             nullptr)) {
-            return std::nullopt;
+            return 0;
         }
+        return static_cast<int>(code);
+    }
+
+    std::optional<std::string> RedirectTarget() override {
+        const int code = StatusCode();
         if (code != 301 && code != 302 && code != 303 && code != 307 && code != 308) return std::nullopt;
         const std::optional<std::string> location =
             QueryHeader<INTERNET_MAX_URL_LENGTH>(request_.get(), HTTP_QUERY_LOCATION);

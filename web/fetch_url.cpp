@@ -3,7 +3,6 @@
 #include <limits>
 #include <optional>
 
-#include "web/picture_sniff.h"
 #include "web/refresh_url.h"
 
 std::atomic<std::int32_t> g_fetchCancelled{0};
@@ -107,7 +106,10 @@ bool FetchPass::Send(std::string& url, UrlParts parts) {
             return false;
         }
         std::optional<std::string> target = request_->RedirectTarget();
-        if (!target) return true;
+        if (!target) {
+            context_.httpStatus = request_->StatusCode();
+            return true;
+        }
         std::optional<UrlParts> next = SplitUrl(target->c_str());
         // A picture asked for over HTTPS never travels in clear.
         const char* refusal = redirects == kMaxRedirects ? "more than 10 redirects"
@@ -151,8 +153,9 @@ FetchedBody FetchPass::ReadRest() {
 
 FetchedBody FetchPass::Run(std::string url, std::optional<std::string>* forwardUrl) {
     context_.status = kFetchOk;
-    context_.type = kFetchUnknown;
+    context_.format = nullptr;
     context_.length = 0;
+    context_.httpStatus = 0;
     std::optional<UrlParts> parts = SplitUrl(url.c_str());
     if (!parts) return Fail(kFetchBadUrl);
     if (!context_.session) return Fail(kFetchConnectFailed);
@@ -167,11 +170,12 @@ FetchedBody FetchPass::Run(std::string url, std::optional<std::string>* forwardU
         if (read < 0) return nullptr;
         if (read == 0) return ForwardOrFail(url, forwardUrl, kFetchReadFailed);
     }
-    const PictureHeader header = SniffPicture(*this);
+    const DownloadSniff sniffed = SniffDownload(*this, context_.downloader);
     if (context_.status != kFetchOk) return nullptr;
+    const PictureHeader& header = sniffed.header;
     switch (header.kind) {
         case PictureHeader::kPlaced:
-            context_.type = header.type;
+            context_.format = sniffed.format;
             context_.width = header.width;
             context_.height = header.height;
             if (AnnouncedTooLarge()) return Fail(kFetchTooLarge);
@@ -183,7 +187,7 @@ FetchedBody FetchPass::Run(std::string url, std::optional<std::string>* forwardU
             return ReadRest();
         case PictureHeader::kTooLarge:
             return Fail(kFetchTooLarge);
-        case PictureHeader::kNoPicture:
+        case PictureHeader::kOther:
             break;
     }
     return ForwardOrFail(url, forwardUrl, kFetchNotAPicture);

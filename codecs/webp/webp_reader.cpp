@@ -7,17 +7,12 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
+#include "codecs/webp/webp_first_frame.h"
 #include "core/classic_file.h"
 
 namespace {
-
-constexpr std::size_t kRiffHeaderBytes = 12;
-
-bool HasWebpSignature(const std::uint8_t* data, std::size_t size) {
-    return size >= kRiffHeaderBytes && std::memcmp(data, "RIFF", 4) == 0 &&
-           std::memcmp(data + 8, "WEBP", 4) == 0;
-}
 
 WebpReadStatus StatusOf(VP8StatusCode code) {
     switch (code) {
@@ -132,14 +127,11 @@ WebpReadStatus DecodeFirstFrame(const std::uint8_t* data, std::size_t size, cons
     return status;
 }
 
-}  // namespace
-
-WebpReadStatus DecodeWebp(PackedBitmap* result, const std::uint8_t* data, std::size_t size,
-                          std::uint32_t background) {
-    *result = nullptr;
-    if (!HasWebpSignature(data, size)) return kWebpNotWebp;
+// The picture of a file that holds one frame, as gathered.
+WebpReadStatus DecodeGathered(PackedBitmap* result, const std::vector<std::uint8_t>& file,
+                              std::uint32_t background) {
     WebPBitstreamFeatures features;
-    const WebpReadStatus known = StatusOf(WebPGetFeatures(data, size, &features));
+    const WebpReadStatus known = StatusOf(WebPGetFeatures(file.data(), file.size(), &features));
     if (known != kWebpReadOk) return known;
     if (!IsPictureSizeAccepted(features.width, features.height)) return kWebpTooLarge;
     GlobalBlock bitmap = AllocatePackedBitmap(features.width, features.height, 24, 0);
@@ -149,34 +141,54 @@ WebpReadStatus DecodeWebp(PackedBitmap* result, const std::uint8_t* data, std::s
         BitmapLock header(bitmap.get());
         if (!header) return kWebpReadOutOfMemory;
         const Canvas canvas{header.data(), background};
-        status = features.has_animation ? DecodeFirstFrame(data, size, canvas)
-                                        : DecodeInto(data, size, features.has_alpha, canvas,
+        status = features.has_animation ? DecodeFirstFrame(file.data(), file.size(), canvas)
+                                        : DecodeInto(file.data(), file.size(), features.has_alpha, canvas,
                                                      Region{0, 0, features.width, features.height});
     }
     if (status == kWebpReadOk) *result = bitmap.release();
     return status;
 }
 
+WebpReadStatus Decode(PackedBitmap* result, const WebpFileReader& read, std::uint32_t background) {
+    *result = nullptr;
+    try {
+        const FirstFrame frame = GatherFirstFrame(read);
+        if (frame.status != kWebpReadOk) return frame.status;
+        const WebpReadStatus status = DecodeGathered(result, frame.file, background);
+        // Bytes beyond what the picture can need were left unread: not a picture cut short.
+        return frame.cut && status == kWebpTruncated ? kWebpBroken : status;
+    } catch (const std::bad_alloc&) {
+        return kWebpReadOutOfMemory;
+    }
+}
+
+}  // namespace
+
+WebpReadStatus DecodeWebp(PackedBitmap* result, const std::uint8_t* data, std::size_t size,
+                          std::uint32_t background) {
+    return Decode(
+        result,
+        [data, size](std::uint64_t offset, std::uint8_t* buffer, std::uint32_t bytes) {
+            const std::size_t count = offset < size ? std::min<std::size_t>(bytes, size - offset) : 0;
+            if (count > 0) std::memcpy(buffer, data + offset, count);
+            return long(count);
+        },
+        background);
+}
+
 WebpReadStatus ReadWebpFile(PackedBitmap* result, const char* path, std::uint32_t background) {
     *result = nullptr;
     ClassicFile file = ClassicFile::OpenForReading(path);
     if (!file.is_open()) return kWebpCannotRead;
-    const LONG length = file.SeekToEnd();
-    std::uint8_t head[kRiffHeaderBytes];
-    if (length < 0 || !file.Seek(0)) return kWebpCannotRead;
-    if (std::size_t(length) < kRiffHeaderBytes || !file.ReadExactly(head, kRiffHeaderBytes) ||
-        !HasWebpSignature(head, kRiffHeaderBytes))
-        return kWebpNotWebp;
-    // The RIFF size counts from behind itself; bytes after it are not the picture's. A size
-    // too small for the header is libwebp's to refuse.
-    const std::uint32_t riff = std::uint32_t(head[4]) | std::uint32_t(head[5]) << 8 |
-                               std::uint32_t(head[6]) << 16 | std::uint32_t(head[7]) << 24;
-    std::size_t size = std::size_t(length);
-    if (riff < size - 8) size = std::max(std::size_t(riff) + 8, kRiffHeaderBytes);
-    std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[size]);
-    if (!data) return kWebpReadOutOfMemory;
-    std::memcpy(data.get(), head, kRiffHeaderBytes);
-    if (!file.ReadExactly(data.get() + kRiffHeaderBytes, std::uint32_t(size - kRiffHeaderBytes)))
-        return kWebpCannotRead;
-    return DecodeWebp(result, data.get(), size, background);
+    return Decode(
+        result,
+        [&file](std::uint64_t offset, std::uint8_t* buffer, std::uint32_t bytes) {
+            return offset <= 0x7FFFFFFF && file.Seek(std::uint32_t(offset)) ? file.ReadUpTo(buffer, bytes)
+                                                                            : -1L;
+        },
+        background);
+}
+
+bool WebpCanvasSize(const std::uint8_t* data, std::size_t size, int* width, int* height) {
+    return WebPGetInfo(data, size, width, height) != 0;
 }

@@ -16,3 +16,6 @@ WebpReadStatus DecodeWebp(PackedBitmap* result, const std::uint8_t* data, std::s
 
 // The same for a file; one that does not start with RIFF....WEBP is refused before it is read whole.
 WebpReadStatus ReadWebpFile(PackedBitmap* result, const char* path, std::uint32_t background);
+
+// The canvas size the first bytes of a WebP file state, when they hold its first chunk's header.
+bool WebpCanvasSize(const std::uint8_t* data, std::size_t size, int* width, int* height);

@@ -34,6 +34,8 @@ const char* WebpStatusText(WebpWriteStatus status) {
             return "not a 24-bit bitmap with pixels";
         case kWebpEncodeFailed:
             return "the WebP encoder refused the picture or its settings";
+        case kWebpTooWide:
+            return "a side longer than WebP's limit of 16383 pixels";
     }
     return "an unknown status of the WebP writer";
 }

@@ -25,6 +25,7 @@ enum WebpWriteStatus : std::int32_t {
     kWebpCannotWrite = -50,   // the output file cannot be created or written
     kWebpNotWritable = -51,   // not a 24-bit bitmap with pixels
     kWebpEncodeFailed = -52,  // libwebp refused the settings or the picture
+    kWebpTooWide = -53,       // a side longer than WebP's 16383 pixels
 };
 
 // The status in words, for messages and logs: "not a WebP file", ...

@@ -15,16 +15,19 @@ constexpr std::int32_t kMaxWebpSide = 16383;
 
 // The encoder's choices (libwebp's WebPConfig fields of the same meaning).
 struct WebpTuning {
-    int method;           // lossy effort, 0 (fastest) to 6 (smallest)
-    int noiseShaping;     // sns_strength, 0 to 100
-    int filterStrength;   // loop filter, 0 to 100, where autoFilter is off
-    int filterSharpness;  // 0 to 7
-    bool autoFilter;      // let the encoder choose the filter strength
-    int segments;         // 1 to 4
-    bool sharpYuv;        // the slower, sharper RGB to YUV conversion
-    int losslessMethod;   // lossless effort, 0 to 6
-    int losslessEffort;   // 0 to 100 (libwebp's quality in lossless mode)
+    int method;               // lossy effort, 0 (fastest) to 6 (smallest)
+    int noiseShaping;         // sns_strength, 0 to 100
+    int filterStrength;       // loop filter, 0 to 100, where autoFilter is off
+    int filterSharpness;      // 0 to 7
+    bool autoFilter;          // let the encoder choose the filter strength
+    int segments;             // 1 to 4
+    bool sharpYuv;            // the slower, sharper RGB to YUV conversion
+    int losslessMethod;       // lossless effort, 0 to 6
+    int losslessEffort;       // 0 to 100 (libwebp's quality in lossless mode)
+    int smallLosslessEffort;  // the same for pictures of kSmallLosslessPixels or fewer
 };
+
+constexpr int kSmallLosslessPixels = 64 * 64;
 
 // The choices bench/webp_write_bench.cpp measured as the best trade of size for time.
 extern const WebpTuning kSmallWebp;
@@ -48,7 +51,7 @@ struct WebpBytes {
 WebpWriteStatus EncodeWebp(PackedBitmap bitmap, WebpEncoding encoding, WebpBytes* out,
                            const WebpTuning& tuning = kSmallWebp);
 
-// Writes a 24-bit bitmap as a WebP file. Nothing is created when encoding fails; a failed
-// write leaves what it wrote.
+// Writes a 24-bit bitmap as a WebP file, straight from libwebp into the file, never held
+// whole in memory. Nothing is left when it fails.
 WebpWriteStatus WriteWebpFile(PackedBitmap bitmap, const char* path, WebpEncoding encoding,
                               const WebpTuning& tuning = kSmallWebp);

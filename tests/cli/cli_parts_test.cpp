@@ -1,12 +1,9 @@
-// korvi-cli's decisions that need no process: the forms of the line, the quality budget and
-// which pictures of a page are read.
+// korvi-cli's decisions that need no process: the forms of the line, the failure of a quality
+// search, which pictures of a page are read.
 #include <gtest/gtest.h>
-
-#include <array>
 
 #include "cli/page_picture.h"
 #include "cli/picture_job.h"
-#include "cli/quality_budget.h"
 #include "cli/tag_form.h"
 #include "core/messages.h"
 #include "pipeline/picture_loader.h"
@@ -36,49 +33,6 @@ TEST(LineFrame, GivesEachFormWithItsAttributesEscaped) {
         const UriFrame frame = LineFrame(style, 3, 2);
         EXPECT_EQ(frame.before + uri + frame.after, c.line) << c.line;
     }
-}
-
-// Real lines do not grow evenly with the quality: 16-bit JPEG tables below 24 and 20 make them
-// longer, and here and there, in both formats, a higher quality gives a few bytes less.
-TEST(HighestFittingQuality, ChoosesWhatASearchFrom100DownwardsChooses) {
-    TempFolder folder;
-    GlobalBlock natural = MakeBitmap24(64, 48, NaturalPicture(64, 48));
-    GlobalBlock landscape(LoadPictureFile(KORVI_SAMPLES "landscape.bmp"));
-    const struct {
-        OutputFormat format;
-        PackedBitmap picture;
-        int method, side;
-    } cases[] = {{OutputFormat::kJpeg, natural.get(), kKeepSize, 430},
-                 {OutputFormat::kJpeg, landscape.get(), kFitSquare, 200},
-                 {OutputFormat::kWebp, natural.get(), kKeepSize, 430}};
-    int smallDips = 0;
-    for (const auto& c : cases) {
-        ASSERT_NE(c.picture, nullptr);
-        const VariantPicture variant(
-            PageSource{c.picture, BitmapLock(c.picture)->biWidth, BitmapLock(c.picture)->biHeight}, c.method,
-            c.side);
-        std::array<std::size_t, 101> length{};
-        std::vector<std::size_t> budgets = {0};
-        for (int q = 10; q <= 100; ++q) {
-            length[q] = variant.BuildVariantTag({c.format, q}, folder.path()).text.size();
-            budgets.insert(budgets.end(), {length[q] - 1, length[q]});
-            if (q > 10 && q != 20 && q != 24 && length[q] < length[q - 1]) ++smallDips;
-        }
-        for (std::size_t budget : budgets) {
-            std::optional<int> linear;
-            for (int q = 100; q >= 10 && !linear; --q) {
-                if (length[q] <= budget) linear = q;
-            }
-            int asked = 0;
-            const std::optional<int> found = HighestFittingQuality(c.format, [&](int q) {
-                ++asked;
-                return length[q] <= budget;
-            });
-            EXPECT_EQ(found, linear) << c.side << " " << budget;
-            EXPECT_LE(asked, 20) << c.side << " " << budget;
-        }
-    }
-    EXPECT_GE(smallDips, 3) << "the pictures no longer show lines that shrink as the quality rises";
 }
 
 // A work file that cannot be written fails the picture with the writer's message, also in the

@@ -7,16 +7,19 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "core/messages.h"
 #include "tests/support/command.h"
 #include "tests/support/files.h"
 #include "tests/support/gif_fixture.h"
+#include "tests/support/webp_fixture.h"
 
 namespace {
 
-const std::string kSample = std::string(KORVI_SAMPLES) + "landscape.bmp";
+const std::string kSamples = KORVI_SAMPLES;
+const std::string kSample = kSamples + "landscape.bmp";
 const std::string kCli = KORVI_CLI_PATH;
 
 bool WaitUntil(const std::function<bool()>& done) {
@@ -77,16 +80,24 @@ TEST(KorviCliInterrupted, RemovesItsWorkFoldersAndEndsByTheSignal) {
 }
 
 // Output that cannot be written, and memory too short at any step of the largest picture, end
-// in a message and status 1, leaving the output and the temporary folder as they were. A pipe is
-// read once, whatever its name: here a FIFO, as <(...) gives a path to a pipe.
+// in a message and status 1 (where no thread can start, fewer threads do the work), leaving the output and
+// the temporary folder as they were. A pipe is read once, by its first bytes whatever its name: here a FIFO,
+// as <(...) gives a path to a pipe.
 TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
     TempFolder folder;
     const std::string tag = folder.File("tag.html"), status = folder.File("status"),
                       temporary = folder.File("tmp");
     WriteBytes(tag, {'o', 'l', 'd'});
     WriteBytes(folder.File("wide.gif"), LargestGif());
+    // A 64 x 64 WebP whose RIFF size claims 2 GB, all there but for the picture's bytes unused.
+    Bytes webp = EncodeRgbaWebp(std::vector<Rgba>(64 * 64, Rgba{0, 128, 128, 255}), 64, true);
+    const std::uint32_t claimed = 0x7FFFFFF0;
+    std::memcpy(webp.data() + 4, &claimed, 4);
+    WriteBytes(folder.File("riff.webp"), webp);
+    ASSERT_EQ(truncate(folder.File("riff.webp").c_str(), claimed + 8), 0);
     MakeFolder(temporary);
-    const std::string wide = " " + Quoted(folder.File("wide.gif")), fifo = Quoted(folder.File("fifo"));
+    const std::string wide = " " + Quoted(folder.File("wide.gif")), fifo = Quoted(folder.File("fifo.jpg")),
+                      riff = " " + Quoted(folder.File("riff.webp"));
     const std::string limited = "TMPDIR=" + temporary + " " + Quoted(kCli) + " -m 0 -f bmp -o " + Quoted(tag);
     const std::string cannotWrite = "cannot write";
     const struct {
@@ -108,13 +119,25 @@ TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
          kMsgConversionError},
         {"memory short of two on threads", "ulimit -v 600000; " + limited + " -j 2" + wide + wide, true, 1,
          "korvi-cli: "},
+        // -f auto reads each trial back beside the picture: no trial may drop out unsaid.
+        {"memory short of a trial of -f auto",
+         "ulimit -v 400000; TMPDIR=" + temporary + " " + Quoted(kCli) + " -m 0 -f auto -o " + Quoted(tag) +
+             wide,
+         true, 1, std::string(kMsgConversionError) + " (out of memory)"},
         {"memory for the picture and one tag",
          "ulimit -v 750000; TMPDIR=" + temporary + " " + Quoted(kCli) + " -m 0 -f bmp --alt x" + wide +
              " >/dev/null",
          true, 0, ""},
-        {"a named pipe",
-         "mkfifo " + fifo + " && (cat " + Quoted(kSample) + " >" + fifo + " &) && " + Quoted(kCli) +
-             " -f bmp " + fifo,
+        // Each thread would need more address space than the process may have.
+        {"no thread can start",
+         "ulimit -s 600000 -v 500000; " + Quoted(kCli) + " --version && " + Quoted(kCli) + " -j 2 -f gif " +
+             Quoted(kSample) + " " + Quoted(kSample) + " && " + Quoted(kCli) +
+             " -j 2 --test-page /dev/null " + Quoted(kSample) + " >/dev/null",
+         true, 0, ""},
+        {"a WebP stream of 2 GB, nearly all of it unused", Quoted(kCli) + " - <" + riff, false, 0, ""},
+        {"a png through a pipe named .jpg",
+         "mkfifo " + fifo + " && (cat " + Quoted(kSamples + "badge.png") + " >" + fifo + " &) && " +
+             Quoted(kCli) + " -f bmp " + fifo,
          false, 0, ""},
         // Last, as it alone leaves a status file. The tag is larger than a pipe holds, so the write
         // meets the closed end.
@@ -134,6 +157,6 @@ TEST(KorviCliOutput, FailsWhenItCannotBeWrittenOrMemoryRunsShort) {
     EXPECT_EQ(ReadBytes(tag), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(FolderEntries(temporary), std::vector<std::string>{});
     EXPECT_EQ(FolderEntries(folder.path()),
-              (std::vector<std::string>{"fifo", "status", "stderr.txt", "stdout.txt", "tag.html", "tmp",
-                                        "wide.gif"}));
+              (std::vector<std::string>{"fifo.jpg", "riff.webp", "status", "stderr.txt", "stdout.txt",
+                                        "tag.html", "tmp", "wide.gif"}));
 }

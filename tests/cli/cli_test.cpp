@@ -10,6 +10,7 @@
 #include "tests/support/command.h"
 #include "tests/support/jpeg_fixture.h"
 #include "tests/support/synthetic_picture.h"
+#include "tests/support/webp_fixture.h"
 
 namespace {
 
@@ -38,6 +39,8 @@ TEST_F(KorviCli, PrintsTheLineOfEachFormatAndFormNotingReplacedValues) {
     const std::string sizing = " -m 2 -s 64 ";
     const std::string uri = Run(Quoted(kSample) + sizing + "-f gif --as uri").out;
     ASSERT_EQ(uri.rfind("data:image/gif;base64,R0lGODdh", 0), 0u) << uri;
+    // What a server that went over to WebP gives under the picture's old name.
+    WriteBytes(folder_.File("webp.jpg"), EncodeRgbaWebp(std::vector<Rgba>(64 * 48, {9, 8, 7, 255}), 64));
     const struct {
         std::string options, line;  // the line, or a part of it
         std::string note = "";      // empty: none
@@ -57,6 +60,7 @@ TEST_F(KorviCli, PrintsTheLineOfEachFormatAndFormNotingReplacedValues) {
         {"-f bmp -m 0 -s 9999", "", "-s 9999 is out of range (64 to 5000), so side 5000 is used"},
         // The badge's corners are transparent; BMP stores 0x204080 as 80 40 20, "gEAg" in base64.
         {"-f bmp -b " + Quoted("#204080") + " < " + Quoted(kSamples + "badge.png"), "gEAggEAggEAg", "", "-"},
+        {"-f bmp", "BwgJBwgJBwgJ", "", Quoted(folder_.File("webp.jpg"))},
     };
     for (const auto& c : cases) {
         const CommandResult result = Run(c.picture + sizing + c.options);
@@ -86,6 +90,11 @@ TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
                                  "-q auto x.bmp",
                                  "-q auto --max-bytes 9 -f gif x.bmp",
                                  "--max-bytes 0 x.bmp",
+                                 "--max-bytes 18446744073709551616 x.bmp",
+                                 "-f auto --min-ssim 0.97 x.bmp",
+                                 "-f auto --min-score 101 x.bmp",
+                                 "-f auto --min-score 1e x.bmp",
+                                 "--min-score 78 x.bmp",
                                  "-j 257 x.bmp",
                                  "--inline p.html x.bmp",
                                  "--inline p.html --as uri",
@@ -149,7 +158,7 @@ TEST_F(KorviCli, ConvertsSeveralPicturesInOrderSayingWhyOnesFail) {
         EXPECT_TRUE(result.out == (jobs == toFile ? "" : expected)) << jobs;
         for (const std::string& why :
              {"missing.bmp" + failed + "no such file)",
-              "short.bmp" + failed + "cannot be read, or ends before the picture does)",
+              "short.bmp" + failed + "the BMP file ends inside its headers or colour table)",
               "notes.txt" + failed + "no reader for this extension or its first bytes",
               "standard input" + failed + "no reader for these first bytes"}) {
             EXPECT_NE(result.err.find(why), std::string::npos) << why << "\n" << result.err;
@@ -190,10 +199,12 @@ TEST_F(KorviCli, KeepsEachLineWithinMaxBytes) {
     } cases[] = {
         {"-q 80 --max-bytes 100", "landscape.bmp", 1, " bytes, more than --max-bytes 100"},
         {"-q auto --max-bytes 100 -s 64", "landscape.bmp", 1, "no quality fits --max-bytes 100"},
+        {"-f webp --max-bytes 18446744073709551615", "tiles.gif", 0, ""},
         {"-f auto", "tiles.gif", 0, "tiles.gif: webp lossless, "},
-        {"-f auto", "badge.png", 0, "badge.png: webp q"},
-        {"-f auto --min-ssim 0.5", "badge.png", 0, "badge.png: webp q10, "},
-        {"-f auto --max-bytes 330", "badge.png", 0, "the most faithful line that fits --max-bytes 330"},
+        {"-f auto", "badge.png", 0, "badge.png: webp q86, 883 bytes, ssimulacra2 8"},
+        {"-f auto --min-score 3e1", "badge.png", 0, "badge.png: webp q10, "},
+        {"-f auto --max-bytes 330", "badge.png", 0,
+         "the most faithful line that fits --max-bytes 330 (no line of ssimulacra2 78 or more does)"},
         {"-f auto --max-bytes 300", "badge.png", 1,
          "no line fits --max-bytes 300; the shortest tried is webp q10"},
     };

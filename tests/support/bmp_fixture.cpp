@@ -27,9 +27,14 @@ Bytes BuildBmp(const BmpFixture& f) {
         Put(&info, 2835, 4);
         Put(&info, f.coloursUsed, 4);
         Put(&info, 0, 4);
-        info.resize(f.headerSize < 40 ? 40 : f.headerSize, 0);
+        if (f.headerSize > 40) {
+            for (std::uint32_t mask : f.masks) Put(&info, mask, 4);
+        }
+        info.resize(f.headerSize, 0);
     }
-    for (std::uint32_t mask : f.masks) Put(&info, mask, 4);
+    if (f.headerSize <= 40) {
+        for (std::uint32_t mask : f.masks) Put(&info, mask, 4);
+    }
     info.insert(info.end(), f.colourTable.begin(), f.colourTable.end());
 
     Bytes file;

@@ -15,6 +15,7 @@
 
 #include "tests/support/command.h"
 #include "tests/support/files.h"
+#include "tests/support/webp_fixture.h"
 
 namespace {
 
@@ -39,14 +40,26 @@ std::string Program(const std::string& native, const std::string& windows) {
 }  // namespace
 
 // Every address in one run, each on a thread of its own, with the whole download's limit shortened
-// to 12 seconds: a picture gives the line its file gives; any other answer an empty line and its
-// status, a silent server at the 10-second wait, one that keeps sending a little at the whole limit.
+// to 12 seconds: a picture of any format korvi-cli reads gives the line its file gives; any other
+// answer an empty line and its status, behind the server's own when it answered with an error, a
+// silent server at the 10-second wait, one that keeps sending a little at the whole limit.
 TEST(Download, EachAnswerEndsInTheLineOfItsPictureOrInItsStatusInTime) {
     const TempFolder folder;
+    // The samples, and a WebP beside them.
+    const std::string root = folder.File("root/");
+    MakeFolder(root);
+    for (const char* sample : {"landscape.bmp", "tiles.gif", "badge.png"})
+        WriteBytes(root + sample, ReadBytes(kSource + "/samples/" + sample));
+    std::vector<Rgba> pixels;
+    for (std::uint32_t i = 0, noise = 1; i < 40 * 30; ++i) {
+        noise ^= noise << 13, noise ^= noise >> 17, noise ^= noise << 5;
+        pixels.push_back({std::uint8_t(noise >> 24), std::uint8_t(noise >> 16), std::uint8_t(i), 255});
+    }
+    WriteBytes(root + "noise.webp", EncodeRgbaWebp(pixels, 40));
     const CommandResult started =
         RunCommand("/usr/bin/python3 " + Quoted(kSource + "/tests/web/hostile_server.py") + " " +
-                       Quoted(kSource + "/samples") + " " + Quoted(folder.path()) + " " +
-                       std::to_string(getpid()) + " >" + Quoted(folder.File("server.out")) + " 2>&1 &",
+                       Quoted(root) + " " + Quoted(folder.path()) + " " + std::to_string(getpid()) + " >" +
+                       Quoted(folder.File("server.out")) + " 2>&1 &",
                    folder.path());
     ASSERT_EQ(started.exitCode, 0) << started.err;
     std::map<std::string, int> ports = {{"closed", 1}};
@@ -70,10 +83,13 @@ TEST(Download, EachAnswerEndsInTheLineOfItsPictureOrInItsStatusInTime) {
         std::string path;
         std::string sample;  // whose line the answer gives, else:
         int status = 0;
-        bool late = false;  // ends at the whole download's limit
+        bool late = false;      // ends at the whole download's limit
+        const char* http = "";  // the server's error status
     } cases[] = {
         {"http", "tiles.gif", "tiles.gif"},
         {"http", "badge.png", "badge.png"},
+        {"http", "noise.webp", "noise.webp"},
+        {"http", "missing.png", "", 13, false, "(HTTP 404 Not Found)"},
         {"https", "landscape.bmp", "landscape.bmp"},
         {"http", "chunked", "landscape.bmp"},
         {"http", "gzip", "landscape.bmp"},
@@ -94,7 +110,7 @@ TEST(Download, EachAnswerEndsInTheLineOfItsPictureOrInItsStatusInTime) {
         urls.push_back(std::string(c.listener == std::string("http") ? "http" : "https") +
                        "://127.0.0.1:" + std::to_string(ports[c.listener]) + "/" + c.path);
         arguments += " " + urls.back();
-        if (!c.sample.empty()) files += " " + Seen(kSource + "/samples/" + c.sample);
+        if (!c.sample.empty()) files += " " + Seen(root + c.sample);
     }
     const auto start = std::chrono::steady_clock::now();
     const CommandResult result =
@@ -122,6 +138,9 @@ TEST(Download, EachAnswerEndsInTheLineOfItsPictureOrInItsStatusInTime) {
         EXPECT_NE(message.find(" (status " + std::to_string(c.status) + ":"), std::string::npos)
             << urls[i] << ": " << message;
         EXPECT_EQ(message.find("the whole download took longer than 12 seconds") != std::string::npos, c.late)
+            << urls[i] << ": " << message;
+        EXPECT_EQ(message.find("(HTTP") == std::string::npos ? "" : message.substr(message.find("(HTTP"), 20),
+                  c.http)
             << urls[i] << ": " << message;
     }
     // Without the variable, the product's own limit holds.

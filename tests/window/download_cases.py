@@ -13,7 +13,7 @@ class Downloads(KorviCase):
         self.put_clipboard_text(url)
         self.click_control(window, ids.IDC_PREVIEW)
 
-    def test_an_address_on_the_clipboard_becomes_the_current_picture_and_a_stalled_one_fails(self):
+    def test_an_address_on_the_clipboard_becomes_the_current_picture_and_a_stalled_or_missing_one_fails(self):
         self.server = PictureServer()
         self.server.publish("pic.bmp", PICTURE)
         window = self.start()
@@ -45,4 +45,8 @@ class Downloads(KorviCase):
         self.assertEqual(self.close_message_box(30), DOWNLOAD_FAILED)
         self.assertEqual(self.dialogs(PROGRESS_CAPTION), [])
         # The open-file dialog is offered then, as for an empty clipboard.
-        self.dialog(OPEN_DIALOG)
+        self.press_and_wait_closed(self.dialog(OPEN_DIALOG), IDCANCEL)
+
+        # A server's error status follows the message.
+        self.download(window, self.server.url("missing.png"))
+        self.assertEqual(self.close_message_box(20), DOWNLOAD_FAILED + " (HTTP 404 Not Found)")

@@ -95,6 +95,13 @@ TEST(ConvertPicture, EndsFailuresInTheirMessages) {
         {"no recorded size", 300, 200, [](Request& r) { r.request.width = 0; }, kMsgConversionError},
         {"work folder missing", 300, 200, [](Request& r) { r.request.workFolder += "missing/"; },
          kMsgBmpWriteFailed},
+        {"WebP wider than it holds", 16384, 1,
+         [](Request& r) {
+             r.request.format = OutputFormat::kWebp;
+             r.request.resizeMethod = kKeepSize;
+         },
+         "WebPフォーマットの画像ファイルが作成できませんでした. (a side longer than WebP's limit of 16383 "
+         "pixels)"},
     };
     for (const auto& c : cases) {
         Request r(c.width, c.height);

@@ -66,18 +66,27 @@ TEST(ReplaceFileContents, ReplacesWholeOrLeavesTheOldFileAndNothingBeside) {
     EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{"tag.html"});
 }
 
-// Creating never follows a link; replacing writes the file it names and keeps the link.
+// Creating never follows a link; replacing writes the file it names, also one not there yet
+// behind links of links, and keeps the links.
 TEST(FileWrites, LinksAndDevices) {
     TempFolder folder;
     WriteBytes(folder.File("target"), kOld);
     ASSERT_EQ(symlink("target", folder.File("link").c_str()), 0);
     EXPECT_EQ(_lcreat(folder.File("link").c_str(), 0), HFILE_ERROR);
     EXPECT_EQ(ReadBytes(folder.File("target")), kOld);
-    ASSERT_TRUE(Replace(folder.File("link")));
-    struct stat link;
-    ASSERT_EQ(lstat(folder.File("link").c_str(), &link), 0);
-    EXPECT_TRUE(S_ISLNK(link.st_mode));
+    MakeFolder(folder.File("sub"));
+    ASSERT_EQ(symlink("sub/new", folder.File("to-link").c_str()), 0);
+    ASSERT_EQ(symlink("../new-target", folder.File("sub/new").c_str()), 0);
+    for (const char* name : {"link", "to-link"}) {
+        ASSERT_TRUE(Replace(folder.File(name))) << name;
+        struct stat link;
+        ASSERT_EQ(lstat(folder.File(name).c_str(), &link), 0);
+        EXPECT_TRUE(S_ISLNK(link.st_mode)) << name;
+    }
     EXPECT_EQ(ReadBytes(folder.File("target")), Bytes(kNew.begin(), kNew.end()));
+    EXPECT_EQ(ReadBytes(folder.File("new-target")), Bytes(kNew.begin(), kNew.end()));
+    ASSERT_EQ(symlink("loop", folder.File("loop").c_str()), 0);
+    EXPECT_FALSE(Replace(folder.File("loop")));
     EXPECT_TRUE(Replace("/dev/null"));
     EXPECT_FALSE(Replace("/dev/full"));
 }

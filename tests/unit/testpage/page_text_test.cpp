@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <mutex>
 #include <regex>
+#include <thread>
 
 #include "core/messages.h"
 #include "testpage/hidden_variants.h"
@@ -59,7 +61,8 @@ struct FakePage {
         options.flags = flags;
         options.workers = workers;
         std::mutex mutex;
-        auto fake = [&](const VariantPicture& picture, const Encoding& encoding, const std::string&) {
+        std::map<std::string, std::thread::id> folders;
+        auto fake = [&](const VariantPicture& picture, const Encoding& encoding, const std::string& folder) {
             const std::string name = encoding.format == OutputFormat::kJpeg
                                          ? "q" + std::to_string(encoding.quality)
                                      : encoding.format == OutputFormat::kGif ? "gif"
@@ -67,13 +70,17 @@ struct FakePage {
                                                              : "bmp";
             std::lock_guard<std::mutex> hold(mutex);
             made.push_back(name);
+            const auto [user, first] = folders.emplace(folder, std::this_thread::get_id());
+            EXPECT_TRUE(first || user->second == std::this_thread::get_id())
+                << "each thread has a folder of its own";
             ConversionOutcome outcome;
             outcome.succeeded = name != failing;
             outcome.text = "<img src=\"data:x;base64," + name + "\">";
             outcome.message = kMsgJpegWriteFailed;
             return outcome;
         };
-        page = WholePage(PageSource{block.get(), 30, 20}, options, "", fake);
+        TempFolder folder;
+        page = WholePage(PageSource{block.get(), 30, 20}, options, folder.path(), fake);
         static const std::regex section(
             "<hr><h3>[^<]*</h3>\r\n<img src=\"data:x;base64,([a-z0-9]*)\"><br>[^<]*"
             "<br>\r\n<input id=\"(s[0-9]+)\"");
@@ -106,23 +113,6 @@ TEST(StreamTestPage, WritesThePageFragmentForFragment) {
                            SizeTable("30 x 20", kFixWidth, "430 x 287") + section("GIF", "gif");
     expected += section("Jpeg(q=100)", "q100");
     EXPECT_EQ(fake.page.text, expected + section("BMP", "bmp") + "</body></html>");
-}
-
-// Threads beside the calling one make tags in folders of their own.
-TEST(StreamTestPage, ThreadsMakeThePageOneThreadMakes) {
-    GlobalBlock picture = MakeBitmap24(3, 2, [](int x, int y) {
-        return Rgb{std::uint8_t(80 * x), std::uint8_t(120 * y), 3};
-    });
-    PageOptions options;
-    options.method = kKeepSize;
-    std::vector<Page> pages;
-    for (const unsigned workers : {1u, 3u}) {
-        options.workers = workers;
-        TempFolder folder;
-        pages.push_back(WholePage(PageSource{picture.get(), 3, 2}, options, folder.path()));
-        EXPECT_TRUE(pages.back().messages.empty()) << workers;
-    }
-    EXPECT_EQ(pages[0].text, pages[1].text);
 }
 
 TEST(StreamTestPage, HideBitsLeaveOutTheirVariantAndNumberingFollowsThePage) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/files.h"
+#include "tests/support/webp_fixture.h"
 
 namespace {
 
@@ -50,6 +51,15 @@ Bytes FrameHeader(std::uint8_t code, int width, int height) {
     return {0xFF, code, 0, 17, 8, Hi(height), Lo(height), Hi(width), Lo(width), 3};
 }
 
+// libwebp's file of a noisy picture with transparency: the size stands in its first chunk, the
+// picture's after the transparency's.
+Bytes Webp(int width, int height) {
+    std::vector<Rgba> pixels;
+    for (int i = 0; i < width * height; ++i)
+        pixels.push_back({Lo(i * 97), Lo(i * 31 + i / 7), Lo(i * 13), Lo(i)});
+    return Padded(EncodeRgbaWebp(pixels, width, true), 300);
+}
+
 struct Answer {
     Bytes body;
     std::optional<std::string> contentLength = std::nullopt;
@@ -82,6 +92,7 @@ class FakeRequest final : public FetchRequest {
     FakeRequest(FakeServer& server, const Answer& answer) : server_(server), answer_(answer) {}
     std::optional<std::string> ContentLength() override { return answer_.contentLength; }
     std::optional<std::string> RedirectTarget() override { return answer_.location; }
+    int StatusCode() override { return answer_.location ? 302 : 200; }
     int Read(std::uint8_t* buffer, int size) override {
         if (answer_.failAt >= 0 && position_ >= static_cast<std::size_t>(answer_.failAt)) return -1;
         std::size_t count = std::min<std::size_t>(size, server_.largestRead);
@@ -128,13 +139,17 @@ class Fetch : public testing::Test {
 
 TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
     const Bytes gif = Gif(10, 10, 2000);
-    const int kGif = FetchTypeOf(OutputFormat::kGif), kBmp = FetchTypeOf(OutputFormat::kBmp),
-              kPng = FetchTypeOf(OutputFormat::kPng), kJpeg = FetchTypeOf(OutputFormat::kJpeg);
+    const PictureFormat *kGif = &FormatOf(OutputFormat::kGif), *kBmp = &FormatOf(OutputFormat::kBmp),
+                        *kPng = &FormatOf(OutputFormat::kPng), *kJpeg = &FormatOf(OutputFormat::kJpeg),
+                        *kWebp = &FormatOf(OutputFormat::kWebp), *kNone = nullptr;
     const struct {
         const char* name;
         Answer answer;
-        int status, type = kFetchUnknown, width = 0, height = 0;
+        int status;
+        const PictureFormat* format = nullptr;
+        int width = 0, height = 0;
         std::size_t mostDelivered = SIZE_MAX;
+        Program downloader = Program::kWindow;
     } cases[] = {
         {"gif 10 x 10", {Gif(10, 10, 256)}, 0, kGif, 10, 10},
         {"gif of 40 bytes", {Gif(10, 10, 40)}, kFetchReadFailed},
@@ -144,17 +159,33 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
          kBmp,
          10,
          20},
+        {"os/2 bmp 9 wide",
+         {Padded(Join({{'B', 'M'}, Bytes(12), {12, 0, 0, 0, 9, 0, 20, 0, 1, 0, 24, 0}}), 300)},
+         kFetchTooSmall,
+         kBmp,
+         9,
+         20},
+        {"webp", {Webp(100, 90)}, 0, kWebp, 100, 90, SIZE_MAX, Program::kCli},
+        {"webp that the window does not take", {Webp(100, 90)}, kFetchNotAPicture},
+        {"webp without a picture chunk",
+         {Padded(WebpRiff(WebpChunk("EXIF", Bytes(8))), 300)},
+         0,
+         kNone,
+         0,
+         0,
+         SIZE_MAX,
+         Program::kCli},
         {"png header at the last place looked", {Png(300, 200, 239)}, 0, kPng, 300, 200},
-        {"png header beyond it", {Png(300, 200, 240)}, 0, kFetchUnknown},
+        {"png header beyond it", {Png(300, 200, 240)}, 0, kNone},
         {"png 65536 wide", {Png(65536, 10)}, kFetchTooLarge},
         {"progressive jpeg behind 3000 bytes", {Jpeg(3, 1000, FrameHeader(0xC2, 20, 30))}, 0, kJpeg, 20, 30},
-        {"jpeg frame header cut off", {Jpeg(1, 250, {0xFF, 0xC0, 0, 17, 8}, 0)}, 0, kFetchUnknown},
+        {"jpeg frame header cut off", {Jpeg(1, 250, {0xFF, 0xC0, 0, 17, 8}, 0)}, 0, kNone},
         {"jpeg 9 pixels high", {Jpeg(1, 16, FrameHeader(0xC1, 100, 9))}, kFetchTooSmall, kJpeg},
-        {"jpeg without a marker", {Jpeg(0, 0, {0x00, 0xC0})}, 0, kFetchUnknown},
-        {"jpeg segment shorter than 2", {Jpeg(0, 0, {0xFF, 0xE0, 0, 1, 0xFF, 0xC0})}, 0, kFetchUnknown},
-        {"jpeg segment leading nowhere", {Jpeg(1, 16, {0x12, 0xC0})}, 0, kFetchUnknown},
-        {"jpeg ending inside its segments", {Jpeg(1, 5000, {})}, 0, kFetchUnknown},
-        {"6000000 announced", {Jpeg(0, 0, {0}), "6000000", true}, kFetchTooLarge, kFetchUnknown, 0, 0, 511},
+        {"jpeg without a marker", {Jpeg(0, 0, {0x00, 0xC0})}, 0, kNone},
+        {"jpeg segment shorter than 2", {Jpeg(0, 0, {0xFF, 0xE0, 0, 1, 0xFF, 0xC0})}, 0, kNone},
+        {"jpeg segment leading nowhere", {Jpeg(1, 16, {0x12, 0xC0})}, 0, kNone},
+        {"jpeg ending inside its segments", {Jpeg(1, 5000, {})}, 0, kNone},
+        {"6000000 announced", {Jpeg(0, 0, {0}), "6000000", true}, kFetchTooLarge, kNone, 0, 0, 511},
         {"endless without a length", {gif, std::nullopt, true}, kFetchTooLarge, kGif, 10, 10, 100000 + 1024},
         {"longer than announced", {gif, "1000", true}, kFetchLengthMismatch, kGif, 10, 10, 1000 + 1024},
         {"exactly as announced", {gif, " 2000"}, 0, kGif, 10, 10},
@@ -172,10 +203,11 @@ TEST_F(Fetch, JudgesTheBodyByItsFirstBytes) {
             server_->answers["/pic"] = c.answer;
             server_->largestRead = largestRead;
             server_->delivered = 0;
+            context_.downloader = c.downloader;
             const FetchedBody body = Get("http://host/pic");
             EXPECT_EQ(context_.status, c.status);
             EXPECT_EQ(body != nullptr, c.status == 0);
-            EXPECT_EQ(context_.type, c.type);
+            EXPECT_EQ(context_.format, c.format);
             if (c.width != 0) {
                 EXPECT_EQ(std::make_pair(context_.width, context_.height), std::make_pair(c.width, c.height));
             }
@@ -230,7 +262,7 @@ TEST_F(Fetch, FollowsRedirectsAndOneRefreshPage) {
         const FetchedBody body = Get(c.url);
         EXPECT_EQ(context_.status, c.status);
         EXPECT_EQ(server_->requested, c.requested);
-        EXPECT_EQ(context_.type, c.status == 0 ? FetchTypeOf(OutputFormat::kGif) : kFetchUnknown);
+        EXPECT_EQ(context_.format, c.status == 0 ? &FormatOf(OutputFormat::kGif) : nullptr);
     }
 }
 

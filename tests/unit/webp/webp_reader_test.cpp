@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
+
+#include "codecs/webp/webp_first_frame.h"
 
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/webp_fixture.h"
@@ -25,6 +28,27 @@ ReadResult ReadWebp(const Bytes& file, std::uint32_t background) {
     EXPECT_EQ(DecodeWebp(&decoded, file.data(), file.size(), background), status);
     fromMemory.reset(decoded);
     return ReadResult{status, GlobalBlock(read)};
+}
+
+// A file too large to write: pieces (each repeated `times`) on zeros.
+struct Piece {
+    std::uint64_t at;
+    Bytes bytes;
+    std::uint64_t times = 1;
+};
+
+std::uint8_t ByteAt(const std::vector<Piece>& pieces, std::uint64_t offset) {
+    for (const Piece& piece : pieces) {
+        if (offset >= piece.at && offset < piece.at + piece.bytes.size() * piece.times)
+            return piece.bytes[(offset - piece.at) % piece.bytes.size()];
+    }
+    return 0;
+}
+
+// The bytes as a little-endian size field at `at`.
+Bytes WithSize(Bytes bytes, std::size_t at, std::uint64_t size) {
+    for (int k = 0; k < 4; ++k) bytes[at + std::size_t(k)] = std::uint8_t(size >> 8 * k);
+    return bytes;
 }
 
 }  // namespace
@@ -81,4 +105,60 @@ TEST(WebpReader, ComposesOverTheBackgroundOrRefusesWithTheReason) {
     }
     PackedBitmap read = nullptr;
     EXPECT_EQ(ReadWebpFile(&read, "no such file.webp", 0), kWebpCannotRead);
+}
+
+// Memory and time follow the picture, not the file: however long the file, its RIFF size or a
+// chunk, and however many frames follow the first, only the first frame's chunks are read.
+TEST(WebpReader, ReadsOnlyWhatTheFirstFrameNeeds) {
+    constexpr std::uint64_t kGigabyte = std::uint64_t{1} << 30, kFrames = 10'000'000;
+    const Rgba teal{0, 128, 128, 255};
+    const Bytes picture = EncodeRgbaWebp(std::vector<Rgba>(64 * 64, teal), 64, true);
+    const Bytes pixel = EncodeRgbaWebp({teal}, 1);
+    const Bytes animation = WebpAnimation(1, 1, {{0, 0, 1, 1, pixel}});
+    const Bytes frame(animation.begin() + 44, animation.end());  // behind VP8X and ANIM
+    const Bytes profiled = Join({WebpRiff(Join({WebpChunk("VP8X", {0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
+                                                Bytes{'I', 'C', 'C', 'P', 0, 0, 0, 0x40}})),
+                                 Bytes(pixel.begin() + 12, pixel.end())});
+    const struct {
+        const char* name;
+        std::vector<Piece> file;
+        int side;
+        std::uint64_t mostRead;
+    } cases[] = {
+        {"a 64 x 64 picture whose RIFF size claims 2 GB",
+         {{0, WithSize(picture, 4, 2 * kGigabyte - 16)}},
+         64,
+         picture.size()},
+        {"10 M one-pixel frames",
+         {{0, WithSize(Bytes(animation.begin(), animation.begin() + 44), 4, 36 + frame.size() * kFrames)},
+          {44, frame, kFrames}},
+         1,
+         animation.size()},
+        {"1 GB of colour profile first",
+         {{0, WithSize(profiled, 4, profiled.size() - 8 + kGigabyte)},
+          {38 + kGigabyte, Bytes(profiled.begin() + 38, profiled.end())}},
+         1,
+         1024},
+        {"a bitstream chunk of 2 GB",
+         {{0, WithSize(WithSize(pixel, 16, 2 * kGigabyte - 32), 4, 2 * kGigabyte - 16)}},
+         1,
+         (1 << 20) + 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::uint64_t read = 0;
+        const FirstFrame first =
+            GatherFirstFrame([&](std::uint64_t offset, std::uint8_t* buffer, std::uint32_t bytes) {
+                for (std::uint32_t k = 0; k < bytes; ++k) buffer[k] = ByteAt(c.file, offset + k);
+                read += bytes;
+                return long(bytes);
+            });
+        EXPECT_LE(read, c.mostRead);
+        ASSERT_EQ(first.status, kWebpReadOk);
+        PackedBitmap decoded = nullptr;
+        ASSERT_EQ(DecodeWebp(&decoded, first.file.data(), first.file.size(), 0), kWebpReadOk);
+        const GlobalBlock bitmap(decoded);
+        EXPECT_EQ(BitmapLock(decoded)->biWidth, c.side);
+        EXPECT_EQ(PixelOf(decoded, 0, 0), (Rgb{0, 128, 128}));
+    }
 }

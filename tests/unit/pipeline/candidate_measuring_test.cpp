@@ -1,0 +1,60 @@
+#include "pipeline/candidate_measuring.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+
+#include "pipeline/quality_search.h"
+#include "tests/support/bitmap_builder.h"
+#include "tests/support/files.h"
+#include "tests/support/synthetic_picture.h"
+
+// Lossy lines are searched where the score can judge them, at most eight a format; lossless
+// lines give back every pixel (100), and a lossy line no shorter than one of them goes unscored.
+TEST(MeasureCandidates, ScoresWhatMayBeChosenAndKeepsLosslessLinesExact) {
+    TempFolder folder;
+    const struct {
+        const char* what;
+        GlobalBlock picture;
+        bool lossyScored, losslessWebp;
+    } cases[] = {
+        {"photograph", MakeBitmap24(200, 150, NaturalPicture(200, 150)), true, false},
+        {"checkerboard of two colours",
+         MakeBitmap24(96, 96,
+                      [](int x, int y) {
+                          return (x / 12 + y / 12) % 2 ? Rgb{200, 30, 40} : Rgb{250, 250, 250};
+                      }),
+         false, true},
+        {"too narrow for a score", MakeBitmap24(6, 40, NaturalPicture(6, 40)), false, true},
+    };
+    for (const auto& c : cases) {
+        EncodingTrials trials(c.picture.get(), folder.path(), UriFrame());
+        MeasureCandidates(trials, FaithfulGoal());
+        ASSERT_EQ(trials.failure(), nullptr) << c.what;
+        std::map<OutputFormat, int> lossy;
+        std::size_t shortestLossless = SIZE_MAX;
+        bool lossyScored = false, losslessWebp = false;
+        for (const Trial& trial : trials.made()) {
+            const bool isLossy = trial.encoding.format == OutputFormat::kJpeg ||
+                                 (trial.encoding.format == OutputFormat::kWebp && !trial.encoding.lossless);
+            if (!isLossy) {
+                EXPECT_EQ(trial.score, 100.0) << c.what << " " << FormatWord(trial.encoding.format);
+                shortestLossless = std::min(shortestLossless, trial.lineBytes);
+                losslessWebp = losslessWebp || trial.encoding.format == OutputFormat::kWebp;
+                continue;
+            }
+            ++lossy[trial.encoding.format];
+            lossyScored = lossyScored || trial.score.has_value();
+        }
+        for (const Trial& trial : trials.made()) {
+            if (!trial.score) {
+                EXPECT_GE(trial.lineBytes, shortestLossless) << c.what << " unscored";
+            }
+        }
+        for (const auto& [format, count] : lossy) EXPECT_LE(count, kMostQualitiesSearched) << c.what;
+        EXPECT_EQ(lossyScored, c.lossyScored) << c.what;
+        EXPECT_EQ(losslessWebp, c.losslessWebp) << c.what;
+    }
+}
