@@ -40,7 +40,7 @@ TEST(ResolveAddress, ReadsAnAddressAsABrowserReadsAUrlRelativeToTheFile) {
         {"img\\a.png", "local site/img/a.png"},
         {" \timg/a.png\r\n", "local site/img/a.png"},
         {"im\ng/a.\tpng", "local site/img/a.png"},
-        {"a%20b%zz.png", "local site/a b%zz.png"},
+        {"a%20b%zz.pn%67", "local site/a b%zz.png"},
         {"%2e%2E/a.png", "local site/../a.png"},
         {"a.png?x=1#y", "local site/a.png"},
         {"\x95\x5c.png", "local site/\x95\x5c.png", PageCharset::kShiftJis},

@@ -135,6 +135,7 @@ TEST(CssPictureUrls, TokenisesAsCssDoes) {
         {"url(a b.png) url(a(.png) url(ok.png)", {"ok.png"}},  // bad urls name nothing
         {"'a\nurl(x.png)", {"x.png"}},                         // a bad string ends at its line
         {"/* url(no.png) */ url(/**/x.png)", {"/**/x.png"}},
+        {"<!--url(x.png)-->", {"x.png"}},
         {"url()", {""}},
         {"url(x.png", {"x.png"}},
         {"@import url(no.css); @namespace url(no); @font-face{src:url(no.woff)} url(ok.png)", {"ok.png"}},
