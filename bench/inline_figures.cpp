@@ -24,13 +24,15 @@ int main(int argc, char** argv) {
     const std::vector<PagePicture> pictures =
         ConvertPagePictures(*plan, options, std::thread::hardware_concurrency());
     std::vector<std::string> uris;
-    std::printf("%-24s %10s %10s   %-10s %10s %s\n", "picture", "file", "byte copy", "-f auto", "bytes",
-                "korvi");
+    std::printf("%-24s %10s %10s   %-14s %10s %s\n", "picture", "file", "byte copy", "korvi-cli", "bytes",
+                "");
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         uris.push_back(pictures[i].uri);
-        std::printf("%-24s %10zu %10s   %-10s %10zu %s\n", plan->pictures[i].url.c_str(), fileBytes[i],
-                    copies[i].empty() ? "link" : "inlined", pictures[i].formatName.c_str(),
-                    pictures[i].pictureBytes, uris[i].empty() ? "link" : "inlined");
+        const std::string chosen =
+            pictures[i].asItIs ? pictures[i].formatName + " as it is" : pictures[i].formatName;
+        std::printf("%-24s %10zu %10s   %-14s %10zu %s\n", plan->pictures[i].url.c_str(), fileBytes[i],
+                    copies[i].empty() ? "link" : "inlined", chosen.c_str(), pictures[i].pictureBytes,
+                    uris[i].empty() ? "link" : "inlined");
     }
     std::size_t local = 0, copied = 0, inlined = 0;
     for (std::size_t picture : plan->pictureOf) {

@@ -3,9 +3,9 @@
 #include <cstdlib>
 
 #include "bench/bench_support.h"
-#include "core/base64.h"
+#include "core/data_uri.h"
 #include "page/page_rewrite.h"
-#include "pipeline/picture_formats.h"
+#include "pipeline/picture_extras.h"
 
 const std::string& PicturePage() {
     static const std::string page = [] {
@@ -23,16 +23,12 @@ std::vector<std::string> ByteCopyUris(const PagePlan& plan, std::size_t limit,
     for (const PictureJob& picture : plan.pictures) {
         const Bytes file = ReadBytes(picture.path);
         if (bytes != nullptr) bytes->push_back(file.size());
-        const PictureFormat* format = FormatForFirstBytes(file.data(), file.size());
+        const PictureFormat* format = ShownFormat(file.data(), file.size());
         if (file.empty() || file.size() > limit || format == nullptr) {
             uris.emplace_back();
             continue;
         }
-        std::string uri = std::string("data:") + format->mimeType + ";base64,";
-        const std::size_t head = uri.size();
-        uri.resize(head + Base64Length(file.size()));
-        Base64EncodeTo(file.data(), file.size(), &uri[head]);
-        uris.push_back(std::move(uri));
+        uris.push_back(DataUriOf(file.data(), file.size(), format->mimeType));
     }
     return uris;
 }

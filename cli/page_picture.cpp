@@ -5,8 +5,12 @@
 #include <new>
 
 #include "cli/picture_job.h"
+#include "core/data_uri.h"
+#include "core/global_block.h"
 #include "core/messages.h"
+#include "core/whole_file.h"
 #include "pipeline/candidate_measuring.h"
+#include "pipeline/picture_extras.h"
 #include "pipeline/placeholder.h"
 #include "pipeline/variant_picture.h"
 
@@ -22,6 +26,20 @@ std::size_t PayloadBytes(const std::string& uri) {
     std::size_t padding = 0;
     while (padding < 2 && padding < characters && uri[uri.size() - 1 - padding] == '=') ++padding;
     return characters / 4 * 3 - padding;
+}
+
+// The file's own bytes as the picture, in the format a browser shows them in.
+void TakeAsItIs(const std::uint8_t* bytes, std::size_t size, const PictureFormat* shown,
+                const CliOptions& options, PagePicture& picture) {
+    if (shown == nullptr) {
+        picture.failure =
+            std::string(kMsgUnknownFormat) + " (transparent or animated, and not as browsers show it)";
+        return;
+    }
+    picture.asItIs = true;
+    picture.pictureBytes = size;
+    picture.formatName = FormatWord(shown->id);
+    if (size <= options.inlineLimit) picture.uri = DataUriOf(bytes, size, shown->mimeType);
 }
 
 // -f auto's shortest faithful picture, measured and chosen as for a single picture; its line
@@ -88,6 +106,18 @@ PagePicture PictureForPage(const CliOptions& options, const std::string& path, b
     }
     picture.width = loaded.width;
     picture.height = loaded.height;
+    std::uint32_t fileBytes = 0;
+    const GlobalBlock own(LoadFileToGlobal(path.c_str(), &fileBytes));
+    const BlockLock<std::uint8_t> bytes(own.get());
+    if (!bytes) {
+        picture.failure = kMsgCannotReadFile;
+        return picture;
+    }
+    const PictureFormat* shown = ShownFormat(bytes.data(), fileBytes);
+    if (HasTransparencyOrAnimation(bytes.data(), fileBytes)) {
+        TakeAsItIs(bytes.data(), fileBytes, shown, options, picture);
+        return picture;
+    }
     const VariantPicture variant(PageSource{loaded.picture.get(), loaded.width, loaded.height},
                                  resize ? options.resizeMethod : kKeepSize, options.side);
     picture.resized = variant.width() != loaded.width || variant.height() != loaded.height;
@@ -96,6 +126,11 @@ PagePicture PictureForPage(const CliOptions& options, const std::string& path, b
             ChooseFaithfulLine(options, variant, workFolder, picture);
         } else {
             ConvertLine(options, variant, workFolder, picture);
+        }
+        if (options.autoFormat && !picture.resized && shown != nullptr && picture.failure.empty() &&
+            fileBytes < picture.pictureBytes) {
+            picture.uri.clear();
+            TakeAsItIs(bytes.data(), fileBytes, shown, options, picture);
         }
     } catch (const std::bad_alloc&) {
         picture.uri.clear();

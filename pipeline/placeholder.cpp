@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "codecs/webp/webp_writer.h"
-#include "core/base64.h"
+#include "core/data_uri.h"
 #include "core/resample.h"
 #include "pipeline/picture_formats.h"
 
@@ -34,7 +34,6 @@ std::string PlaceholderUri(PackedBitmap picture, int width, int height) {
     const auto shrunk = Fitted(width, height, kShrunkSide);
     const GlobalBlock small(ResizeBitmap(picture, shrunk.first, shrunk.second));
     if (!small) return {};
-    const std::string head = std::string("data:") + FormatOf(OutputFormat::kWebp).mimeType + ";base64,";
     std::string uri;
     for (const Try& attempt : kTries) {
         GlobalBlock enlarged;
@@ -47,9 +46,7 @@ std::string PlaceholderUri(PackedBitmap picture, int width, int height) {
         if (EncodeWebp(enlarged ? enlarged.get() : small.get(), WebpEncoding::Lossy(attempt.quality),
                        &bytes) != kWebpWritten)
             return {};
-        uri = head;
-        uri.resize(head.size() + Base64Length(bytes.size));
-        Base64EncodeTo(bytes.data.get(), bytes.size, &uri[head.size()]);
+        uri = DataUriOf(bytes.data.get(), bytes.size, FormatOf(OutputFormat::kWebp).mimeType);
         if (uri.size() <= kMaxPlaceholderBytes) break;
     }
     return uri;

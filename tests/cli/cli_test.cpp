@@ -6,6 +6,7 @@
 
 #include "codecs/jpeg/jpeg_writer.h"
 #include "core/base64.h"
+#include "core/data_uri.h"
 #include "core/messages.h"
 #include "tests/support/command.h"
 #include "tests/support/jpeg_fixture.h"
@@ -231,50 +232,56 @@ TEST_F(KorviCli, ConvertsTheLargestJpegTheReaderTakes) {
 }
 
 // --inline puts each local picture that fits the limit in place as the line -f auto -m 0 gives
-// it alone, puts a placeholder behind an img whose picture stays a link (in a box of the
-// picture's size), says why the rest stay and ends with the counts; a page that cannot be read
-// leaves -o FILE as it was.
+// it alone, and a transparent one only as it is; puts a placeholder behind an img whose picture
+// stays a link (in a box of the picture's size), says why the rest stay and ends with the counts;
+// a page that cannot be read leaves -o FILE as it was.
 TEST_F(KorviCli, InlinesThePicturesOfAPageThatFitTheLimit) {
     MakeFolder(folder_.File("img"));
-    WriteBytes(folder_.File("img/badge.png"), ReadBytes(kSamples + "badge.png"));
+    WriteBytes(folder_.File("img/tiles.gif"), ReadBytes(kSamples + "tiles.gif"));
+    WriteBytes(folder_.File("img/badge.png"), ReadBytes(kSamples + "badge.png"));  // transparent corners
     WriteBytes(folder_.File("img/notes.txt"), {'n', 'o'});
     WriteJpegFile(MakeBitmap24(400, 300, NaturalPicture(400, 300)).get(),
                   folder_.File("img/photo.jpg").c_str(), 90);
     const std::string page = folder_.File("page.html"), out = folder_.File("out.html");
     const std::string text =
-        "<p style=\"background:url('img/badge.png')\">\r\n<img src=/img/badge.png><img src=\"img/photo.jpg\">"
-        "<img src=\"https://example.com/a.png\" srcset=\"img/missing.png 2x, img/notes.txt 3x\">";
+        "<p style=\"background:url('img/tiles.gif')\">\r\n<img src=/img/tiles.gif><img src=\"img/photo.jpg\">"
+        "<img src=img/badge.png><img src=\"https://example.com/a.png\" srcset=\"img/missing.png 2x, "
+        "img/notes.txt 3x\">";
     WriteBytes(page, Bytes(text.begin(), text.end()));
-    const std::string badge = Run("-f auto -m 0 --as uri " + Quoted(folder_.File("img/badge.png"))).out,
+    const std::string tiles = Run("-f auto -m 0 --as uri " + Quoted(folder_.File("img/tiles.gif"))).out,
                       preview = Run("--placeholder --as uri " + Quoted(folder_.File("img/photo.jpg"))).out;
     CommandResult result =
         Run("--placeholder --root " + Quoted(folder_.path()) + " --inline " + Quoted(page));
     result.err.erase(std::remove(result.err.begin(), result.err.end(), '\r'), result.err.end());
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
-              "<p style=\"background:url('" + badge + "')\">\r\n<img src=\"" + badge +
+              "<p style=\"background:url('" + tiles + "')\">\r\n<img src=\"" + tiles +
                   "\"><img width=\"400\" height=\"300\" style=\"background:url(" + preview +
-                  ") 0 0/100% 100% no-repeat\" src=\"img/photo.jpg\">"
+                  ") 0 0/100% 100% no-repeat\" src=\"img/photo.jpg\"><img src=img/badge.png>"
                   "<img src=\"https://example.com/a.png\" srcset=\"img/missing.png 2x, img/notes.txt 3x\">");
     for (const std::string& said :
          {std::string("img/photo.jpg: "), std::string(" bytes as webp, more than --inline-limit 4096\n"),
+          std::string("img/badge.png: 9,676 bytes as the png file itself, more than --inline-limit 4096\n"),
           std::string("img/missing.png: ") + kMsgNoPicture + " (no such file)\n",
           "img/notes.txt: " + std::string(kMsgNoPicture)}) {
         EXPECT_NE(result.err.find(said), std::string::npos) << said << "\n" << result.err;
     }
-    const std::string counts = page + ": 2 pictures inlined, 4 kept (1 too large, 1 remote, 2 unreadable); " +
+    const std::string counts = page + ": 2 pictures inlined, 5 kept (2 too large, 1 remote, 2 unreadable); " +
                                std::to_string(text.size()) + " bytes before, ";
     const std::size_t last = result.err.rfind("korvi-cli: ");
     EXPECT_EQ(result.err.compare(last, 11 + counts.size(), "korvi-cli: " + counts), 0) << result.err;
 
-    // Made smaller, the img keeps its size in width and height; a style sheet is read as CSS.
+    // Made smaller, the img keeps its size in width and height; a transparent picture goes in as
+    // it is where it fits; a style sheet is read as CSS.
+    const std::string smaller = Run("-m 2 -s 64 --inline-limit 10000 --inline " + Quoted(page)).out;
+    EXPECT_NE(smaller.find("<img width=\"400\" height=\"300\" src=\"data:"), std::string::npos);
+    const Bytes badge = ReadBytes(kSamples + "badge.png");
+    EXPECT_NE(smaller.find("<img src=\"" + DataUriOf(badge.data(), badge.size(), "image/png") + "\">"),
+              std::string::npos);
     const std::string css = folder_.File("site.css");
-    const std::string sheet = "a{b:url(img/badge.png)}";
+    const std::string sheet = "a{b:url(img/tiles.gif)}";
     WriteBytes(css, Bytes(sheet.begin(), sheet.end()));
-    EXPECT_NE(
-        Run("-m 2 -s 64 --inline " + Quoted(page)).out.find("<img width=\"400\" height=\"300\" src=\"data:"),
-        std::string::npos);
-    EXPECT_EQ(Run("--inline " + Quoted(css)).out, "a{b:url(" + badge + ")}");
+    EXPECT_EQ(Run("--inline " + Quoted(css)).out, "a{b:url(" + tiles + ")}");
 
     WriteBytes(out, {'o', 'l', 'd'});
     const CommandResult unread = Run("--inline " + Quoted(folder_.File("none.html")) + " -o " + Quoted(out));
