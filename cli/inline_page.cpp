@@ -63,14 +63,10 @@ int InlinePage(const CliOptions& options, unsigned workers) {
             ++counts.unreadable;
         } else if (picture.uri.empty()) {
             ++counts.tooLarge;
-            // A placeholder shows only in a box of the picture's size: an img without srcset gets
-            // the width and height it will have.
-            if (element != kNoElement && additions[element].placeholder.empty() &&
-                !picture.placeholder.empty()) {
+            // The placeholder shows where the img has its box before the picture arrives; it gets
+            // no width and height for it, which would change the layout where CSS stretches it.
+            if (element != kNoElement && additions[element].placeholder.empty())
                 additions[element].placeholder = picture.placeholder;
-                if (!found.elements[element].hasSrcset)
-                    additions[element].size = std::make_pair(picture.width, picture.height);
-            }
         } else {
             ++counts.inlined;
             uris[i] = picture.uri;

@@ -233,8 +233,8 @@ TEST_F(KorviCli, ConvertsTheLargestJpegTheReaderTakes) {
 
 // --inline puts each local picture that fits the limit in place as the line -f auto -m 0 gives
 // it alone, and a transparent one only as it is; puts a placeholder behind an img whose picture
-// stays a link (in a box of the picture's size), says why the rest stay and ends with the counts;
-// a page that cannot be read leaves -o FILE as it was.
+// stays a link, says why the rest stay and ends with the counts; a page that cannot be read
+// leaves -o FILE as it was.
 TEST_F(KorviCli, InlinesThePicturesOfAPageThatFitTheLimit) {
     MakeFolder(folder_.File("img"));
     WriteBytes(folder_.File("img/tiles.gif"), ReadBytes(kSamples + "tiles.gif"));
@@ -256,7 +256,7 @@ TEST_F(KorviCli, InlinesThePicturesOfAPageThatFitTheLimit) {
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
               "<p style=\"background:url('" + tiles + "')\">\r\n<img src=\"" + tiles +
-                  "\"><img width=\"400\" height=\"300\" style=\"background:url(" + preview +
+                  "\"><img style=\"background:url(" + preview +
                   ") 0 0/100% 100% no-repeat\" src=\"img/photo.jpg\"><img src=img/badge.png>"
                   "<img src=\"https://example.com/a.png\" srcset=\"img/missing.png 2x, img/notes.txt 3x\">");
     for (const std::string& said :

@@ -135,7 +135,8 @@ TEST(CssPictureUrls, TokenisesAsCssDoes) {
         {"url(a b.png) url(a(.png) url(ok.png)", {"ok.png"}},  // bad urls name nothing
         {"'a\nurl(x.png)", {"x.png"}},                         // a bad string ends at its line
         {"/* url(no.png) */ url(/**/x.png)", {"/**/x.png"}},
-        {"<!--url(x.png)-->", {"x.png"}},
+        {"<!--url(x.png)--> a<url(y.png)", {"x.png", "y.png"}},
+        {"url(a\\\n.png) url(ok.png)", {"ok.png"}},  // a backslash before a line break escapes nothing
         {"url()", {""}},
         {"url(x.png", {"x.png"}},
         {"@import url(no.css); @namespace url(no); @font-face{src:url(no.woff)} url(ok.png)", {"ok.png"}},
@@ -163,6 +164,8 @@ TEST(ReadHtmlReferences, RefusesPagesTheParserWouldTakeTooLongOrTooMuchMemoryFor
     EXPECT_FALSE(ReadHtmlReferences(repeated("<div>", 20000)).references);
     EXPECT_FALSE(ReadHtmlReferences(repeated("<section><p>", 20000)).references);
     EXPECT_FALSE(ReadHtmlReferences(std::string(kMaxPageBytes + 1, ' ')).references);
+    // Tags in a script's text are no elements, whatever end tags come before its own.
+    EXPECT_TRUE(ReadHtmlReferences("<script></p>" + repeated("<div>", 20000) + "</script>").references);
     const HtmlReading deep = ReadHtmlReferences(repeated("<span>", 12000) + "<img src=a.png>");
     ASSERT_TRUE(deep.references);
     EXPECT_EQ(deep.references->references.size(), 1u);
