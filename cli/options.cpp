@@ -157,12 +157,17 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
         options.form = *form;
     } else if (option == "--alt") {
         options.alt = value;
-    } else if (option == "--max-bytes") {
+    } else if (option == "--max-bytes" || option == "--inline-limit") {
         std::optional<std::uint64_t> bytes = ByteCount(value);
         if (!bytes)
-            return "--max-bytes takes a number of bytes from 1 to " +
+            return option + " takes a number of bytes from 1 to " +
                    std::to_string(std::numeric_limits<std::uint64_t>::max());
-        options.maxBytes = *bytes;
+        if (option == "--max-bytes") {
+            options.maxBytes = *bytes;
+        } else {
+            options.inlineLimit = *bytes;
+            options.inlineLimitGiven = true;
+        }
     } else if (option == "--min-score") {
         std::optional<double> score = DecimalNamed(value);
         if (!score || *score > 100) return "--min-score takes a number from 0 to 100, such as 78";
@@ -174,13 +179,6 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
         options.testPagePath = value;
     } else if (option == "--inline") {
         options.inlinePage = value;
-    } else if (option == "--inline-limit") {
-        std::optional<std::uint64_t> bytes = ByteCount(value);
-        if (!bytes)
-            return "--inline-limit takes a number of bytes from 1 to " +
-                   std::to_string(std::numeric_limits<std::uint64_t>::max());
-        options.inlineLimit = *bytes;
-        options.inlineLimitGiven = true;
     } else if (option == "--root") {
         options.root = value;
     } else {
