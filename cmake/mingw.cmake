@@ -9,7 +9,7 @@ set(CMAKE_RC_COMPILER ${KORVI_MINGW_HOST}-windres)
 
 get_filename_component(KORVI_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(KORVI_WINDOWS_DEPS "${KORVI_ROOT}/build/windows-deps-${KORVI_MINGW_ARCH}" CACHE PATH
-    "zlib, libpng and libwebp built for Windows")
+    "zlib, libpng, libwebp and libaom built for Windows")
 set(CMAKE_FIND_ROOT_PATH /usr/${KORVI_MINGW_HOST} "${KORVI_WINDOWS_DEPS}")
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
