@@ -50,16 +50,7 @@ bool MayResize(const PageReference& reference, const PageReferences& page, const
 std::optional<PagePlan> PlanPage(const std::string& path, const CliOptions& options, std::string& why) {
     PagePlan plan;
     if (!ReadPageFile(path, plan.text, why)) return std::nullopt;
-    if (IsStyleSheet(path)) {
-        plan.found = ReadCssReferences(plan.text);
-    } else {
-        HtmlReading reading = ReadHtmlReferences(plan.text);
-        if (!reading.references) {
-            why = reading.failure;
-            return std::nullopt;
-        }
-        plan.found = std::move(*reading.references);
-    }
+    plan.found = IsStyleSheet(path) ? ReadCssReferences(plan.text) : ReadHtmlReferences(plan.text);
     AddressBase base = FileBase(path, options.root);
     if (plan.found.baseHref) base = BaseOfHref(*plan.found.baseHref, base, plan.found.charset);
     std::map<std::pair<std::string, bool>, std::size_t> pictureAt;

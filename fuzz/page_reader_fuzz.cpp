@@ -40,12 +40,9 @@ void Rewrite(std::string_view page, const PageReferences& found) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view page(reinterpret_cast<const char*>(data), size);
-    const HtmlReading html = ReadHtmlReferences(page);
-    if (html.references) {
-        Rewrite(page, *html.references);
-        if (html.references->baseHref)
-            BaseOfHref(*html.references->baseHref, FileBase("page.html", "root"), html.references->charset);
-    }
+    const PageReferences html = ReadHtmlReferences(page);
+    Rewrite(page, html);
+    if (html.baseHref) BaseOfHref(*html.baseHref, FileBase("page.html", "root"), html.charset);
     Rewrite(page, ReadCssReferences(page));
     return 0;
 }

@@ -1,13 +1,15 @@
 #include "page/html_references.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <vector>
 
 #include "page/ascii_text.h"
 #include "page/character_references.h"
 #include "page/css_urls.h"
-#include "page/html_tree.h"
-#include "page/markup_nesting.h"
+#include "page/html_tokenizer.h"
+#include "page/open_elements.h"
 #include "page/srcset.h"
 
 namespace {
@@ -24,38 +26,36 @@ bool HasToken(std::string_view text, std::string_view token) {
     return false;
 }
 
-bool IsHtmlElement(const GumboNode* node, GumboTag tag) {
-    return node != nullptr && node->type == GUMBO_NODE_ELEMENT && node->v.element.tag == tag &&
-           node->v.element.tag_namespace == GUMBO_NAMESPACE_HTML;
-}
+// The attributes that references and the places of elements depend on.
+enum Wanted {
+    kSrc,
+    kSrcset,
+    kHref,
+    kRel,
+    kType,
+    kStyle,
+    kWidth,
+    kHeight,
+    kEncoding,
+    kColor,
+    kFace,
+    kSize,
+    kWanted
+};
+constexpr std::string_view kWantedNames[kWanted] = {"src",   "srcset", "href",     "rel",   "type", "style",
+                                                    "width", "height", "encoding", "color", "face", "size"};
 
-// An element gumbo has no tag number for, by the name it was written with.
-bool IsUnknownHtmlElement(const GumboNode* node, std::string_view name) {
-    if (!IsHtmlElement(node, GUMBO_TAG_UNKNOWN)) return false;
-    GumboStringPiece tag = node->v.element.original_tag;
-    gumbo_tag_from_original_text(&tag);
-    return EqualsIgnoringAsciiCase(std::string_view(tag.data, tag.length), name);
-}
+// The first attribute of a name in a tag; the tree builder drops those that repeat it.
+struct TagAttribute {
+    bool present = false;
+    std::optional<AttributeValue> value;
+};
 
-class ReferenceCollector {
+class ReferenceCollector final : public HtmlTokenSink {
   public:
     explicit ReferenceCollector(std::string_view page) : page_(page) { found_.charset = CharsetOf(page); }
 
-    PageReferences Collect(const GumboNode* document) {
-        std::vector<const GumboNode*> pending{document};
-        while (!pending.empty()) {
-            const GumboNode* node = pending.back();
-            pending.pop_back();
-            const GumboVector* children = nullptr;
-            if (node->type == GUMBO_NODE_DOCUMENT) {
-                children = &node->v.document.children;
-            } else if (node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE) {
-                if ((node->parse_flags & GUMBO_INSERTION_FROM_ISINDEX) == 0) Visit(node);
-                children = &node->v.element.children;
-            }
-            for (unsigned i = children != nullptr ? children->length : 0; i > 0; --i)
-                pending.push_back(static_cast<const GumboNode*>(children->data[i - 1]));
-        }
+    PageReferences Collected() {
         // Every span once, in the order of the page.
         std::stable_sort(
             found_.references.begin(), found_.references.end(),
@@ -68,23 +68,56 @@ class ReferenceCollector {
         return std::move(found_);
     }
 
-  private:
-    // The bytes of an attribute's value in the page; nothing for an attribute without one (whose
-    // value gumbo gives as its name).
-    std::optional<AttributeValue> RawValue(const GumboAttribute* attribute) const {
-        if (attribute == nullptr || attribute->original_value.length == 0 ||
-            attribute->original_value.data == attribute->original_name.data)
-            return std::nullopt;
-        const char* data = attribute->original_value.data;
-        const std::size_t length = attribute->original_value.length;
-        if (data < page_.data() || data + length > page_.data() + page_.size()) return std::nullopt;
-        const std::size_t start = std::size_t(data - page_.data());
-        const bool quoted = length >= 2 && (data[0] == '"' || data[0] == '\'') && data[length - 1] == data[0];
-        if (quoted) return AttributeValue{{start + 1, start + length - 1}, true};
-        return AttributeValue{{start, start + length}, false};
+    void Attribute(std::string_view name, const std::optional<AttributeValue>& value) override {
+        for (int i = 0; i < kWanted; ++i) {
+            if (!EqualsIgnoringAsciiCase(name, kWantedNames[i])) continue;
+            if (!attributes_[i].present) attributes_[i] = {true, value};
+            return;
+        }
     }
 
+    HtmlText StartTag(const HtmlTag& tag) override {
+        StartTagAttributes facts;
+        facts.fontBreaksOut =
+            attributes_[kColor].present || attributes_[kFace].present || attributes_[kSize].present;
+        const std::string encoding = Decoded(kEncoding);
+        facts.htmlAnnotation = EqualsIgnoringAsciiCase(encoding, "text/html") ||
+                               EqualsIgnoringAsciiCase(encoding, "application/xhtml+xml");
+        const StartTagPlace place = open_.Start(tag.name, tag.selfClosing, facts);
+        if (place.html) VisitHtml(tag, place);
+        AddAttribute(ReferenceKind::kCssUrl, kStyle);
+        styleText_ = place.html && tag.name == "style";
+        attributes_ = {};
+        return place.text;
+    }
+
+    void EndTag(const HtmlTag& tag) override {
+        open_.End(tag.name);
+        attributes_ = {};
+    }
+
+    void ElementText(TextSpan text) override {
+        if (!styleText_) return;
+        styleText_ = false;
+        for (UrlAt& url : CssPictureUrls(Bytes(text), found_.charset)) {
+            found_.references.push_back({ReferenceKind::kCssUrl,
+                                         {text.start + url.span.start, text.start + url.span.end},
+                                         std::move(url.url),
+                                         kNoElement,
+                                         std::nullopt});
+        }
+    }
+
+    bool CdataAllowed() const override { return open_.CdataAllowed(); }
+
+  private:
     std::string_view Bytes(TextSpan span) const { return page_.substr(span.start, span.end - span.start); }
+
+    // The attribute's value as the tree builder reads it; empty where it has none.
+    std::string Decoded(Wanted attribute) const {
+        const std::optional<AttributeValue>& value = attributes_[attribute].value;
+        return value ? DecodeAttributeValue(Bytes(value->span)).text : std::string();
+    }
 
     // Adds the addresses found in the value's decoded text.
     void AddDecoded(ReferenceKind kind, const AttributeValue& value, const DecodedText& decoded,
@@ -101,8 +134,8 @@ class ReferenceCollector {
         }
     }
 
-    void AddAttribute(ReferenceKind kind, const GumboAttribute* attribute, std::size_t element = kNoElement) {
-        const std::optional<AttributeValue> value = RawValue(attribute);
+    void AddAttribute(ReferenceKind kind, Wanted attribute, std::size_t element = kNoElement) {
+        const std::optional<AttributeValue>& value = attributes_[attribute].value;
         if (!value) return;
         DecodedText decoded = DecodeAttributeValue(Bytes(value->span));
         std::vector<UrlAt> urls;
@@ -117,88 +150,48 @@ class ReferenceCollector {
         AddDecoded(kind, *value, decoded, std::move(urls), element);
     }
 
-    void AddStyleText(const GumboNode* text) {
-        const GumboStringPiece& piece = text->v.text.original_text;
-        if (piece.data < page_.data() || piece.data + piece.length > page_.data() + page_.size()) return;
-        const std::size_t start = std::size_t(piece.data - page_.data());
-        for (UrlAt& url : CssPictureUrls(std::string_view(piece.data, piece.length), found_.charset)) {
-            found_.references.push_back({ReferenceKind::kCssUrl,
-                                         {start + url.span.start, start + url.span.end},
-                                         std::move(url.url),
-                                         kNoElement,
-                                         std::nullopt});
-        }
-    }
-
     // The img or input element, for the sizes and placeholder a rewrite may add.
-    std::size_t AddElement(const GumboElement& element) {
-        const GumboStringPiece& tag = element.original_tag;
-        if (tag.length < 2 || tag.data < page_.data() || tag.data + tag.length > page_.data() + page_.size())
-            return kNoElement;
+    std::size_t AddElement(const HtmlTag& tag) {
         PageElement added;
-        std::size_t end = 1;
-        while (end < tag.length && !IsAsciiWhitespace(tag.data[end]) && tag.data[end] != '/' &&
-               tag.data[end] != '>')
-            ++end;
-        added.afterName = std::size_t(tag.data - page_.data()) + end;
-        added.hasWidth = gumbo_get_attribute(&element.attributes, "width") != nullptr;
-        added.hasHeight = gumbo_get_attribute(&element.attributes, "height") != nullptr;
-        added.hasSrcset = gumbo_get_attribute(&element.attributes, "srcset") != nullptr;
-        added.style = RawValue(gumbo_get_attribute(&element.attributes, "style"));
+        added.afterName = tag.nameSpan.end;
+        added.hasWidth = attributes_[kWidth].present;
+        added.hasHeight = attributes_[kHeight].present;
+        added.hasSrcset = attributes_[kSrcset].present;
+        added.style = attributes_[kStyle].value;
         found_.elements.push_back(added);
         return found_.elements.size() - 1;
     }
 
-    void Visit(const GumboNode* node) {
-        const GumboElement& element = node->v.element;
-        const GumboVector* attributes = &element.attributes;
-        auto attribute = [attributes](const char* name) { return gumbo_get_attribute(attributes, name); };
-        if (IsHtmlElement(node, GUMBO_TAG_IMG)) {
-            const std::size_t index = AddElement(element);
-            AddAttribute(ReferenceKind::kImgSrc, attribute("src"), index);
-            AddAttribute(ReferenceKind::kSrcset, attribute("srcset"), index);
-        } else if (IsHtmlElement(node, GUMBO_TAG_SOURCE) && IsUnknownHtmlElement(node->parent, "picture")) {
-            AddAttribute(ReferenceKind::kSrcset, attribute("srcset"));
-        } else if (IsHtmlElement(node, GUMBO_TAG_LINK)) {
-            const GumboAttribute* rel = attribute("rel");
-            if (rel != nullptr && HasToken(rel->value, "icon"))
-                AddAttribute(ReferenceKind::kIcon, attribute("href"));
-        } else if (IsHtmlElement(node, GUMBO_TAG_INPUT)) {
-            const GumboAttribute* type = attribute("type");
-            if (type != nullptr && EqualsIgnoringAsciiCase(type->value, "image"))
-                AddAttribute(ReferenceKind::kInputSrc, attribute("src"), AddElement(element));
-        } else if (IsHtmlElement(node, GUMBO_TAG_STYLE)) {
-            for (unsigned i = 0; i < element.children.length; ++i) {
-                const GumboNode* child = static_cast<const GumboNode*>(element.children.data[i]);
-                if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE)
-                    AddStyleText(child);
-            }
-        } else if (IsHtmlElement(node, GUMBO_TAG_BASE) && !found_.baseHref) {
-            if (const std::optional<AttributeValue> href = RawValue(attribute("href")))
-                found_.baseHref = DecodeAttributeValue(Bytes(href->span)).text;
+    void VisitHtml(const HtmlTag& tag, const StartTagPlace& place) {
+        const std::string& name = tag.name;
+        if (name == "img" || name == "image") {
+            const std::size_t index = AddElement(tag);
+            AddAttribute(ReferenceKind::kImgSrc, kSrc, index);
+            AddAttribute(ReferenceKind::kSrcset, kSrcset, index);
+        } else if (name == "source" && place.inPicture) {
+            AddAttribute(ReferenceKind::kSrcset, kSrcset);
+        } else if (name == "link" && HasToken(Decoded(kRel), "icon")) {
+            AddAttribute(ReferenceKind::kIcon, kHref);
+        } else if (name == "input" && EqualsIgnoringAsciiCase(Decoded(kType), "image")) {
+            AddAttribute(ReferenceKind::kInputSrc, kSrc, AddElement(tag));
+        } else if (name == "base" && !found_.baseHref && attributes_[kHref].value) {
+            found_.baseHref = Decoded(kHref);
         }
-        AddAttribute(ReferenceKind::kCssUrl, attribute("style"));
     }
 
     std::string_view page_;
     PageReferences found_;
+    OpenElements open_;
+    std::array<TagAttribute, kWanted> attributes_;
+    bool styleText_ = false;  // the text that follows is a <style> element's
 };
 
 }  // namespace
 
-HtmlReading ReadHtmlReferences(std::string_view page) {
-    HtmlReading reading;
-    if (page.size() > kMaxPageBytes) {
-        reading.failure = "larger than " + std::to_string(kMaxPageBytes) + " bytes, more than a page is read";
-        return reading;
-    }
-    if (NestingWork(page) > kMaxNestingWork) {
-        reading.failure = "its elements nest too deep to be read in time";
-        return reading;
-    }
-    const HtmlTree tree(page);
-    reading.references = ReferenceCollector(page).Collect(tree.document());
-    return reading;
+PageReferences ReadHtmlReferences(std::string_view page) {
+    ReferenceCollector collector(page);
+    TokenizeHtml(page, collector);
+    return collector.Collected();
 }
 
 PageReferences ReadCssReferences(std::string_view sheet) {

@@ -8,9 +8,7 @@ namespace {
 
 std::string Edited(const std::string& page, const std::vector<std::string_view>& uris,
                    const std::vector<ElementAddition>& additions) {
-    const HtmlReading reading = ReadHtmlReferences(page);
-    EXPECT_TRUE(reading.references);
-    const std::vector<PageEdit> edits = PageEdits(*reading.references, uris, additions);
+    const std::vector<PageEdit> edits = PageEdits(ReadHtmlReferences(page), uris, additions);
     std::string written;
     EXPECT_TRUE(WriteEditedPage(page, edits, [&](std::string_view piece) {
         written.append(piece.data(), piece.size());

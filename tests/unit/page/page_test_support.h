@@ -9,8 +9,7 @@
 // The bytes of the page of that name.
 std::string PageText(const std::string& name);
 
-// The page's references read as HTML, or as CSS for a ".css" name; the test fails when the page
-// is not read.
+// The page's references read as HTML, or as CSS for a ".css" name.
 PageReferences ReadPage(const std::string& name, const std::string& text);
 
 // One line for each reference: its kind, the address as it reads, and " <- " with its bytes in
