@@ -2,9 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <new>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 #include "cli/picture_job.h"
+#include "core/classic_file.h"
 #include "core/data_uri.h"
 #include "core/global_block.h"
 #include "core/messages.h"
@@ -28,18 +33,85 @@ std::size_t PayloadBytes(const std::string& uri) {
     return characters / 4 * 3 - padding;
 }
 
-// The file's own bytes as the picture, in the format a browser shows them in.
-void TakeAsItIs(const std::uint8_t* bytes, std::size_t size, const PictureFormat* shown,
+// A type a browser shows a file of as a picture: its MIME type and the word messages use.
+struct ShownType {
+    const char* mimeType;
+    std::string word;
+};
+
+std::optional<ShownType> ShownTypeOf(const PictureFormat* shown) {
+    if (shown == nullptr) return std::nullopt;
+    return ShownType{shown->mimeType, FormatWord(shown->id)};
+}
+
+bool StartsWith(std::string_view text, std::string_view start) {
+    return text.substr(0, start.size()) == start;
+}
+
+// An SVG file: markup whose first element, after an XML declaration, comments and a DOCTYPE, is
+// <svg>.
+bool IsSvg(std::string_view text) {
+    if (StartsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
+    while (true) {
+        text.remove_prefix(std::min(text.size(), text.find_first_not_of(" \t\r\n")));
+        std::string_view end = StartsWith(text, "<?") ? "?>" : StartsWith(text, "<!--") ? "-->" : "";
+        if (end.empty() && StartsWith(text, "<!")) end = text.find('[') < text.find('>') ? "]>" : ">";
+        if (end.empty()) break;
+        const std::size_t at = text.find(end);
+        if (at == std::string_view::npos) return false;
+        text.remove_prefix(at + end.size());
+    }
+    return StartsWith(text, "<svg") && text.size() > 4 &&
+           (text[4] == '>' || text[4] == '/' || text[4] == ' ' || text[4] == '\t' || text[4] == '\r' ||
+            text[4] == '\n');
+}
+
+// The type a browser shows the file's bytes as: a format of the table, or one korvi-cli does not
+// convert, told by its first bytes (an ICO file's header of at least one picture, an SVG file).
+std::optional<ShownType> ShownTypeOf(const std::uint8_t* bytes, std::size_t size) {
+    if (const std::optional<ShownType> table = ShownTypeOf(ShownFormat(bytes, size))) return table;
+    if (size >= 22 && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 1 && bytes[3] == 0 &&
+        (bytes[4] != 0 || bytes[5] != 0))
+        return ShownType{"image/x-icon", "ico"};
+    if (IsSvg(std::string_view(reinterpret_cast<const char*>(bytes), size)))
+        return ShownType{"image/svg+xml", "svg"};
+    return std::nullopt;
+}
+
+// The file's own bytes as the picture, in the type a browser shows them as.
+void TakeAsItIs(const std::uint8_t* bytes, std::size_t size, const std::optional<ShownType>& shown,
                 const CliOptions& options, PagePicture& picture) {
-    if (shown == nullptr) {
+    if (!shown) {
         picture.failure =
             std::string(kMsgUnknownFormat) + " (transparent or animated, and not as browsers show it)";
         return;
     }
     picture.asItIs = true;
     picture.pictureBytes = size;
-    picture.formatName = FormatWord(shown->id);
+    picture.formatName = shown->word;
     if (size <= options.inlineLimit) picture.uri = DataUriOf(bytes, size, shown->mimeType);
+}
+
+// A file korvi-cli does not read whose first bytes tell a type a browser shows: its bytes as they
+// are, read whole only where they fit the limit. Nothing for any other file.
+bool TakeUnreadAsItIs(const std::string& path, const CliOptions& options, PagePicture& picture) {
+    constexpr std::uint32_t kTold = 4096;  // the bytes that tell the type
+    ClassicFile file = ClassicFile::OpenForReading(path.c_str());
+    const LONG size = file.is_open() ? file.SeekToEnd() : -1;
+    if (size <= 0 || !file.Seek(0)) return false;
+    const bool whole = std::uint64_t(size) <= options.inlineLimit;
+    std::vector<std::uint8_t> bytes(whole ? std::size_t(size)
+                                          : std::min<std::size_t>(std::size_t(size), kTold));
+    if (!file.ReadExactly(bytes.data(), std::uint32_t(bytes.size()))) return false;
+    const std::optional<ShownType> shown =
+        ShownTypeOf(bytes.data(), std::min<std::size_t>(bytes.size(), kTold));
+    if (!shown) return false;
+    TakeAsItIs(bytes.data(), bytes.size(), shown, options, picture);
+    if (!whole) {  // only its first bytes were read
+        picture.uri.clear();
+        picture.pictureBytes = std::size_t(size);
+    }
+    return true;
 }
 
 // -f auto's shortest faithful picture, measured and chosen as for a single picture; its line
@@ -101,7 +173,7 @@ PagePicture PictureForPage(const CliOptions& options, const std::string& path, b
     // "-" alone would be standard input to the loader.
     const LoadedPicture loaded = LoadCliPicture(path == "-" ? "./-" : path, workFolder, options.background);
     if (!loaded.picture) {
-        picture.failure = loaded.failure;
+        if (!TakeUnreadAsItIs(path, options, picture)) picture.failure = loaded.failure;
         return picture;
     }
     picture.width = loaded.width;
@@ -113,7 +185,7 @@ PagePicture PictureForPage(const CliOptions& options, const std::string& path, b
         picture.failure = kMsgCannotReadFile;
         return picture;
     }
-    const PictureFormat* shown = ShownFormat(bytes.data(), fileBytes);
+    const std::optional<ShownType> shown = ShownTypeOf(bytes.data(), fileBytes);
     if (HasTransparencyOrAnimation(bytes.data(), fileBytes)) {
         TakeAsItIs(bytes.data(), fileBytes, shown, options, picture);
         return picture;
@@ -127,7 +199,7 @@ PagePicture PictureForPage(const CliOptions& options, const std::string& path, b
         } else {
             ConvertLine(options, variant, workFolder, picture);
         }
-        if (options.autoFormat && !picture.resized && shown != nullptr && picture.failure.empty() &&
+        if (options.autoFormat && !picture.resized && shown && picture.failure.empty() &&
             fileBytes < picture.pictureBytes) {
             picture.uri.clear();
             TakeAsItIs(bytes.data(), fileBytes, shown, options, picture);

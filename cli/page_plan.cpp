@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "cli/page_file_name.h"
 #include "cli/picture_queue.h"
 #include "core/classic_file.h"
 #include "page/ascii_text.h"
@@ -52,12 +53,22 @@ std::optional<PagePlan> PlanPage(const std::string& path, const CliOptions& opti
     if (!ReadPageFile(path, plan.text, why)) return std::nullopt;
     plan.found = IsStyleSheet(path) ? ReadCssReferences(plan.text) : ReadHtmlReferences(plan.text);
     AddressBase base = FileBase(path, options.root);
+    base.folder = PathInPage(base.folder, plan.found.charset);
+    base.root = PathInPage(base.root, plan.found.charset);
     if (plan.found.baseHref) base = BaseOfHref(*plan.found.baseHref, base, plan.found.charset);
     std::map<std::pair<std::string, bool>, std::size_t> pictureAt;
     for (const PageReference& reference : plan.found.references) {
         plan.addresses.push_back(ResolveAddress(reference.url, base, plan.found.charset));
         plan.pictureOf.push_back(kNoPicture);
-        if (plan.addresses.back().kind != AddressKind::kLocal) continue;
+        Address& address = plan.addresses.back();
+        if (address.kind != AddressKind::kLocal) continue;
+        if (std::optional<std::string> name = PageFileName(address.path, plan.found.charset)) {
+            address.path = std::move(*name);
+        } else {
+            address = {
+                AddressKind::kUnresolvable, {}, "its name has characters that file names here cannot have"};
+            continue;
+        }
         const std::pair<std::string, bool> key{plan.addresses.back().path,
                                                MayResize(reference, plan.found, options)};
         auto [picture, added] = pictureAt.emplace(key, plan.pictures.size());

@@ -294,6 +294,24 @@ TEST_F(KorviCli, InlinesThePicturesOfAPageThatFitTheLimit) {
     WriteBytes(css, Bytes(sheet.begin(), sheet.end()));
     EXPECT_EQ(Run("--inline " + Quoted(css)).out, "a{b:url(" + tiles + ")}");
 
+    // Files that korvi-cli does not read but a browser shows go in as they are; a name written
+    // with character references is found under the file system's characters.
+    const std::string svg =
+        "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\"/>";
+    const Bytes ico = {0, 0, 1, 0, 1, 0, 4, 4, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 22, 0, 0, 0};
+    WriteBytes(folder_.File("img/logo.svg"), Bytes(svg.begin(), svg.end()));
+    WriteBytes(folder_.File("img/icon.ico"), ico);
+    WriteBytes(folder_.File("img/写.gif"), ReadBytes(kSamples + "tiles.gif"));
+    const std::string named = folder_.File("named.html");
+    const std::string links =
+        "<img src=img/logo.svg><link rel=icon href=img/icon.ico><img src=\"img/&#x5199;.gif\">";
+    WriteBytes(named, Bytes(links.begin(), links.end()));
+    EXPECT_EQ(Run("--inline " + Quoted(named)).out,
+              "<img src=\"" +
+                  DataUriOf(reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size(), "image/svg+xml") +
+                  "\"><link rel=icon href=\"" + DataUriOf(ico.data(), ico.size(), "image/x-icon") +
+                  "\"><img src=\"" + tiles + "\">");
+
     WriteBytes(out, {'o', 'l', 'd'});
     const CommandResult unread = Run("--inline " + Quoted(folder_.File("none.html")) + " -o " + Quoted(out));
     EXPECT_EQ(unread.exitCode, 1);
