@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/picture_job.h"
+#include "codecs/gif/palette_reduction.h"
 #include "core/classic_file.h"
 #include "core/data_uri.h"
 #include "core/global_block.h"
@@ -144,6 +145,27 @@ void ChooseFaithfulLine(const CliOptions& options, const VariantPicture& variant
     }
 }
 
+// The bytes below which no faithful line of the picture can come, where that is cheap to tell:
+// its WebP and JPEG lines at the lowest quality the searches try (a line may shrink by a few
+// bytes as the quality rises, a JPEG one by 128 where its tables turn 8-bit), for a picture of
+// more colours than GIF and PNG can save by a palette. Nothing for other pictures. The searches
+// cost many times as much, which a picture that stays a link need not spend.
+std::optional<std::size_t> FaithfulLineFloor(const VariantPicture& variant, const std::string& workFolder) {
+    constexpr int kLowestQuality = 10;
+    constexpr std::size_t kShrink = 256;
+    const PackedBitmap resized = variant.Picture();
+    if (resized == nullptr || GlobalBlock(ReduceToExactPalette(resized)).get() != nullptr)
+        return std::nullopt;
+    std::size_t floor = SIZE_MAX;
+    for (const OutputFormat format : {OutputFormat::kWebp, OutputFormat::kJpeg}) {
+        const ConversionOutcome line =
+            variant.BuildVariantTag({format, kLowestQuality, false}, workFolder, kBareUri);
+        if (!line.succeeded) return std::nullopt;
+        floor = std::min(floor, PayloadBytes(line.text));
+    }
+    return floor > kShrink ? floor - kShrink : 0;
+}
+
 // The line of the format and quality -f and -q name.
 void ConvertLine(const CliOptions& options, const VariantPicture& variant, const std::string& workFolder,
                  PagePicture& picture) {
@@ -194,7 +216,12 @@ PagePicture PictureForPage(const CliOptions& options, const std::string& path, b
                                  resize ? options.resizeMethod : kKeepSize, options.side);
     picture.resized = variant.width() != loaded.width || variant.height() != loaded.height;
     try {
-        if (options.autoFormat) {
+        const std::optional<std::size_t> floor =
+            options.autoFormat ? FaithfulLineFloor(variant, workFolder) : std::nullopt;
+        if (floor && *floor > options.inlineLimit) {
+            picture.pictureBytes = *floor;
+            picture.formatName = "webp or jpeg at their lowest quality";
+        } else if (options.autoFormat) {
             ChooseFaithfulLine(options, variant, workFolder, picture);
         } else {
             ConvertLine(options, variant, workFolder, picture);
