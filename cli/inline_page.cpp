@@ -47,7 +47,8 @@ int InlinePage(const CliOptions& options, unsigned workers) {
         if (!picture.failure.empty()) {
             Say(said + picture.failure);
         } else if (picture.uri.empty()) {
-            Say(said + FormatDataSize(picture.pictureBytes) + " bytes as " +
+            Say(said + (picture.atLeast ? "at least " : "") + FormatDataSize(picture.pictureBytes) +
+                " bytes as " +
                 (picture.asItIs ? "the " + picture.formatName + " file itself" : picture.formatName) +
                 ", more than --inline-limit " + std::to_string(options.inlineLimit));
         }

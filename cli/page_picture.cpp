@@ -220,7 +220,8 @@ PagePicture PictureForPage(const CliOptions& options, const std::string& path, b
             options.autoFormat ? FaithfulLineFloor(variant, workFolder) : std::nullopt;
         if (floor && *floor > options.inlineLimit) {
             picture.pictureBytes = *floor;
-            picture.formatName = "webp or jpeg at their lowest quality";
+            picture.atLeast = true;
+            picture.formatName = "webp or jpeg";
         } else if (options.autoFormat) {
             ChooseFaithfulLine(options, variant, workFolder, picture);
         } else {

@@ -16,6 +16,7 @@ struct PagePicture {
     std::size_t pictureBytes = 0;  // the bytes of the picture chosen, before base64
     std::string formatName;        // of the picture chosen: "webp", "png", ...
     bool asItIs = false;           // the picture chosen is the file's own bytes
+    bool atLeast = false;          // pictureBytes is only as few as any faithful line could have
     std::string placeholder;       // with --placeholder, the preview of a picture that stays a link
 };
 
