@@ -112,8 +112,7 @@ StartTagPlace OpenElements::Start(std::string_view name, bool selfClosing,
     if (ForeignRulesTake(name)) {
         if (!Facts(name).breaksOut && !(name == "font" && attributes.fontBreaksOut))
             return StartForeign(name, selfClosing, attributes.htmlAnnotation);
-        while (!IsHtml(std::uint32_t(stack_.size() - 1)) && stack_.back().point == Point::kNone)
-            PopTo(std::uint32_t(stack_.size() - 1));
+        CloseForeignToPoint();
     }
     return StartHtml(name, selfClosing);
 }
@@ -155,9 +154,9 @@ void OpenElements::EndForeign(std::string_view name) {
     const std::uint32_t foreignRun = runs_.back();
     if (name == "br" || name == "p") {
         // Close the foreign elements down to an integration point or HTML, then the tag as HTML.
-        while (!IsHtml(std::uint32_t(stack_.size() - 1)) && stack_.back().point == Point::kNone)
-            PopTo(std::uint32_t(stack_.size() - 1));
-        if (name == "p" && IsHtml(std::uint32_t(stack_.size() - 1))) EndHtml(name, runs_.back());
+        CloseForeignToPoint();
+        if (name == "p" && !stack_.empty() && IsHtml(std::uint32_t(stack_.size() - 1)))
+            EndHtml(name, runs_.back());
         return;
     }
     const std::uint32_t svg = LastOpen(Space::kSvg, name), math = LastOpen(Space::kMathMl, name);
@@ -199,6 +198,13 @@ void OpenElements::Push(Space space, std::string_view name, Point point) {
     if (point != Point::kNone) points_.push_back(index);
     if (html && facts_[id].special) specials_.push_back(index);
     if (html && facts_[id].scope) scopes_.push_back(index);
+}
+
+// Closes the SVG and MathML elements above the current HTML element or integration point, if any.
+void OpenElements::CloseForeignToPoint() {
+    std::uint32_t top = std::uint32_t(stack_.size());
+    while (top > 0 && !IsHtml(top - 1) && stack_[top - 1].point == Point::kNone) --top;
+    PopTo(top);
 }
 
 // Closes the entry at `index` and every one above it.

@@ -86,6 +86,7 @@ class OpenElements {
     const NameFacts& Facts(std::string_view name) { return facts_[Id(Space::kHtml, name)]; }
     std::uint32_t LastOpen(Space space, std::string_view name) const;
     void Push(Space space, std::string_view name, Point point);
+    void CloseForeignToPoint();
     void PopTo(std::uint32_t index);
     bool IsHtml(std::uint32_t index) const { return stack_[index].space == Space::kHtml; }
 
