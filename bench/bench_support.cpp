@@ -115,7 +115,7 @@ long StatusKilobytes(const char* field) {
 
 }  // namespace
 
-double PeakOverPicture(int width, int height, const std::function<void()>& read) {
+double PeakBytes(const std::function<void()>& read) {
     // Every large block from its own mapping, given back when freed, so that the resident size
     // counts what the read holds and not what an earlier one left in the heap.
     mallopt(M_MMAP_THRESHOLD, 64 * 1024);
@@ -123,5 +123,9 @@ double PeakOverPicture(int width, int height, const std::function<void()>& read)
     std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from what is resident now
     const long before = StatusKilobytes("VmRSS:");
     read();
-    return double(StatusKilobytes("VmHWM:") - before) * 1024 / (3.0 * width * height);
+    return double(StatusKilobytes("VmHWM:") - before) * 1024;
+}
+
+double PeakOverPicture(int width, int height, const std::function<void()>& read) {
+    return PeakBytes(read) / (3.0 * width * height);
 }
