@@ -56,11 +56,36 @@ int WriteOut(const std::uint8_t* bytes, std::size_t count, const WebPPicture* pi
 // which works from 4 bytes a pixel of ARGB.
 constexpr std::int64_t kLowMemoryPixels = 1 << 20;
 
-bool SharpYuv(const WebpTuning& tuning, std::int64_t pixels) {
-    return tuning.sharpYuv && pixels <= kLowMemoryPixels;
+std::int64_t PixelsOf(const BITMAPINFOHEADER* header) {
+    return std::int64_t(header->biWidth) * header->biHeight;
 }
 
-bool ConfigureFor(WebPConfig* config, WebpEncoding encoding, const WebpTuning& tuning, std::int64_t pixels) {
+// Whether every pixel is grey: sharp YUV then gives the same file as the plain conversion (every
+// quality and method of the grey photographs of bench/auto_survey.cpp measured), at up to twice
+// the time of the whole encoding.
+bool IsGrey(const BITMAPINFOHEADER* header) {
+    const std::size_t stride = RowBytes(24, header->biWidth);
+    for (int y = 0; y < header->biHeight; ++y) {
+        const BYTE* bgr = PixelRows(header) + stride * std::size_t(y);
+        for (int x = 0; x < header->biWidth; ++x, bgr += 3)
+            if (bgr[0] != bgr[1] || bgr[1] != bgr[2]) return false;
+    }
+    return true;
+}
+
+// What the encoder's configuration takes from the picture.
+struct Shape {
+    std::int64_t pixels;
+    bool sharpYuv;  // for lossy encodings
+};
+
+Shape ShapeOf(const BITMAPINFOHEADER* header, const WebpTuning& tuning, WebpEncoding encoding) {
+    const std::int64_t pixels = PixelsOf(header);
+    return {pixels, !encoding.lossless && tuning.sharpYuv && pixels <= kLowMemoryPixels && !IsGrey(header)};
+}
+
+bool ConfigureFor(WebPConfig* config, WebpEncoding encoding, const WebpTuning& tuning, const Shape& shape) {
+    const std::int64_t pixels = shape.pixels;
     if (!WebPConfigInit(config)) return false;
     if (encoding.lossless) {
         config->lossless = 1;
@@ -76,7 +101,7 @@ bool ConfigureFor(WebPConfig* config, WebpEncoding encoding, const WebpTuning& t
         config->filter_sharpness = tuning.filterSharpness;
         config->autofilter = tuning.autoFilter ? 1 : 0;
         config->segments = tuning.segments;
-        config->use_sharp_yuv = SharpYuv(tuning, pixels) ? 1 : 0;
+        config->use_sharp_yuv = shape.sharpYuv ? 1 : 0;
         // libwebp keeps the tokens of the whole picture otherwise: up to 12 bytes a pixel on
         // noise, against 2 in this mode, whose files differ by a few bytes in a thousand.
         config->low_memory = pixels > kLowMemoryPixels ? 1 : 0;
@@ -112,41 +137,64 @@ WebpWriteStatus Writability(const BITMAPINFOHEADER* header) {
     return header->biWidth > kMaxWebpSide || header->biHeight > kMaxWebpSide ? kWebpTooWide : kWebpWritten;
 }
 
-}  // namespace
+// Takes the bitmap's pixels into `picture` (initialised, its size unset) as the encoding of
+// `config` wants them: lossless and sharp YUV work from ARGB; plain lossy goes straight to YUV,
+// which holds a third of the bytes, the rows handed over top first, the stride running backwards.
+bool ImportInto(const BITMAPINFOHEADER* header, const WebPConfig& config, WebPPicture* picture) {
+    picture->width = header->biWidth;
+    picture->height = header->biHeight;
+    picture->use_argb = config.lossless || config.use_sharp_yuv ? 1 : 0;
+    if (picture->use_argb) {
+        if (!WebPPictureAlloc(picture)) return false;
+        FillArgb(header, picture);
+        return true;
+    }
+    const int stride = int(RowBytes(24, picture->width));
+    const BYTE* top = PixelRows(header) + std::size_t(stride) * std::size_t(picture->height - 1);
+    return WebPPictureImportBGR(picture, top, -stride) != 0;
+}
 
-namespace {
+// Encodes `picture` (a view the call may change), handing libwebp's output to `writer`;
+// `outOfMemory` tells a writer's own failure for want of memory.
+WebpWriteStatus EncodePicture(const WebPConfig& config, WebPPicture* picture, WebPWriterFunction writer,
+                              void* custom, const bool& outOfMemory) {
+    picture->writer = writer;
+    picture->custom_ptr = custom;
+    const bool encoded = WebPEncode(&config, picture) != 0;
+    if (encoded) return kWebpWritten;
+    return outOfMemory ? kWebpOutOfMemory : StatusOf(picture->error_code);
+}
 
-// Encodes the bitmap, handing libwebp's output to `writer`; `outOfMemory` tells a writer's own
-// failure for want of memory.
 WebpWriteStatus Encode(PackedBitmap bitmap, WebpEncoding encoding, const WebpTuning& tuning,
                        WebPWriterFunction writer, void* custom, const bool& outOfMemory) {
     BitmapLock header(bitmap);
     if (const WebpWriteStatus refused = Writability(header.data()); refused != kWebpWritten) return refused;
     WebPConfig config;
-    if (!ConfigureFor(&config, encoding, tuning, std::int64_t(header->biWidth) * header->biHeight))
+    if (!ConfigureFor(&config, encoding, tuning, ShapeOf(header.data(), tuning, encoding)))
         return kWebpEncodeFailed;
     WebPPicture picture;
     if (!WebPPictureInit(&picture)) return kWebpEncodeFailed;
-    picture.width = header->biWidth;
-    picture.height = header->biHeight;
-    // Lossless and sharp YUV work from ARGB; plain lossy goes straight to YUV, which holds a
-    // third of the bytes: the rows are handed over top first, the stride running backwards.
-    picture.use_argb = encoding.lossless || config.use_sharp_yuv ? 1 : 0;
-    if (picture.use_argb) {
-        if (!WebPPictureAlloc(&picture)) return kWebpOutOfMemory;
-        FillArgb(header.data(), &picture);
-    } else {
-        const int stride = int(RowBytes(24, picture.width));
-        const BYTE* top = PixelRows(header.data()) + std::size_t(stride) * std::size_t(picture.height - 1);
-        if (!WebPPictureImportBGR(&picture, top, -stride)) return kWebpOutOfMemory;
+    if (!ImportInto(header.data(), config, &picture)) {
+        WebPPictureFree(&picture);
+        return kWebpOutOfMemory;
     }
-    picture.writer = writer;
-    picture.custom_ptr = custom;
-    const bool encoded = WebPEncode(&config, &picture) != 0;
-    const WebPEncodingError error = picture.error_code;
+    const WebpWriteStatus status = EncodePicture(config, &picture, writer, custom, outOfMemory);
     WebPPictureFree(&picture);
-    if (encoded) return kWebpWritten;
-    return outOfMemory ? kWebpOutOfMemory : StatusOf(error);
+    return status;
+}
+
+// Writes to `path` what `encode` hands to the writer it is given; a refusal by `check` leaves no
+// file, nor does a failure.
+template <typename Encoder>
+WebpWriteStatus WriteFile(const char* path, WebpWriteStatus check, const Encoder& encode) {
+    if (check != kWebpWritten) return check;
+    ClassicFile file = ClassicFile::Create(path);
+    if (!file.is_open()) return kWebpCannotWrite;
+    const bool noMemoryShort = false;
+    WebpWriteStatus status = encode(WriteOut, &file, noMemoryShort);
+    if (!file.Close() && status == kWebpWritten) status = kWebpCannotWrite;
+    if (status != kWebpWritten) std::remove(path);
+    return status;
 }
 
 }  // namespace
@@ -167,16 +215,60 @@ WebpWriteStatus EncodeWebp(PackedBitmap bitmap, WebpEncoding encoding, WebpBytes
 WebpWriteStatus WriteWebpFile(PackedBitmap bitmap, const char* path, WebpEncoding encoding,
                               const WebpTuning& tuning) {
     // Checked before the file is made, so that a refusal leaves none.
-    WebPConfig config;
+    WebpWriteStatus check;
+    {
+        BitmapLock header(bitmap);
+        WebPConfig config;
+        check = Writability(header.data());
+        if (check == kWebpWritten &&
+            !ConfigureFor(&config, encoding, tuning, ShapeOf(header.data(), tuning, encoding)))
+            check = kWebpEncodeFailed;
+    }
+    return WriteFile(path, check, [&](WebPWriterFunction writer, void* custom, const bool& outOfMemory) {
+        return Encode(bitmap, encoding, tuning, writer, custom, outOfMemory);
+    });
+}
+
+struct LossyWebpSource::Converted {
+    WebPPicture yuv;
+    Converted() { WebPPictureInit(&yuv); }
+    ~Converted() { WebPPictureFree(&yuv); }
+};
+
+LossyWebpSource::LossyWebpSource(PackedBitmap bitmap, const WebpTuning& tuning)
+    : bitmap_(bitmap), tuning_(tuning) {
     BitmapLock header(bitmap);
-    if (const WebpWriteStatus refused = Writability(header.data()); refused != kWebpWritten) return refused;
-    if (!ConfigureFor(&config, encoding, tuning, std::int64_t(header->biWidth) * header->biHeight))
-        return kWebpEncodeFailed;
-    ClassicFile file = ClassicFile::Create(path);
-    if (!file.is_open()) return kWebpCannotWrite;
-    const bool noMemoryShort = false;
-    WebpWriteStatus status = Encode(bitmap, encoding, tuning, WriteOut, &file, noMemoryShort);
-    if (!file.Close() && status == kWebpWritten) status = kWebpCannotWrite;
-    if (status != kWebpWritten) std::remove(path);
-    return status;
+    if (Writability(header.data()) != kWebpWritten) return;
+    const Shape shape = ShapeOf(header.data(), tuning, WebpEncoding::Lossy(0));
+    if (!shape.sharpYuv) return;
+    WebPConfig config;
+    if (!ConfigureFor(&config, WebpEncoding::Lossy(0), tuning, shape)) return;
+    // The conversion the encoder would make, once: only the planes it makes are kept.
+    auto converted = std::make_unique<Converted>();
+    WebPPicture imported;
+    WebPPictureInit(&imported);
+    const bool ready = ImportInto(header.data(), config, &imported) &&
+                       WebPPictureSharpARGBToYUVA(&imported) && WebPPictureCopy(&imported, &converted->yuv);
+    WebPPictureFree(&imported);
+    if (ready) converted_ = std::move(converted);
+}
+
+LossyWebpSource::~LossyWebpSource() = default;
+
+WebpWriteStatus LossyWebpSource::Write(const char* path, int quality) const {
+    const WebpEncoding encoding = WebpEncoding::Lossy(quality);
+    if (!converted_) return WriteWebpFile(bitmap_, path, encoding, tuning_);
+    const WebPPicture& yuv = converted_->yuv;
+    WebPConfig config;
+    const WebpWriteStatus check =
+        ConfigureFor(&config, encoding, tuning_, {std::int64_t(yuv.width) * yuv.height, true})
+            ? kWebpWritten
+            : kWebpEncodeFailed;
+    return WriteFile(path, check, [&](WebPWriterFunction writer, void* custom, const bool& outOfMemory) {
+        WebPPicture view;
+        if (!WebPPictureView(&yuv, 0, 0, yuv.width, yuv.height, &view)) return kWebpEncodeFailed;
+        const WebpWriteStatus status = EncodePicture(config, &view, writer, custom, outOfMemory);
+        WebPPictureFree(&view);
+        return status;
+    });
 }
