@@ -56,10 +56,10 @@ WebpWriteStatus EncodeWebp(PackedBitmap bitmap, WebpEncoding encoding, WebpBytes
 WebpWriteStatus WriteWebpFile(PackedBitmap bitmap, const char* path, WebpEncoding encoding,
                               const WebpTuning& tuning = kSmallWebp);
 
-// A picture made ready for lossy encoding at any number of qualities: where the encoder would
-// convert it with sharp YUV, which takes longer than the rest of an encoding, the conversion is
-// made once and kept (1.5 bytes a pixel). Every file is the one WriteWebpFile writes from the
-// bitmap at the same quality.
+// A picture made ready for lossy encoding at any number of qualities: the conversion to YUV,
+// the same whatever the quality, is made once and kept (1.5 bytes a pixel) for pictures of up
+// to 2^20 pixels, where it may be sharp YUV, which takes half the time of an encoding. Every
+// file is the one WriteWebpFile writes from the bitmap at the same quality.
 class LossyWebpSource {
   public:
     // Borrows the 24-bit bitmap for its lifetime.

@@ -28,9 +28,9 @@ GlobalBlock DecodedByLibwebp(const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 // Every picture comes back from libwebp at its size: lossless ones byte for byte, lossy ones
-// at least as alike as their quality promises. The file holds what the memory encoding gives, and
-// a lossy one also what a source prepared once for every quality writes; what WebP cannot hold
-// leaves no file.
+// at least as alike as their quality promises, with sharp YUV only where halving the colour moves
+// the light of the pixels. The file holds what the memory encoding gives, and a lossy one also
+// what a source prepared once for every quality writes; what WebP cannot hold leaves no file.
 TEST(WebpWriter, RefusesWhatWebpCannotHoldLeavingNoFileAndWritesWhatLibwebpDecodesClose) {
     TempFolder folder;
     GlobalBlock small = MakeBitmap24(8, 8, NaturalPicture(8, 8));
@@ -53,16 +53,21 @@ TEST(WebpWriter, RefusesWhatWebpCannotHoldLeavingNoFileAndWritesWhatLibwebpDecod
         const auto level = std::uint8_t(NaturalPicture(61, 40)(x, y).g);
         return Rgb{level, level, level};
     };
+    const ColourAt orangeTeal = [](int x, int y) {
+        return ((x + 1) / 12 + (y + 1) / 12) % 2 ? Rgb{230, 120, 40} : Rgb{40, 140, 200};
+    };
     const struct {
         int width, height;
         ColourAt colour;
         WebpEncoding encoding;
         double minScore;  // 100: pixel-exact
+        bool sharpYuv;
     } cases[] = {
-        {97, 61, NaturalPicture(97, 61), WebpEncoding::Lossless(), 100},
-        {17, 9, NaturalPicture(17, 9), WebpEncoding::Lossy(80), 70},
-        {61, 40, grey, WebpEncoding::Lossy(50), 50},
-        {kMaxWebpSide, 1, NaturalPicture(kMaxWebpSide, 1), WebpEncoding::Lossless(), 100},
+        {97, 61, NaturalPicture(97, 61), WebpEncoding::Lossless(), 100, false},
+        {17, 9, NaturalPicture(17, 9), WebpEncoding::Lossy(80), 70, true},
+        {61, 40, grey, WebpEncoding::Lossy(50), 50, false},
+        {96, 64, orangeTeal, WebpEncoding::Lossy(90), 20, true},
+        {kMaxWebpSide, 1, NaturalPicture(kMaxWebpSide, 1), WebpEncoding::Lossless(), 100, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + " quality " +
@@ -82,5 +87,9 @@ TEST(WebpWriter, RefusesWhatWebpCannotHoldLeavingNoFileAndWritesWhatLibwebpDecod
         if (c.encoding.lossless) continue;
         ASSERT_EQ(LossyWebpSource(picture.get()).Write(prepared.c_str(), c.encoding.quality), kWebpWritten);
         EXPECT_EQ(ReadBytes(prepared), encoded);
+        WebpTuning plain = kSmallWebp;
+        plain.sharpYuv = false;
+        ASSERT_EQ(EncodeWebp(picture.get(), c.encoding, &bytes, plain), kWebpWritten);
+        EXPECT_EQ(Bytes(bytes.data.get(), bytes.data.get() + bytes.size) != encoded, c.sharpYuv);
     }
 }
