@@ -59,12 +59,13 @@ void SearchLowestFaithful(EncodingTrials& trials, const LossySearch& search, dou
 }
 
 // Lossless lines are tried only where they may be the shortest. Over the shared corpus at 430
-// wide and the icons and screenshots, no picture of 64 x 64 pixels or more came to less than
-// 0.41 of the bytes of libwebp's fastest lossless encoding, as PNG or lossless WebP, when it had
-// more than 256 colours (a screenshot; photographs 0.8 to 0.9), nor to less than 0.37 of its PNG
-// file as lossless WebP when its colours fitted a palette (a grey photograph, an icon). So a
-// faithful lossy file below 0.3 of those bytes is shorter than any lossless one, and lossless
-// WebP, which takes 5 to 10 times as long as a lossy one on a photograph, is left out.
+// wide and the pictures of bench/auto_survey.cpp, no picture of 64 x 64 pixels or more came to
+// less than 0.33 of FastLosslessEstimate's bytes, as PNG or lossless WebP, when it had more than
+// 256 colours (an icon of 430 x 430 with soft shadows; screenshots 0.4 to 0.6, photographs 0.8 to
+// 0.9), nor to less than 0.37 of its PNG file as lossless WebP when its colours fitted a palette
+// (a grey photograph, an icon). So a faithful lossy file below 0.3 of those bytes is shorter than
+// any lossless one, and lossless WebP, which takes 5 to 10 times as long as a lossy one on a
+// photograph, is left out.
 constexpr double kLosslessFloor = 0.3;
 constexpr int kSmallPicture = 64 * 64;  // pixels; smaller pictures try every lossless encoding
 // Above this many pixels the searches run one after the other, and a picture of more than 256
@@ -84,9 +85,9 @@ std::optional<std::size_t> FastLosslessWebpBytes(PackedBitmap picture) {
 }
 
 // What libwebp's fastest lossless encoding of the picture comes to, from bands of kBandRows
-// rows, one in kBandEvery, for a quarter of the time: over the pictures of at least kBandEvery
-// bands of the shared corpus at 430 wide and of bench/auto_survey.cpp, 0.96 to 1.06 of the
-// encoding of the whole picture.
+// rows, one in kBandEvery, for a quarter of the time: over the pictures of 256 rows or more of
+// the shared corpus at 430 wide and of bench/auto_survey.cpp, 0.91 to 1.06 of the encoding of
+// the whole photograph, up to 1.29 of a diagram's.
 constexpr int kBandRows = 16, kBandEvery = 4;
 
 std::optional<std::size_t> FastLosslessEstimate(PackedBitmap picture) {
