@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <new>
 
 #include "codecs/gif/palette_reduction.h"
 #include "codecs/webp/webp_writer.h"
+#include "pipeline/lossless_estimate.h"
 #include "pipeline/quality_search.h"
 
 namespace {
@@ -72,45 +72,6 @@ constexpr int kSmallPicture = 64 * 64;  // pixels; smaller pictures try every lo
 // colours is not tried as lossless WebP (libwebp takes up to 12 times the picture for it):
 // memory stays within 4 times the picture.
 constexpr std::int64_t kLargePicture = 2 * 1024 * 1024;
-
-std::optional<std::size_t> FastLosslessWebpBytes(PackedBitmap picture) {
-    WebpTuning fastest = kSmallWebp;
-    fastest.losslessMethod = 0;
-    fastest.losslessEffort = 0;
-    WebpBytes bytes;
-    const WebpWriteStatus status = EncodeWebp(picture, WebpEncoding::Lossless(), &bytes, fastest);
-    if (status == kWebpOutOfMemory) throw std::bad_alloc();
-    if (status != kWebpWritten) return std::nullopt;
-    return bytes.size;
-}
-
-// What libwebp's fastest lossless encoding of the picture comes to, from bands of kBandRows
-// rows, one in kBandEvery, for a quarter of the time: over the pictures of 256 rows or more of
-// the shared corpus at 430 wide and of bench/auto_survey.cpp, 0.91 to 1.06 of the encoding of
-// the whole photograph, up to 1.29 of a diagram's.
-constexpr int kBandRows = 16, kBandEvery = 4;
-
-std::optional<std::size_t> FastLosslessEstimate(PackedBitmap picture) {
-    BitmapLock header(picture);
-    if (!header) throw std::bad_alloc();
-    const int width = header->biWidth, height = header->biHeight;
-    if (height < kBandRows * kBandEvery * kBandEvery) return FastLosslessWebpBytes(picture);
-    auto sampled = [](int y) { return y / kBandRows % kBandEvery == 0; };
-    int rows = 0;
-    for (int y = 0; y < height; ++y) rows += sampled(y);
-    const GlobalBlock bands = AllocatePackedBitmap(width, rows, 24, 0);
-    BitmapLock to(bands.get());
-    if (!to) throw std::bad_alloc();
-    // Rows are stored bottom-up in both; y counts from the top.
-    const std::size_t stride = RowBytes(24, width);
-    for (int y = 0, row = 0; y < height; ++y)
-        if (sampled(y))
-            std::memcpy(PixelRows(to.data()) + stride * std::size_t(rows - 1 - row++),
-                        PixelRows(header.data()) + stride * std::size_t(height - 1 - y), stride);
-    const std::optional<std::size_t> bytes = FastLosslessWebpBytes(bands.get());
-    if (!bytes) return std::nullopt;
-    return std::size_t(double(*bytes) * height / rows);
-}
 
 // The shortest faithful file tried, or line.
 std::optional<std::size_t> ShortestFaithful(const std::vector<Trial>& trials, double minScore,

@@ -54,7 +54,6 @@ TEST(MeasureCandidates, ScoresWhatMayBeChosenAndKeepsLosslessLinesExact) {
             }
         }
         for (const auto& [format, count] : lossy) EXPECT_LE(count, kMostQualitiesSearched) << c.what;
-        for (const Trial& t : trials.made()) printf("DBG %s %s %d %.2f %zu\n", c.what, FormatWord(t.encoding.format).c_str(), t.encoding.quality, t.score.value_or(-1), t.lineBytes);
         EXPECT_EQ(lossyScored, c.lossyScored) << c.what;
         EXPECT_EQ(losslessWebp, c.losslessWebp) << c.what;
     }
