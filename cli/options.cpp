@@ -16,16 +16,16 @@ const char kUsage[] =
     "  -m METHOD   0 keep the size, 1 limit the width (default), 2 fix the width,\n"
     "              3 fit into a square of SIDE pixels\n"
     "  -s SIDE     side length in pixels, 64 to 5000 (default 430)\n"
-    "  -f FORMAT   jpeg (default), gif, bmp, png, webp, or auto: the smallest line of\n"
-    "              them all that still looks like the picture (see --min-score)\n"
-    "  -q QUALITY  JPEG or WebP quality, 10 to 100 (default 80); auto: the highest\n"
-    "              quality whose line fits --max-bytes\n"
-    "  --lossless  with -f webp: lossless WebP\n"
+    "  -f FORMAT   jpeg (default), gif, bmp, png, webp, avif, or auto: the smallest\n"
+    "              line of them all that still looks like the picture (see --min-score)\n"
+    "  -q QUALITY  JPEG, WebP or AVIF quality, 10 to 100 (default 80); auto: the\n"
+    "              highest quality whose line fits --max-bytes\n"
+    "  --lossless  with -f webp or -f avif: lossless WebP or AVIF\n"
     "  --min-score S  with -f auto: the SSIMULACRA2 score, 0 to 100, from which a JPEG\n"
     "              or lossy WebP line counts as faithful to the picture (default 78;\n"
     "              90: no difference shows at 1:1, 70: high quality)\n"
-    "  -b RRGGBB   colour under transparent PNG and WebP pixels where the file names\n"
-    "              none (default ffffff, white)\n"
+    "  -b RRGGBB   colour under transparent PNG, WebP and AVIF pixels where the file\n"
+    "              names none (default ffffff, white)\n"
     "  --as FORM   img (default), uri (the bare data URI), css (a background-image\n"
     "              declaration) or md (a Markdown image)\n"
     "  --size      add the picture's width and height to the img tag\n"
@@ -40,6 +40,7 @@ const char kUsage[] =
     "              at qualities 100 to 10 and as BMP, each with its size and a copy button\n"
     "  --hide LIST leave variants out of the test page: original,gif,bmp,q100,...,q10\n"
     "  --webp      show WebP on the test page too, lossless and at qualities 100 to 10\n"
+    "  --avif      show AVIF on the test page too, lossless and at qualities 100 to 10\n"
     "  --help      show this text\n"
     "  --version   show the version\n";
 
@@ -185,6 +186,7 @@ std::optional<std::string> Inconsistency(const CliOptions& options) {
                FormatWords([](const PictureFormat& f) { return f.hasLosslessForm; }, " or ") + " only";
     if (options.minScore && !options.autoFormat) return "--min-score applies to -f auto only";
     if (options.webpVariants && options.testPagePath.empty()) return "--webp needs --test-page";
+    if (options.avifVariants && options.testPagePath.empty()) return "--avif needs --test-page";
     if (options.hiddenVariants != 0 && options.testPagePath.empty()) return "--hide needs --test-page";
     if (options.testPagePath.empty()) return std::nullopt;
     if (!options.outputPath.empty()) return "--test-page writes the page to its own FILE; -o does not apply";
@@ -223,6 +225,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
             options.lossless = true;
         } else if (argument == "--webp") {
             options.webpVariants = true;
+        } else if (argument == "--avif") {
+            options.avifVariants = true;
         } else if (IsOptionWithValue(argument)) {
             if (i + 1 >= argc) return Error("option " + argument + " needs a value");
             if (std::optional<std::string> error = TakeValue(argument, argv[++i], options))

@@ -25,7 +25,7 @@ struct CliOptions {
     int quality = kDefaultJpegQuality;
     bool autoQuality = false;        // -q auto: the highest quality within maxBytes
     bool autoFormat = false;         // -f auto: the smallest faithful line of every format
-    bool lossless = false;           // --lossless: WebP's lossless form
+    bool lossless = false;           // --lossless: the lossless form of WebP or AVIF
     std::optional<double> minScore;  // --min-score: the SSIMULACRA2 score -f auto takes as faithful
     std::string sideText = "430";
     int side = kDefaultSideLength;
@@ -39,6 +39,7 @@ struct CliOptions {
     std::string testPagePath;  // not empty: write the test page there instead of the tag
     std::uint32_t hiddenVariants = 0;
     bool webpVariants = false;                     // --webp: the test page shows WebP too
+    bool avifVariants = false;                     // --avif: the test page shows AVIF too
     std::uint32_t background = kDefaultBackColor;  // COLORREF under transparent PNG pixels
     bool help = false;
     bool version = false;

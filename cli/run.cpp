@@ -72,6 +72,7 @@ int WriteTestPage(const CliOptions& options) {
     page.flags = options.hiddenVariants;
     page.workers = Workers(options);
     page.webp = options.webpVariants;
+    page.avif = options.avifVariants;
     const std::string unchanged = options.testPagePath + " is left as it was";
     FileReplacement file(options.testPagePath.c_str());
     if (!file.is_open()) return Fail("cannot write " + unchanged);

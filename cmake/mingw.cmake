@@ -9,7 +9,7 @@ set(CMAKE_RC_COMPILER ${KORVI_MINGW_HOST}-windres)
 
 get_filename_component(KORVI_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(KORVI_WINDOWS_DEPS "${KORVI_ROOT}/build/windows-deps-${KORVI_MINGW_ARCH}" CACHE PATH
-    "zlib, libpng and libwebp built for Windows")
+    "zlib, libpng, libwebp and libaom built for Windows")
 set(CMAKE_FIND_ROOT_PATH /usr/${KORVI_MINGW_HOST} "${KORVI_WINDOWS_DEPS}")
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
@@ -17,8 +17,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # SSE2 arithmetic, so that a double is a double as in the native build and both round alike.
-set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
-set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+# Windows keeps the stack only 16-byte aligned, so vector moves of the AVX2 code that spill to
+# it are assembled as unaligned ones.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse -Wa,-muse-unaligned-vector-move")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse -Wa,-muse-unaligned-vector-move")
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_CROSSCOMPILING_EMULATOR "${KORVI_ROOT}/scripts/wine-run.sh")

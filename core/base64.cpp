@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/base64_vector.h"
+#include "core/vector_level.h"
+
 namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -22,10 +25,23 @@ constexpr PairTable MakePairs() {
 
 constexpr PairTable kPairs = MakePairs();
 
+// Whole groups of three bytes that vector code encodes from the start.
+std::size_t EncodeVectorGroups(const BYTE* bytes, std::size_t count, char* out) {
+#if defined(KORVI_X86)
+    const VectorLevel level = CurrentVectorLevel();
+    if (level == VectorLevel::kAvx2) return Base64EncodeAvx2(bytes, count, out);
+    if (level == VectorLevel::kSsse3) return Base64EncodeSsse3(bytes, count, out);
+#else
+    (void)bytes, (void)count, (void)out;
+#endif
+    return 0;
+}
+
 }  // namespace
 
 void Base64EncodeTo(const BYTE* bytes, std::size_t count, char* out) {
-    std::size_t i = 0;
+    std::size_t i = EncodeVectorGroups(bytes, count, out);
+    out += i / 3 * 4;
     for (; i + 3 <= count; i += 3, out += 4) {
         const std::uint32_t group =
             std::uint32_t{bytes[i]} << 16 | std::uint32_t{bytes[i + 1]} << 8 | bytes[i + 2];

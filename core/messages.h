@@ -12,6 +12,7 @@ constexpr char kMsgGifWriteFailed[] = "GIFフォーマットの画像ファイ�
 constexpr char kMsgBmpWriteFailed[] = "BMPフォーマットの画像ファイルが作成できませんでした.";
 constexpr char kMsgPngWriteFailed[] = "PNGフォーマットの画像ファイルが作成できませんでした.";
 constexpr char kMsgWebpWriteFailed[] = "WebPフォーマットの画像ファイルが作成できませんでした.";
+constexpr char kMsgAvifWriteFailed[] = "AVIFフォーマットの画像ファイルが作成できませんでした.";
 constexpr char kMsgCannotReadFile[] = "ファイルが読めませんでした．";
 constexpr char kMsgClipboardUnavailable[] = "クリップボードがオープンできない．";
 constexpr char kMsgCopied[] = "クリップボードにコピーしました．";

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "codecs/avif/avif_container.h"
 #include "codecs/webp/webp_reader.h"
 
 namespace {
@@ -129,4 +130,11 @@ PictureHeader SniffWebp(ArrivingBytes& bytes) {
         return PictureHeader{PictureHeader::kUnplaced};
     if (width > 0xFFFF || height > 0xFFFF) return PictureHeader{PictureHeader::kTooLarge};
     return Placed(width, height);
+}
+
+// An AVIF's size lies in its item properties, which need more than the first bytes: it is taken
+// as they show it, and its size checked once it is read.
+PictureHeader SniffAvif(ArrivingBytes& bytes) {
+    return IsAvifStart(bytes.data(), bytes.size()) ? PictureHeader{PictureHeader::kUnplaced}
+                                                   : PictureHeader{};
 }

@@ -48,3 +48,4 @@ PictureHeader SniffGif(ArrivingBytes& bytes);
 PictureHeader SniffBmp(ArrivingBytes& bytes);
 PictureHeader SniffPng(ArrivingBytes& bytes);
 PictureHeader SniffWebp(ArrivingBytes& bytes);
+PictureHeader SniffAvif(ArrivingBytes& bytes);

@@ -6,6 +6,9 @@
 #include <new>
 #include <vector>
 
+#include "codecs/avif/avif_container.h"
+#include "codecs/avif/avif_reader.h"
+#include "codecs/avif/avif_writer.h"
 #include "codecs/bmp/bmp_decoder.h"
 #include "codecs/gif/gif_reader.h"
 #include "codecs/gif/gif_writer.h"
@@ -52,6 +55,10 @@ ReaderStatus ReadWebp(const char* path, std::uint32_t background, PackedBitmap* 
     return ReadWebpFile(picture, path, background);
 }
 
+ReaderStatus ReadAvif(const char* path, std::uint32_t background, PackedBitmap* picture) {
+    return ReadAvifFile(picture, path, background);
+}
+
 const char* JpegText(ReaderStatus status) {
     return JpegStatusText(JpegReadStatus(status));
 }
@@ -70,6 +77,10 @@ const char* PngText(ReaderStatus status) {
 
 const char* WebpText(ReaderStatus status) {
     return WebpStatusText(WebpReadStatus(status));
+}
+
+const char* AvifText(ReaderStatus status) {
+    return AvifStatusText(AvifReadStatus(status));
 }
 
 // The writer's message for a status; short memory is thrown, to end the conversion as it ends
@@ -109,6 +120,11 @@ const char* WriteWebp(PackedBitmap picture, const char* path, int quality, bool 
     return WebpWriteMessage(WriteWebpFile(picture, path, encoding));
 }
 
+const char* WriteAvif(PackedBitmap picture, const char* path, int quality, bool lossless) {
+    const AvifEncoding encoding = lossless ? AvifEncoding::Lossless() : AvifEncoding::Lossy(quality);
+    return MessageOf(WriteAvifFile(picture, path, encoding), kAvifWritten, kAvifOutOfMemory, kMsgAvifWriteFailed);
+}
+
 // clang-format off
 constexpr PictureFormat kFormats[] = {
     // id, name, heading, reader letter, extensions, MIME type, window number, quality, lossless form,
@@ -124,6 +140,8 @@ constexpr PictureFormat kFormats[] = {
      StartsPng, SniffPng, ReadPng, PngText, WritePng, nullptr},
     {OutputFormat::kWebp, "WebP", "WebP", '\0', {"webp"}, "image/webp", kNotInWindow, true, true,
      StartsWebp, SniffWebp, ReadWebp, WebpText, WriteWebp, nullptr},
+    {OutputFormat::kAvif, "AVIF", "AVIF", '\0', {"avif"}, "image/avif", kNotInWindow, true, true,
+     IsAvifStart, SniffAvif, ReadAvif, AvifText, WriteAvif, nullptr},
 };
 // clang-format on
 

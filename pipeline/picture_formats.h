@@ -10,9 +10,9 @@
 #include "core/reader_status.h"
 #include "pipeline/first_bytes.h"
 
-// The rows of the table, in their order; the value is the row's place. kPng and kWebp are
+// The rows of the table, in their order; the value is the row's place. kPng, kWebp and kAvif are
 // korvi-cli's own.
-enum class OutputFormat { kJpeg = 0, kGif = 1, kBmp = 2, kPng = 3, kWebp = 4 };
+enum class OutputFormat { kJpeg = 0, kGif = 1, kBmp = 2, kPng = 3, kWebp = 4, kAvif = 5 };
 
 // One way of writing a picture: the format, at a quality where it has one, or in the lossless
 // form of a format that has both.
@@ -93,14 +93,14 @@ struct DownloadSniff {
 };
 DownloadSniff SniffDownload(ArrivingBytes& bytes, Program program);
 
-// The names of the formats korvi-cli reads, in alphabetical order: "BMP, GIF, JPEG, PNG, WebP".
+// The names of the formats korvi-cli reads, in alphabetical order: "AVIF, BMP, GIF, JPEG, PNG, WebP".
 std::string ReadableFormats();
 // The names of the formats the program takes from the web: "BMP, GIF, JPEG, PNG or WebP".
 std::string DownloadedFormats(Program program);
 // korvi-cli's -f word for a format: its name in lower case, "jpeg".
 std::string FormatWord(OutputFormat id);
 // The -f words of the formats chosen (every one by default) in the order of the table, the last
-// behind `lastJoint`: "jpeg, gif, bmp, png, webp".
+// behind `lastJoint`: "jpeg, gif, bmp, png, webp, avif".
 std::string FormatWords(bool (*chosen)(const PictureFormat&) = nullptr, const char* lastJoint = ", ");
 // The open-file dialog's pattern of the files that the window reads: "*.jpg;*.gif;*.bmp;*.png".
 std::string ReadableFilePattern();

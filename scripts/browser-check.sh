@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Writes the test page of each sample with the native and the Windows korvi-cli, checks that both
-# builds write the same bytes, and opens the pages in Chromium on the X display of $DISPLAY (the
-# Wine suite's).
+# Writes the test page of each sample, with its AVIF variants, with the native and the Windows
+# korvi-cli, checks that both builds write the same bytes, and opens the pages in Chromium on the X
+# display of $DISPLAY (the Wine suite's).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 native="$here/build/native/cli/korvi-cli"
@@ -17,8 +17,8 @@ run() {
 }
 for sample in landscape tiles-8bit; do
   picture="$here/samples/$sample.bmp"
-  "$native" -m 2 -s 430 --test-page "$scratch/$sample.html" "$picture"
-  "$here/scripts/wine-run.sh" "$windows" -m 2 -s 430 --test-page "Z:${scratch//\//\\}\\$sample-windows.html" \
+  "$native" -m 2 -s 430 --avif --test-page "$scratch/$sample.html" "$picture"
+  "$here/scripts/wine-run.sh" "$windows" -m 2 -s 430 --avif --test-page "Z:${scratch//\//\\}\\$sample-windows.html" \
     "Z:${picture//\//\\}" >/dev/null 2>&1 || true
   run cmp "$scratch/$sample.html" "$scratch/$sample-windows.html"
 done

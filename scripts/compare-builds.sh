@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Converts pictures in every format and resize method with the native and the Windows
 # korvi-cli and checks that both print the same bytes: reductions, enlargements, odd factors,
-# a JPEG and a WebP file that the native build makes of the landscape, -f auto's choice, and
-# PNG files of every colour type with and without a gamma, read as they are.
+# a JPEG, a WebP and an AVIF file that the native build makes of the landscape, -f auto's choice,
+# and PNG files of every colour type with and without a gamma, read as they are.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 native="$here/build/native/cli/korvi-cli"
@@ -14,6 +14,7 @@ trap 'rm -rf "$scratch"' EXIT
 "$native" -f bmp -m 2 -s 100 "$here/samples/landscape.bmp" | sed 's/^.*base64,//; s/">$//' | base64 -d >"$scratch/narrow.bmp"
 "$native" -f jpeg -m 0 -q 90 "$here/samples/landscape.bmp" | sed 's/^.*base64,//; s/">$//' | base64 -d >"$scratch/landscape.jpg"
 "$native" -f webp -m 0 -q 90 "$here/samples/landscape.bmp" | sed 's/^.*base64,//; s/">$//' | base64 -d >"$scratch/landscape.webp"
+"$native" -f avif -m 0 -q 90 "$here/samples/landscape.bmp" | sed 's/^.*base64,//; s/">$//' | base64 -d >"$scratch/landscape.avif"
 
 failures=0 checks=0
 # compare PICTURE OPTION...: both builds convert the picture alike.
@@ -32,8 +33,8 @@ compare() {
     echo "FAILED $name: the builds differ"; failures=$(( failures + 1 ))
   fi
 }
-for sample in "$here"/samples/*.bmp "$here"/samples/*.gif "$here"/samples/*.png "$scratch/narrow.bmp" "$scratch/landscape.jpg" "$scratch/landscape.webp"; do
-  for format in jpeg gif bmp png webp "webp --lossless" auto; do
+for sample in "$here"/samples/*.bmp "$here"/samples/*.gif "$here"/samples/*.png "$scratch/narrow.bmp" "$scratch/landscape.jpg" "$scratch/landscape.webp" "$scratch/landscape.avif"; do
+  for format in jpeg gif bmp png webp "webp --lossless" avif "avif --lossless" auto; do
     for size in "-m 0" "-m 1 -s 100" "-m 2 -s 430" "-m 2 -s 97" "-m 3 -s 333" "-m 3 -s 64"; do
       # PNG, WebP and -f auto (korvi-cli's own) at two sizes: their pixels come from the same resampling.
       case "$format $size" in [pwa]*\ -m\ [12]*|[pwa]*\ -m\ 3\ -s\ 333) continue ;; esac

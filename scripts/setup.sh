@@ -9,10 +9,10 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/apt.sh"
 scope=${1:-all}
 
-packages=(cmake make g++ googletest libpng-dev zlib1g-dev libwebp-dev libcurl4-openssl-dev libstb-dev libgif-dev libbenchmark-dev)
+packages=(cmake make g++ googletest libpng-dev zlib1g-dev libwebp-dev libaom-dev libavif-dev libcurl4-openssl-dev libstb-dev libgif-dev libbenchmark-dev)
 if [ "$scope" = all ]; then
   packages+=(clang libclang-rt-14-dev clang-format dpkg-dev g++-mingw-w64-i686-posix wine
-    xvfb xdotool xclip fonts-noto-cjk locales chromium python3-websocket python3 openssl python3-xlib)
+    nasm xvfb xdotool xclip fonts-noto-cjk locales chromium python3-websocket python3 openssl python3-xlib)
   # Wine and the X libraries of its display driver, of the architecture of the Windows build it
   # runs here.
   arch=$("$here/scripts/windows-arch.sh")

@@ -16,8 +16,8 @@ struct CopyButton {
 };
 CopyButton BuildCopyButton(int& counter);
 
-// "<hr><h3>GIF</h3>", "<hr><h3>BMP</h3>", "<hr><h3>Jpeg(q=Q)</h3>", "<hr><h3>WebP(q=Q)</h3>"
-// or "<hr><h3>WebP(lossless)</h3>", each with CR LF.
+// "<hr><h3>GIF</h3>", "<hr><h3>BMP</h3>", "<hr><h3>Jpeg(q=Q)</h3>", "<hr><h3>WebP(q=Q)</h3>",
+// "<hr><h3>WebP(lossless)</h3>" and the same for AVIF, each with CR LF.
 std::string VariantHeading(const Encoding& encoding);
 
 // The resize method as the size table words it, with the side length filled in.

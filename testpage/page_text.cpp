@@ -60,20 +60,24 @@ WrittenPage WritePage(const PageSource& source, const PageOptions& options, cons
     const bool showOriginal = !(options.flags & kHideOriginal);
 
     // The variants in page order; the GIF one is made even when hidden.
-    std::vector<Encoding> jpegSeries, webpSeries;
+    std::vector<Encoding> jpegSeries, webpSeries, avifSeries;
     for (int quality : kPageQualities) {
         if (!(options.flags & HideBitForQuality(quality)))
             jpegSeries.push_back({OutputFormat::kJpeg, quality});
     }
-    if (options.webp) {
-        webpSeries.push_back({OutputFormat::kWebp, 0, true});
-        for (int quality : kPageQualities) webpSeries.push_back({OutputFormat::kWebp, quality});
-    }
+    // A format of both forms: lossless, then every quality.
+    auto bothForms = [](OutputFormat format, std::vector<Encoding>& series) {
+        series.push_back({format, 0, true});
+        for (int quality : kPageQualities) series.push_back({format, quality});
+    };
+    if (options.webp) bothForms(OutputFormat::kWebp, webpSeries);
+    if (options.avif) bothForms(OutputFormat::kAvif, avifSeries);
     std::vector<Variant> variants;
     if (showOriginal) variants.push_back({&original, {OutputFormat::kBmp}});
     variants.push_back({&converted, {OutputFormat::kGif}});
     for (const Encoding& encoding : jpegSeries) variants.push_back({&converted, encoding});
     for (const Encoding& encoding : webpSeries) variants.push_back({&converted, encoding});
+    for (const Encoding& encoding : avifSeries) variants.push_back({&converted, encoding});
     if (!(options.flags & kHideBmp)) variants.push_back({&converted, {OutputFormat::kBmp}});
 
     Outcomes outcomes(variants.size());
@@ -139,6 +143,7 @@ WrittenPage WritePage(const PageSource& source, const PageOptions& options, cons
     };
     appendSeries(jpegSeries);
     appendSeries(webpSeries);
+    appendSeries(avifSeries);
     if (!(options.flags & kHideBmp)) {
         if (std::optional<std::string> tag = nextTag()) appendSection(*tag, {OutputFormat::kBmp});
     }

@@ -15,8 +15,10 @@ struct PageOptions {
     // 1 makes the variants one after another in the work folder; more encode them on that many
     // threads, the others in private folders of their own. The page is the same either way.
     unsigned workers = 1;
-    // korvi-cli's --webp: WebP, lossless and at the page's qualities, after the JPEG variants.
+    // korvi-cli's --webp and --avif: WebP and AVIF, each lossless and at the page's qualities,
+    // after the JPEG variants.
     bool webp = false;
+    bool avif = false;
 };
 
 // Makes one variant's tag; called from the workers' threads when there are several.

@@ -43,6 +43,8 @@ BmpDecodeStatus DecodeBmpFile(PackedBitmap* result, const char* path, std::uint3
         new (std::nothrow)
             std::uint8_t[std::max(RowBytes(layout->depth, layout->width), RowBytes(24, layout->width))]);
     if (!header || !row) return kBmpDecodeOutOfMemory;
+    header->biXPelsPerMeter = layout->pixelsPerMetre[0];
+    header->biYPelsPerMeter = layout->pixelsPerMetre[1];
     const PictureRows rows(header.data(), layout->topDown);
     int complete = 0;
     if (file.Seek(layout->rowsOffset)) {

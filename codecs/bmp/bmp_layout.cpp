@@ -105,6 +105,9 @@ BmpDecodeStatus ReadBmpLayout(ClassicFile& file, BmpLayout* layout) {
         width = std::int32_t(Le32(info + 4));
         height = std::int32_t(Le32(info + 8));
         layout->depth = int(Le16(info + 14));
+        // Zero beyond a short OS/2 header, as `info` is.
+        layout->pixelsPerMetre[0] = std::int32_t(Le32(info + 24));
+        layout->pixelsPerMetre[1] = std::int32_t(Le32(info + 28));
     }
     int maskWords = 0;
     if (!ClassifyPixels(Le32(info + 16), layout->depth, os2, layout, &maskWords)) return kBmpUnreadVariant;

@@ -30,6 +30,9 @@ struct BmpLayout {
     BmpMasks masks;
     std::uint8_t palette[256][3] = {};  // blue, green, red; entries the file lacks are black
     std::uint32_t rowsOffset = 0;       // from the start of the file
+    // The resolution the header states, kept in the picture as the window's reader keeps it; 0
+    // where the header has none.
+    std::int32_t pixelsPerMetre[2] = {};
 };
 
 // Reads a file's headers and colour table: a file that begins with "BM", or a packed DIB

@@ -1,27 +1,12 @@
-// The file being built in memory. The compressed image goes in as data sub-blocks: up to
-// 255 bytes, each block behind its length byte, closed by a zero-length block.
+// The file being built in memory. The compressed image goes in as one run of bytes, which is
+// then cut into data sub-blocks: up to 255 bytes, each behind its length byte, closed by a
+// zero-length block.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "platform/kernel.h"
-
-// Where the next data byte goes. The coder keeps a copy in locals while it runs.
-struct SubBlockCursor {
-    BYTE* at;          // the next free byte
-    BYTE* lengthByte;  // the length byte of the open block
-    unsigned fill;     // bytes in the open block
-
-    void Put(BYTE value) {
-        *at++ = value;
-        if (++fill == 255) {
-            *lengthByte = 255;
-            lengthByte = at++;
-            fill = 0;
-        }
-    }
-};
 
 class GifOutput {
   public:
@@ -30,20 +15,15 @@ class GifOutput {
     GifOutput& operator=(const GifOutput&) = delete;
     ~GifOutput();
 
-    // Makes room for `bytes` more bytes, and for the length bytes among them; throws
+    // Makes room for `bytes` more bytes, and for the length bytes they may need; throws
     // GifWriteFailure when memory is short.
     void Reserve(std::size_t bytes);
-    // Plain bytes outside the sub-blocks; reserved by the caller.
+    // The next free byte; reserved by the caller. Valid until the next Reserve.
     BYTE* end() { return data_ + size_; }
     void Advance(std::size_t bytes) { size_ += bytes; }
 
-    // Opens the first data sub-block; afterwards bytes go through the cursor.
-    void BeginSubBlocks();
-    // Valid until the next Reserve.
-    SubBlockCursor Cursor() { return SubBlockCursor{data_ + size_, data_ + lengthAt_, fill_}; }
-    void Update(const SubBlockCursor& cursor);
-    // Closes the last block and adds the zero-length block.
-    void EndSubBlocks();
+    // Cuts the bytes from `start` to the end into sub-blocks and adds the zero-length block.
+    void CutIntoSubBlocks(std::size_t start);
 
     const BYTE* data() const { return data_; }
     std::size_t size() const { return size_; }
@@ -51,6 +31,4 @@ class GifOutput {
   private:
     BYTE* data_ = nullptr;
     std::size_t size_ = 0, capacity_ = 0;
-    std::size_t lengthAt_ = 0;  // offset of the open block's length byte
-    unsigned fill_ = 0;
 };

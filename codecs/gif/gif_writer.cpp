@@ -20,13 +20,13 @@ void BuildGif(PaletteRows& rows, GifOutput& output) {
                    std::size_t(std::min<std::uint64_t>(pixels / 2, std::uint64_t{1} << 24)));
     output.Advance(WriteGifPreamble(output.end(), std::uint16_t(rows.width()), std::uint16_t(rows.height()),
                                     rows.table(), rows.colours()));
-    output.BeginSubBlocks();
+    const std::size_t imageData = output.size();
     LzwCoder coder(MinimumCodeSize(rows.colours()), output);
     ForEachInterlacedRow(
         rows.height(), [&](std::int32_t row) { coder.Encode(rows.Indices(row), std::size_t(rows.width())); });
     coder.Finish();
-    output.Reserve(2);
-    output.EndSubBlocks();
+    output.CutIntoSubBlocks(imageData);
+    output.Reserve(1);
     *output.end() = 0x3B;
     output.Advance(1);
 }

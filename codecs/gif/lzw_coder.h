@@ -1,6 +1,8 @@
-// The variable-width LZW coder of GIF image data. Strings are found through a child table
-// indexed by (prefix code, next index), so each pixel costs one lookup. The table holds at
-// most 4095 codes: the clear code follows as soon as the next free code would be 4095.
+// The variable-width LZW coder of GIF image data. Strings are found through a hash table of
+// (prefix code, next index) small enough to stay in the processor's caches, so each pixel costs
+// one look-up, rarely two; codes go out as one run of bytes, cut into sub-blocks at the end. The
+// table holds at most 4095 codes: the clear code follows as soon as the next free code would be
+// 4095.
 #pragma once
 
 #include <cstddef>
@@ -12,8 +14,7 @@
 
 class LzwCoder {
   public:
-    // Emits the clear code into the output, whose sub-blocks must be open. Throws
-    // GifWriteFailure when memory is short.
+    // Emits the clear code into the output. Throws GifWriteFailure when memory is short.
     LzwCoder(int minimumCodeSize, GifOutput& output);
     LzwCoder(const LzwCoder&) = delete;
     LzwCoder& operator=(const LzwCoder&) = delete;
@@ -29,14 +30,15 @@ class LzwCoder {
         void operator()(void* block) const { std::free(block); }
     };
 
-    void ClearTable();
+    void ClearTable(std::uint32_t next);
 
     GifOutput& output_;
     const std::uint32_t clear_;
-    // The code of string (prefix, index) at prefix * clear + index, 0 when none.
-    std::unique_ptr<std::uint16_t[], Free> child_;
-    std::unique_ptr<std::uint32_t[], Free> added_;  // where each added code sits in child_
+    // Each slot holds a string's prefix << 8 | index above its code's 12 bits; 0 when empty.
+    std::unique_ptr<std::uint32_t[], Free> slots_;
+    std::unique_ptr<std::uint32_t[], Free> added_;  // the slot of each code added since the clear
     std::int32_t omega_ = -1;  // the code of the string being extended; none before the first pixel
     std::uint32_t next_, width_, limit_;
-    std::uint32_t bits_ = 0, bitCount_ = 0;  // pending bits, least significant first
+    std::uint64_t bits_ = 0;  // pending bits, least significant first
+    std::uint32_t bitCount_ = 0;
 };

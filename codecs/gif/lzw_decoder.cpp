@@ -40,27 +40,37 @@ class CodeReader {
 };
 
 // Every string is an earlier one plus one byte; entries refer only to lower codes, so a walk
-// along the prefixes always ends at a root after `length` bytes.
+// along the prefixes always ends at a root. Each entry holds its string's last piece of up to 8
+// bytes, the pieces cut at every 8 bytes from the string's start, and the code of the string
+// before that piece: a string is spelled with one 8-byte store per piece.
+constexpr std::uint32_t kPiece = 8;
 struct StringTable {
-    std::uint16_t prefix[kTableSize];
+    std::uint64_t piece[kTableSize];  // byte j of the piece in bits 8j to 8j + 7
+    std::uint16_t before[kTableSize];
     std::uint16_t length[kTableSize];
-    BYTE last[kTableSize];
     BYTE first[kTableSize];
 
     void Define(std::uint32_t code, std::uint32_t prefixCode, BYTE lastByte) {
-        prefix[code] = std::uint16_t(prefixCode);
+        const std::uint32_t at = length[prefixCode] % kPiece;  // the new byte's place in its piece
         length[code] = std::uint16_t(length[prefixCode] + 1);
         first[code] = first[prefixCode];
-        last[code] = lastByte;
+        piece[code] = at == 0 ? lastByte : piece[prefixCode] | std::uint64_t{lastByte} << (8 * at);
+        before[code] = at == 0 ? std::uint16_t(prefixCode) : before[prefixCode];
     }
 
-    // Writes the string of `code` backwards, its last byte at `end`.
-    void Spell(std::uint32_t code, BYTE* end) const {
-        for (std::uint32_t left = length[code]; left > 1; --left) {
-            *end-- = last[code];
-            code = prefix[code];
+    // Writes the string of `code` at `out`, and up to 7 bytes of no meaning behind it.
+    void Spell(std::uint32_t code, BYTE* out) const {
+        for (std::uint32_t at = (length[code] - 1u) / kPiece * kPiece;; at -= kPiece, code = before[code]) {
+            StorePiece(out + at, piece[code]);
+            if (at == 0) return;
         }
-        *end = last[code];
+    }
+
+    static void StorePiece(BYTE* out, std::uint64_t bytes) {
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+        bytes = __builtin_bswap64(bytes);
+#endif
+        std::memcpy(out, &bytes, sizeof bytes);
     }
 };
 
@@ -77,13 +87,15 @@ class PixelCursor {
     // Writes the string of `code`; false once the picture is full.
     bool Put(const StringTable& table, std::uint32_t code) {
         std::int32_t length = table.length[code];
-        if (length <= rows_.width - column_) {
-            table.Spell(code, row_ + column_ + length - 1);
+        if (length + std::int32_t{kPiece} - 1 <= rows_.width - column_) {
+            // Within the row, with room for what the last piece brings behind the string: the
+            // next string, or Finish, writes over it.
+            table.Spell(code, row_ + column_);
             column_ += length;
             return column_ < rows_.width || NextRow();
         }
-        // Across the end of a row: spelled out first, then copied row by row.
-        table.Spell(code, spelled_ + length - 1);
+        // Near or across the end of a row: spelled out first, then copied row by row.
+        table.Spell(code, spelled_);
         for (const BYTE* from = spelled_; length > 0;) {
             const std::int32_t part = std::min(length, rows_.width - column_);
             std::memcpy(row_ + column_, from, std::size_t(part));
@@ -93,6 +105,13 @@ class PixelCursor {
             if (column_ == rows_.width && !NextRow()) return false;
         }
         return true;
+    }
+
+    // Clears what the last string brought behind itself in a row that stays unfinished.
+    void Finish() {
+        if (outputRow_ < rows_.height)
+            std::memset(row_ + column_, 0,
+                        std::size_t(std::min(rows_.width - column_, std::int32_t{kPiece} - 1)));
     }
 
   private:
@@ -122,23 +141,13 @@ class PixelCursor {
     const std::int32_t pass1End_, pass2End_, pass3End_;
     std::int32_t outputRow_ = 0, column_ = 0;
     BYTE* row_;
-    BYTE spelled_[kTableSize];
+    BYTE spelled_[kTableSize + kPiece];
 };
 
-}  // namespace
-
-GifReadStatus DecodeGifImage(const BYTE* data, std::uint32_t size, std::uint32_t at,
-                             const GifImageRows& rows) {
-    const std::uint32_t minimumCodeSize = at < size ? data[at] : 0;
-    if (minimumCodeSize < 2 || minimumCodeSize > 11) return kGifBadCodeSize;
+// The codes up to the end code, the end of the data or a full picture.
+GifReadStatus DecodeCodes(CodeReader& codes, std::uint32_t minimumCodeSize, StringTable& table,
+                          PixelCursor& cursor) {
     const std::uint32_t clear = 1u << minimumCodeSize, end = clear + 1;
-    StringTable table;
-    for (std::uint32_t root = 0; root < clear; ++root) {
-        table.length[root] = 1;
-        table.first[root] = table.last[root] = BYTE(root);
-    }
-    CodeReader codes(data, size, at + 1);
-    PixelCursor cursor(rows);
     std::uint32_t next = clear + 2, width = minimumCodeSize + 1;
     std::uint32_t previous = 0;
     // A stream that does not open with a clear code starts as if it did.
@@ -173,4 +182,23 @@ GifReadStatus DecodeGifImage(const BYTE* data, std::uint32_t size, std::uint32_t
         if (!cursor.Put(table, written)) return kGifReadOk;
         previous = code;
     }
+}
+
+}  // namespace
+
+GifReadStatus DecodeGifImage(const BYTE* data, std::uint32_t size, std::uint32_t at,
+                             const GifImageRows& rows) {
+    const std::uint32_t minimumCodeSize = at < size ? data[at] : 0;
+    if (minimumCodeSize < 2 || minimumCodeSize > 11) return kGifBadCodeSize;
+    StringTable table;
+    for (std::uint32_t root = 0; root < 1u << minimumCodeSize; ++root) {
+        table.length[root] = 1;
+        table.first[root] = BYTE(root);
+        table.piece[root] = root;
+    }
+    CodeReader codes(data, size, at + 1);
+    PixelCursor cursor(rows);
+    const GifReadStatus status = DecodeCodes(codes, minimumCodeSize, table, cursor);
+    cursor.Finish();
+    return status;
 }

@@ -1,5 +1,7 @@
 #include "codecs/jpeg/colour_conversion.h"
 
+#include "codecs/jpeg/colour_conversion_vector.h"
+
 namespace jpeg {
 
 namespace {
@@ -21,7 +23,11 @@ ColourConverter::ColourConverter() {
 
 void ColourConverter::ConvertRow(const std::uint8_t* bgr, int width, std::uint8_t* y, std::uint8_t* cb,
                                  std::uint8_t* cr) const {
-    for (int x = 0; x < width; ++x, bgr += 3) Convert(bgr[2], bgr[1], bgr[0], y[x], cb[x], cr[x]);
+    int x = 0;
+#if defined(KORVI_X86)
+    if (CurrentVectorLevel() >= VectorLevel::kSsse3) x = ConvertRowSsse3(bgr, width, y, cb, cr);
+#endif
+    for (bgr += 3 * x; x < width; ++x, bgr += 3) Convert(bgr[2], bgr[1], bgr[0], y[x], cb[x], cr[x]);
 }
 
 PaletteConverter::PaletteConverter(const ColourConverter& converter, const std::uint8_t* colours, int count) {

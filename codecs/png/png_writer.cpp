@@ -3,13 +3,15 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "core/classic_file.h"
 
-const PngCompression kSmallPng = {9, Z_DEFAULT_STRATEGY, PNG_FILTER_NONE, {PNG_ALL_FILTERS, PNG_FILTER_NONE}};
+const PngCompression kSmallPng = {6, Z_DEFAULT_STRATEGY, PNG_FILTER_NONE, {PNG_ALL_FILTERS, PNG_FILTER_NONE}};
 
 namespace {
 
@@ -74,8 +76,26 @@ bool PackRow(const BYTE* stored, int depth, std::int32_t width, std::uint32_t co
     return true;
 }
 
-// Compresses the picture into write->file with the filters; libpng's failures jump back here.
-PngWriteStatus Encode(PngWrite* write, const PngCompression& compression, int filters) {
+// The rows an encoding takes, top row first: every row, or the sample that picks the filters.
+struct RowChoice {
+    int level;
+    bool sample;
+};
+
+// Bands of 16 rows, one of every 8, so that each band is long enough for the compressor to find
+// what repeats in it.
+constexpr std::int32_t kSampleBand = 16, kSampleEvery = 8;
+bool InSample(std::int32_t y) {
+    return y / kSampleBand % kSampleEvery == 0;
+}
+std::int32_t SampleHeight(std::int32_t height) {
+    const std::int32_t whole = height / (kSampleBand * kSampleEvery);
+    return whole * kSampleBand + std::min(kSampleBand, height - whole * kSampleBand * kSampleEvery);
+}
+
+// Compresses the picture, or its sample, into write->file with the filters; libpng's failures
+// jump back here.
+PngWriteStatus Encode(PngWrite* write, const PngCompression& compression, int filters, RowChoice choice) {
     write->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Abandon, Ignore);
     write->info = write->png ? png_create_info_struct(write->png) : nullptr;
     if (write->info == nullptr) return kPngOutOfMemory;
@@ -83,6 +103,7 @@ PngWriteStatus Encode(PngWrite* write, const PngCompression& compression, int fi
     png_infop info = write->info;
     const BITMAPINFOHEADER& header = *write->header;
     const std::int32_t width = header.biWidth, height = header.biHeight;
+    const std::int32_t written = choice.sample ? SampleHeight(height) : height;
     const int depth = header.biBitCount;
     const std::uint32_t colours = depth == 24 ? 0 : ImpliedColourCount(header);
     const int pngDepth = depth == 24 ? 8 : PngDepthFor(colours);
@@ -93,11 +114,11 @@ PngWriteStatus Encode(PngWrite* write, const PngCompression& compression, int fi
     }
     if (setjmp(png_jmpbuf(png))) return write->outOfMemory ? kPngOutOfMemory : kPngFailed;
     png_set_write_fn(png, write, Append, Flush);
-    png_set_compression_level(png, compression.level);
+    png_set_compression_level(png, choice.level);
     png_set_compression_strategy(png, compression.strategy);
     png_set_compression_mem_level(png, 9);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), pngDepth,
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(written), pngDepth,
                  depth == 24 ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
     if (depth != 24) {
@@ -111,6 +132,7 @@ PngWriteStatus Encode(PngWrite* write, const PngCompression& compression, int fi
     if (depth == 24) png_set_bgr(png);
     const BYTE* rows = PixelRows(write->header);
     for (std::int32_t y = 0; y < height; ++y) {
+        if (choice.sample && !InSample(y)) continue;
         const BYTE* stored = rows + stride * std::size_t(height - 1 - y);
         if (depth == 24) {
             png_write_row(png, stored);
@@ -131,35 +153,38 @@ bool IsWritable(const BITMAPINFOHEADER& header) {
     return (depth == 1 || depth == 4 || depth == 8) && colours >= 1 && colours <= (1u << depth);
 }
 
+// The filter set of the two for RGB that compresses the sample smaller at zlib's fastest level.
+int ChooseColourFilters(BITMAPINFOHEADER* header, const PngCompression& compression) {
+    const int* sets = compression.colourFilters;
+    if (sets[1] == 0) return sets[0];
+    std::size_t sizes[2];
+    for (int i = 0; i < 2; ++i) {
+        PngWrite trial;
+        trial.header = header;
+        sizes[i] = Encode(&trial, compression, sets[i], {1, true}) == kPngWritten ? trial.size : SIZE_MAX;
+        trial.Release();
+    }
+    return sizes[1] < sizes[0] ? sets[1] : sets[0];
+}
+
 }  // namespace
 
 PngWriteStatus WritePngFile(PackedBitmap bitmap, const char* path, const PngCompression& compression) {
     BitmapLock header(bitmap);
     if (!header) return kPngCannotLock;
     if (!IsWritable(*header.data())) return kPngBadBitmap;
-    const bool palette = header->biBitCount != 24;
-    PngWrite best;
-    for (int filters : compression.colourFilters) {
-        if (filters == 0) break;
-        PngWrite trial;
-        trial.header = header.data();
-        const PngWriteStatus result =
-            Encode(&trial, compression, palette ? compression.paletteFilters : filters);
-        if (result != kPngWritten) {
-            trial.Release();
-            best.Release();
-            return result;
-        }
-        if (best.file == nullptr || trial.size < best.size) std::swap(best, trial);
-        trial.Release();
-        if (palette) break;
+    const int filters = header->biBitCount != 24 ? compression.paletteFilters
+                                                 : ChooseColourFilters(header.data(), compression);
+    PngWrite write;
+    write.header = header.data();
+    PngWriteStatus result = Encode(&write, compression, filters, {compression.level, false});
+    if (result == kPngWritten) {
+        ClassicFile file = ClassicFile::Create(path);
+        if (!file.is_open())
+            result = kPngCannotOpen;
+        else if (!file.WriteExactly(write.file, write.size) || !file.Close())
+            result = kPngWriteFailed;
     }
-    ClassicFile file = ClassicFile::Create(path);
-    PngWriteStatus result = kPngWritten;
-    if (!file.is_open())
-        result = kPngCannotOpen;
-    else if (!file.WriteExactly(best.file, best.size) || !file.Close())
-        result = kPngWriteFailed;
-    best.Release();
+    write.Release();
     return result;
 }

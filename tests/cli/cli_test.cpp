@@ -49,6 +49,8 @@ TEST_F(KorviCli, PrintsTheLineOfEachFormatAndFormNotingReplacedValues) {
         // The base64 of "WEBPVP8 " and "WEBPVP8L": a lossy and a lossless chunk.
         {"-f webp", "RUJQVlA4I"},
         {"-f webp --lossless", "RUJQVlA4T"},
+        // "\0\0\0\x1Cftypavif": the file type box names AVIF.
+        {"-f avif", "<img src=\"data:image/avif;base64,AAAAHGZ0eXBhdmlm"},
         {"-f gif --as md --alt \"a [b]\"", "![a \\[b\\]](" + uri + ")"},
         {"-f gif --alt \"Tom & Jerry\" --size",
          "<img src=\"" + uri + "\" width=\"64\" height=\"48\" alt=\"Tom &amp; Jerry\">"},
@@ -93,7 +95,8 @@ TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
                                  "-f auto --min-score 101 x.bmp",
                                  "-f auto --min-score 1e x.bmp",
                                  "--min-score 78 x.bmp",
-                                 "-j 257 x.bmp"};
+                                 "-j 257 x.bmp",
+                                 "--avif x.bmp"};
     for (const std::string arguments : cases) {
         const CommandResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments;
@@ -108,15 +111,23 @@ TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
 
 TEST_F(KorviCli, WritesTheTestPageWithTheTagsOfTheConversion) {
     const std::string page = folder_.File("page.html");
-    const CommandResult result =
-        Run("-m 2 -s 100 --hide original,q90,q80,q70,q60,q50,q40,q30,q20 --test-page " + Quoted(page) + " " +
-            Quoted(kSample));
+    const std::string hidden = "-m 2 -s 100 --hide original,q90,q80,q70,q60,q50,q40,q30,q20 --test-page ";
+    CommandResult result = Run(hidden + Quoted(page) + " " + Quoted(kSample));
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out + result.err, "");
     const std::string text = TextOf(page);
     EXPECT_NE(text.find("value='" + Run("-m 2 -s 100 -f gif " + Quoted(kSample)).out + "'>"),
               std::string::npos);
     EXPECT_EQ(text.find("Jpeg(q=90)"), std::string::npos);
+    EXPECT_EQ(text.find("AVIF"), std::string::npos);
+    // With --avif, the same page with the AVIF variants behind the JPEG ones.
+    result = Run(hidden + Quoted(page) + " --avif " + Quoted(kSample));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string withAvif = TextOf(page), avif40 = "<hr><h3>AVIF(q=40)</h3>\r\n";
+    EXPECT_NE(withAvif.find(avif40 + Run("-m 2 -s 100 -f avif -q 40 " + Quoted(kSample)).out + "<br>"),
+              std::string::npos);
+    EXPECT_EQ(withAvif.substr(0, withAvif.find("<hr><h3>AVIF(lossless)")),
+              text.substr(0, text.find("<hr><h3>BMP")));
 }
 
 // Each line is the one the picture gives alone, in the order given, whatever the threads; a

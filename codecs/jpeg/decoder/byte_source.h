@@ -31,13 +31,15 @@ class JpegSource {
     // The next eight bytes as one big-endian number, when the file still holds them all.
     bool PeekEight(std::uint64_t& bytes) const {
         if (position_ >= size_ || size_ - position_ < 8) return false;
-        std::uint8_t b[8];
-        std::memcpy(b, data_ + position_, 8);
-        bytes = 0;
-        for (std::uint8_t v : b) bytes = bytes << 8 | v;
+        std::memcpy(&bytes, data_ + position_, 8);
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        bytes = __builtin_bswap64(bytes);
+#endif
         return true;
     }
-    void Advance(std::size_t count) { position_ += count; }
+    void Advance(std::size_t count) {
+        position_ += count;
+    }
 
   private:
     const std::uint8_t* data_;

@@ -1,6 +1,6 @@
 #include "codecs/jpeg/decoder/coefficient_controller.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "codecs/jpeg/decoder/entropy_decoder.h"
 #include "codecs/jpeg/decoder/input_controller.h"
@@ -53,10 +53,7 @@ int ConsumeData(JpegDecoderContext& c) {
         for (int y = 0; y < mcuRows; ++y) {
             const std::size_t first = (std::size_t(row) * std::size_t(component.v) + std::size_t(y)) *
                                       std::size_t(component.storeBlocksPerRow);
-            blocks[0] = &component.store[first];
-            nonzero[0] = &component.nonzero[first];
-            for (int column = 0; column < c.scan.mcusPerRow; ++column, ++blocks[0], ++nonzero[0])
-                DecodeMcu(c, blocks.data(), nonzero.data());
+            DecodeOneBlockMcus(c, &component.store[first], &component.nonzero[first], c.scan.mcusPerRow);
         }
     }
     for (int y = 0; y < mcuRows && c.scan.componentCount > 1; ++y) {
@@ -90,6 +87,7 @@ void StartOutputCoefficients(JpegDecoderContext& c) {
 int DecompressData(JpegDecoderContext& c, int slot) {
     const int row = c.outputImcuRow;
     const bool lastRow = row == c.totalImcuRows - 1;
+    std::array<IdctBlock, 16> jobs;
     if (c.multipleScans) {
         for (JpegFrameComponent& component : c.components) {
             const ComponentOutput& out = c.outputs[component.index];
@@ -104,34 +102,48 @@ int DecompressData(JpegDecoderContext& c, int slot) {
                      static_cast<std::size_t>(by)) *
                         static_cast<std::size_t>(component.storeBlocksPerRow);
                 std::uint8_t* rowStart = samples + out.stride * 8 * by;
-                for (int bx = 0; bx < component.widthInBlocks; ++bx)
-                    InverseDctIslow(component.idct, block[bx].data(), rowStart + 8 * bx, out.stride);
+                for (int bx = 0; bx < component.widthInBlocks;) {
+                    int n = 0;
+                    for (; n < int(jobs.size()) && bx < component.widthInBlocks; ++n, ++bx)
+                        jobs[n] = {&component.idct, block[bx].data(), rowStart + 8 * bx, out.stride};
+                    InverseDctBlocks(jobs.data(), n);
+                }
             }
         }
     } else {
+        // As many MCUs at a time as the buffer holds, so that small ones give the inverse DCT
+        // blocks in pairs too.
         std::array<CoefficientBlock*, kMaxBlocksPerMcu> blocks{};
         for (int b = 0; b < kMaxBlocksPerMcu; ++b) blocks[b] = &c.mcuBuffer[b];
+        const int perBatch = kMaxBlocksPerMcu / c.scan.blocksInMcu;
         const int mcuRows = McuRowsIn(c, row);
         for (int y = 0; y < mcuRows; ++y) {
-            for (int column = 0; column < c.scan.mcusPerRow; ++column) {
-                std::memset(c.mcuBuffer.data(), 0,
-                            sizeof(CoefficientBlock) * static_cast<std::size_t>(c.scan.blocksInMcu));
-                DecodeMcu(c, blocks.data(), nullptr);
-                const bool lastColumn = column == c.scan.mcusPerRow - 1;
-                int b = 0;
-                for (int i = 0; i < c.scan.componentCount; ++i) {
-                    JpegFrameComponent& component = ScanComponent(c, i);
-                    const ComponentOutput& out = c.outputs[component.index];
-                    const int usefulWidth = lastColumn ? component.lastColumnWidth : component.mcuWidth;
-                    std::uint8_t* samples = SampleRows(c, component, slot) + out.stride * 8 * y +
-                                            column * component.mcuSampleWidth;
-                    for (int by = 0; by < component.mcuHeight; ++by, b += component.mcuWidth) {
-                        if (lastRow && y + by >= component.lastRowHeight) continue;
-                        for (int bx = 0; bx < usefulWidth; ++bx)
-                            InverseDctIslow(component.idct, c.mcuBuffer[b + bx].data(),
-                                            samples + out.stride * 8 * by + 8 * bx, out.stride);
+            for (int first = 0; first < c.scan.mcusPerRow; first += perBatch) {
+                const int count = std::min(perBatch, c.scan.mcusPerRow - first);
+                // Block by block, so that each clearing is a few vector stores.
+                for (int b = 0; b < count * c.scan.blocksInMcu; ++b) c.mcuBuffer[b].fill(0);
+                int n = 0;
+                for (int m = 0; m < count; ++m) {
+                    const int column = first + m;
+                    CoefficientBlock* const* mcu = blocks.data() + m * c.scan.blocksInMcu;
+                    DecodeMcu(c, mcu, nullptr);
+                    const bool lastColumn = column == c.scan.mcusPerRow - 1;
+                    int b = 0;
+                    for (int i = 0; i < c.scan.componentCount; ++i) {
+                        JpegFrameComponent& component = ScanComponent(c, i);
+                        const ComponentOutput& out = c.outputs[component.index];
+                        const int usefulWidth = lastColumn ? component.lastColumnWidth : component.mcuWidth;
+                        std::uint8_t* samples = SampleRows(c, component, slot) + out.stride * 8 * y +
+                                                column * component.mcuSampleWidth;
+                        for (int by = 0; by < component.mcuHeight; ++by, b += component.mcuWidth) {
+                            if (lastRow && y + by >= component.lastRowHeight) continue;
+                            for (int bx = 0; bx < usefulWidth; ++bx)
+                                jobs[n++] = {&component.idct, mcu[b + bx]->data(),
+                                             samples + out.stride * 8 * by + 8 * bx, out.stride};
+                        }
                     }
                 }
+                InverseDctBlocks(jobs.data(), n);
             }
         }
         if (lastRow) FinishInputPass(c);

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "codecs/jpeg/decoder/colour_output_vector.h"
+
 namespace jpeg::decoder {
 namespace {
 
@@ -35,12 +37,24 @@ void ConvertYCbCrRowScalar(const std::uint8_t* y, const std::uint8_t* cb, const 
     }
 }
 
-#if !defined(__SSE2__)
 void ConvertYCbCrRow(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int width,
                      std::uint8_t* bgr) {
-    ConvertYCbCrRowScalar(y, cb, cr, width, bgr);
-}
+    int x = 0;
+#if defined(KORVI_X86)
+    switch (CurrentVectorLevel()) {
+        case VectorLevel::kAvx2:
+            x = ConvertYCbCrRowAvx2(y, cb, cr, width, bgr);
+            break;
+        case VectorLevel::kSsse3:
+        case VectorLevel::kSse2:
+            x = ConvertYCbCrRowSse2(y, cb, cr, width, bgr);
+            break;
+        case VectorLevel::kPlain:
+            break;
+    }
 #endif
+    ConvertYCbCrRowScalar(y + x, cb + x, cr + x, width - x, bgr + 3 * x);
+}
 
 void ConvertRgbRow(const std::uint8_t* r, const std::uint8_t* g, const std::uint8_t* b, int width,
                    std::uint8_t* bgr) {
@@ -55,10 +69,22 @@ void ConvertGrayRowScalar(const std::uint8_t* y, int width, std::uint8_t* bgr) {
     for (int x = 0; x < width; ++x, bgr += 3) bgr[0] = bgr[1] = bgr[2] = y[x];
 }
 
-#if !defined(__SSE2__)
 void ConvertGrayRow(const std::uint8_t* y, int width, std::uint8_t* bgr) {
-    ConvertGrayRowScalar(y, width, bgr);
-}
+    int x = 0;
+#if defined(KORVI_X86)
+    switch (CurrentVectorLevel()) {
+        case VectorLevel::kAvx2:
+            x = ConvertGrayRowAvx2(y, width, bgr);
+            break;
+        case VectorLevel::kSsse3:
+        case VectorLevel::kSse2:
+            x = ConvertGrayRowSse2(y, width, bgr);
+            break;
+        case VectorLevel::kPlain:
+            break;
+    }
 #endif
+    ConvertGrayRowScalar(y + x, width - x, bgr + 3 * x);
+}
 
 }  // namespace jpeg::decoder

@@ -1,45 +1,16 @@
-// YCbCr and grey to 24-bit pixels sixteen at a time. Each table term (f x + 32768) >> 16 is split into
-// a whole multiple of x and a product small enough for _mm_madd_epi16, which gives the same
-// integers; the sums are clamped by the saturating pack, as the scalar form clamps.
-#include "codecs/jpeg/decoder/colour_output.h"
+// YCbCr and grey to 24-bit pixels sixteen at a time.
+#include "codecs/jpeg/decoder/colour_output_vector.h"
 
-#if defined(__SSE2__)
-
-#include <emmintrin.h>
+#if defined(KORVI_X86)
 
 #include <cstring>
 
+#include "codecs/jpeg/decoder/vector_ops_128.h"
+// (after the operations it takes)
+#include "codecs/jpeg/decoder/colour_steps.h"
+
 namespace jpeg::decoder {
 namespace {
-
-inline __m128i Pair(int even, int odd) {
-    return _mm_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(odd) << 16 |
-                                           (static_cast<std::uint32_t>(even) & 0xFFFF)));
-}
-
-// (a * even + b * odd + add) >> 16 for eight 16-bit lanes, as 16-bit results.
-inline __m128i Term(__m128i a, __m128i b, __m128i factors, __m128i add) {
-    const __m128i low =
-        _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(a, b), factors), add), 16);
-    const __m128i high =
-        _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(a, b), factors), add), 16);
-    return _mm_packs_epi32(low, high);
-}
-
-struct Channels {
-    __m128i b, g, r;  // 16-bit, not yet clamped
-};
-
-// Eight pixels from eight 16-bit lanes of Y, Cb - 128 and Cr - 128.
-inline Channels Convert(__m128i y, __m128i cb, __m128i cr) {
-    const __m128i two = _mm_set1_epi16(2), zero = _mm_setzero_si128(), half = _mm_set1_epi32(32768);
-    // 91881 = 65536 + 26345; 116130 = 131072 - 14942; -46802 = -65536 + 18734. The 2 * 16384
-    // of each pair is the rounding half.
-    const __m128i r = _mm_add_epi16(cr, Term(cr, two, Pair(26345, 16384), zero));
-    const __m128i b = _mm_add_epi16(_mm_add_epi16(cb, cb), Term(cb, two, Pair(-14942, 16384), zero));
-    const __m128i g = _mm_sub_epi16(Term(cb, cr, Pair(-22554, 18734), half), cr);
-    return {_mm_add_epi16(y, b), _mm_add_epi16(y, g), _mm_add_epi16(y, r)};
-}
 
 // Four pixels of blue, green, red, 0 packed into their first 12 bytes.
 inline __m128i Pack24(__m128i bgrx) {
@@ -63,7 +34,7 @@ inline void Store48(std::uint8_t* bgr, const __m128i bgrx[4]) {
 
 }  // namespace
 
-void ConvertGrayRow(const std::uint8_t* y, int width, std::uint8_t* bgr) {
+int ConvertGrayRowSse2(const std::uint8_t* y, int width, std::uint8_t* bgr) {
     int x = 0;
     for (; x + 16 <= width; x += 16, bgr += 48) {
         const __m128i grey = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + x));
@@ -72,21 +43,21 @@ void ConvertGrayRow(const std::uint8_t* y, int width, std::uint8_t* bgr) {
                                  _mm_unpacklo_epi16(two1, two1), _mm_unpackhi_epi16(two1, two1)};
         Store48(bgr, four);
     }
-    ConvertGrayRowScalar(y + x, width - x, bgr);
+    return x;
 }
 
-void ConvertYCbCrRow(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int width,
-                     std::uint8_t* bgr) {
+int ConvertYCbCrRowSse2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int width,
+                        std::uint8_t* bgr) {
     const __m128i zero = _mm_setzero_si128(), offset = _mm_set1_epi16(128);
     int x = 0;
     for (; x + 16 <= width; x += 16, bgr += 48) {
         const __m128i yv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + x));
         const __m128i cbv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x));
         const __m128i crv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr + x));
-        const Channels low =
+        const Channels<V128> low =
             Convert(_mm_unpacklo_epi8(yv, zero), _mm_sub_epi16(_mm_unpacklo_epi8(cbv, zero), offset),
                     _mm_sub_epi16(_mm_unpacklo_epi8(crv, zero), offset));
-        const Channels high =
+        const Channels<V128> high =
             Convert(_mm_unpackhi_epi8(yv, zero), _mm_sub_epi16(_mm_unpackhi_epi8(cbv, zero), offset),
                     _mm_sub_epi16(_mm_unpackhi_epi8(crv, zero), offset));
         const __m128i b = _mm_packus_epi16(low.b, high.b), g = _mm_packus_epi16(low.g, high.g);
@@ -97,7 +68,7 @@ void ConvertYCbCrRow(const std::uint8_t* y, const std::uint8_t* cb, const std::u
                                  _mm_unpacklo_epi16(bg1, r1), _mm_unpackhi_epi16(bg1, r1)};
         Store48(bgr, bgrx);
     }
-    ConvertYCbCrRowScalar(y + x, cb + x, cr + x, width - x, bgr);
+    return x;
 }
 
 }  // namespace jpeg::decoder

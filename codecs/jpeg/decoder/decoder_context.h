@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -74,7 +75,8 @@ struct ScanGeometry {
 
 struct EntropyState {
     ScanDecoder decoder = ScanDecoder::kSequential;
-    std::array<JpegDerivedHuffTable, 4> dcTables, acTables;
+    // Each allocated when a scan first needs it: few files use all eight.
+    std::array<std::unique_ptr<JpegDerivedHuffTable>, 4> dcTables, acTables;
     std::array<std::uint32_t, 4> dcPredictors{};  // by scan component; wraps like 32-bit arithmetic
     int restartsLeft = 0;                         // MCUs before the next restart marker
     std::uint32_t endOfBandRun = 0;

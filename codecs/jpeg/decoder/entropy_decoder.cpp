@@ -15,9 +15,10 @@ constexpr std::array<std::uint8_t, kBlockSize + 16> kNaturalExtended = [] {
 const JpegDerivedHuffTable& Derive(JpegDecoderContext& c, bool ac, int slot) {
     const auto& tables = ac ? c.acTables : c.dcTables;
     if (slot < 0 || slot > 3 || !tables[slot]) Fail(kJpegReadMissingHuffmanTable);
-    JpegDerivedHuffTable& derived = (ac ? c.entropy.acTables : c.entropy.dcTables)[slot];
-    DeriveHuffTable(*tables[slot], ac, derived);
-    return derived;
+    std::unique_ptr<JpegDerivedHuffTable>& derived = (ac ? c.entropy.acTables : c.entropy.dcTables)[slot];
+    if (!derived) derived = std::make_unique<JpegDerivedHuffTable>();
+    DeriveHuffTable(*tables[slot], ac, *derived);
+    return *derived;
 }
 
 const JpegFrameComponent& ScanComponent(const JpegDecoderContext& c, int i) {
@@ -32,15 +33,24 @@ void CheckProgression(const JpegDecoderContext& c) {
     if (bad) Fail(kJpegReadBadProgression);
 }
 
-// A DC difference: s bits with the sign rule. Categories above 16 do not occur in 8-bit files;
-// their s bits are read all the same, and since only the low 16 bits of the predictor ever
-// reach a coefficient, the difference is kept modulo 2^16.
-std::uint32_t ReceiveDifference(BitReader& bits, int s) {
-    if (s <= 16) return static_cast<std::uint32_t>(bits.Receive(s));
+// A DC difference of a category above 16, which 8-bit files do not have: its s bits are read all
+// the same, and since only the low 16 bits of the predictor ever reach a coefficient, the
+// difference is kept modulo 2^16.
+std::uint32_t ReceiveLongDifference(BitReader& bits, int s) {
     const std::uint32_t top = bits.GetBits(1);
     for (int skip = s - 17; skip > 0; skip -= 16) bits.GetBits(skip < 16 ? skip : 16);
     const std::uint32_t low = bits.GetBits(16);
     return top != 0 ? low : low + 1;
+}
+
+// A DC difference: s bits with the sign rule. The rare long ones are read by a copy of the
+// reader, so that the reader itself stays in registers.
+inline std::uint32_t ReceiveDifference(BitReader& bits, int s) {
+    if (s <= 16) return static_cast<std::uint32_t>(bits.Receive(s));
+    BitReader copy = bits;
+    const std::uint32_t difference = ReceiveLongDifference(copy, s);
+    bits = copy;
+    return difference;
 }
 
 std::int16_t Truncate(std::uint32_t value) {
@@ -55,22 +65,30 @@ void ProcessRestart(JpegDecoderContext& c) {
     c.entropy.restartsLeft = c.restartInterval;
 }
 
-// The next run-size symbol of an AC table and the value that follows it (0 for none). Most
-// codes fit in the next 10 bits with their value and decode with one look-up.
+// The next run-size symbol of an AC table and the value that follows it (0 for none).
 struct RunValue {
     int run, size;
     std::int32_t value;
 };
 inline RunValue DecodeRunValue(BitReader& bits, const JpegDerivedHuffTable& ac) {
     bits.EnsureBits(32);
-    const std::uint32_t entry = ac.fast[bits.Peek(kFastBits)];
-    if (FastBits(entry) != 0) {
-        bits.Skip(FastBits(entry));
-        return {FastRun(entry), FastHasValue(entry) ? 1 : 0, FastValue(entry)};
+    int rs;
+    std::int32_t value;
+    if (!bits.LookUp(ac, rs, value)) {
+        rs = bits.DecodeLongSymbol(ac);
+        value = (rs & 15) != 0 ? bits.Receive(rs & 15) : 0;
     }
-    const int rs = bits.DecodeSymbol(ac);
-    const int size = rs & 15;
-    return {rs >> 4, size, size != 0 ? bits.Receive(size) : 0};
+    return {rs >> 4, rs & 15, value};
+}
+
+// The DC difference of the next block.
+inline std::uint32_t DecodeDifference(BitReader& bits, const JpegDerivedHuffTable& dc) {
+    bits.EnsureBits(32);
+    int s;
+    std::int32_t value;
+    if (bits.LookUp(dc, s, value)) return static_cast<std::uint32_t>(value);
+    s = bits.DecodeSymbol(dc);
+    return s != 0 ? ReceiveDifference(bits, s) : 0;
 }
 
 void DecodeSequential(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
@@ -79,19 +97,10 @@ void DecodeSequential(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
     for (int b = 0; b < c.scan.blocksInMcu; ++b) {
         const int i = c.scan.membership[b];
         const JpegFrameComponent& component = ScanComponent(c, i);
-        const JpegDerivedHuffTable& dc = e.dcTables[component.dcTable];
-        const JpegDerivedHuffTable& ac = e.acTables[component.acTable];
+        const JpegDerivedHuffTable& ac = *e.acTables[component.acTable];
         std::int16_t* block = blocks[b]->data();
         std::uint32_t& predictor = e.dcPredictors[i];
-        bits.EnsureBits(32);
-        const std::uint32_t first = dc.fast[bits.Peek(kFastBits)];
-        if (FastBits(first) != 0) {
-            bits.Skip(FastBits(first));
-            if (FastHasValue(first)) predictor += static_cast<std::uint32_t>(FastValue(first));
-        } else {
-            const int s = bits.DecodeSymbol(dc);
-            if (s != 0) predictor += ReceiveDifference(bits, s);
-        }
+        predictor += DecodeDifference(bits, *e.dcTables[component.dcTable]);
         block[0] = Truncate(predictor);
         for (int k = 1; k < 64; ++k) {
             const RunValue symbol = DecodeRunValue(bits, ac);
@@ -112,8 +121,7 @@ void DecodeDcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
     EntropyState& e = c.entropy;
     for (int b = 0; b < c.scan.blocksInMcu; ++b) {
         const int i = c.scan.membership[b];
-        const JpegFrameComponent& component = ScanComponent(c, i);
-        const int s = c.bits.DecodeSymbol(e.dcTables[component.dcTable]);
+        const int s = c.bits.DecodeSymbol(*e.dcTables[ScanComponent(c, i).dcTable]);
         std::uint32_t& predictor = e.dcPredictors[i];
         if (s != 0) predictor += ReceiveDifference(c.bits, s);
         (*blocks[b])[0] = Truncate(predictor << c.scan.al);
@@ -147,7 +155,7 @@ void DecodeAcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::
         --e.endOfBandRun;
         return;
     }
-    const JpegDerivedHuffTable& ac = e.acTables[ScanComponent(c, 0).acTable];
+    const JpegDerivedHuffTable& ac = *e.acTables[ScanComponent(c, 0).acTable];
     const int se = c.scan.se, al = c.scan.al;
     std::int16_t* block = blocks[0]->data();
     std::uint64_t map = *nonzero[0];
@@ -185,7 +193,7 @@ inline void CorrectAll(BitReader& bits, std::int16_t* block, std::uint64_t map, 
 void DecodeAcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero) {
     EntropyState& e = c.entropy;
     const int p1 = 1 << c.scan.al, se = c.scan.se;
-    const JpegDerivedHuffTable& ac = e.acTables[ScanComponent(c, 0).acTable];
+    const JpegDerivedHuffTable& ac = *e.acTables[ScanComponent(c, 0).acTable];
     std::uint64_t map = *nonzero[0];
     if (e.endOfBandRun > 0 && (map & Places(c.scan.ss, se)) == 0) {
         --e.endOfBandRun;  // nothing in the band to correct
@@ -246,6 +254,17 @@ bool DecodesFromZeroBits(JpegDecoderContext& c) {
     return true;
 }
 
+// The restart before the next MCU, when one is due; false when the MCU lies behind the end of
+// its scan's data and is passed over.
+bool StartMcu(JpegDecoderContext& c) {
+    if (c.restartInterval != 0) {
+        if (c.entropy.restartsLeft == 0) ProcessRestart(c);
+        --c.entropy.restartsLeft;
+    }
+    c.bits.EnsureBits(1);  // so that a marker right at the start of the data is seen
+    return !c.bits.AtEnd() || DecodesFromZeroBits(c);
+}
+
 }  // namespace
 
 void StartScanDecoding(JpegDecoderContext& c) {
@@ -275,12 +294,7 @@ void StartScanDecoding(JpegDecoderContext& c) {
 }
 
 void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero) {
-    if (c.restartInterval != 0) {
-        if (c.entropy.restartsLeft == 0) ProcessRestart(c);
-        --c.entropy.restartsLeft;
-    }
-    c.bits.EnsureBits(1);  // so that a marker right at the start of the data is seen
-    if (c.bits.AtEnd() && !DecodesFromZeroBits(c)) return;
+    if (!StartMcu(c)) return;
     switch (c.entropy.decoder) {
         case ScanDecoder::kSequential:
             DecodeSequential(c, blocks);
@@ -296,6 +310,42 @@ void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint
             break;
         case ScanDecoder::kAcRefine:
             DecodeAcRefine(c, blocks, nonzero);
+            break;
+    }
+}
+
+void DecodeOneBlockMcus(JpegDecoderContext& c, CoefficientBlock* blocks, std::uint64_t* nonzero, int count) {
+    // The progressive decoders chosen once for all of them.
+    const auto each = [&](auto decode) {
+        for (int m = 0; m < count; ++m) {
+            if (!StartMcu(c)) continue;
+            CoefficientBlock* block = blocks + m;
+            std::uint64_t* map = nonzero + m;
+            decode(&block, &map);
+        }
+    };
+    switch (c.entropy.decoder) {
+        case ScanDecoder::kSequential:
+            for (int m = 0; m < count; ++m) {
+                CoefficientBlock* block = blocks + m;
+                DecodeMcu(c, &block, nullptr);
+            }
+            break;
+        case ScanDecoder::kDcFirst:
+            each([&](CoefficientBlock* const* block, std::uint64_t* const*) { DecodeDcFirst(c, block); });
+            break;
+        case ScanDecoder::kDcRefine:
+            each([&](CoefficientBlock* const* block, std::uint64_t* const*) { DecodeDcRefine(c, block); });
+            break;
+        case ScanDecoder::kAcFirst:
+            each([&](CoefficientBlock* const* block, std::uint64_t* const* map) {
+                DecodeAcFirst(c, block, map);
+            });
+            break;
+        case ScanDecoder::kAcRefine:
+            each([&](CoefficientBlock* const* block, std::uint64_t* const* map) {
+                DecodeAcRefine(c, block, map);
+            });
             break;
     }
 }

@@ -16,4 +16,8 @@ void StartScanDecoding(JpegDecoderContext& c);
 // which only they need.
 void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero);
 
+// The next `count` MCUs of a scan whose MCUs are one block each, into consecutive blocks and
+// their maps, as DecodeMcu does each.
+void DecodeOneBlockMcus(JpegDecoderContext& c, CoefficientBlock* blocks, std::uint64_t* nonzero, int count);
+
 }  // namespace jpeg::decoder

@@ -1,101 +1,101 @@
 #include "codecs/jpeg/decoder/huffman_decoding.h"
 
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
 namespace jpeg::decoder {
 namespace {
 
-// The fast entries of a code of `length` bits (at most kFastBits) for `symbol`.
-void AddFastEntries(JpegDerivedHuffTable& derived, std::int32_t code, int length, int symbol, bool ac) {
-    const int size = ac ? symbol & 15 : symbol, run = ac ? symbol >> 4 : 0;
-    if (size > 15 || length + size > kFastBits) return;
-    const int free = kFastBits - length;
-    for (int rest = 0; rest < (1 << free); ++rest) {
-        std::uint32_t entry = static_cast<std::uint32_t>(length + size) | static_cast<std::uint32_t>(run)
-                                                                              << 5;
-        if (size > 0) {
-            const int raw = rest >> (free - size);
-            const int value = raw < (1 << (size - 1)) ? raw - (1 << size) + 1 : raw;
-            entry |= 0x200 | static_cast<std::uint32_t>(static_cast<std::uint16_t>(value)) << 16;
+// The look-up entries of a code of `length` bits (at most kLookupBits) for `symbol`: the bits
+// behind the code that hold its value give each value its run of equal entries.
+void AddLookupEntries(JpegDerivedHuffTable& derived, std::int32_t code, int length, int symbol, bool ac) {
+    const int size = ac ? symbol & 15 : symbol;
+    const int free = kLookupBits - length;
+    // Values of up to 9 bits fit the entry.
+    const bool whole = size <= 9 && length + size <= kLookupBits;
+    const int valueBits = whole ? size : 0, spread = free - valueBits;
+    const std::uint32_t base = static_cast<std::uint32_t>(length) << 5 | static_cast<std::uint32_t>(symbol)
+                                                                             << 9;
+    for (int raw = 0; raw < (1 << valueBits); ++raw) {
+        std::uint32_t entry = base;
+        if (whole) {
+            const int value = size == 0 ? 0 : raw < (1 << (size - 1)) ? raw - (1 << size) + 1 : raw;
+            entry |= static_cast<std::uint32_t>(length + size) | static_cast<std::uint32_t>(value) << 22;
+        } else if (size <= 15) {
+            entry |= static_cast<std::uint32_t>(length + size) | static_cast<std::uint32_t>(size) << 17;
         }
-        derived.fast[(code << free) | rest] = entry;
+        std::fill_n(derived.lookup.begin() + ((code << free) | (raw << spread)), 1 << spread, entry);
     }
 }
 
 }  // namespace
 
 void DeriveHuffTable(const JpegHuffTable& table, bool ac, JpegDerivedHuffTable& derived) {
-    derived = JpegDerivedHuffTable{};
     derived.symbols = table.symbols;
+    std::size_t filled = 0;  // canonical codes fill the look-up from its start
+    derived.longFrom = kLookupBits + 1;
     std::int32_t code = 0;
     int symbol = 0;
     for (int length = 1; length <= 16; ++length, code <<= 1) {
         const int count = table.counts[length];
-        if (count == 0) {
-            derived.maxCode[length] = -1;
-            continue;
-        }
-        derived.firstSymbol[length] = symbol;
-        derived.minCode[length] = code;
+        derived.symbolBase[length] = symbol - code;
         for (int i = 0; i < count; ++i, ++symbol, ++code) {
-            if (length > kFastBits || code >= (1 << length)) continue;
-            AddFastEntries(derived, code, length, table.symbols[symbol], ac);
-            if (length > 8) continue;
-            const int shift = 8 - length;
-            for (int fill = 0; fill < (1 << shift); ++fill) {
-                derived.lookLength[(code << shift) | fill] = static_cast<std::uint8_t>(length);
-                derived.lookSymbol[(code << shift) | fill] = table.symbols[symbol];
-            }
+            if (length > kLookupBits || code >= (1 << length)) continue;
+            AddLookupEntries(derived, code, length, table.symbols[symbol], ac);
+            filled = std::size_t(code + 1) << (kLookupBits - length);
         }
-        derived.maxCode[length] = code - 1;
+        // Without codes the last code is -1. The search for a code longer than an 8-bit look-up
+        // starts at 9 bits; it can end at 9 to kLookupBits bits only where the counts overflowed
+        // the code space by then, so only such tables search from 9.
+        derived.lastCode17[length] = (count == 0 ? 0 : code) * (1 << (17 - length)) - 1;
+        if (length <= kLookupBits && count != 0 && code > (1 << length)) derived.longFrom = 9;
     }
-    derived.maxCode[17] = 0xFFFFF;
+    std::fill(derived.lookup.begin() + std::ptrdiff_t(filled), derived.lookup.end(), 0u);
+    derived.lastCode17[17] = std::numeric_limits<std::int32_t>::max();
 }
 
-void BitReader::Fill() {
-    while (bits_ <= 56) {
-        if (*unreadMarker_ != 0) {
-            bits_ = 64;  // zero bits from here on
-            return;
-        }
+BufferedBits FillByBytes(BufferedBits buffered, JpegSource& source, int& unreadMarker) {
+    std::uint64_t buffer = buffered.bits;
+    int bits = buffered.count;
+    while (bits <= 56) {
+        if (unreadMarker != 0) return {buffer, 64};  // zero bits from here on
         std::uint64_t eight;
-        if (source_->PeekEight(eight)) {
+        if (source.PeekEight(eight)) {
             // Whole bytes up to the first 0xFF, at most as many as fit.
-            int take = (64 - bits_) / 8;
-            for (int i = 0; i < take; ++i) {
-                if ((eight >> (56 - 8 * i) & 0xFF) == 0xFF) {
-                    take = i;
-                    break;
-                }
-            }
+            int take = (64 - bits) / 8;
+            const std::uint64_t ff = FfBytes(eight);
+            if (ff != 0 && __builtin_clzll(ff) / 8 < take) take = __builtin_clzll(ff) / 8;
             if (take > 0) {
-                buffer_ |= (eight >> (64 - 8 * take)) << (64 - bits_ - 8 * take);
-                bits_ += 8 * take;
-                source_->Advance(static_cast<std::size_t>(take));
+                buffer |= (eight >> (64 - 8 * take)) << (64 - bits - 8 * take);
+                bits += 8 * take;
+                source.Advance(static_cast<std::size_t>(take));
                 continue;
             }
         }
-        std::uint32_t byte = source_->ReadByte();
+        std::uint32_t byte = source.ReadByte();
         if (byte == 0xFF) {
             std::uint8_t next;
-            do next = source_->ReadByte();
+            do next = source.ReadByte();
             while (next == 0xFF);
             if (next != 0) {
-                *unreadMarker_ = next;
+                unreadMarker = next;
                 continue;
             }
         }
-        buffer_ |= std::uint64_t{byte} << (56 - bits_);
-        bits_ += 8;
+        buffer |= std::uint64_t{byte} << (56 - bits);
+        bits += 8;
     }
+    return {buffer, bits};
 }
 
-int BitReader::DecodeLongSymbol(const JpegDerivedHuffTable& table) {
-    int length = 9;
-    std::int32_t code = static_cast<std::int32_t>(Peek(length));
-    while (code > table.maxCode[length]) code = static_cast<std::int32_t>(Peek(++length));
-    Skip(length);
-    if (length > 16) return 0;  // no such code: corrupt data reads as symbol 0
-    const std::int32_t index = table.firstSymbol[length] + code - table.minCode[length];
-    return index >= 0 && index < 256 ? table.symbols[index] : 0;
+LongCode FindLongCode(const JpegDerivedHuffTable& table, std::uint32_t next17) {
+    const auto code17 = static_cast<std::int32_t>(next17);
+    int length = table.longFrom;
+    while (code17 > table.lastCode17[length]) ++length;
+    if (length > 16) return {length, 0};  // no such code: corrupt data reads as symbol 0
+    const std::int32_t index = table.symbolBase[length] + (code17 >> (17 - length));
+    return {length, index >= 0 && index < 256 ? table.symbols[index] : 0};
 }
 
 }  // namespace jpeg::decoder

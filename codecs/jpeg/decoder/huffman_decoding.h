@@ -15,33 +15,39 @@ struct JpegHuffTable {
     std::array<std::uint8_t, 256> symbols{};
 };
 
-// The canonical codes of a table, arranged for decoding: the ranges of codes of each length,
-// and for every value of the next 8 bits the length and symbol of a code of at most 8 bits
-// that begins them (length 0 when the code is longer).
+// The canonical codes of a table, arranged for decoding. Codes of up to kLookupBits bits are
+// found with one look-up of the next kLookupBits bits, which for most also holds the value bits
+// that follow the code; longer codes are found by length among the ranges of codes.
+constexpr int kLookupBits = 12;
 struct JpegDerivedHuffTable {
-    std::array<std::int32_t, 18> maxCode{};  // by length; -1 without codes; [17] ends every search
-    std::array<std::int32_t, 17> minCode{};
-    std::array<std::int32_t, 17> firstSymbol{};  // index of the first symbol of each length
-    std::array<std::uint8_t, 256> lookLength{}, lookSymbol{};
+    // Read with the Lookup* functions; 0 where no code of up to kLookupBits bits begins.
+    std::array<std::uint32_t, 1 << kLookupBits> lookup{};
+    // By length: the largest code followed by ones to 17 bits (below 0 without codes), and the
+    // symbol index of code 0 of that length. [17] ends every search.
+    std::array<std::int32_t, 18> lastCode17{};
+    std::array<std::int32_t, 17> symbolBase{};
     std::array<std::uint8_t, 256> symbols{};
-    // For every value of the next 10 bits that begins with a code and the value bits its symbol
-    // calls for: the bits both take (0 when they do not fit in 10), and the run and value they
-    // give. Read with FastBits, FastRun, FastHasValue and FastValue.
-    std::array<std::uint32_t, 1024> fast{};
+    int longFrom = kLookupBits + 1;  // the shortest length a search for a longer code may end at
 };
 
-constexpr int kFastBits = 10;
-inline int FastBits(std::uint32_t entry) {
+// A look-up entry: the bits the code and its value take together (0 where the value is too long
+// to read this way: DC sizes above 15), the code's length and its symbol (a run and a value
+// size for AC tables, a value size for DC tables). Where the value fits in the look-up too, the
+// entry holds it; otherwise it names the value bits to read behind the code.
+inline int LookupTakes(std::uint32_t entry) {
     return static_cast<int>(entry & 31);
 }
-inline int FastRun(std::uint32_t entry) {
+inline int LookupCodeBits(std::uint32_t entry) {
     return static_cast<int>(entry >> 5 & 15);
 }
-inline bool FastHasValue(std::uint32_t entry) {
-    return (entry & 0x200) != 0;
+inline int LookupSymbol(std::uint32_t entry) {
+    return static_cast<int>(entry >> 9 & 255);
 }
-inline std::int16_t FastValue(std::uint32_t entry) {
-    return static_cast<std::int16_t>(entry >> 16);
+inline int LookupValueBits(std::uint32_t entry) {
+    return static_cast<int>(entry >> 17 & 15);
+}
+inline std::int32_t LookupValue(std::uint32_t entry) {
+    return static_cast<std::int32_t>(entry) >> 22;
 }
 
 // Codes that do not fit their length (a table whose counts overflow the code space) can never
@@ -49,8 +55,33 @@ inline std::int16_t FastValue(std::uint32_t entry) {
 // zeros in the high and a value size in the low four bits.
 void DeriveHuffTable(const JpegHuffTable& table, bool ac, JpegDerivedHuffTable& derived);
 
+// A code longer than kLookupBits at the start of the next 17 bits: its length and symbol, or 17
+// bits and symbol 0 when no code of up to 16 bits begins there.
+struct LongCode {
+    int length, symbol;
+};
+LongCode FindLongCode(const JpegDerivedHuffTable& table, std::uint32_t next17);
+
+// The bit buffer, left-aligned, with the bits below the valid ones zero.
+struct BufferedBits {
+    std::uint64_t bits;
+    int count;
+};
+
+// Fills the buffer byte by byte until more than 56 bits are valid, taking 0xFF 0x00 as 0xFF;
+// at a marker it keeps the code in `unreadMarker` and makes every further bit a zero bit.
+BufferedBits FillByBytes(BufferedBits buffered, JpegSource& source, int& unreadMarker);
+
+// The top bit of every byte 0xFF of the word.
+inline std::uint64_t FfBytes(std::uint64_t word) {
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+    const std::uint64_t inverse = ~word;
+    return ~(((inverse & kLow7) + kLow7) | inverse | kLow7);
+}
+
 // Bits of the entropy-coded data, most significant first, with 0xFF 0x00 taken as 0xFF. At a
-// marker the reader stops, keeps the marker code in `unreadMarker` and supplies zero bits.
+// marker the reader stops, keeps the marker code in `unreadMarker` and supplies zero bits. The
+// decoders work on a copy in locals; nothing takes its address, so that it stays in registers.
 class BitReader {
   public:
     BitReader(JpegSource& source, int& unreadMarker) : source_(&source), unreadMarker_(&unreadMarker) {}
@@ -62,6 +93,7 @@ class BitReader {
         buffer_ = 0;
         bits_ = 0;
     }
+    // Up to 32 bits.
     void EnsureBits(int count) {
         if (bits_ < count) Fill();
     }
@@ -82,22 +114,50 @@ class BitReader {
         const std::int32_t r = static_cast<std::int32_t>(GetBits(s));
         return r < (1 << (s - 1)) ? r - (1 << s) + 1 : r;
     }
-
+    // A symbol and its value by the look-up; false when the look-up cannot, and nothing was
+    // taken. At least 27 bits must be buffered. The buffer moves on by one shift per symbol; the
+    // value bits behind the code are read beside it, without a branch (none for size 0).
+    bool LookUp(const JpegDerivedHuffTable& table, int& symbol, std::int32_t& value) {
+        const std::uint32_t entry = table.lookup[Peek(kLookupBits)];
+        if (LookupTakes(entry) == 0) return false;
+        const int s = LookupValueBits(entry);
+        const auto raw = static_cast<std::int32_t>(buffer_ << LookupCodeBits(entry) >> 1 >> (63 - s));
+        Skip(LookupTakes(entry));
+        symbol = LookupSymbol(entry);
+        value = LookupValue(entry) + (raw < (1 << s >> 1) ? raw - (1 << s) + 1 : raw);
+        return true;
+    }
+    // A code longer than kLookupBits; at least 17 bits must be buffered.
+    int DecodeLongSymbol(const JpegDerivedHuffTable& table) {
+        const LongCode code = FindLongCode(table, Peek(17));
+        Skip(code.length);
+        return code.symbol;
+    }
     int DecodeSymbol(const JpegDerivedHuffTable& table) {
         EnsureBits(17);
-        const std::uint32_t look = Peek(8);
-        const int length = table.lookLength[look];
-        if (length != 0) {
-            Skip(length);
-            return table.lookSymbol[look];
-        }
-        return DecodeLongSymbol(table);
+        const std::uint32_t entry = table.lookup[Peek(kLookupBits)];
+        if (LookupCodeBits(entry) == 0) return DecodeLongSymbol(table);
+        Skip(LookupCodeBits(entry));
+        return LookupSymbol(entry);
     }
 
   private:
-    // Reads bytes until more than 56 bits are buffered, or up to a marker.
-    void Fill();
-    int DecodeLongSymbol(const JpegDerivedHuffTable& table);
+    // Until more than 56 bits are valid: the whole bytes that fit at once when none is 0xFF.
+    void Fill() {
+        std::uint64_t eight;
+        if (*unreadMarker_ == 0 && source_->PeekEight(eight)) {
+            const int take = (64 - bits_) / 8;
+            if (FfBytes(eight) >> (64 - 8 * take) == 0) {
+                buffer_ |= eight >> (64 - 8 * take) << (64 - 8 * take - bits_);
+                bits_ += 8 * take;
+                source_->Advance(static_cast<std::size_t>(take));
+                return;
+            }
+        }
+        const BufferedBits filled = FillByBytes({buffer_, bits_}, *source_, *unreadMarker_);
+        buffer_ = filled.bits;
+        bits_ = filled.count;
+    }
 
     std::uint64_t buffer_ = 0;  // left-aligned; the bits below the valid ones are zero
     int bits_ = 0;

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "codecs/jpeg/decoder/inverse_dct_constants.h"
+#include "codecs/jpeg/decoder/inverse_dct_vector.h"
 
 namespace jpeg::decoder {
 namespace {
@@ -99,6 +100,16 @@ void InverseDctIslowScalar(const std::int32_t* multipliers, const std::int16_t* 
         Transform(w, sums);
         for (int i = 0; i < 8; ++i) out[i] = kIdctRangeLimit[Descale(sums[i], 18) & 1023];
     }
+}
+
+void InverseDctBlocks(const IdctBlock* blocks, int count) {
+    int i = 0;
+#if defined(KORVI_X86)
+    if (CurrentVectorLevel() == VectorLevel::kAvx2)
+        for (; i + 2 <= count; i += 2) InverseDctIslowPairAvx2(blocks[i], blocks[i + 1]);
+#endif
+    for (; i < count; ++i)
+        InverseDctIslow(*blocks[i].table, blocks[i].coefficients, blocks[i].out, blocks[i].stride);
 }
 
 #if !defined(__SSE2__)

@@ -24,6 +24,18 @@ IdctTable MakeIdctTable(const std::array<std::int32_t, 64>& multipliers);
 void InverseDctIslow(const IdctTable& table, const std::int16_t* block, std::uint8_t* out,
                      std::ptrdiff_t stride);
 
+// A block for the inverse DCT: its table, its coefficients and where its samples go.
+struct IdctBlock {
+    const IdctTable* table;
+    const std::int16_t* coefficients;
+    std::uint8_t* out;
+    std::ptrdiff_t stride;
+};
+
+// The blocks one after another, as InverseDctIslow does each; two at a time where the processor
+// has AVX2.
+void InverseDctBlocks(const IdctBlock* blocks, int count);
+
 // The sample of every place of a block whose only nonzero coefficient is the DC: what the
 // transform gives for it, wrapping included.
 std::uint8_t FlatBlockSample(std::int16_t dc, std::int32_t multiplier);

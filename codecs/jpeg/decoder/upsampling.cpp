@@ -1,5 +1,7 @@
 #include "codecs/jpeg/decoder/upsampling.h"
 
+#include "codecs/jpeg/decoder/upsampling_vector.h"
+
 namespace jpeg::decoder {
 
 UpsampleMethod ChooseUpsampling(int h, int v, int maxH, int maxV, int downsampledWidth, int& hExpand,
@@ -39,16 +41,30 @@ void UpsampleTriangle2x2Scalar(const std::uint8_t* nearer, const std::uint8_t* f
     out[2 * width - 1] = static_cast<std::uint8_t>((4 * column(width - 1) + 7) >> 4);
 }
 
-#if !defined(__SSE2__)
 void UpsampleTriangle2x1(const std::uint8_t* in, int width, std::uint8_t* out) {
-    UpsampleTriangle2x1Scalar(in, width, out);
+    int from = 1;
+#if defined(KORVI_X86)
+    const VectorLevel level = CurrentVectorLevel();
+    if (level == VectorLevel::kAvx2)
+        from = UpsampleTriangle2x1Avx2(in, width, out);
+    else if (level != VectorLevel::kPlain)
+        from = UpsampleTriangle2x1Sse2(in, width, out);
+#endif
+    UpsampleTriangle2x1Scalar(in, width, out, from);
 }
 
 void UpsampleTriangle2x2(const std::uint8_t* nearer, const std::uint8_t* farther, int width,
                          std::uint8_t* out) {
-    UpsampleTriangle2x2Scalar(nearer, farther, width, out);
-}
+    int from = 1;
+#if defined(KORVI_X86)
+    const VectorLevel level = CurrentVectorLevel();
+    if (level == VectorLevel::kAvx2)
+        from = UpsampleTriangle2x2Avx2(nearer, farther, width, out);
+    else if (level != VectorLevel::kPlain)
+        from = UpsampleTriangle2x2Sse2(nearer, farther, width, out);
 #endif
+    UpsampleTriangle2x2Scalar(nearer, farther, width, out, from);
+}
 
 void UpsampleBox(const std::uint8_t* in, int outWidth, int expand, std::uint8_t* out) {
     for (int x = 0; x < outWidth; ++x) out[x] = in[x / expand];

@@ -1,8 +1,8 @@
 // The triangle filters sixteen outputs at a time; the two outputs at each end of a row follow
 // the scalar form, which keeps its edge rules.
-#include "codecs/jpeg/decoder/upsampling.h"
+#include "codecs/jpeg/decoder/upsampling_vector.h"
 
-#if defined(__SSE2__)
+#if defined(KORVI_X86)
 
 #include <emmintrin.h>
 
@@ -25,7 +25,7 @@ inline void Store(std::uint8_t* out, __m128i even, __m128i odd) {
 
 }  // namespace
 
-void UpsampleTriangle2x1(const std::uint8_t* in, int width, std::uint8_t* out) {
+int UpsampleTriangle2x1Sse2(const std::uint8_t* in, int width, std::uint8_t* out) {
     // Inputs 1 to width - 2 have both neighbours.
     int i = 1;
     for (; i + 8 <= width - 1; i += 8) {
@@ -36,11 +36,11 @@ void UpsampleTriangle2x1(const std::uint8_t* in, int width, std::uint8_t* out) {
             _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(nearer, Load8(in + i + 1)), _mm_set1_epi16(2)), 2);
         Store(out + 2 * i, even, odd);
     }
-    UpsampleTriangle2x1Scalar(in, width, out, i);
+    return i;
 }
 
-void UpsampleTriangle2x2(const std::uint8_t* nearer, const std::uint8_t* farther, int width,
-                         std::uint8_t* out) {
+int UpsampleTriangle2x2Sse2(const std::uint8_t* nearer, const std::uint8_t* farther, int width,
+                            std::uint8_t* out) {
     const auto column = [&](int i) { return _mm_add_epi16(Times3(Load8(nearer + i)), Load8(farther + i)); };
     int i = 1;
     for (; i + 8 <= width - 1; i += 8) {
@@ -51,7 +51,7 @@ void UpsampleTriangle2x2(const std::uint8_t* nearer, const std::uint8_t* farther
             _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(current, column(i + 1)), _mm_set1_epi16(7)), 4);
         Store(out + 2 * i, even, odd);
     }
-    UpsampleTriangle2x2Scalar(nearer, farther, width, out, i);
+    return i;
 }
 
 }  // namespace jpeg::decoder

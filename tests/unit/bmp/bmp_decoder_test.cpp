@@ -101,6 +101,9 @@ TEST(DecodeBmpFile, ReadsEveryVariantAsBrowsersShowItOrEndsInItsStatus) {
         }
         BitmapLock header(picture.get());
         ASSERT_EQ(header->biWidth, c.width);
+        // The resolution a header of 32 bytes or more states is kept, as the window's reader keeps it.
+        const std::uint8_t headerSize = c.file[c.file[0] == 'B' && c.file[1] == 'M' ? 14 : 0];
+        EXPECT_EQ(header->biXPelsPerMeter, headerSize >= 32 ? 2835 : 0);
         ASSERT_EQ(std::size_t(c.width) * std::size_t(header->biHeight), c.pixels.size());
         std::vector<Rgb> pixels;
         for (int y = 0; y < header->biHeight; ++y)

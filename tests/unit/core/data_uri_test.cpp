@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "core/base64.h"
 #include "tests/support/base64_decode.h"
+#include "tests/support/vector_levels.h"
 
 namespace {
 
@@ -40,4 +44,19 @@ TEST(WriteDataUri, EncodesTheWholeFileInPaddedBase64OrEndsInItsResult) {
     WriteBytes(path, {});
     EXPECT_EQ(UriOf(path).first, DataUriResult::kCannotRead);
     EXPECT_EQ(UriOf(folder.File("missing")).first, DataUriResult::kCannotRead);
+}
+
+TEST(Base64EncodeTo, EveryVectorFormWritesThePlainFormsCharacters) {
+    std::mt19937 random(64);
+    std::vector<BYTE> bytes(1000);
+    for (BYTE& b : bytes) b = BYTE(random() % 5 == 0 ? 255 * (random() % 2) : random());
+    std::vector<std::string> plain;  // by length; the tail of '#' shows what was written past it
+    ForEachVectorLevel([&](VectorLevel level) {
+        for (std::size_t count = 0, n = 0; count <= bytes.size(); count += count < 80 ? 1 : 97, ++n) {
+            std::string text(Base64Length(count) + 4, '#');
+            Base64EncodeTo(bytes.data(), count, &text[0]);
+            if (level == VectorLevel::kPlain) plain.push_back(text);
+            ASSERT_EQ(text, plain[n]) << int(level) << ", " << count << " bytes";
+        }
+    });
 }

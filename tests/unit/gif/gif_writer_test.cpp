@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "codecs/gif/gif_output.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/files.h"
 
@@ -52,4 +55,22 @@ TEST(GifWriter, EndsTheCodesOfOnePixelInTheirSecondByteAndRefusesWhatItCannotWri
     }
     EXPECT_EQ(WriteGifFile(AllocatePackedBitmap(2, 2, 1, 2).get(), folder.File("no/folder.gif").c_str()), -1);
     EXPECT_EQ(WriteGifFile(nullptr, folder.File("null.gif").c_str()), -6);
+}
+
+TEST(GifOutput, CutsImageDataIntoFullSubBlocksAndOneZeroLengthBlock) {
+    for (std::size_t bytes : {1, 254, 255, 256, 510, 511}) {
+        GifOutput output;
+        output.Reserve(3 + bytes);
+        for (std::size_t i = 0; i < 3 + bytes; ++i) output.end()[i] = BYTE(i < 3 ? 0xEE : i % 251);
+        output.Advance(3 + bytes);
+        output.CutIntoSubBlocks(3);
+        Bytes expected(3, 0xEE);
+        for (std::size_t at = 0; at < bytes; at += 255) {
+            expected.push_back(BYTE(std::min<std::size_t>(255, bytes - at)));
+            for (std::size_t i = at; i < std::min(bytes, at + 255); ++i)
+                expected.push_back(BYTE((i + 3) % 251));
+        }
+        expected.push_back(0);
+        EXPECT_EQ(Bytes(output.data(), output.data() + output.size()), expected) << bytes;
+    }
 }

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
+#include <random>
+
 #include "codecs/gif/palette_reduction.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/files.h"
@@ -58,5 +61,36 @@ TEST(PngWriter, RefusesWhatItCannotWriteLeavingNoFileAndWritesEveryPixelExactlyA
         ASSERT_EQ(decoded.size(), std::size_t(width * height));
         for (std::size_t i = 0; i < decoded.size(); ++i)
             ASSERT_EQ(decoded[i], PixelOf(picture.get(), int(i) % width, int(i) / width)) << i;
+    }
+}
+
+// RGB pictures take the filters that compress smaller: none for flat colours and repeated
+// shapes (text on a screen), libpng's adaptive choice for shading (a photograph).
+TEST(PngWriter, CompressesRgbWithTheFiltersThatSuitThePicture) {
+    TempFolder folder;
+    std::mt19937 random(5);
+    std::vector<std::uint32_t> glyphs(24);
+    for (std::uint32_t& glyph : glyphs) glyph = std::uint32_t(random());
+    std::vector<int> text(80 * 40);
+    for (int& letter : text) letter = int(random() % glyphs.size());
+    const ColourAt screen = [&](int x, int y) {
+        if (x < 16 && y < 20) return Rgb{std::uint8_t(x * 16), std::uint8_t(y * 12), std::uint8_t(x * y)};
+        const std::uint32_t glyph = glyphs[std::size_t(text[std::size_t(y / 8 * 80 + x / 5)])];
+        return x % 5 < 4 && (glyph >> (y % 8 * 4 + x % 5) & 1) ? Rgb{20, 20, 30} : Rgb{250, 250, 245};
+    };
+    const auto size = [&](PackedBitmap picture, const PngCompression& compression) {
+        const std::string path = folder.File("out.png");
+        EXPECT_EQ(WritePngFile(picture, path.c_str(), compression), kPngWritten);
+        return ReadBytes(path).size();
+    };
+    for (const auto& [name, picture] :
+         {std::pair{"screen", MakeBitmap24(400, 240, screen)},
+          std::pair{"photograph", MakeBitmap24(240, 160, NaturalPicture(240, 160))}}) {
+        PngCompression unfiltered = kSmallPng, filtered = kSmallPng;
+        unfiltered.colourFilters[0] = PNG_FILTER_NONE;
+        filtered.colourFilters[1] = unfiltered.colourFilters[1] = 0;
+        EXPECT_EQ(size(picture.get(), kSmallPng),
+                  std::min(size(picture.get(), unfiltered), size(picture.get(), filtered)))
+            << name;
     }
 }
