@@ -36,7 +36,8 @@ int FirstGuess(const LossySearch& search, double minScore) {
 constexpr double kMostShorteningPerPoint = 0.12;
 
 // The shortest line the trial's format may still give at `minScore`: a trial that falls short
-// needs a higher quality and a longer line, one above it may come down the line above.
+// needs a higher quality and a longer line; one above it, a lower quality whose line is shorter
+// by at most kMostShorteningPerPoint of its own a point above.
 double ShortestReachable(const Trial& trial, double minScore) {
     const double above = std::max(0.0, *trial.score - minScore);
     return double(trial.lineBytes) * std::max(0.0, 1 - kMostShorteningPerPoint * above);
