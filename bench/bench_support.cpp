@@ -117,7 +117,7 @@ long StatusKilobytes(const char* field) {
 
 }  // namespace
 
-double PeakOverPicture(int width, int height, const std::function<void()>& read) {
+double PeakBytes(const std::function<void()>& read) {
     // Measured in a child process, so that the allocator settings it needs and the pages it
     // touches leave the timing of the cases after it as it was.
     int channel[2];
@@ -142,5 +142,9 @@ double PeakOverPicture(int width, int height, const std::function<void()>& read)
     const bool received = child > 0 && ::read(channel[0], &added, sizeof added) == sizeof added;
     close(channel[0]);
     if (child > 0) waitpid(child, nullptr, 0);
-    return received ? double(added) * 1024 / (3.0 * width * height) : 0;
+    return received ? double(added) * 1024 : 0;
+}
+
+double PeakOverPicture(int width, int height, const std::function<void()>& read) {
+    return PeakBytes(read) / (3.0 * width * height);
 }

@@ -41,6 +41,9 @@ const TempFolder& BenchFolder();
 void BenchmarkConversion(benchmark::State& state, int width, int height, OutputFormat format,
                          int resizeMethod);
 
-// The resident memory one call of `read` adds at its peak, over the size of the decoded 24-bit
-// picture of that size (Linux: from /proc/self of a child process that runs it once).
+// The resident memory one call of `read` adds at its peak (Linux: from /proc/self of a child
+// process that runs it).
+double PeakBytes(const std::function<void()>& read);
+
+// The same over the size of the decoded 24-bit picture of that size.
 double PeakOverPicture(int width, int height, const std::function<void()>& read);

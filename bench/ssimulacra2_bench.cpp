@@ -1,6 +1,7 @@
 // The perceptual score beside one JPEG encoding at quality 80 of the same 430-wide photograph:
-// -f auto scores up to about 16 candidates a picture against one prepared original. The peak
-// memory of preparing is what the reference holds; that of scoring, what one score adds.
+// -f auto scores a few candidates a picture (three to six for most photographs) against one
+// prepared original. The peak memory of preparing is what the reference holds; that of scoring,
+// what one score adds.
 #include <string>
 
 #include "bench/bench_support.h"

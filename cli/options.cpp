@@ -11,6 +11,7 @@
 const char kUsage[] =
     "usage: korvi-cli [OPTION...] PICTURE...\n"
     "       korvi-cli [-m METHOD] [-s SIDE] [--hide LIST] --test-page FILE PICTURE\n"
+    "       korvi-cli [OPTION...] --inline PAGE [--inline-limit N] [--root DIR] [--placeholder]\n"
     "Converts each PICTURE (a file, an http:// or https:// address, or - for standard input)\n"
     "into one line of HTML, <img src=\"data:...;base64,...\">, in the order given.\n"
     "  -m METHOD   0 keep the size, 1 limit the width (default), 2 fix the width,\n"
@@ -40,6 +41,14 @@ const char kUsage[] =
     "              at qualities 100 to 10 and as BMP, each with its size and a copy button\n"
     "  --hide LIST leave variants out of the test page: original,gif,bmp,q100,...,q10\n"
     "  --webp      show WebP on the test page too, lossless and at qualities 100 to 10\n"
+    "  --inline PAGE  write the HTML page or .css style sheet with each of its local\n"
+    "              pictures of at most --inline-limit bytes as a data URI (-f auto and\n"
+    "              -m 0 unless given), to standard output or -o FILE\n"
+    "  --inline-limit N  the most bytes an inlined picture may have (default 4096)\n"
+    "  --root DIR  the folder of the page's root-relative addresses, /img/a.png\n"
+    "              (default: the page's own folder)\n"
+    "  --placeholder  print a tiny blurred preview of each PICTURE instead of it; with\n"
+    "              --inline, put one behind each img whose picture stays a link\n"
     "  --avif      show AVIF on the test page too, lossless and at qualities 100 to 10\n"
     "  --help      show this text\n"
     "  --version   show the version\n";
@@ -104,8 +113,9 @@ std::optional<std::uint32_t> ColourNamed(const char* text) {
 }
 
 bool IsOptionWithValue(const std::string& option) {
-    for (const char* name : {"-m", "-s", "-f", "-q", "-b", "-o", "-j", "--as", "--alt", "--max-bytes",
-                             "--min-score", "--min-ssim", "--test-page", "--hide"}) {
+    for (const char* name :
+         {"-m", "-s", "-f", "-q", "-b", "-o", "-j", "--as", "--alt", "--max-bytes", "--min-score",
+          "--min-ssim", "--test-page", "--hide", "--inline", "--inline-limit", "--root"}) {
         if (option == name) return true;
     }
     return false;
@@ -117,14 +127,17 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
         std::optional<unsigned> method = ParseControlNumber(value);
         if (!method || *method > kFitSquare) return "-m takes 0, 1, 2 or 3";
         options.resizeMethod = static_cast<int>(*method);
+        options.sizingGiven = true;
     } else if (option == "-f") {
         options.autoFormat = std::strcmp(value, "auto") == 0;
         const PictureFormat* format = FormatForWord(value);
         if (format == nullptr && !options.autoFormat) return "-f takes " + FormatWords() + " or auto";
         if (format != nullptr) options.format = format->id;
+        options.formatGiven = true;
     } else if (option == "-s") {
         options.sideText = value;
         options.side = ClampSideLength(value);
+        options.sizingGiven = true;
     } else if (option == "-q") {
         options.autoQuality = std::strcmp(value, "auto") == 0;
         options.qualityText = value;
@@ -145,12 +158,17 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
         options.form = *form;
     } else if (option == "--alt") {
         options.alt = value;
-    } else if (option == "--max-bytes") {
+    } else if (option == "--max-bytes" || option == "--inline-limit") {
         std::optional<std::uint64_t> bytes = ByteCount(value);
         if (!bytes)
-            return "--max-bytes takes a number of bytes from 1 to " +
+            return option + " takes a number of bytes from 1 to " +
                    std::to_string(std::numeric_limits<std::uint64_t>::max());
-        options.maxBytes = *bytes;
+        if (option == "--max-bytes") {
+            options.maxBytes = *bytes;
+        } else {
+            options.inlineLimit = *bytes;
+            options.inlineLimitGiven = true;
+        }
     } else if (option == "--min-score") {
         std::optional<double> score = DecimalNamed(value);
         if (!score || *score > 100) return "--min-score takes a number from 0 to 100, such as 78";
@@ -160,6 +178,10 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
                "give --min-score S instead (0 to 100, default 78)";
     } else if (option == "--test-page") {
         options.testPagePath = value;
+    } else if (option == "--inline") {
+        options.inlinePage = value;
+    } else if (option == "--root") {
+        options.root = value;
     } else {
         std::optional<std::uint32_t> hidden = ParseHiddenVariants(value);
         if (!hidden) return "--hide takes names from original,gif,bmp,q100,q90,...,q10";
@@ -168,9 +190,30 @@ std::optional<std::string> TakeValue(const std::string& option, const char* valu
     return std::nullopt;
 }
 
+// Why options that go with --inline (or without it) do not, if they do not.
+std::optional<std::string> InlineInconsistency(const CliOptions& options) {
+    if (options.inlinePage.empty()) {
+        if (options.inlineLimitGiven || !options.root.empty())
+            return "--inline-limit and --root need --inline";
+        if (options.placeholder &&
+            (options.formatGiven || options.lossless || options.minScore || options.maxBytes))
+            return "--placeholder writes its own tiny WebP; -f, --lossless, --min-score and --max-bytes do "
+                   "not apply";
+        return std::nullopt;
+    }
+    if (!options.pictures.empty()) return "--inline rewrites its page; no PICTURE goes with it";
+    if (!options.testPagePath.empty()) return "--inline and --test-page do not go together";
+    if (options.form != TagForm::kImg || options.withSize || options.alt || options.maxBytes ||
+        options.autoQuality)
+        return "--inline writes data URIs in place; --as, --size, --alt, --max-bytes and -q auto do not "
+               "apply";
+    return std::nullopt;
+}
+
 // Why options that each parse do not go together, if they do not.
 std::optional<std::string> Inconsistency(const CliOptions& options) {
-    if (options.pictures.empty()) return "no picture given";
+    if (std::optional<std::string> error = InlineInconsistency(options)) return error;
+    if (options.pictures.empty() && options.inlinePage.empty()) return "no picture given";
     if (std::count(options.pictures.begin(), options.pictures.end(), "-") > 1)
         return "standard input (-) can be read only once";
     if (options.withSize && options.form != TagForm::kImg) return "--size applies to --as img only";
@@ -192,8 +235,10 @@ std::optional<std::string> Inconsistency(const CliOptions& options) {
     if (!options.outputPath.empty()) return "--test-page writes the page to its own FILE; -o does not apply";
     if (options.pictures.size() > 1) return "--test-page shows one picture";
     if (options.form != TagForm::kImg || options.withSize || options.alt || options.maxBytes ||
-        options.autoQuality) {
-        return "--test-page shows every encoding; --as, --size, --alt, --max-bytes and -q auto do not apply";
+        options.autoQuality || options.placeholder) {
+        return "--test-page shows every encoding; --as, --size, --alt, --max-bytes, -q auto and "
+               "--placeholder do "
+               "not apply";
     }
     return std::nullopt;
 }
@@ -225,6 +270,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
             options.lossless = true;
         } else if (argument == "--webp") {
             options.webpVariants = true;
+        } else if (argument == "--placeholder") {
+            options.placeholder = true;
         } else if (argument == "--avif") {
             options.avifVariants = true;
         } else if (IsOptionWithValue(argument)) {
@@ -236,6 +283,12 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
         }
     }
     if (options.help || options.version) return ParsedCommandLine{options, {}};
+    // A page's pictures keep their size unless asked, so that its layout stays as it is, and
+    // each is as short as it can be while it still looks like the picture.
+    if (!options.inlinePage.empty()) {
+        if (!options.sizingGiven) options.resizeMethod = kKeepSize;
+        if (!options.formatGiven) options.autoFormat = true;
+    }
     if (std::optional<std::string> error = Inconsistency(options)) return Error(*error);
     return ParsedCommandLine{options, {}};
 }

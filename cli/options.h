@@ -18,9 +18,15 @@ enum class TagForm {
     kMarkdown,  // ![](data:...)
 };
 
+// The most bytes a picture may have for --inline to put it in the page: Vite's limit, between
+// mod_pagespeed's 2 KB (3 KB in style sheets) and webpack's 8 KB.
+constexpr std::uint64_t kDefaultInlineLimit = 4096;
+
 struct CliOptions {
     int resizeMethod = kLimitWidth;
+    bool sizingGiven = false;  // -m or -s
     OutputFormat format = OutputFormat::kJpeg;
+    bool formatGiven = false;
     std::string qualityText = "80";  // as given; `quality` as the window takes such a text
     int quality = kDefaultJpegQuality;
     bool autoQuality = false;        // -q auto: the highest quality within maxBytes
@@ -38,6 +44,11 @@ struct CliOptions {
     std::optional<std::uint64_t> maxBytes;
     std::string testPagePath;  // not empty: write the test page there instead of the tag
     std::uint32_t hiddenVariants = 0;
+    std::string inlinePage;  // --inline: the page or style sheet to rewrite
+    std::uint64_t inlineLimit = kDefaultInlineLimit;
+    bool inlineLimitGiven = false;
+    std::string root;                              // --root: the folder of the page's root-relative addresses
+    bool placeholder = false;                      // --placeholder: the tiny preview instead of the picture
     bool webpVariants = false;                     // --webp: the test page shows WebP too
     bool avifVariants = false;                     // --avif: the test page shows AVIF too
     std::uint32_t background = kDefaultBackColor;  // COLORREF under transparent PNG pixels

@@ -11,6 +11,7 @@
 #include "cli/tag_form.h"
 #include "core/messages.h"
 #include "pipeline/picture_loader.h"
+#include "pipeline/placeholder.h"
 #include "pipeline/quality_search.h"
 #include "pipeline/variant_picture.h"
 #include "web/download.h"
@@ -117,6 +118,16 @@ PictureResult ConvertCliPicture(const CliOptions& options, const std::string& pi
                                  options.resizeMethod, options.side);
     const UriFrame frame =
         LineFrame(TagStyle{options.form, options.withSize, options.alt}, variant.width(), variant.height());
+    if (options.placeholder) {
+        const std::string uri = PlaceholderUri(loaded.picture.get(), loaded.width, loaded.height);
+        if (uri.empty()) {
+            result.messages.push_back(name + ": " + kMsgConversionError);
+        } else {
+            result.line = frame.before + uri + frame.after;
+            result.succeeded = true;
+        }
+        return result;
+    }
     if (options.autoFormat) return AutoFormatLine(options, variant, name, workFolder, frame);
     const char* failure = nullptr;
     auto lineAt = [&](int quality) -> std::optional<std::string> {

@@ -4,13 +4,14 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <new>
 #include <thread>
 
 #include "cli/binary_streams.h"
 #include "cli/freed_memory.h"
+#include "cli/inline_page.h"
 #include "cli/interrupt.h"
+#include "cli/line_output.h"
 #include "cli/options.h"
 #include "cli/picture_job.h"
 #include "cli/picture_queue.h"
@@ -30,32 +31,9 @@ int Fail(const std::string& text) {
     return kFailed;
 }
 
-bool WriteToStandardOutput(const char* text, std::size_t size) {
-    std::fwrite(text, 1, size, stdout);
-    return std::fflush(stdout) == 0 && !std::ferror(stdout);
-}
-
 bool WriteToStandardOutput(const std::string& text) {
-    return WriteToStandardOutput(text.data(), text.size());
+    return ::WriteToStandardOutput(text.data(), text.size());
 }
-
-// Where the lines go: standard output as they come, or a file that is replaced once all are
-// written.
-class LineOutput {
-  public:
-    explicit LineOutput(const std::string& path) {
-        if (!path.empty() && path != "-") file_ = std::make_unique<FileReplacement>(path.c_str());
-    }
-    bool ToFile() const { return file_ != nullptr; }
-    bool is_open() const { return !file_ || file_->is_open(); }
-    bool Write(const char* text, std::size_t size) {
-        return file_ ? file_->Write(text, size) : WriteToStandardOutput(text, size);
-    }
-    bool Commit() { return !file_ || file_->Commit(); }
-
-  private:
-    std::unique_ptr<FileReplacement> file_;
-};
 
 unsigned Workers(const CliOptions& options) {
     return options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
@@ -135,6 +113,7 @@ int Run(int argc, const char* const* argv) {
     if (options.version) return PrintText(kVersion);
     for (const std::string& note : ReplacedValueNotes(options))
         std::fprintf(stderr, "korvi-cli: %s\n", note.c_str());
+    if (!options.inlinePage.empty()) return InlinePage(options, Workers(options));
     return options.testPagePath.empty() ? ConvertPictures(options) : WriteTestPage(options);
 }
 

@@ -14,6 +14,14 @@ char* Put(char* out, const std::string& text) {
 
 }  // namespace
 
+std::string DataUriOf(const unsigned char* bytes, std::size_t count, const char* mimeType) {
+    const std::string head = std::string("data:") + mimeType + ";base64,";
+    std::string uri(head.size() + Base64Length(count), '\0');
+    Put(&uri[0], head);
+    Base64EncodeTo(bytes, count, &uri[head.size()]);
+    return uri;
+}
+
 DataUriResult WriteDataUri(const char* path, const char* mimeType, const UriFrame& frame,
                            const TextBuffer& buffer) {
     ClassicFile file = ClassicFile::OpenForReading(path);

@@ -22,3 +22,6 @@ enum class DataUriResult { kWritten, kCannotRead, kOutOfMemory };
 // frame.after into the buffer. An empty or unreadable file gives kCannotRead.
 DataUriResult WriteDataUri(const char* path, const char* mimeType, const UriFrame& frame,
                            const TextBuffer& buffer);
+
+// "data:", the MIME type, ";base64," and the bytes in base64, of bytes held in memory.
+std::string DataUriOf(const unsigned char* bytes, std::size_t count, const char* mimeType);

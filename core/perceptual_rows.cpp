@@ -19,18 +19,6 @@ constexpr float kOpsin[3][3] = {
 constexpr float kOpsinBias = 0.0037930732552754493f;
 constexpr float kSsimC2 = 0.0009f;
 
-const std::array<float, 256>& LinearOfByte() {
-    static const std::array<float, 256> table = [] {
-        std::array<float, 256> made{};
-        for (int i = 0; i < 256; ++i) {
-            const double v = i / 255.0;
-            made[std::size_t(i)] = float(v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
-        }
-        return made;
-    }();
-    return table;
-}
-
 // The cube root of v, for v from the opsin bias up to a little over 1, within a few units in the
 // last place: a first guess from the float's bits, then two steps of Halley's method. Plain
 // arithmetic, so that every build and the vectorised loops agree.
@@ -64,6 +52,18 @@ inline float Opsin(int row, float red, float green, float blue) {
 }
 
 }  // namespace
+
+const std::array<float, 256>& LinearOfByte() {
+    static const std::array<float, 256> table = [] {
+        std::array<float, 256> made{};
+        for (int i = 0; i < 256; ++i) {
+            const double v = i / 255.0;
+            made[std::size_t(i)] = float(v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return made;
+    }();
+    return table;
+}
 
 void LinearRow(const std::uint8_t* bgr, int width, float* red, float* green, float* blue) {
     const std::array<float, 256>& linear = LinearOfByte();

@@ -3,11 +3,15 @@
 // an identical candidate gives the original's values to the last bit.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 // The blur reaches this many pixels to either side.
 constexpr int kBlurRadius = 4;
 constexpr int kBlurRows = 2 * kBlurRadius + 1;
+
+// The linear light, 0 to 1, of each sRGB byte.
+const std::array<float, 256>& LinearOfByte();
 
 // One row of a 24-bit bitmap (blue, green, red bytes) in linear light, 0 to 1.
 void LinearRow(const std::uint8_t* bgr, int width, float* red, float* green, float* blue);

@@ -65,7 +65,7 @@ void EncodingTrials::LeaveUnscoredFrom(std::size_t lineBytes) {
 std::optional<Trial> EncodingTrials::Make(const Encoding& encoding, const std::string& path,
                                           const char** failure) const {
     const PictureFormat& format = FormatOf(encoding.format);
-    if (const char* message = format.write(picture_, path.c_str(), encoding.quality, encoding.lossless)) {
+    if (const char* message = Write(encoding, path)) {
         *failure = message;
         return std::nullopt;
     }
@@ -80,6 +80,13 @@ std::optional<Trial> EncodingTrials::Make(const Encoding& encoding, const std::s
     trial.score = ScoreOf(encoding, path, trial.lineBytes, failure);
     if (*failure) return std::nullopt;
     return trial;
+}
+
+const char* EncodingTrials::Write(const Encoding& encoding, const std::string& path) const {
+    if (encoding.format != OutputFormat::kWebp || !IsLossy(encoding))
+        return FormatOf(encoding.format).write(picture_, path.c_str(), encoding.quality, encoding.lossless);
+    std::call_once(webpPrepared_, [this] { webp_ = std::make_unique<LossyWebpSource>(picture_); });
+    return WebpWriteMessage(webp_->Write(path.c_str(), encoding.quality));
 }
 
 std::optional<double> EncodingTrials::ScoreOf(const Encoding& encoding, const std::string& path,

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "codecs/webp/webp_writer.h"
 #include "core/data_uri.h"
 #include "pipeline/conversion.h"
 #include "pipeline/faithful_choice.h"
@@ -56,11 +58,16 @@ class EncodingTrials {
     std::optional<Trial> Make(const Encoding& encoding, const std::string& path, const char** failure) const;
     std::optional<double> ScoreOf(const Encoding& encoding, const std::string& path, std::size_t lineBytes,
                                   const char** failure) const;
+    // Writes the encoding to `path`: null when written, else the message.
+    const char* Write(const Encoding& encoding, const std::string& path) const;
 
     PackedBitmap picture_;
     std::string workFolder_;
     UriFrame frame_;
     FaithfulnessJudge judge_;
+    // Lossy WebP trials share the picture's conversion, made with the first of them.
+    mutable std::once_flag webpPrepared_;
+    mutable std::unique_ptr<LossyWebpSource> webp_;
     mutable std::mutex mutex_;                   // over the three below
     std::map<Key, std::optional<Trial>> tried_;  // also those that failed, whose files may be there
     const char* failure_ = nullptr;

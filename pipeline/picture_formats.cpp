@@ -115,13 +115,9 @@ const char* WritePng(PackedBitmap picture, const char* path, int, bool) {
                      kMsgPngWriteFailed);
 }
 
-// korvi-cli alone writes WebP, so its message may say why a picture is too wide for it.
 const char* WriteWebp(PackedBitmap picture, const char* path, int quality, bool lossless) {
     const WebpEncoding encoding = lossless ? WebpEncoding::Lossless() : WebpEncoding::Lossy(quality);
-    const WebpWriteStatus status = WriteWebpFile(picture, path, encoding);
-    if (status != kWebpTooWide) return MessageOf(status, kWebpWritten, kWebpOutOfMemory, kMsgWebpWriteFailed);
-    static const std::string tooWide = std::string(kMsgWebpWriteFailed) + " (" + WebpStatusText(status) + ")";
-    return tooWide.c_str();
+    return WebpWriteMessage(WriteWebpFile(picture, path, encoding));
 }
 
 const char* WriteAvif(PackedBitmap picture, const char* path, int quality, bool lossless) {
@@ -277,4 +273,11 @@ std::string ReadableFilePattern() {
 
 std::string TempOutputPath(const std::string& folder, OutputFormat format) {
     return folder + "$korvi2." + FormatOf(format).extensions[0];
+}
+
+// korvi-cli alone writes WebP, so its message may say why a picture is too wide for it.
+const char* WebpWriteMessage(WebpWriteStatus status) {
+    if (status != kWebpTooWide) return MessageOf(status, kWebpWritten, kWebpOutOfMemory, kMsgWebpWriteFailed);
+    static const std::string tooWide = std::string(kMsgWebpWriteFailed) + " (" + WebpStatusText(status) + ")";
+    return tooWide.c_str();
 }

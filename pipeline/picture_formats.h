@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "codecs/webp/webp_status.h"
 #include "core/packed_bitmap.h"
 #include "core/reader_status.h"
 #include "pipeline/first_bytes.h"
@@ -63,6 +64,10 @@ struct PictureFormat {
 };
 
 const PictureFormat& FormatOf(OutputFormat id);
+
+// The message of the WebP row's writer for a status: null when written; throws std::bad_alloc
+// when memory ran short.
+const char* WebpWriteMessage(WebpWriteStatus status);
 
 // The format whose reader the letter names; null for none.
 const PictureFormat* FormatForLetter(char readerLetter);

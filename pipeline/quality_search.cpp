@@ -57,6 +57,7 @@ std::optional<int> LowestFaithfulQuality(const std::function<std::optional<doubl
         score[quality] = *measured;
         (*measured >= minScore ? passing : failing) = quality;
         if (passing - failing <= 1 || asked == kMostQualitiesSearched) break;
+        if (*measured >= minScore && *measured < minScore + kCloseEnough) break;
         // While one side is still beyond the range, the range does not tell how well guesses do.
         const bool bothSides = failing >= kMinJpegQuality && passing <= kMaxJpegQuality;
         stalled = bothSides && 2 * (passing - failing) > width ? stalled + 1 : 0;

@@ -12,10 +12,17 @@ constexpr double kTypicalScoreRise = 0.6;
 // The most qualities a search encodes, whatever it is asked for.
 constexpr int kMostQualitiesSearched = 8;
 
-// The lowest quality whose score reaches `minScore`, with the quality below it falling short
-// (or 10 itself); nothing when not even 100 reaches it, or when `scoreAt` gives nothing (it
-// could not encode). An infinite score counts as reaching it: a line that loses anyway needs no
-// measuring, and the search looks lower, first at 10. `scoreAt` is asked about each quality at
+// Scores of neighbouring qualities waver by about half a point, and each quality lower saves
+// about 3 % of the bytes: a quality whose score reaches the goal's by less than this is taken
+// without looking lower. Over the photographs of bench/auto_survey.cpp that spares a third of the
+// encodings for a median line 0.5 % longer.
+constexpr double kCloseEnough = 2.5;
+
+// A low quality whose score reaches `minScore`: the first found to reach it by less than
+// kCloseEnough, else the lowest, with the quality below it falling short (or 10 itself); nothing
+// when not even 100 reaches it, or when `scoreAt` gives nothing (it could not encode, or the
+// caller wants no more). An infinite score counts as reaching it: a line that loses anyway needs
+// no measuring, and the search looks lower, first at 10. `scoreAt` is asked about each quality at
 // most once, at most kMostQualitiesSearched of them, first about `firstGuess`; where the search
 // stops short, the lowest quality found to reach `minScore`.
 //

@@ -2,7 +2,8 @@
 # Converts pictures in every format and resize method with the native and the Windows
 # korvi-cli and checks that both print the same bytes: reductions, enlargements, odd factors,
 # a JPEG, a WebP and an AVIF file that the native build makes of the landscape, -f auto's choice,
-# and PNG files of every colour type with and without a gamma, read as they are.
+# PNG files of every colour type with and without a gamma, read as they are, and --inline's
+# rewrite of a page of 20 pictures.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 native="$here/build/native/cli/korvi-cli"
@@ -59,6 +60,18 @@ elif cmp -s "$scratch/native" "$scratch/windows"; then
   echo "same   several pictures -j 3 --as md ($(wc -l <"$scratch/native") lines)"
 else
   echo "FAILED several pictures -j 3 --as md: the builds differ"; failures=$(( failures + 1 ))
+fi
+# --inline over the page of 20 pictures that the browser check opens: the same rewritten page.
+checks=$(( checks + 1 ))
+python3 "$here/tests/browser/make_picture_page.py" "$scratch/site" "$native" >/dev/null
+"$native" --inline "$scratch/site/index.html" -o "$scratch/native.html" 2>/dev/null || true
+"$here/scripts/wine-run.sh" "$windows" --inline "Z:${scratch//\//\\}\\site\\index.html" -o "Z:${scratch//\//\\}\\windows.html" 2>/dev/null || true
+if ! grep -q 'src="data:image/' "$scratch/native.html" 2>/dev/null; then
+  echo "FAILED --inline: native build inlined nothing"; failures=$(( failures + 1 ))
+elif cmp -s "$scratch/native.html" "$scratch/windows.html"; then
+  echo "same   --inline a page of 20 pictures ($(wc -c <"$scratch/native.html") bytes)"
+else
+  echo "FAILED --inline a page of 20 pictures: the builds differ"; failures=$(( failures + 1 ))
 fi
 echo "$(( checks - failures )) passed, $failures failed"
 [ "$failures" -eq 0 ]

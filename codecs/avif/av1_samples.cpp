@@ -1,6 +1,7 @@
 #include "codecs/avif/av1_samples.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -71,7 +72,10 @@ constexpr int kIdentity = 0, kYCgCo = 8;
 AvifColourCoding CodingOf(const aom_image_t& picture, const AvifColourCoding& stated) {
     if (stated.stated) return stated;
     AvifColourCoding coding;
-    coding.matrix = int(picture.mc);
+    // libaom stores the bitstream's 8-bit matrix number in an enum that names only some of its
+    // values: copied as the integer it is, never loaded as the enum.
+    static_assert(sizeof picture.mc == sizeof coding.matrix, "the enum is an int");
+    std::memcpy(&coding.matrix, &picture.mc, sizeof coding.matrix);
     coding.fullRange = picture.range == AOM_CR_FULL_RANGE;
     return coding;
 }

@@ -1,7 +1,8 @@
 // korvi-cli's decisions that need no process: the forms of the line, the failure of a quality
-// search.
+// search, which pictures of a page are read.
 #include <gtest/gtest.h>
 
+#include "cli/page_picture.h"
 #include "cli/picture_job.h"
 #include "cli/tag_form.h"
 #include "core/messages.h"
@@ -48,4 +49,22 @@ TEST(ConvertCliPicture, EndsInTheMessageOfAFailedConversion) {
                                                             kMsgJpegWriteFailed})
             << automatic;
     }
+}
+
+// A page's picture is read only from a plain file: never standard input, a folder or a device,
+// which a page may name to make korvi-cli wait for ever.
+TEST(PictureForPage, ReadsOnlyPlainFiles) {
+    TempFolder folder;
+    CliOptions options;
+    options.format = OutputFormat::kGif;
+    const struct {
+        std::string path, failure;
+    } cases[] = {
+        {"-", std::string(kMsgNoPicture) + " (no such file)"},
+        {folder.path().substr(0, folder.path().size() - 1),
+         std::string(kMsgNoPicture) + " (a folder, not a file)"},
+        {KORVI_SAMPLES "tiles.gif", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PictureForPage(options, c.path, false, folder.path()).failure, c.failure) << c.path;
 }

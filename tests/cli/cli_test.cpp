@@ -4,10 +4,13 @@
 #include <filesystem>
 #include <string>
 
+#include "codecs/jpeg/jpeg_writer.h"
 #include "core/base64.h"
+#include "core/data_uri.h"
 #include "core/messages.h"
 #include "tests/support/command.h"
 #include "tests/support/jpeg_fixture.h"
+#include "tests/support/synthetic_picture.h"
 #include "tests/support/webp_fixture.h"
 
 namespace {
@@ -96,6 +99,12 @@ TEST_F(KorviCli, RefusesUnusableCommandLinesWithStatus2) {
                                  "-f auto --min-score 1e x.bmp",
                                  "--min-score 78 x.bmp",
                                  "-j 257 x.bmp",
+                                 "--inline p.html x.bmp",
+                                 "--inline p.html --as uri",
+                                 "--inline p.html --inline-limit 0",
+                                 "--root site x.bmp",
+                                 "--placeholder -f gif x.bmp",
+                                 "--placeholder --test-page p.html x.bmp",
                                  "--avif x.bmp"};
     for (const std::string arguments : cases) {
         const CommandResult result = Run(arguments);
@@ -231,4 +240,83 @@ TEST_F(KorviCli, ConvertsTheLargestJpegTheReaderTakes) {
     const std::size_t tag =
         sizeof "<img src=\"data:image/bmp;base64,\">" - 1 + Base64Length(54 + 3 * 8192u * 8192);
     EXPECT_EQ(std::filesystem::file_size(folder_.File("tag.txt")), tag);
+}
+
+// --inline puts each local picture that fits the limit in place as the line -f auto -m 0 gives
+// it alone, and a transparent one only as it is; puts a placeholder behind an img whose picture
+// stays a link, says why the rest stay and ends with the counts; a page that cannot be read
+// leaves -o FILE as it was.
+TEST_F(KorviCli, InlinesThePicturesOfAPageThatFitTheLimit) {
+    MakeFolder(folder_.File("img"));
+    WriteBytes(folder_.File("img/tiles.gif"), ReadBytes(kSamples + "tiles.gif"));
+    WriteBytes(folder_.File("img/badge.png"), ReadBytes(kSamples + "badge.png"));  // transparent corners
+    WriteBytes(folder_.File("img/notes.txt"), {'n', 'o'});
+    WriteJpegFile(MakeBitmap24(400, 300, NaturalPicture(400, 300)).get(),
+                  folder_.File("img/photo.jpg").c_str(), 90);
+    const std::string page = folder_.File("page.html"), out = folder_.File("out.html");
+    const std::string text =
+        "<p style=\"background:url('img/tiles.gif')\">\r\n<img src=/img/tiles.gif><img src=\"img/photo.jpg\">"
+        "<img src=img/badge.png><img src=\"https://example.com/a.png\" srcset=\"img/missing.png 2x, "
+        "img/notes.txt 3x\">";
+    WriteBytes(page, Bytes(text.begin(), text.end()));
+    const std::string tiles = Run("-f auto -m 0 --as uri " + Quoted(folder_.File("img/tiles.gif"))).out,
+                      preview = Run("--placeholder --as uri " + Quoted(folder_.File("img/photo.jpg"))).out;
+    // The folder without its separator: on Windows a quoted argument may not end in "\".
+    const std::string root = folder_.path().substr(0, folder_.path().size() - 1);
+    CommandResult result = Run("--placeholder --root " + Quoted(root) + " --inline " + Quoted(page));
+    result.err.erase(std::remove(result.err.begin(), result.err.end(), '\r'), result.err.end());
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "<p style=\"background:url('" + tiles + "')\">\r\n<img src=\"" + tiles +
+                  "\"><img style=\"background:url(" + preview +
+                  ") 0 0/100% 100% no-repeat\" src=\"img/photo.jpg\"><img src=img/badge.png>"
+                  "<img src=\"https://example.com/a.png\" srcset=\"img/missing.png 2x, img/notes.txt 3x\">");
+    for (const std::string& said :
+         {std::string("img/photo.jpg: "), std::string(" bytes as webp, more than --inline-limit 4096\n"),
+          std::string("img/badge.png: 9,676 bytes as the png file itself, more than --inline-limit 4096\n"),
+          std::string("img/missing.png: ") + kMsgNoPicture + " (no such file)\n",
+          "img/notes.txt: " + std::string(kMsgNoPicture)}) {
+        EXPECT_NE(result.err.find(said), std::string::npos) << said << "\n" << result.err;
+    }
+    const std::string counts = page + ": 2 pictures inlined, 5 kept (2 too large, 1 remote, 2 unreadable); " +
+                               std::to_string(text.size()) + " bytes before, ";
+    const std::size_t last = result.err.rfind("korvi-cli: ");
+    EXPECT_EQ(result.err.compare(last, 11 + counts.size(), "korvi-cli: " + counts), 0) << result.err;
+
+    // Made smaller, the img keeps its size in width and height; a transparent picture goes in as
+    // it is where it fits; a style sheet is read as CSS.
+    const std::string smaller = Run("-m 2 -s 64 --inline-limit 10000 --inline " + Quoted(page)).out;
+    EXPECT_NE(smaller.find("<img width=\"400\" height=\"300\" src=\"data:"), std::string::npos);
+    const Bytes badge = ReadBytes(kSamples + "badge.png");
+    EXPECT_NE(smaller.find("<img src=\"" + DataUriOf(badge.data(), badge.size(), "image/png") + "\">"),
+              std::string::npos);
+    const std::string css = folder_.File("site.css");
+    const std::string sheet = "a{b:url(img/tiles.gif)}";
+    WriteBytes(css, Bytes(sheet.begin(), sheet.end()));
+    EXPECT_EQ(Run("--inline " + Quoted(css)).out, "a{b:url(" + tiles + ")}");
+
+    // Files that korvi-cli does not read but a browser shows go in as they are; a name written
+    // with character references is found under the file system's characters.
+    const std::string svg =
+        "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\"/>";
+    const Bytes ico = {0, 0, 1, 0, 1, 0, 4, 4, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 22, 0, 0, 0};
+    WriteBytes(folder_.File("img/logo.svg"), Bytes(svg.begin(), svg.end()));
+    WriteBytes(folder_.File("img/icon.ico"), ico);
+    WriteBytes(folder_.File("img/写.gif"), ReadBytes(kSamples + "tiles.gif"));
+    const std::string named = folder_.File("named.html");
+    const std::string links =
+        "<img src=img/logo.svg><link rel=icon href=img/icon.ico><img src=\"img/&#x5199;.gif\">";
+    WriteBytes(named, Bytes(links.begin(), links.end()));
+    EXPECT_EQ(Run("--inline " + Quoted(named)).out,
+              "<img src=\"" +
+                  DataUriOf(reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size(), "image/svg+xml") +
+                  "\"><link rel=icon href=\"" + DataUriOf(ico.data(), ico.size(), "image/x-icon") +
+                  "\"><img src=\"" + tiles + "\">");
+
+    WriteBytes(out, {'o', 'l', 'd'});
+    const CommandResult unread = Run("--inline " + Quoted(folder_.File("none.html")) + " -o " + Quoted(out));
+    EXPECT_EQ(unread.exitCode, 1);
+    EXPECT_NE(unread.err.find("none.html: cannot be read; nothing is written"), std::string::npos)
+        << unread.err;
+    EXPECT_EQ(TextOf(out), "old");
 }

@@ -11,7 +11,8 @@
 #include "tests/support/files.h"
 #include "tests/support/synthetic_picture.h"
 
-// Lossy lines are searched where the score can judge them, at most eight a format; lossless
+// Lossy lines are searched where the score can judge them, at most eight a format, and JPEG,
+// whose lines are longer than WebP's here, only until its line cannot come below WebP's; lossless
 // lines give back every pixel (100), and a lossy line no shorter than one of them goes unscored.
 TEST(MeasureCandidates, ScoresWhatMayBeChosenAndKeepsLosslessLinesExact) {
     TempFolder folder;
@@ -19,8 +20,9 @@ TEST(MeasureCandidates, ScoresWhatMayBeChosenAndKeepsLosslessLinesExact) {
         const char* what;
         GlobalBlock picture;
         bool lossyScored, losslessWebp;
+        int mostJpegTrials = kMostQualitiesSearched;
     } cases[] = {
-        {"photograph", MakeBitmap24(200, 150, NaturalPicture(200, 150)), true, false},
+        {"photograph", MakeBitmap24(200, 150, NaturalPicture(200, 150)), true, false, 3},
         {"checkerboard of two colours",
          MakeBitmap24(96, 96,
                       [](int x, int y) {
@@ -54,6 +56,7 @@ TEST(MeasureCandidates, ScoresWhatMayBeChosenAndKeepsLosslessLinesExact) {
             }
         }
         for (const auto& [format, count] : lossy) EXPECT_LE(count, kMostQualitiesSearched) << c.what;
+        EXPECT_LE(lossy[OutputFormat::kJpeg], c.mostJpegTrials) << c.what;
         EXPECT_EQ(lossyScored, c.lossyScored) << c.what;
         EXPECT_EQ(losslessWebp, c.losslessWebp) << c.what;
     }
