@@ -25,6 +25,21 @@ std::uint8_t* SampleRows(JpegDecoderContext& c, const JpegFrameComponent& compon
     return out.samples.data() + out.stride * out.rowsPerSlot * slot;
 }
 
+// An MCU of a sequential scan into blocks that may hold an earlier scan's coefficients: decoded
+// into zeroed blocks, of which the blocks take the DC and every AC coefficient the scan sets, as
+// if decoded in place.
+void DecodeSequentialOver(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
+    std::array<CoefficientBlock*, kMaxBlocksPerMcu> fresh{};
+    for (int b = 0; b < c.scan.blocksInMcu; ++b) fresh[b] = &c.mcuBuffer[b];
+    if (!DecodeMcu(c, fresh.data(), nullptr)) return;
+    for (int b = 0; b < c.scan.blocksInMcu; ++b) {
+        CoefficientBlock& block = *blocks[b];
+        const CoefficientBlock& decoded = c.mcuBuffer[b];
+        block[0] = decoded[0];
+        for (int i = 1; i < kBlockSize; ++i) block[i] = decoded[i] != 0 ? decoded[i] : block[i];
+    }
+}
+
 }  // namespace
 
 void SetUpCoefficients(JpegDecoderContext& c) {
@@ -45,9 +60,7 @@ void StartInputCoefficients(JpegDecoderContext& c) {
 int ConsumeData(JpegDecoderContext& c) {
     const int row = c.inputImcuRow;
     const int mcuRows = McuRowsIn(c, row);
-    std::array<CoefficientBlock*, kMaxBlocksPerMcu> blocks{};
-    std::array<std::uint64_t*, kMaxBlocksPerMcu> nonzero{};
-    if (c.scan.componentCount == 1) {
+    if (c.progressive && c.scan.componentCount == 1) {
         // One block an MCU, row after row.
         JpegFrameComponent& component = ScanComponent(c, 0);
         for (int y = 0; y < mcuRows; ++y) {
@@ -55,24 +68,30 @@ int ConsumeData(JpegDecoderContext& c) {
                                       std::size_t(component.storeBlocksPerRow);
             DecodeOneBlockMcus(c, &component.store[first], &component.nonzero[first], c.scan.mcusPerRow);
         }
-    }
-    for (int y = 0; y < mcuRows && c.scan.componentCount > 1; ++y) {
-        for (int column = 0; column < c.scan.mcusPerRow; ++column) {
-            int b = 0;
-            for (int i = 0; i < c.scan.componentCount; ++i) {
-                JpegFrameComponent& component = ScanComponent(c, i);
-                for (int by = 0; by < component.mcuHeight; ++by) {
-                    const std::size_t blockRow =
-                        std::size_t(row) * std::size_t(component.v) + std::size_t(y + by);
-                    const std::size_t first = blockRow * std::size_t(component.storeBlocksPerRow) +
-                                              std::size_t(column) * std::size_t(component.mcuWidth);
-                    for (int bx = 0; bx < component.mcuWidth; ++bx, ++b) {
-                        blocks[b] = &component.store[first + bx];
-                        nonzero[b] = &component.nonzero[first + bx];
+    } else {
+        std::array<CoefficientBlock*, kMaxBlocksPerMcu> blocks{};
+        std::array<std::uint64_t*, kMaxBlocksPerMcu> nonzero{};
+        for (int y = 0; y < mcuRows; ++y) {
+            for (int column = 0; column < c.scan.mcusPerRow; ++column) {
+                int b = 0;
+                for (int i = 0; i < c.scan.componentCount; ++i) {
+                    JpegFrameComponent& component = ScanComponent(c, i);
+                    for (int by = 0; by < component.mcuHeight; ++by) {
+                        const std::size_t blockRow =
+                            std::size_t(row) * std::size_t(component.v) + std::size_t(y + by);
+                        const std::size_t first = blockRow * std::size_t(component.storeBlocksPerRow) +
+                                                  std::size_t(column) * std::size_t(component.mcuWidth);
+                        for (int bx = 0; bx < component.mcuWidth; ++bx, ++b) {
+                            blocks[b] = &component.store[first + bx];
+                            nonzero[b] = &component.nonzero[first + bx];
+                        }
                     }
                 }
+                if (c.progressive)
+                    DecodeMcu(c, blocks.data(), nonzero.data());
+                else
+                    DecodeSequentialOver(c, blocks.data());
             }
-            DecodeMcu(c, blocks.data(), nonzero.data());
         }
     }
     if (++c.inputImcuRow < c.totalImcuRows) return kRowCompleted;
@@ -120,13 +139,12 @@ int DecompressData(JpegDecoderContext& c, int slot) {
         for (int y = 0; y < mcuRows; ++y) {
             for (int first = 0; first < c.scan.mcusPerRow; first += perBatch) {
                 const int count = std::min(perBatch, c.scan.mcusPerRow - first);
-                // Block by block, so that each clearing is a few vector stores.
-                for (int b = 0; b < count * c.scan.blocksInMcu; ++b) c.mcuBuffer[b].fill(0);
                 int n = 0;
                 for (int m = 0; m < count; ++m) {
                     const int column = first + m;
                     CoefficientBlock* const* mcu = blocks.data() + m * c.scan.blocksInMcu;
-                    DecodeMcu(c, mcu, nullptr);
+                    if (!DecodeMcu(c, mcu, nullptr))  // passed over: no coefficients
+                        for (int b = 0; b < c.scan.blocksInMcu; ++b) mcu[b]->fill(0);
                     const bool lastColumn = column == c.scan.mcusPerRow - 1;
                     int b = 0;
                     for (int i = 0; i < c.scan.componentCount; ++i) {

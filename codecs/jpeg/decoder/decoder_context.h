@@ -73,10 +73,19 @@ struct ScanGeometry {
     int ss = 0, se = 0, ah = 0, al = 0;
 };
 
+// The tables a block of the scan's MCU decodes with (null where its scan needs none), and whose
+// DC predictor it adds to.
+struct BlockTables {
+    const JpegDerivedHuffTable* dc = nullptr;
+    const JpegDerivedHuffTable* ac = nullptr;
+    int scanComponent = 0;
+};
+
 struct EntropyState {
     ScanDecoder decoder = ScanDecoder::kSequential;
     // Each allocated when a scan first needs it: few files use all eight.
     std::array<std::unique_ptr<JpegDerivedHuffTable>, 4> dcTables, acTables;
+    std::array<BlockTables, kMaxBlocksPerMcu> blockTables{};
     std::array<std::uint32_t, 4> dcPredictors{};  // by scan component; wraps like 32-bit arithmetic
     int restartsLeft = 0;                         // MCUs before the next restart marker
     std::uint32_t endOfBandRun = 0;

@@ -1,24 +1,32 @@
 #include "codecs/jpeg/decoder/entropy_decoder.h"
 
+#include <algorithm>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "codecs/jpeg/decoder/marker_reader.h"
 
 namespace jpeg::decoder {
 namespace {
 
-// Natural position of each zigzag index, with runs past the end falling on the last one.
-constexpr std::array<std::uint8_t, kBlockSize + 16> kNaturalExtended = [] {
-    std::array<std::uint8_t, kBlockSize + 16> table{};
-    for (int k = 0; k < kBlockSize + 16; ++k) table[k] = kNaturalOrder[k < 64 ? k : 63];
+// Natural position of each zigzag index, with runs past the end falling on the last one, as far
+// as a run or an end of band from the last place can reach.
+constexpr std::array<std::uint8_t, 2 * kBlockSize> kNaturalExtended = [] {
+    std::array<std::uint8_t, 2 * kBlockSize> table{};
+    for (int k = 0; k < 2 * kBlockSize; ++k) table[k] = kNaturalOrder[k < 64 ? k : 63];
     return table;
 }();
 
-const JpegDerivedHuffTable& Derive(JpegDecoderContext& c, bool ac, int slot) {
+const JpegDerivedHuffTable* Derive(JpegDecoderContext& c, HuffTableKind kind, int slot) {
+    const bool ac = kind != HuffTableKind::kDc;
     const auto& tables = ac ? c.acTables : c.dcTables;
     if (slot < 0 || slot > 3 || !tables[slot]) Fail(kJpegReadMissingHuffmanTable);
     std::unique_ptr<JpegDerivedHuffTable>& derived = (ac ? c.entropy.acTables : c.entropy.dcTables)[slot];
-    if (!derived) derived = std::make_unique<JpegDerivedHuffTable>();
-    DeriveHuffTable(*tables[slot], ac, *derived);
-    return *derived;
+    if (!derived) derived.reset(new JpegDerivedHuffTable);  // the look-up left for the derivation to fill
+    DeriveHuffTable(*tables[slot], kind, *derived);
+    return derived.get();
 }
 
 const JpegFrameComponent& ScanComponent(const JpegDecoderContext& c, int i) {
@@ -65,53 +73,79 @@ void ProcessRestart(JpegDecoderContext& c) {
     c.entropy.restartsLeft = c.restartInterval;
 }
 
-// The next run-size symbol of an AC table and the value that follows it (0 for none).
-struct RunValue {
-    int run, size;
+// A symbol of an AC table with the value that follows it (0 for none), and its advance.
+struct SymbolValue {
+    int symbol, advance;
     std::int32_t value;
 };
-inline RunValue DecodeRunValue(BitReader& bits, const JpegDerivedHuffTable& ac) {
+
+// The same for a code the look-up does not complete.
+inline SymbolValue DecodeSymbolValueSlowly(BitReader& bits, const JpegDerivedHuffTable& table,
+                                           std::uint32_t entry) {
     bits.EnsureBits(32);
-    int rs;
-    std::int32_t value;
-    if (!bits.LookUp(ac, rs, value)) {
-        rs = bits.DecodeLongSymbol(ac);
-        value = (rs & 15) != 0 ? bits.Receive(rs & 15) : 0;
-    }
-    return {rs >> 4, rs & 15, value};
+    const int symbol = bits.TakeSymbol(table, entry);
+    const int size = ValueSize(table.kind, symbol);
+    const bool ends = (symbol & 15) == 0 && symbol >> 4 != 15;
+    return {symbol, ends ? 64 : symbol >> 4, size != 0 ? bits.Receive(size) : 0};
+}
+
+inline SymbolValue DecodeSymbolValue(BitReader& bits, const JpegDerivedHuffTable& table) {
+    bits.EnsureBits(kLookupBits);
+    const std::uint32_t entry = bits.Entry(table);
+    const int takes = LookupTakes(entry);
+    if (takes == 0) return DecodeSymbolValueSlowly(bits, table, entry);
+    bits.Skip(takes);
+    return {LookupSymbol(entry), LookupAdvance(entry), LookupValue(entry)};
 }
 
 // The DC difference of the next block.
 inline std::uint32_t DecodeDifference(BitReader& bits, const JpegDerivedHuffTable& dc) {
+    bits.EnsureBits(kLookupBits);
+    const std::uint32_t entry = bits.Entry(dc);
+    const int takes = LookupTakes(entry);
+    if (takes != 0) {
+        bits.Skip(takes);
+        return static_cast<std::uint32_t>(LookupValue(entry));
+    }
     bits.EnsureBits(32);
-    int s;
-    std::int32_t value;
-    if (bits.LookUp(dc, s, value)) return static_cast<std::uint32_t>(value);
-    s = bits.DecodeSymbol(dc);
+    const int s = bits.TakeSymbol(dc, entry);
     return s != 0 ? ReceiveDifference(bits, s) : 0;
 }
 
+// Zeros in a few vector stores, where a call or a string instruction would cost more.
+inline void Clear(std::int16_t* block) {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    auto* at = reinterpret_cast<__m128i*>(block);
+    _mm_storeu_si128(at, zero);
+    _mm_storeu_si128(at + 1, zero);
+    _mm_storeu_si128(at + 2, zero);
+    _mm_storeu_si128(at + 3, zero);
+    _mm_storeu_si128(at + 4, zero);
+    _mm_storeu_si128(at + 5, zero);
+    _mm_storeu_si128(at + 6, zero);
+    _mm_storeu_si128(at + 7, zero);
+#else
+    std::fill_n(block, kBlockSize, std::int16_t{0});
+#endif
+}
+
+// Every AC symbol is stored at its place, the end of band and 16 zeros as a zero, into blocks
+// cleared first.
 void DecodeSequential(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
     EntropyState& e = c.entropy;
     BitReader bits = c.bits;
     for (int b = 0; b < c.scan.blocksInMcu; ++b) {
-        const int i = c.scan.membership[b];
-        const JpegFrameComponent& component = ScanComponent(c, i);
-        const JpegDerivedHuffTable& ac = *e.acTables[component.acTable];
+        const BlockTables tables = e.blockTables[b];
         std::int16_t* block = blocks[b]->data();
-        std::uint32_t& predictor = e.dcPredictors[i];
-        predictor += DecodeDifference(bits, *e.dcTables[component.dcTable]);
+        Clear(block);
+        std::uint32_t& predictor = e.dcPredictors[tables.scanComponent];
+        predictor += DecodeDifference(bits, *tables.dc);
         block[0] = Truncate(predictor);
         for (int k = 1; k < 64; ++k) {
-            const RunValue symbol = DecodeRunValue(bits, ac);
-            if (symbol.size != 0) {
-                k += symbol.run;
-                block[kNaturalExtended[k]] = static_cast<std::int16_t>(symbol.value);
-            } else if (symbol.run == 15) {
-                k += 15;
-            } else {
-                break;
-            }
+            const SymbolValue symbol = DecodeSymbolValue(bits, *tables.ac);
+            k += symbol.advance;
+            block[kNaturalExtended[k]] = static_cast<std::int16_t>(symbol.value);
         }
     }
     c.bits = bits;
@@ -119,13 +153,13 @@ void DecodeSequential(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
 
 void DecodeDcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
     EntropyState& e = c.entropy;
+    BitReader bits = c.bits;
     for (int b = 0; b < c.scan.blocksInMcu; ++b) {
-        const int i = c.scan.membership[b];
-        const int s = c.bits.DecodeSymbol(*e.dcTables[ScanComponent(c, i).dcTable]);
-        std::uint32_t& predictor = e.dcPredictors[i];
-        if (s != 0) predictor += ReceiveDifference(c.bits, s);
+        std::uint32_t& predictor = e.dcPredictors[e.blockTables[b].scanComponent];
+        predictor += DecodeDifference(bits, *e.blockTables[b].dc);
         (*blocks[b])[0] = Truncate(predictor << c.scan.al);
     }
+    c.bits = bits;
 }
 
 void DecodeDcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks) {
@@ -155,22 +189,23 @@ void DecodeAcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::
         --e.endOfBandRun;
         return;
     }
-    const JpegDerivedHuffTable& ac = *e.acTables[ScanComponent(c, 0).acTable];
+    const JpegDerivedHuffTable& ac = *e.blockTables[0].ac;
     const int se = c.scan.se, al = c.scan.al;
     std::int16_t* block = blocks[0]->data();
     std::uint64_t map = *nonzero[0];
     BitReader bits = c.bits;
     for (int k = c.scan.ss; k <= se; ++k) {
-        const RunValue symbol = DecodeRunValue(bits, ac);
-        if (symbol.size != 0) {
-            k += symbol.run;
+        const SymbolValue symbol = DecodeSymbolValue(bits, ac);
+        const int run = symbol.symbol >> 4;
+        if ((symbol.symbol & 15) != 0) {
+            k += run;
             const std::int16_t value = Truncate(static_cast<std::uint32_t>(symbol.value) << al);
             block[kNaturalExtended[k]] = value;
             map = value != 0 ? map | Place(k) : map & ~Place(k);
-        } else if (symbol.run == 15) {
+        } else if (run == 15) {
             k += 15;
         } else {
-            e.endOfBandRun = EndOfBandRun(bits, symbol.run) - 1;
+            e.endOfBandRun = EndOfBandRun(bits, run) - 1;
             break;
         }
     }
@@ -178,22 +213,28 @@ void DecodeAcFirst(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::
     c.bits = bits;
 }
 
-// A coefficient that is already nonzero takes one correction bit: when set, and the bit is not
-// there yet, its magnitude grows by 2^Al.
-inline void Correct(BitReader& bits, std::int16_t& coefficient, int p1) {
-    if (bits.GetBits(1) != 0 && (coefficient & p1) == 0)
-        coefficient = static_cast<std::int16_t>(coefficient >= 0 ? coefficient + p1 : coefficient - p1);
-}
-
-// Correction bits for the nonzero coefficients at the places of `map`, in zigzag order.
+// Correction bits for the nonzero coefficients at the places of `map`, in zigzag order: where a
+// bit is set and the coefficient does not have the bit p1 yet, its magnitude grows by p1. The bits
+// are as good as random, so they are applied without a branch.
 inline void CorrectAll(BitReader& bits, std::int16_t* block, std::uint64_t map, int p1) {
-    for (; map != 0; map &= map - 1) Correct(bits, block[kNaturalOrder[__builtin_ctzll(map)]], p1);
+    while (map != 0) {
+        bits.EnsureBits(32);
+        const std::uint32_t word = bits.Peek(32);
+        int used = 0;
+        for (; map != 0 && used < 32; ++used, map &= map - 1) {
+            std::int16_t& coefficient = block[kNaturalOrder[__builtin_ctzll(map)]];
+            const int value = coefficient;
+            const int grows = (value & p1) == 0 ? -static_cast<int>(word >> (31 - used) & 1) : 0;
+            coefficient = static_cast<std::int16_t>(value + ((value >= 0 ? p1 : -p1) & grows));
+        }
+        bits.Skip(used);
+    }
 }
 
 void DecodeAcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero) {
     EntropyState& e = c.entropy;
     const int p1 = 1 << c.scan.al, se = c.scan.se;
-    const JpegDerivedHuffTable& ac = *e.acTables[ScanComponent(c, 0).acTable];
+    const JpegDerivedHuffTable& ac = *e.blockTables[0].ac;
     std::uint64_t map = *nonzero[0];
     if (e.endOfBandRun > 0 && (map & Places(c.scan.ss, se)) == 0) {
         --e.endOfBandRun;  // nothing in the band to correct
@@ -205,7 +246,7 @@ void DecodeAcRefine(JpegDecoderContext& c, CoefficientBlock* const* blocks, std:
     int k = c.scan.ss;
     if (run == 0) {
         for (; k <= se; ++k) {
-            const int rs = bits.DecodeSymbol(ac);
+            const int rs = DecodeSymbolValue(bits, ac).symbol;
             const int r = rs >> 4;
             int value = 0;
             if ((rs & 15) != 0) {
@@ -272,29 +313,32 @@ void StartScanDecoding(JpegDecoderContext& c) {
     const ScanGeometry& s = c.scan;
     if (!c.progressive) {
         e.decoder = ScanDecoder::kSequential;
-        for (int i = 0; i < s.componentCount; ++i) {
-            Derive(c, false, ScanComponent(c, i).dcTable);
-            Derive(c, true, ScanComponent(c, i).acTable);
-        }
     } else {
         CheckProgression(c);
-        if (s.ss == 0) {
+        if (s.ss == 0)
             e.decoder = s.ah == 0 ? ScanDecoder::kDcFirst : ScanDecoder::kDcRefine;
-            if (s.ah == 0)
-                for (int i = 0; i < s.componentCount; ++i) Derive(c, false, ScanComponent(c, i).dcTable);
-        } else {
+        else
             e.decoder = s.ah == 0 ? ScanDecoder::kAcFirst : ScanDecoder::kAcRefine;
-            Derive(c, true, ScanComponent(c, 0).acTable);
-        }
     }
+    const bool dc = e.decoder == ScanDecoder::kSequential || e.decoder == ScanDecoder::kDcFirst;
+    const bool ac = e.decoder == ScanDecoder::kSequential || s.ss != 0;
+    const HuffTableKind acKind =
+        e.decoder == ScanDecoder::kAcRefine ? HuffTableKind::kAcRefinement : HuffTableKind::kAc;
+    std::array<BlockTables, 4> byComponent{};
+    for (int i = 0; i < s.componentCount; ++i) {
+        byComponent[i].scanComponent = i;
+        if (dc) byComponent[i].dc = Derive(c, HuffTableKind::kDc, ScanComponent(c, i).dcTable);
+        if (ac) byComponent[i].ac = Derive(c, acKind, ScanComponent(c, i).acTable);
+    }
+    for (int b = 0; b < s.blocksInMcu; ++b) e.blockTables[b] = byComponent[s.membership[b]];
     e.dcPredictors.fill(0);
     e.endOfBandRun = 0;
     e.restartsLeft = c.restartInterval;
     c.bits.Reset();
 }
 
-void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero) {
-    if (!StartMcu(c)) return;
+bool DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero) {
+    if (!StartMcu(c)) return false;
     switch (c.entropy.decoder) {
         case ScanDecoder::kSequential:
             DecodeSequential(c, blocks);
@@ -312,6 +356,7 @@ void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint
             DecodeAcRefine(c, blocks, nonzero);
             break;
     }
+    return true;
 }
 
 void DecodeOneBlockMcus(JpegDecoderContext& c, CoefficientBlock* blocks, std::uint64_t* nonzero, int count) {
@@ -326,10 +371,6 @@ void DecodeOneBlockMcus(JpegDecoderContext& c, CoefficientBlock* blocks, std::ui
     };
     switch (c.entropy.decoder) {
         case ScanDecoder::kSequential:
-            for (int m = 0; m < count; ++m) {
-                CoefficientBlock* block = blocks + m;
-                DecodeMcu(c, &block, nullptr);
-            }
             break;
         case ScanDecoder::kDcFirst:
             each([&](CoefficientBlock* const* block, std::uint64_t* const*) { DecodeDcFirst(c, block); });

@@ -11,13 +11,13 @@ namespace jpeg::decoder {
 void StartScanDecoding(JpegDecoderContext& c);
 
 // Decodes the next MCU of the scan into its blocks, one per block of the MCU in membership
-// order. Sequential scans need them zeroed; progressive ones add to what the blocks hold, and
-// keep each block's map of nonzero AC coefficients (bit k for zigzag position k) in `nonzero`,
-// which only they need.
-void DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero);
+// order; false when it lies behind the end of the scan's data and is passed over. Sequential
+// scans replace what the blocks hold; progressive ones add to it, and keep each block's map of
+// nonzero AC coefficients (bit k for zigzag position k) in `nonzero`, which only they need.
+bool DecodeMcu(JpegDecoderContext& c, CoefficientBlock* const* blocks, std::uint64_t* const* nonzero);
 
-// The next `count` MCUs of a scan whose MCUs are one block each, into consecutive blocks and
-// their maps, as DecodeMcu does each.
+// The next `count` MCUs of a progressive scan whose MCUs are one block each, into consecutive
+// blocks and their maps, as DecodeMcu does each.
 void DecodeOneBlockMcus(JpegDecoderContext& c, CoefficientBlock* blocks, std::uint64_t* nonzero, int count);
 
 }  // namespace jpeg::decoder

@@ -9,21 +9,23 @@ namespace {
 
 // The look-up entries of a code of `length` bits (at most kLookupBits) for `symbol`: the bits
 // behind the code that hold its value give each value its run of equal entries.
-void AddLookupEntries(JpegDerivedHuffTable& derived, std::int32_t code, int length, int symbol, bool ac) {
-    const int size = ac ? symbol & 15 : symbol;
+void AddLookupEntries(JpegDerivedHuffTable& derived, std::int32_t code, int length, int symbol) {
+    const int size = ValueSize(derived.kind, symbol);
     const int free = kLookupBits - length;
-    // Values of up to 9 bits fit the entry.
-    const bool whole = size <= 9 && length + size <= kLookupBits;
+    const bool ends = (symbol & 15) == 0 && symbol >> 4 != 15;  // an end of band
+    const std::uint32_t advance = derived.kind == HuffTableKind::kDc ? 0u
+                                  : ends                             ? 64u
+                                                                     : std::uint32_t(symbol >> 4);
+    const std::uint32_t base = advance << 6 | static_cast<std::uint32_t>(symbol) << 13;
+    // Values of up to 10 bits fit the entry.
+    const bool whole = size <= 10 && length + size <= kLookupBits;
     const int valueBits = whole ? size : 0, spread = free - valueBits;
-    const std::uint32_t base = static_cast<std::uint32_t>(length) << 5 | static_cast<std::uint32_t>(symbol)
-                                                                             << 9;
     for (int raw = 0; raw < (1 << valueBits); ++raw) {
-        std::uint32_t entry = base;
+        std::uint32_t entry = base | static_cast<std::uint32_t>(length) << 21;
         if (whole) {
             const int value = size == 0 ? 0 : raw < (1 << (size - 1)) ? raw - (1 << size) + 1 : raw;
-            entry |= static_cast<std::uint32_t>(length + size) | static_cast<std::uint32_t>(value) << 22;
-        } else if (size <= 15) {
-            entry |= static_cast<std::uint32_t>(length + size) | static_cast<std::uint32_t>(size) << 17;
+            entry =
+                base | static_cast<std::uint32_t>(length + size) | static_cast<std::uint32_t>(value) << 21;
         }
         std::fill_n(derived.lookup.begin() + ((code << free) | (raw << spread)), 1 << spread, entry);
     }
@@ -31,7 +33,8 @@ void AddLookupEntries(JpegDerivedHuffTable& derived, std::int32_t code, int leng
 
 }  // namespace
 
-void DeriveHuffTable(const JpegHuffTable& table, bool ac, JpegDerivedHuffTable& derived) {
+void DeriveHuffTable(const JpegHuffTable& table, HuffTableKind kind, JpegDerivedHuffTable& derived) {
+    derived.kind = kind;
     derived.symbols = table.symbols;
     std::size_t filled = 0;  // canonical codes fill the look-up from its start
     derived.longFrom = kLookupBits + 1;
@@ -42,7 +45,7 @@ void DeriveHuffTable(const JpegHuffTable& table, bool ac, JpegDerivedHuffTable& 
         derived.symbolBase[length] = symbol - code;
         for (int i = 0; i < count; ++i, ++symbol, ++code) {
             if (length > kLookupBits || code >= (1 << length)) continue;
-            AddLookupEntries(derived, code, length, table.symbols[symbol], ac);
+            AddLookupEntries(derived, code, length, table.symbols[symbol]);
             filled = std::size_t(code + 1) << (kLookupBits - length);
         }
         // Without codes the last code is -1. The search for a code longer than an 8-bit look-up
@@ -59,7 +62,8 @@ BufferedBits FillByBytes(BufferedBits buffered, JpegSource& source, int& unreadM
     std::uint64_t buffer = buffered.bits;
     int bits = buffered.count;
     while (bits <= 56) {
-        if (unreadMarker != 0) return {buffer, 64};  // zero bits from here on
+        // Zero bits from here on; those already supplied that are left stay supplied.
+        if (unreadMarker != 0) return {buffer, 64, std::min(buffered.supplied, bits) + 64 - bits};
         std::uint64_t eight;
         if (source.PeekEight(eight)) {
             // Whole bytes up to the first 0xFF, at most as many as fit.
@@ -86,7 +90,7 @@ BufferedBits FillByBytes(BufferedBits buffered, JpegSource& source, int& unreadM
         buffer |= std::uint64_t{byte} << (56 - bits);
         bits += 8;
     }
-    return {buffer, bits};
+    return {buffer, bits, 0};
 }
 
 LongCode FindLongCode(const JpegDerivedHuffTable& table, std::uint32_t next17) {

@@ -15,13 +15,19 @@ struct JpegHuffTable {
     std::array<std::uint8_t, 256> symbols{};
 };
 
-// The canonical codes of a table, arranged for decoding. Codes of up to kLookupBits bits are
-// found with one look-up of the next kLookupBits bits, which for most also holds the value bits
-// that follow the code; longer codes are found by length among the ranges of codes.
-constexpr int kLookupBits = 12;
+// What a table's symbols mean: a DC table's a value size; an AC table's a run of zeros in the high
+// and a value size in the low four bits. In an AC refinement scan any size stands for one bit,
+// which the decoder reads itself, so that look-ups there find codes only.
+enum class HuffTableKind { kDc, kAc, kAcRefinement };
+
+// The canonical codes of a table, arranged for decoding. Codes of up to kLookupBits bits are found
+// with one look-up of the next kLookupBits bits, which for most also holds the value bits that
+// follow the code; longer codes are found by length among the ranges of codes.
+constexpr int kLookupBits = 13;
 struct JpegDerivedHuffTable {
-    // Read with the Lookup* functions; 0 where no code of up to kLookupBits bits begins.
-    std::array<std::uint32_t, 1 << kLookupBits> lookup{};
+    HuffTableKind kind = HuffTableKind::kDc;
+    // Read with the Lookup* functions.
+    std::array<std::uint32_t, 1 << kLookupBits> lookup;  // all written by the derivation
     // By length: the largest code followed by ones to 17 bits (below 0 without codes), and the
     // symbol index of code 0 of that length. [17] ends every search.
     std::array<std::int32_t, 18> lastCode17{};
@@ -30,30 +36,35 @@ struct JpegDerivedHuffTable {
     int longFrom = kLookupBits + 1;  // the shortest length a search for a longer code may end at
 };
 
-// A look-up entry: the bits the code and its value take together (0 where the value is too long
-// to read this way: DC sizes above 15), the code's length and its symbol (a run and a value
-// size for AC tables, a value size for DC tables). Where the value fits in the look-up too, the
-// entry holds it; otherwise it names the value bits to read behind the code.
-inline int LookupTakes(std::uint32_t entry) {
-    return static_cast<int>(entry & 31);
+// The value bits behind a symbol of a table of that kind.
+inline int ValueSize(HuffTableKind kind, int symbol) {
+    return kind == HuffTableKind::kDc ? symbol : kind == HuffTableKind::kAc ? symbol & 15 : 0;
 }
-inline int LookupCodeBits(std::uint32_t entry) {
-    return static_cast<int>(entry >> 5 & 15);
+
+// A look-up entry. Where the value fits the entry too, the bits code and value take together
+// (below 32) and the value; otherwise no bits taken and, in the value's place, the code's length
+// (0 where only a code longer than kLookupBits begins). Every entry of a code holds its symbol and
+// its advance: for AC symbols the zigzag places up to the value's place, 64 for an end of band,
+// so that a sequential block ends.
+inline int LookupTakes(std::uint32_t entry) {
+    return static_cast<int>(entry & 63);
+}
+inline int LookupAdvance(std::uint32_t entry) {
+    return static_cast<int>(entry >> 6 & 127);
 }
 inline int LookupSymbol(std::uint32_t entry) {
-    return static_cast<int>(entry >> 9 & 255);
-}
-inline int LookupValueBits(std::uint32_t entry) {
-    return static_cast<int>(entry >> 17 & 15);
+    return static_cast<int>(entry >> 13 & 255);
 }
 inline std::int32_t LookupValue(std::uint32_t entry) {
-    return static_cast<std::int32_t>(entry) >> 22;
+    return static_cast<std::int32_t>(entry) >> 21;
+}
+inline int LookupCodeLength(std::uint32_t entry) {
+    return static_cast<int>(entry >> 21);
 }
 
 // Codes that do not fit their length (a table whose counts overflow the code space) can never
-// be read and are left out. A DC table's symbols are value sizes; an AC table's hold a run of
-// zeros in the high and a value size in the low four bits.
-void DeriveHuffTable(const JpegHuffTable& table, bool ac, JpegDerivedHuffTable& derived);
+// be read and are left out.
+void DeriveHuffTable(const JpegHuffTable& table, HuffTableKind kind, JpegDerivedHuffTable& derived);
 
 // A code longer than kLookupBits at the start of the next 17 bits: its length and symbol, or 17
 // bits and symbol 0 when no code of up to 16 bits begins there.
@@ -62,10 +73,11 @@ struct LongCode {
 };
 LongCode FindLongCode(const JpegDerivedHuffTable& table, std::uint32_t next17);
 
-// The bit buffer, left-aligned, with the bits below the valid ones zero.
+// The bit buffer, left-aligned, with the bits below the valid ones zero; the last `supplied` of
+// the valid bits are zero bits supplied behind the data.
 struct BufferedBits {
     std::uint64_t bits;
-    int count;
+    int count, supplied;
 };
 
 // Fills the buffer byte by byte until more than 56 bits are valid, taking 0xFF 0x00 as 0xFF;
@@ -87,11 +99,11 @@ class BitReader {
     BitReader(JpegSource& source, int& unreadMarker) : source_(&source), unreadMarker_(&unreadMarker) {}
 
     // True when every further bit is a zero bit supplied behind the data, up to the next restart.
-    bool AtEnd() const { return *unreadMarker_ != 0 && buffer_ == 0; }
+    bool AtEnd() const { return *unreadMarker_ != 0 && bits_ <= supplied_; }
     // Drops what is buffered.
     void Reset() {
         buffer_ = 0;
-        bits_ = 0;
+        bits_ = supplied_ = 0;
     }
     // Up to 32 bits.
     void EnsureBits(int count) {
@@ -114,30 +126,25 @@ class BitReader {
         const std::int32_t r = static_cast<std::int32_t>(GetBits(s));
         return r < (1 << (s - 1)) ? r - (1 << s) + 1 : r;
     }
-    // A symbol and its value by the look-up; false when the look-up cannot, and nothing was
-    // taken. At least 27 bits must be buffered. The buffer moves on by one shift per symbol; the
-    // value bits behind the code are read beside it, without a branch (none for size 0).
-    bool LookUp(const JpegDerivedHuffTable& table, int& symbol, std::int32_t& value) {
-        const std::uint32_t entry = table.lookup[Peek(kLookupBits)];
-        if (LookupTakes(entry) == 0) return false;
-        const int s = LookupValueBits(entry);
-        const auto raw = static_cast<std::int32_t>(buffer_ << LookupCodeBits(entry) >> 1 >> (63 - s));
-        Skip(LookupTakes(entry));
-        symbol = LookupSymbol(entry);
-        value = LookupValue(entry) + (raw < (1 << s >> 1) ? raw - (1 << s) + 1 : raw);
-        return true;
-    }
+    // The look-up entry of the next bits; at least kLookupBits bits must be buffered.
+    std::uint32_t Entry(const JpegDerivedHuffTable& table) const { return table.lookup[Peek(kLookupBits)]; }
     // A code longer than kLookupBits; at least 17 bits must be buffered.
     int DecodeLongSymbol(const JpegDerivedHuffTable& table) {
         const LongCode code = FindLongCode(table, Peek(17));
         Skip(code.length);
         return code.symbol;
     }
+    // The symbol of an entry that holds no value, taking its code; at least 17 bits buffered.
+    int TakeSymbol(const JpegDerivedHuffTable& table, std::uint32_t entry) {
+        if (LookupCodeLength(entry) == 0) return DecodeLongSymbol(table);
+        Skip(LookupCodeLength(entry));
+        return LookupSymbol(entry);
+    }
     int DecodeSymbol(const JpegDerivedHuffTable& table) {
         EnsureBits(17);
-        const std::uint32_t entry = table.lookup[Peek(kLookupBits)];
-        if (LookupCodeBits(entry) == 0) return DecodeLongSymbol(table);
-        Skip(LookupCodeBits(entry));
+        const std::uint32_t entry = Entry(table);
+        if (LookupTakes(entry) == 0) return TakeSymbol(table, entry);
+        Skip(LookupTakes(entry) - ValueSize(table.kind, LookupSymbol(entry)));
         return LookupSymbol(entry);
     }
 
@@ -154,13 +161,15 @@ class BitReader {
                 return;
             }
         }
-        const BufferedBits filled = FillByBytes({buffer_, bits_}, *source_, *unreadMarker_);
+        const BufferedBits filled = FillByBytes({buffer_, bits_, supplied_}, *source_, *unreadMarker_);
         buffer_ = filled.bits;
         bits_ = filled.count;
+        supplied_ = filled.supplied;
     }
 
     std::uint64_t buffer_ = 0;  // left-aligned; the bits below the valid ones are zero
     int bits_ = 0;
+    int supplied_ = 0;  // of the valid bits, at their end
     JpegSource* source_;
     int* unreadMarker_;
 };
