@@ -29,7 +29,7 @@ constexpr LossySearch kWebpSearch{OutputFormat::kWebp, 79}, kJpegSearch{OutputFo
 constexpr LossySearch kAvifSearch{OutputFormat::kAvif, 57};
 // The shortest AVIF file, its boxes around the frame of one pixel: a faithful file of at most
 // this many bytes leaves AVIF out untried.
-constexpr std::size_t kShortestAvifFile = 300;
+constexpr std::size_t kShortestAvifFile = 299;
 
 int FirstGuess(const LossySearch& search, double minScore) {
     return static_cast<int>(
