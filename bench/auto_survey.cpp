@@ -1,12 +1,12 @@
 // -f auto beside JPEG q80 over the shared corpus's photographs and flat pictures, and over any
 // pictures named on the command line, at korvi-cli's default size (430 wide at most):
-//   korvi_auto_survey [--keep FOLDER] [PICTURE... | --photos PICTURE...]
+//   korvi_auto_survey [--avif] [--keep FOLDER] [PICTURE... | --photos PICTURE...]
 // For each picture one tab-separated line: class, name, the -f auto choice, its line's bytes and
 // score, JPEG q80's bytes and score, the ratio of the bytes, and the processor time of each whole
 // conversion (file to line, the median of five). Then the figures -f auto is held to: the
 // lowest score, the photographs' median score and median ratio of bytes, and the median ratio of
 // processor time. --keep writes each resized picture and the picture of its -f auto line as PNG
-// files, for an independent scorer.
+// files, for an independent scorer. --avif measures -f auto --avif.
 //   korvi_auto_survey --sweep [PICTURE...]
 // Prints, per picture, the bytes and score of every JPEG and lossy WebP quality (WebP also with
 // sharp YUV): the measurements behind the default --min-score and the searches' first guesses.
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "cli/freed_memory.h"
 #include "cli/picture_job.h"
 #include "codecs/png/png_writer.h"
 #include "codecs/webp/webp_reader.h"
@@ -72,7 +73,7 @@ struct Converted {
 
 // The conversion as korvi-cli makes it, with -f auto and with JPEG q80, each with the median
 // processor time of five, the two taking turns so that both meet the same load.
-std::pair<Converted, Converted> ConvertBoth(const std::string& path) {
+std::pair<Converted, Converted> ConvertBoth(const std::string& path, bool avif) {
     constexpr int kRuns = 5;
     std::pair<Converted, Converted> both;
     std::vector<double> times[2];
@@ -80,6 +81,7 @@ std::pair<Converted, Converted> ConvertBoth(const std::string& path) {
         for (int automatic = 1; automatic >= 0; --automatic) {
             CliOptions options;
             options.autoFormat = automatic == 1;
+            options.avifVariants = avif && options.autoFormat;
             Converted& converted = automatic ? both.first : both.second;
             const double start = ProcessorSeconds();
             converted.result = ConvertCliPicture(options, path, BenchFolder().path());
@@ -121,7 +123,7 @@ bool Load(const Picture& picture, Resized& resized) {
     return resized.variant->Picture() != nullptr;
 }
 
-int Survey(const std::vector<Picture>& pictures, const std::string& keep) {
+int Survey(const std::vector<Picture>& pictures, const std::string& keep, bool avif) {
     std::vector<double> photoScores, photoRatios, timeRatios;
     double lowest = 100;
     std::printf(
@@ -134,7 +136,7 @@ int Survey(const std::vector<Picture>& pictures, const std::string& keep) {
             continue;
         }
         const FaithfulnessJudge judge(resized.variant->Picture());
-        const auto [automatic, jpeg] = ConvertBoth(picture.path);
+        const auto [automatic, jpeg] = ConvertBoth(picture.path, avif);
         if (!automatic.result.succeeded || !jpeg.result.succeeded) {
             std::fprintf(stderr, "auto_survey: %s does not convert\n", picture.path.c_str());
             continue;
@@ -203,13 +205,16 @@ int Sweep(const std::vector<Picture>& pictures) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool sweep = false, photographs = false;
+    ReturnFreedMemoryAtOnce();  // as korvi-cli does, whose time this measures
+    bool sweep = false, photographs = false, avif = false;
     std::string keep;
     std::vector<Picture> named;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--sweep") {
             sweep = true;
+        } else if (argument == "--avif") {
+            avif = true;
         } else if (argument == "--photos") {
             photographs = true;
         } else if (argument == "--keep" && i + 1 < argc) {
@@ -222,5 +227,5 @@ int main(int argc, char** argv) {
     }
     std::vector<Picture> pictures = DefaultPictures();
     pictures.insert(pictures.end(), named.begin(), named.end());
-    return sweep ? Sweep(pictures) : Survey(pictures, keep);
+    return sweep ? Sweep(pictures) : Survey(pictures, keep, avif);
 }

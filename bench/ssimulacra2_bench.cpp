@@ -7,6 +7,7 @@
 #include "bench/bench_support.h"
 #include "codecs/jpeg/jpeg_writer.h"
 #include "core/ssimulacra2.h"
+#include "core/vector_level.h"
 #include "pipeline/picture_loader.h"
 
 namespace {
@@ -39,6 +40,13 @@ void Score(benchmark::State& state) {
     state.counters["peak/picture"] = PeakOverPicture(kWidth, kHeight, [&] { reference.Score(candidate); });
 }
 
+// The score as a processor without AVX2 takes it.
+void ScoreWithoutAvx2(benchmark::State& state) {
+    LimitVectorLevel(VectorLevel::kSse2);
+    Score(state);
+    LimitVectorLevel(VectorLevel::kAvx2);
+}
+
 void EncodeJpeg(benchmark::State& state) {
     const PackedBitmap photo = Photograph(kWidth, kHeight).get();
     const std::string path = BenchFolder().File("q80.jpg");
@@ -52,3 +60,6 @@ BENCHMARK(Prepare)->Name("ssimulacra2 prepare 430x323 | korvi")->Unit(benchmark:
 BENCHMARK(EncodeJpeg)->Name("ssimulacra2 prepare 430x323 | jpeg q80 encode")->Unit(benchmark::kMillisecond);
 BENCHMARK(Score)->Name("ssimulacra2 score 430x323 | korvi")->Unit(benchmark::kMillisecond);
 BENCHMARK(EncodeJpeg)->Name("ssimulacra2 score 430x323 | jpeg q80 encode")->Unit(benchmark::kMillisecond);
+BENCHMARK(ScoreWithoutAvx2)
+    ->Name("ssimulacra2 score 430x323 | korvi without AVX2")
+    ->Unit(benchmark::kMillisecond);

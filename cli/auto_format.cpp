@@ -72,7 +72,8 @@ PictureResult AutoFormatLine(const CliOptions& options, const VariantPicture& va
             result.messages.push_back(name + ": " + kMsgConversionError);
             return result;
         }
-        const FaithfulGoal goal{options.minScore.value_or(kDefaultMinScore), options.maxBytes};
+        const FaithfulGoal goal{options.minScore.value_or(kDefaultMinScore), options.maxBytes,
+                                options.avifVariants};
         EncodingTrials trials(picture, workFolder, frame);
         MeasureCandidates(trials, goal, OnTwoThreads);
         if (const char* failure = trials.failure()) {

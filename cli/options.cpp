@@ -22,8 +22,8 @@ const char kUsage[] =
     "  -q QUALITY  JPEG, WebP or AVIF quality, 10 to 100 (default 80); auto: the\n"
     "              highest quality whose line fits --max-bytes\n"
     "  --lossless  with -f webp or -f avif: lossless WebP or AVIF\n"
-    "  --min-score S  with -f auto: the SSIMULACRA2 score, 0 to 100, from which a JPEG\n"
-    "              or lossy WebP line counts as faithful to the picture (default 78;\n"
+    "  --min-score S  with -f auto: the SSIMULACRA2 score, 0 to 100, from which a lossy\n"
+    "              JPEG, WebP or AVIF line counts as faithful to the picture (default 78;\n"
     "              90: no difference shows at 1:1, 70: high quality)\n"
     "  -b RRGGBB   colour under transparent PNG, WebP and AVIF pixels where the file\n"
     "              names none (default ffffff, white)\n"
@@ -49,7 +49,9 @@ const char kUsage[] =
     "              (default: the page's own folder)\n"
     "  --placeholder  print a tiny blurred preview of each PICTURE instead of it; with\n"
     "              --inline, put one behind each img whose picture stays a link\n"
-    "  --avif      show AVIF on the test page too, lossless and at qualities 100 to 10\n"
+    "  --avif      with -f auto: consider lossy AVIF too (the shortest photographs,\n"
+    "              at several times the time); with --test-page: show AVIF too,\n"
+    "              lossless and at qualities 100 to 10\n"
     "  --help      show this text\n"
     "  --version   show the version\n";
 
@@ -229,7 +231,8 @@ std::optional<std::string> Inconsistency(const CliOptions& options) {
                FormatWords([](const PictureFormat& f) { return f.hasLosslessForm; }, " or ") + " only";
     if (options.minScore && !options.autoFormat) return "--min-score applies to -f auto only";
     if (options.webpVariants && options.testPagePath.empty()) return "--webp needs --test-page";
-    if (options.avifVariants && options.testPagePath.empty()) return "--avif needs --test-page";
+    if (options.avifVariants && options.testPagePath.empty() && !options.autoFormat)
+        return "--avif needs -f auto or --test-page";
     if (options.hiddenVariants != 0 && options.testPagePath.empty()) return "--hide needs --test-page";
     if (options.testPagePath.empty()) return std::nullopt;
     if (!options.outputPath.empty()) return "--test-page writes the page to its own FILE; -o does not apply";

@@ -50,7 +50,7 @@ struct CliOptions {
     std::string root;                              // --root: the folder of the page's root-relative addresses
     bool placeholder = false;                      // --placeholder: the tiny preview instead of the picture
     bool webpVariants = false;                     // --webp: the test page shows WebP too
-    bool avifVariants = false;                     // --avif: the test page shows AVIF too
+    bool avifVariants = false;                     // --avif: -f auto and the test page take AVIF too
     std::uint32_t background = kDefaultBackColor;  // COLORREF under transparent PNG pixels
     bool help = false;
     bool version = false;

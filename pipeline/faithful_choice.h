@@ -17,6 +17,7 @@ constexpr double kDefaultMinScore = 78;
 struct FaithfulGoal {
     double minScore = kDefaultMinScore;     // from which a line counts as faithful
     std::optional<std::uint64_t> maxBytes;  // the longest line allowed
+    bool avif = false;                      // lossy AVIF among the candidates too
 };
 
 // An encoding of a picture as measured.

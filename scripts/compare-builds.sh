@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Converts pictures in every format and resize method with the native and the Windows
 # korvi-cli and checks that both print the same bytes: reductions, enlargements, odd factors,
-# a JPEG, a WebP and an AVIF file that the native build makes of the landscape, -f auto's choice,
-# PNG files of every colour type with and without a gamma, read as they are, and --inline's
-# rewrite of a page of 20 pictures.
+# a JPEG, a WebP and an AVIF file that the native build makes of the landscape, -f auto's choice
+# (also with --avif), PNG files of every colour type with and without a gamma, read as they are,
+# and --inline's rewrite of a page of 20 pictures.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 native="$here/build/native/cli/korvi-cli"
@@ -35,7 +35,7 @@ compare() {
   fi
 }
 for sample in "$here"/samples/*.bmp "$here"/samples/*.gif "$here"/samples/*.png "$scratch/narrow.bmp" "$scratch/landscape.jpg" "$scratch/landscape.webp" "$scratch/landscape.avif"; do
-  for format in jpeg gif bmp png webp "webp --lossless" avif "avif --lossless" auto; do
+  for format in jpeg gif bmp png webp "webp --lossless" avif "avif --lossless" auto "auto --avif"; do
     for size in "-m 0" "-m 1 -s 100" "-m 2 -s 430" "-m 2 -s 97" "-m 3 -s 333" "-m 3 -s 64"; do
       # PNG, WebP and -f auto (korvi-cli's own) at two sizes: their pixels come from the same resampling.
       case "$format $size" in [pwa]*\ -m\ [12]*|[pwa]*\ -m\ 3\ -s\ 333) continue ;; esac

@@ -192,7 +192,8 @@ TEST_F(KorviCli, ConvertsSeveralPicturesInOrderSayingWhyOnesFail) {
 }
 
 // A line longer than --max-bytes fails; -q auto takes the highest quality whose line fits and
-// names it, -f auto the shortest faithful line, else the most faithful one that fits.
+// names it, -f auto the shortest faithful line (with --avif, of AVIF too), else the most faithful
+// one that fits.
 TEST_F(KorviCli, KeepsEachLineWithinMaxBytes) {
     const std::string picture = " -m 3 -s 100 " + Quoted(kSample);
     const std::string line = Run("-q 80" + picture).out, length = std::to_string(line.size());
@@ -215,6 +216,7 @@ TEST_F(KorviCli, KeepsEachLineWithinMaxBytes) {
         {"-f auto", "tiles.gif", 0, "tiles.gif: webp lossless, "},
         {"-f auto", "badge.png", 0, "badge.png: webp q86, 883 bytes, ssimulacra2 8"},
         {"-f auto --min-score 3e1", "badge.png", 0, "badge.png: webp q10, "},
+        {"-f auto --avif", "badge.png", 0, "badge.png: avif q"},
         {"-f auto --max-bytes 330", "badge.png", 0,
          "the most faithful line that fits --max-bytes 330 (no line of ssimulacra2 78 or more does)"},
         {"-f auto --max-bytes 300", "badge.png", 1,
@@ -224,7 +226,8 @@ TEST_F(KorviCli, KeepsEachLineWithinMaxBytes) {
         const CommandResult result = Run(c.options + " " + Quoted(kSamples + c.picture));
         EXPECT_EQ(result.exitCode, c.exitCode) << c.options << result.err;
         EXPECT_NE(result.err.find(c.said), std::string::npos) << c.options << result.err;
-        EXPECT_TRUE(c.exitCode == 0 ? result.out.rfind("<img src=\"data:image/webp;base64,", 0) == 0
+        const std::string format = c.options.find("--avif") == std::string::npos ? "webp" : "avif";
+        EXPECT_TRUE(c.exitCode == 0 ? result.out.rfind("<img src=\"data:image/" + format + ";base64,", 0) == 0
                                     : result.out.empty())
             << c.options;
     }

@@ -12,8 +12,9 @@
 #include "tests/support/synthetic_picture.h"
 
 // Lossy lines are searched where the score can judge them, at most eight a format, and JPEG,
-// whose lines are longer than WebP's here, only until its line cannot come below WebP's; lossless
-// lines give back every pixel (100), and a lossy line no shorter than one of them goes unscored.
+// whose lines are longer than WebP's here, only until its line cannot come below WebP's; AVIF only
+// when asked for and a faithful line found is longer than any AVIF file; lossless lines give back
+// every pixel (100), and a lossy line no shorter than one of them goes unscored.
 TEST(MeasureCandidates, ScoresWhatMayBeChosenAndKeepsLosslessLinesExact) {
     TempFolder folder;
     const struct {
@@ -21,26 +22,30 @@ TEST(MeasureCandidates, ScoresWhatMayBeChosenAndKeepsLosslessLinesExact) {
         GlobalBlock picture;
         bool lossyScored, losslessWebp;
         int mostJpegTrials = kMostQualitiesSearched;
+        bool avif = false;
     } cases[] = {
         {"photograph", MakeBitmap24(200, 150, NaturalPicture(200, 150)), true, false, 3},
-        {"checkerboard of two colours",
+        {"photograph, AVIF asked for", MakeBitmap24(200, 150, NaturalPicture(200, 150)), true, false, 3,
+         true},
+        {"checkerboard of two colours, AVIF asked for",
          MakeBitmap24(96, 96,
                       [](int x, int y) {
                           return (x / 12 + y / 12) % 2 ? Rgb{200, 30, 40} : Rgb{250, 250, 250};
                       }),
-         false, true},
+         false, true, kMostQualitiesSearched, true},
         {"too narrow for a score", MakeBitmap24(6, 40, NaturalPicture(6, 40)), false, true},
     };
     for (const auto& c : cases) {
         EncodingTrials trials(c.picture.get(), folder.path(), UriFrame());
-        MeasureCandidates(trials, FaithfulGoal());
+        FaithfulGoal goal;
+        goal.avif = c.avif;
+        MeasureCandidates(trials, goal);
         ASSERT_EQ(trials.failure(), nullptr) << c.what;
         std::map<OutputFormat, int> lossy;
         std::size_t shortestLossless = SIZE_MAX;
         bool lossyScored = false, losslessWebp = false;
         for (const Trial& trial : trials.made()) {
-            const bool isLossy = trial.encoding.format == OutputFormat::kJpeg ||
-                                 (trial.encoding.format == OutputFormat::kWebp && !trial.encoding.lossless);
+            const bool isLossy = FormatOf(trial.encoding.format).hasQuality && !trial.encoding.lossless;
             if (!isLossy) {
                 EXPECT_EQ(trial.score, 100.0) << c.what << " " << FormatWord(trial.encoding.format);
                 shortestLossless = std::min(shortestLossless, trial.lineBytes);
@@ -57,6 +62,7 @@ TEST(MeasureCandidates, ScoresWhatMayBeChosenAndKeepsLosslessLinesExact) {
         }
         for (const auto& [format, count] : lossy) EXPECT_LE(count, kMostQualitiesSearched) << c.what;
         EXPECT_LE(lossy[OutputFormat::kJpeg], c.mostJpegTrials) << c.what;
+        EXPECT_EQ(lossy.count(OutputFormat::kAvif) == 1, c.avif && c.lossyScored) << c.what;
         EXPECT_EQ(lossyScored, c.lossyScored) << c.what;
         EXPECT_EQ(losslessWebp, c.losslessWebp) << c.what;
     }
