@@ -10,7 +10,7 @@
 
 const char kUsage[] =
     "usage: korvi-cli [OPTION...] PICTURE...\n"
-    "       korvi-cli [-m METHOD] [-s SIDE] [--hide LIST] --test-page FILE PICTURE\n"
+    "       korvi-cli [-m METHOD] [-s SIDE] [--hide LIST] [--webp] [--avif] --test-page FILE PICTURE\n"
     "       korvi-cli [OPTION...] --inline PAGE [--inline-limit N] [--root DIR] [--placeholder]\n"
     "Converts each PICTURE (a file, an http:// or https:// address, or - for standard input)\n"
     "into one line of HTML, <img src=\"data:...;base64,...\">, in the order given.\n"
