@@ -136,10 +136,11 @@ void MeasureCandidates(EncodingTrials& trials, const FaithfulGoal& goal, const S
             if (!palette && !small && !large && webp) losslessEstimate = FastLosslessEstimate(picture);
         };
         (large ? OneAfterOther : sideBySide)(lead, aside);
-        const std::optional<std::size_t> shortestFile =
-            ShortestFaithful(trials.made(), goal.minScore, &Trial::fileBytes);
-        if (goal.avif && (!shortestFile || *shortestFile > kShortestAvifFile))
-            searches.push_back(kAvifSearch);
+        if (goal.avif) {
+            const std::optional<std::size_t> shortestFile =
+                ShortestFaithful(trials.made(), goal.minScore, &Trial::fileBytes);
+            if (!shortestFile || *shortestFile > kShortestAvifFile) searches.push_back(kAvifSearch);
+        }
         for (std::size_t i = 1; i < searches.size() && !trials.failure(); ++i)
             SearchLowestFaithful(trials, searches[i], goal.minScore,
                                  ShortestFaithful(trials.made(), goal.minScore, &Trial::lineBytes));
