@@ -3,13 +3,14 @@
 //   korvi_auto_survey [--avif] [--keep FOLDER] [PICTURE... | --photos PICTURE...]
 // For each picture one tab-separated line: class, name, the -f auto choice, its line's bytes and
 // score, JPEG q80's bytes and score, the ratio of the bytes, and the processor time of each whole
-// conversion (file to line, the median of five). Then the figures -f auto is held to: the
-// lowest score, the photographs' median score and median ratio of bytes, and the median ratio of
-// processor time. --keep writes each resized picture and the picture of its -f auto line as PNG
-// files, for an independent scorer. --avif measures -f auto --avif.
-//   korvi_auto_survey --sweep [PICTURE...]
+// conversion (file to line, the median of five), in this process and as a korvi-cli run. Then
+// the figures -f auto is held to: the lowest score, the photographs' median score and median
+// ratio of bytes, and the median ratios of processor time. --keep writes each resized picture and the picture
+// of its -f auto line as PNG files, for an independent scorer. --avif measures -f auto --avif.
+//   korvi_auto_survey --sweep [--avif] [PICTURE...]
 // Prints, per picture, the bytes and score of every JPEG and lossy WebP quality (WebP also with
-// sharp YUV): the measurements behind the default --min-score and the searches' first guesses.
+// sharp YUV; with --avif, AVIF too): the measurements behind the default --min-score and the
+// searches' first guesses.
 #include <time.h>
 
 #include <algorithm>
@@ -66,17 +67,30 @@ double ProcessorSeconds() {
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t half = values.size() / 2;
+    return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
+}
+
 struct Converted {
     PictureResult result;
-    double seconds = 0;
+    double seconds = 0;         // in this process, as ConvertCliPicture
+    double processSeconds = 0;  // of a whole korvi-cli run, as its user meets it
 };
 
+double Seconds(const timeval& time) {
+    return double(time.tv_sec) + double(time.tv_usec) * 1e-6;
+}
+
 // The conversion as korvi-cli makes it, with -f auto and with JPEG q80, each with the median
-// processor time of five, the two taking turns so that both meet the same load.
+// processor time of five, in this process and as korvi-cli processes, the two formats taking
+// turns so that both meet the same load.
 std::pair<Converted, Converted> ConvertBoth(const std::string& path, bool avif) {
     constexpr int kRuns = 5;
     std::pair<Converted, Converted> both;
-    std::vector<double> times[2];
+    std::vector<double> times[2], processTimes[2];
     for (int run = 0; run < kRuns; ++run)
         for (int automatic = 1; automatic >= 0; --automatic) {
             CliOptions options;
@@ -86,10 +100,17 @@ std::pair<Converted, Converted> ConvertBoth(const std::string& path, bool avif) 
             const double start = ProcessorSeconds();
             converted.result = ConvertCliPicture(options, path, BenchFolder().path());
             times[automatic].push_back(ProcessorSeconds() - start);
+            std::vector<std::string> arguments{"-f", "jpeg", "-q", "80", path};
+            if (automatic) arguments = {"-f", "auto", path};
+            if (options.avifVariants) arguments.insert(arguments.begin(), "--avif");
+            const std::optional<rusage> usage = RunProgram(KORVI_CLI, arguments);
+            processTimes[automatic].push_back(usage ? Seconds(usage->ru_utime) + Seconds(usage->ru_stime)
+                                                    : 0);
         }
     for (int automatic = 0; automatic < 2; ++automatic) {
-        std::sort(times[automatic].begin(), times[automatic].end());
-        (automatic ? both.first : both.second).seconds = times[automatic][kRuns / 2];
+        Converted& converted = automatic ? both.first : both.second;
+        converted.seconds = Median(times[automatic]);
+        converted.processSeconds = Median(processTimes[automatic]);
     }
     return both;
 }
@@ -99,13 +120,6 @@ GlobalBlock PictureOfLine(const std::string& line) {
     const std::string path = BenchFolder().File("line");
     WriteBytes(path, Base64Decode(line.substr(line.find("base64,") + 7)));
     return GlobalBlock(PreparePicture(ReadPictureByContent(path.c_str()), nullptr));
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t half = values.size() / 2;
-    return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2;
 }
 
 // The picture as korvi-cli resizes it by default.
@@ -124,11 +138,11 @@ bool Load(const Picture& picture, Resized& resized) {
 }
 
 int Survey(const std::vector<Picture>& pictures, const std::string& keep, bool avif) {
-    std::vector<double> photoScores, photoRatios, timeRatios;
+    std::vector<double> photoScores, photoRatios, timeRatios, processTimeRatios;
     double lowest = 100;
     std::printf(
         "class\tpicture\tauto\tauto bytes\tauto score\tjpeg q80 bytes\tjpeg q80 score\tbytes ratio\t"
-        "auto ms\tjpeg q80 ms\n");
+        "auto ms\tjpeg q80 ms\tauto process ms\tjpeg q80 process ms\n");
     for (const Picture& picture : pictures) {
         Resized resized;
         if (!Load(picture, resized)) {
@@ -147,15 +161,17 @@ int Survey(const std::vector<Picture>& pictures, const std::string& keep, bool a
         const double ratio = double(automatic.result.line.size()) / double(jpeg.result.line.size());
         const std::string said = automatic.result.messages.front();
         const std::string choice = said.substr(said.find(": ") + 2, said.find(',') - said.find(": ") - 2);
-        std::printf("%s\t%s\t%s\t%zu\t%.2f\t%zu\t%.2f\t%.3f\t%.1f\t%.1f\n",
+        std::printf("%s\t%s\t%s\t%zu\t%.2f\t%zu\t%.2f\t%.3f\t%.1f\t%.1f\t%.1f\t%.1f\n",
                     picture.photograph ? "photo" : "flat", picture.name.c_str(), choice.c_str(),
                     automatic.result.line.size(), autoScore, jpeg.result.line.size(), jpegScore, ratio,
-                    automatic.seconds * 1e3, jpeg.seconds * 1e3);
+                    automatic.seconds * 1e3, jpeg.seconds * 1e3, automatic.processSeconds * 1e3,
+                    jpeg.processSeconds * 1e3);
         lowest = std::min(lowest, autoScore);
         if (picture.photograph) {
             photoScores.push_back(autoScore);
             photoRatios.push_back(ratio);
             timeRatios.push_back(automatic.seconds / jpeg.seconds);
+            processTimeRatios.push_back(automatic.processSeconds / jpeg.processSeconds);
         }
         if (!keep.empty()) {
             const std::string stem = keep + "/" + std::to_string(&picture - pictures.data());
@@ -165,12 +181,12 @@ int Survey(const std::vector<Picture>& pictures, const std::string& keep, bool a
     }
     std::printf(
         "lowest score %.2f; photographs: median score %.2f, median bytes %.3f of JPEG q80's, median "
-        "processor time %.2f times JPEG q80's\n",
-        lowest, Median(photoScores), Median(photoRatios), Median(timeRatios));
+        "processor time %.2f times JPEG q80's (%.2f in this process)\n",
+        lowest, Median(photoScores), Median(photoRatios), Median(processTimeRatios), Median(timeRatios));
     return 0;
 }
 
-int Sweep(const std::vector<Picture>& pictures) {
+int Sweep(const std::vector<Picture>& pictures, bool avif) {
     WebpTuning sharpYuv = kSmallWebp;
     sharpYuv.sharpYuv = true;
     const WebpTuning& sharp = sharpYuv;
@@ -180,12 +196,16 @@ int Sweep(const std::vector<Picture>& pictures) {
         if (!Load(picture, resized)) continue;
         const PackedBitmap photo = resized.variant->Picture();
         const FaithfulnessJudge judge(photo);
-        const std::string path = BenchFolder().File("sweep.jpg");
         for (int quality = 10; quality <= 100; ++quality) {
-            if (FormatOf(OutputFormat::kJpeg).write(photo, path.c_str(), quality, false) != nullptr) return 1;
-            GlobalBlock jpeg(LoadPictureFile(path.c_str()));
-            std::printf("%s\tjpeg\t%d\t%zu\t%.3f\n", picture.name.c_str(), quality, ReadBytes(path).size(),
-                        judge.Score(jpeg.get()).value_or(0));
+            for (const OutputFormat format : {OutputFormat::kJpeg, OutputFormat::kAvif}) {
+                if (format == OutputFormat::kAvif && !avif) continue;
+                const std::string file =
+                    BenchFolder().File(std::string("sweep.") + FormatOf(format).extensions[0]);
+                if (FormatOf(format).write(photo, file.c_str(), quality, false) != nullptr) return 1;
+                GlobalBlock read(PreparePicture(ReadPictureByContent(file.c_str()), nullptr));
+                std::printf("%s\t%s\t%d\t%zu\t%.3f\n", picture.name.c_str(), FormatOf(format).name, quality,
+                            ReadBytes(file).size(), judge.Score(read.get()).value_or(0));
+            }
             for (const WebpTuning* tuning : {&kSmallWebp, &sharp}) {
                 WebpBytes bytes;
                 PackedBitmap decoded = nullptr;
@@ -227,5 +247,5 @@ int main(int argc, char** argv) {
     }
     std::vector<Picture> pictures = DefaultPictures();
     pictures.insert(pictures.end(), named.begin(), named.end());
-    return sweep ? Sweep(pictures) : Survey(pictures, keep, avif);
+    return sweep ? Sweep(pictures, avif) : Survey(pictures, keep, avif);
 }

@@ -1,5 +1,6 @@
 #include "bench/bench_support.h"
 
+#include <fcntl.h>
 #include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -143,6 +144,26 @@ double PeakBytes(const std::function<void()>& read) {
     close(channel[0]);
     if (child > 0) waitpid(child, nullptr, 0);
     return received ? double(added) * 1024 : 0;
+}
+
+std::optional<rusage> RunProgram(const char* program, const std::vector<std::string>& arguments) {
+    std::vector<char*> argv{const_cast<char*>(program)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int nothing = open("/dev/null", O_WRONLY);
+        dup2(nothing, STDOUT_FILENO);
+        dup2(nothing, STDERR_FILENO);
+        execv(program, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return usage;
 }
 
 double PeakOverPicture(int width, int height, const std::function<void()>& read) {

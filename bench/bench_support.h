@@ -3,8 +3,11 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/packed_bitmap.h"
@@ -44,6 +47,10 @@ void BenchmarkConversion(benchmark::State& state, int width, int height, OutputF
 // The resident memory one call of `read` adds at its peak (Linux: from /proc/self of a child
 // process that runs it).
 double PeakBytes(const std::function<void()>& read);
+
+// Runs `program` with `arguments`, its standard output and error to /dev/null: what it used,
+// or nothing when it could not run or did not end with status 0.
+std::optional<rusage> RunProgram(const char* program, const std::vector<std::string>& arguments);
 
 // The same over the size of the decoded 24-bit picture of that size.
 double PeakOverPicture(int width, int height, const std::function<void()>& read);

@@ -1,11 +1,6 @@
 // korvi-cli over a folder of pictures: every line made on worker threads (-j with one thread
 // per processor) beside one thread (-j 1), the lines taken in order as korvi-cli prints them;
 // and the built korvi-cli converting the largest picture it accepts, with its peak memory.
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <thread>
 #include <vector>
@@ -55,19 +50,12 @@ void ConvertLargestPicture(benchmark::State& state) {
                            {0x3B}}));
     long peakKilobytes = 0;
     for (auto _ : state) {
-        const pid_t child = fork();
-        if (child == 0) {
-            const int nothing = open("/dev/null", O_WRONLY);
-            dup2(nothing, STDOUT_FILENO);
-            execl(KORVI_CLI, KORVI_CLI, "-m", "0", "-f", "bmp", path.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        int status = 0;
-        rusage usage{};
-        if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
-            WEXITSTATUS(status) != 0)
+        const std::optional<rusage> usage = RunProgram(KORVI_CLI, {"-m", "0", "-f", "bmp", path});
+        if (!usage) {
             state.SkipWithError("korvi-cli failed");
-        peakKilobytes = std::max(peakKilobytes, usage.ru_maxrss);
+            break;
+        }
+        peakKilobytes = std::max(peakKilobytes, usage->ru_maxrss);
     }
     state.counters["peak/picture"] = double(peakKilobytes) * 1024 / (3.0 * kWidth * kHeight);
 }
