@@ -122,7 +122,7 @@ const char* WriteWebp(PackedBitmap picture, const char* path, int quality, bool 
 
 const char* WriteAvif(PackedBitmap picture, const char* path, int quality, bool lossless) {
     const AvifEncoding encoding = lossless ? AvifEncoding::Lossless() : AvifEncoding::Lossy(quality);
-    return MessageOf(WriteAvifFile(picture, path, encoding), kAvifWritten, kAvifOutOfMemory, kMsgAvifWriteFailed);
+    return AvifWriteMessage(WriteAvifFile(picture, path, encoding));
 }
 
 // clang-format off
@@ -276,6 +276,10 @@ std::string TempOutputPath(const std::string& folder, OutputFormat format) {
 }
 
 // korvi-cli alone writes WebP, so its message may say why a picture is too wide for it.
+const char* AvifWriteMessage(AvifWriteStatus status) {
+    return MessageOf(status, kAvifWritten, kAvifOutOfMemory, kMsgAvifWriteFailed);
+}
+
 const char* WebpWriteMessage(WebpWriteStatus status) {
     if (status != kWebpTooWide) return MessageOf(status, kWebpWritten, kWebpOutOfMemory, kMsgWebpWriteFailed);
     static const std::string tooWide = std::string(kMsgWebpWriteFailed) + " (" + WebpStatusText(status) + ")";

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "codecs/avif/avif_status.h"
 #include "codecs/webp/webp_status.h"
 #include "core/packed_bitmap.h"
 #include "core/reader_status.h"
@@ -64,6 +65,10 @@ struct PictureFormat {
 };
 
 const PictureFormat& FormatOf(OutputFormat id);
+
+// The message of the AVIF row's writer for a status: null when written; throws std::bad_alloc
+// when memory ran short.
+const char* AvifWriteMessage(AvifWriteStatus status);
 
 // The message of the WebP row's writer for a status: null when written; throws std::bad_alloc
 // when memory ran short.

