@@ -5,8 +5,9 @@
 // score, JPEG q80's bytes and score, the ratio of the bytes, and the processor time of each whole
 // conversion (file to line, the median of five), in this process and as a korvi-cli run. Then
 // the figures -f auto is held to: the lowest score, the photographs' median score and median
-// ratio of bytes, and the median ratios of processor time. --keep writes each resized picture and the picture
-// of its -f auto line as PNG files, for an independent scorer. --avif measures -f auto --avif.
+// ratio of bytes, and the median ratios of processor time. --keep writes each resized picture
+// and the picture of its -f auto line as PNG files, for an independent scorer. --avif measures
+// -f auto --avif.
 //   korvi_auto_survey --sweep [--avif] [PICTURE...]
 // Prints, per picture, the bytes and score of every JPEG and lossy WebP quality (WebP also with
 // sharp YUV; with --avif, AVIF too): the measurements behind the default --min-score and the
