@@ -318,7 +318,11 @@ class KorviCase(unittest.TestCase):
         return boxes
 
     def close_message_box(self, timeout=10.0):
-        box, text = wait_until(lambda: next(iter(self.message_boxes()), None), timeout, "a message box")
+        try:
+            box, text = wait_until(lambda: next(iter(self.message_boxes()), None), timeout, "a message box")
+        except AssertionError as missing:
+            # The windows shown instead tell a lost click from a slow or a different window.
+            raise AssertionError(f"{missing}; shown: {self.probe.windows()}") from None
         self.probe.call("press", box, IDOK)
         wait_until(lambda: not self.message_boxes(), what="the message box to close")
         return text
